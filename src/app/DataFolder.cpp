@@ -1,0 +1,34 @@
+#include "app/DataFolder.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace telvora {
+
+QString DataFolder::path()
+{
+    const QString home = qEnvironmentVariable("TELVORA_HOME");
+    if (!home.isEmpty())
+        return QDir(home).absolutePath();
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+bool DataFolder::enter(QString* error)
+{
+    const QString folder = path();
+    if (folder.isEmpty()) {
+        *error = QStringLiteral("no data folder could be found for this user");
+        return false;
+    }
+    if (!QDir().mkpath(folder)) {
+        *error = QStringLiteral("the folder \"%1\" could not be created").arg(folder);
+        return false;
+    }
+    if (!QDir::setCurrent(folder)) {
+        *error = QStringLiteral("the folder \"%1\" could not be entered").arg(folder);
+        return false;
+    }
+    return true;
+}
+
+} // namespace telvora

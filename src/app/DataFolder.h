@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace telvora {
+
+// The folder that holds the phone book and that the program works in: $TELVORA_HOME
+// when it is set, else the user's data folder for Telvora.
+struct DataFolder
+{
+    static QString path();
+    // Creates the folder when missing and makes it the working directory. On failure the
+    // text says why and the working directory is unchanged.
+    static bool enter(QString* error);
+};
+
+} // namespace telvora

@@ -1,0 +1,47 @@
+#include "app/DataFolder.h"
+#include "app/SingleInstance.h"
+#include "app/TermSignals.h"
+#include "mainwindow/DialForm.h"
+#include "ui/QtPrompt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+using namespace telvora;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Telvora"));
+    QApplication::setApplicationVersion(QStringLiteral(TELVORA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("telvora"));
+    // Closing the window leaves the program in the tray; only Exit ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QString error;
+    if (!DataFolder::enter(&error)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Telvora"),
+                              QStringLiteral("Telvora cannot start: %1.").arg(error));
+        return 1;
+    }
+
+    SingleInstance instance(SingleInstance::keyFor(DataFolder::path()));
+    if (!instance.claim())
+        return 0;
+
+    QtPrompt prompt;
+    DialForm form(prompt);
+    prompt.setParent(&form);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &form, [&form] {
+        form.showNormal();
+        form.raise();
+        form.activateWindow();
+    });
+    QObject::connect(&form, &DialForm::exitRequested, &app, &QApplication::quit);
+    TermSignals termSignals;
+    QObject::connect(&termSignals, &TermSignals::terminationRequested, &form,
+                     &DialForm::ExitCMD_Click);
+
+    form.Form_Load();
+    return QApplication::exec();
+}

@@ -1,0 +1,354 @@
+#include "mainwindow/DialForm.h"
+
+#include "mainwindow/AboutWindow.h"
+#include "mainwindow/Icons.h"
+#include "store/Schema.h"
+#include "ui/IdListBox.h"
+#include "ui/Prompt.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace telvora {
+
+namespace {
+const QString kAllGroups = QStringLiteral("All Groups");
+const QString kNoGroup = QStringLiteral("No Group");
+const QString kDataFile = QStringLiteral("data.mdb");
+} // namespace
+
+DialForm::DialForm(Prompt& prompt, QWidget* parent)
+    : QWidget(parent), m_prompt(prompt), m_ui(DialFormControls::build(this)), m_speedDials(m_book)
+{
+    setWindowIcon(icons::application());
+    m_moveGroupMenu = new QMenu(QStringLiteral("Move to Group"), this);
+    m_moveGroupMenu->setObjectName(QStringLiteral("MoveGroup"));
+    m_setGroupItems << m_moveGroupMenu->addAction(QString());
+    m_speedDialsMenu = new QMenu(QStringLiteral("Speed Dials"), this);
+    m_speedDialsMenu->setObjectName(QStringLiteral("SpeedDials"));
+    m_speedDialItems << m_speedDialsMenu->addAction(QString());
+    connectHandlers();
+}
+
+DialForm::~DialForm() = default;
+
+void DialForm::connectHandlers()
+{
+    connect(m_ui.GroupsList, &IdListBox::listClicked, this, &DialForm::GroupsList_Click);
+    connect(m_ui.NamesList, &IdListBox::listClicked, this, &DialForm::NamesList_Click);
+    connect(m_ui.SubList, &IdListBox::listClicked, this, &DialForm::SubList_Click);
+    for (const CardField& field : std::as_const(m_ui.card)) {
+        if (auto* line = qobject_cast<QLineEdit*>(field.widget))
+            connect(line, &QLineEdit::textChanged, this, &DialForm::Text1_Change);
+        else if (auto* lines = qobject_cast<QPlainTextEdit*>(field.widget))
+            connect(lines, &QPlainTextEdit::textChanged, this, &DialForm::Text1_Change);
+    }
+    connect(m_ui.Combo1, &QComboBox::editTextChanged, this, &DialForm::Combo1_Change);
+    connect(m_ui.Combo1, &QComboBox::activated, this, &DialForm::Combo1_Click);
+    connect(m_ui.ExitCMD, &QPushButton::clicked, this, &DialForm::ExitCMD_Click);
+    connect(m_ui.Command3, &QPushButton::clicked, this, &DialForm::Command3_Click);
+    // A session that ends takes the program with it; the card must not go with it.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveCardIfDirty(); });
+}
+
+void DialForm::Form_Load()
+{
+    show();
+    m_startingUp = true;
+    m_ui.SubList->clear();
+    m_ui.NamesList->clear();
+    m_ui.GroupsList->clear();
+
+    m_book.open(kDataFile);
+    reportOpenProblem();
+    const bool editable = m_book.isWritable();
+    for (const CardField& field : std::as_const(m_ui.card))
+        field.setReadOnly(!editable || field.tag == QLatin1String("ID"));
+    m_startingUp = false;
+
+    LoadGroups(std::nullopt, 0);
+    m_speedDials.open();
+    LoadSpeedDials();
+    LoadNames(std::nullopt, 0);
+
+    if (!m_tray) {
+        m_tray = std::make_unique<QSystemTrayIcon>(icons::application());
+        m_tray->setToolTip(QStringLiteral("Double Click for Telvora"));
+        connect(m_tray.get(), &QSystemTrayIcon::activated, this, &DialForm::Picture1_MouseMove);
+    }
+    m_tray->show();
+}
+
+void DialForm::reportOpenProblem()
+{
+    switch (m_book.state()) {
+    case PhoneBook::State::Failed:
+        m_prompt.messageBox(QStringLiteral("The phone book \"%1\" could not be opened: %2.\n\n"
+                                           "The file is left as it is and nothing will be saved "
+                                           "to it.")
+                                .arg(m_book.filePath(), m_book.errorText()),
+                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        break;
+    case PhoneBook::State::ReadOnly:
+        m_prompt.messageBox(QStringLiteral("The phone book \"%1\" is read-only: %2.")
+                                .arg(m_book.filePath(), m_book.errorText()),
+                            Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        break;
+    default:
+        break;
+    }
+}
+
+void DialForm::LoadGroups(std::optional<qint32> groupId, std::optional<int> listIndex)
+{
+    if (m_startingUp)
+        return;
+    m_listsLoading = true;
+    ListRows rows = m_book.groups();
+    std::optional<int> remembered;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (i >= m_setGroupItems.size())
+            m_setGroupItems << m_moveGroupMenu->addAction(QString());
+        m_setGroupItems[i]->setText(rows[i].text);
+        if (groupId && *groupId == rows[i].id && !remembered)
+            remembered = i;
+    }
+    rows << ListRow{0, kAllGroups} << ListRow{0, kNoGroup};
+    m_ui.GroupsList->setRows(std::move(rows));
+    if (listIndex)
+        m_ui.GroupsList->setListIndex(*listIndex);
+    if (groupId)
+        m_ui.GroupsList->setListIndex(remembered.value_or(0));
+    m_listsLoading = false;
+}
+
+void DialForm::LoadNames(std::optional<qint32> nameId, std::optional<int> listIndex)
+{
+    if (m_startingUp)
+        return;
+    m_listsLoading = true;
+    const int group = m_ui.GroupsList->listIndex();
+    ListRows rows;
+    if (group >= 0) {
+        const QString text = m_ui.GroupsList->itemText(group);
+        if (text == kAllGroups)
+            rows = m_book.topLevelNames();
+        else if (text == kNoGroup)
+            rows = m_book.topLevelNamesWithoutGroup();
+        else
+            rows = m_book.topLevelNamesInGroup(m_ui.GroupsList->itemData(group));
+    }
+    std::optional<int> remembered;
+    if (nameId) {
+        for (int i = 0; i < rows.size() && !remembered; ++i) {
+            if (rows[i].id == *nameId)
+                remembered = i;
+        }
+    }
+    m_ui.NamesList->setRows(std::move(rows));
+    if (listIndex)
+        m_ui.NamesList->setListIndex(*listIndex);
+    if (nameId)
+        m_ui.NamesList->setListIndex(remembered.value_or(0));
+    m_listsLoading = false;
+}
+
+void DialForm::GroupsList_Click()
+{
+    const int group = m_ui.GroupsList->listIndex();
+    setWindowTitle(QStringLiteral("Telvora  (%1)").arg(m_ui.GroupsList->itemText(group)));
+    if (m_listsLoading)
+        return;
+    LoadNames(std::nullopt, 0);
+    NamesList_Click();
+}
+
+void DialForm::NamesList_Click()
+{
+    if (m_startingUp)
+        return;
+    const int name = m_ui.NamesList->listIndex();
+    if (name >= 0)
+        m_ui.SubList->setRows(m_book.subNames(m_ui.NamesList->itemData(name)));
+    saveCardIfDirty();
+    m_activeList = QStringLiteral("N");
+    if (m_ui.NamesList->count() == 0)
+        return;
+    m_cardDirty = false;
+    LoadCard();
+
+    m_ui.GroupLabel->clear();
+    if (name < 0)
+        return;
+    if (const auto group = m_book.groupOfName(m_ui.NamesList->itemData(name))) {
+        if (const auto groupName = m_book.groupName(*group))
+            m_ui.GroupLabel->setText(*groupName);
+    }
+}
+
+void DialForm::SubList_Click()
+{
+    if (m_startingUp || m_listsLoading)
+        return;
+    saveCardIfDirty();
+    if (m_ui.SubList->count() == 0)
+        return;
+    m_activeList = QStringLiteral("S");
+    m_cardDirty = false;
+    LoadCard();
+}
+
+void DialForm::saveCardIfDirty()
+{
+    if (m_cardDirty)
+        SaveCard();
+}
+
+void DialForm::LoadCard()
+{
+    const IdListBox* source = m_activeList == QLatin1String("N")   ? m_ui.NamesList
+                              : m_activeList == QLatin1String("S") ? m_ui.SubList
+                                                                   : nullptr;
+    if (source && source->listIndex() >= 0)
+        m_cardId = source->itemData(source->listIndex());
+
+    // A row that has gone (deleted elsewhere) shows as an empty card; SaveCard then
+    // finds no row to write into.
+    const QVariantList row = m_book.nameRow(m_cardId).value_or(QVariantList{});
+    for (const CardField& field : std::as_const(m_ui.card)) {
+        const int position = FieldIndexByName(field.tag);
+        field.setText(row.isEmpty() ? QString() : row.value(position).toString());
+    }
+    m_cardDirty = false;
+
+    IdListBox* lists[] = {m_ui.PhonesList, m_ui.FaxList, m_ui.MobileList, m_ui.HomeList};
+    const QStringList& kinds = schema::numberKinds();
+    for (int i = 0; i < kinds.size(); ++i) {
+        lists[i]->setRows(row.isEmpty() ? ListRows{} : m_book.numbers(m_cardId, kinds[i]));
+        SelectAllItems(*lists[i]);
+    }
+}
+
+void DialForm::SaveCard()
+{
+    if (m_cardId == 0)
+        return;
+    const QStringList columns = m_book.nameColumns();
+    QList<std::pair<QString, QString>> values;
+    for (const CardField& field : std::as_const(m_ui.card)) {
+        if (field.tag == QLatin1String("ID"))
+            continue;
+        const int position = FieldIndexByName(field.tag);
+        if (position != 0)
+            values.append({columns.at(position), field.text()});
+    }
+    if (m_book.updateNameColumns(m_cardId, values))
+        return;
+    // A contact deleted meanwhile takes its card with it; anything else is a failure the
+    // user must hear of, as the edits are not in the file.
+    if (m_book.isWritable() && m_book.nameRow(m_cardId)) {
+        m_prompt.messageBox(QStringLiteral("The changes to the card could not be saved: %1.")
+                                .arg(m_book.errorText()),
+                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+    }
+}
+
+int DialForm::FieldIndexByName(const QString& name) const
+{
+    const QStringList columns = m_book.nameColumns();
+    int found = 0;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].toUpper() == name.toUpper())
+            found = i;
+    }
+    return found;
+}
+
+void DialForm::SelectAllItems(IdListBox& list)
+{
+    list.selectAllItems();
+}
+
+void DialForm::LoadSpeedDials()
+{
+    m_ui.DialCombo->clear();
+    const QList<SpeedDial> entries = m_speedDials.entries();
+    for (int i = 0; i < entries.size(); ++i) {
+        if (i >= m_speedDialItems.size())
+            m_speedDialItems << m_speedDialsMenu->addAction(QString());
+        m_speedDialItems[i]->setText(entries[i].name);
+        m_speedDialItems[i]->setData(entries[i].number);
+        m_ui.DialCombo->addItem(entries[i].name);
+    }
+    m_ui.DialCombo->setEditText(QString());
+}
+
+void DialForm::closeEvent(QCloseEvent* event)
+{
+    if (m_exiting) {
+        event->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_QueryUnload(cancel, event->spontaneous() ? 0 : 1);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void DialForm::Form_QueryUnload(bool& cancel, int unloadMode)
+{
+    if (unloadMode != 0) {
+        ExitCMD_Click();
+        return;
+    }
+    cancel = true;
+    // Without a tray there is no way back to a hidden window, so it is only minimised.
+    if (m_tray && m_tray->isVisible() && QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+void DialForm::ExitCMD_Click()
+{
+    if (m_exiting)
+        return;
+    m_exiting = true;
+    saveCardIfDirty();
+    QCoreApplication::processEvents();
+    if (m_tray)
+        m_tray->hide();
+    m_tray.reset();
+    emit exitRequested();
+}
+
+void DialForm::Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick)
+        showFromTray();
+}
+
+void DialForm::showFromTray()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void DialForm::Command3_Click()
+{
+    auto* about = new AboutWindow(m_book, this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->setWindowModality(Qt::ApplicationModal);
+    about->show();
+}
+
+} // namespace telvora

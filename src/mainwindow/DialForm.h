@@ -1,0 +1,98 @@
+#pragma once
+
+#include "mainwindow/DialFormControls.h"
+#include "store/PhoneBook.h"
+#include "store/SpeedDialSet.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace telvora {
+
+class Prompt;
+
+// The main window: the lists on the left, the card and numbers in the middle, the quick
+// dial on the right. It owns the phone book and the selection and card state; the
+// commands of each subsystem live in their own classes and reach it through this API.
+class DialForm final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DialForm(Prompt& prompt, QWidget* parent = nullptr);
+    ~DialForm() override;
+
+    // Opens data.mdb in the working directory and fills the window.
+    void Form_Load();
+    // The close request; unload mode 0 is the user closing the window.
+    void Form_QueryUnload(bool& cancel, int unloadMode);
+    void ExitCMD_Click();
+    void Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason);
+    void Command3_Click();
+
+    void LoadGroups(std::optional<qint32> groupId = {}, std::optional<int> listIndex = {});
+    void LoadNames(std::optional<qint32> nameId = {}, std::optional<int> listIndex = {});
+    void GroupsList_Click();
+    void NamesList_Click();
+    void SubList_Click();
+    void LoadCard();
+    void SaveCard();
+    int FieldIndexByName(const QString& name) const;
+    static void SelectAllItems(IdListBox& list);
+    void LoadSpeedDials();
+
+    void Text1_Change() { m_cardDirty = true; }
+    void Combo1_Change() { m_cardDirty = true; }
+    void Combo1_Click() { m_cardDirty = true; }
+
+    QString ActiveList() const { return m_activeList; }
+    qint32 CardId() const { return m_cardId; }
+    bool CardDirty() const { return m_cardDirty; }
+    bool ListsLoading() const { return m_listsLoading; }
+    bool StartingUp() const { return m_startingUp; }
+
+    const DialFormControls& controls() const { return m_ui; }
+    PhoneBook& phoneBook() { return m_book; }
+    SpeedDialSet& speedDials() { return m_speedDials; }
+    Prompt& prompt() { return m_prompt; }
+    QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
+    // The "Move to Group" items, one per group as last loaded; never fewer than one.
+    const QList<QAction*>& setGroupItems() const { return m_setGroupItems; }
+    QMenu* speedDialsMenu() const { return m_speedDialsMenu; }
+
+signals:
+    // The Exit command has run: the program should end now.
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectHandlers();
+    void reportOpenProblem();
+    void saveCardIfDirty();
+    void showFromTray();
+
+    Prompt& m_prompt;
+    DialFormControls m_ui;
+    PhoneBook m_book;
+    SpeedDialSet m_speedDials;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+    QMenu* m_moveGroupMenu = nullptr;
+    QList<QAction*> m_setGroupItems;
+    QMenu* m_speedDialsMenu = nullptr;
+    QList<QAction*> m_speedDialItems;
+
+    QString m_activeList;
+    qint32 m_cardId = 0;
+    bool m_cardDirty = false;
+    bool m_listsLoading = false;
+    bool m_startingUp = true;
+    bool m_exiting = false;
+};
+
+} // namespace telvora

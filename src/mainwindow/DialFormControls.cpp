@@ -1,0 +1,408 @@
+#include "mainwindow/DialFormControls.h"
+
+#include "mainwindow/Icons.h"
+#include "ui/ButtonBar.h"
+#include "ui/IdListBox.h"
+#include "ui/TabControl.h"
+#include "ui/Twips.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace telvora {
+
+QString CardField::text() const
+{
+    if (auto* line = qobject_cast<QLineEdit*>(widget))
+        return line->text();
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(widget))
+        return lines->toPlainText();
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        return combo->currentText();
+    return {};
+}
+
+void CardField::setText(const QString& text) const
+{
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(text);
+        line->setCursorPosition(0);
+    } else if (auto* lines = qobject_cast<QPlainTextEdit*>(widget)) {
+        lines->setPlainText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        combo->setEditText(text);
+    }
+}
+
+void CardField::setReadOnly(bool readOnly) const
+{
+    if (auto* line = qobject_cast<QLineEdit*>(widget))
+        line->setReadOnly(readOnly);
+    else if (auto* lines = qobject_cast<QPlainTextEdit*>(widget))
+        lines->setReadOnly(readOnly);
+    else if (auto* combo = qobject_cast<QComboBox*>(widget))
+        combo->setEnabled(!readOnly);
+}
+
+namespace {
+
+QFont boldSans(qreal points)
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+QFont plainSans(qreal points)
+{
+    QFont font = boldSans(points);
+    font.setBold(false);
+    return font;
+}
+
+QFont boldSerif(qreal points)
+{
+    QFont font(QStringLiteral("Serif"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+template <typename Widget>
+Widget* place(Widget* widget, const QString& name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twipsRect(left, top, width, height));
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
+              int width, int height, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* result = place(new QLabel(text, parent), name, left, top, width, height);
+    result->setFont(boldSans(9.75));
+    result->setAlignment(alignment);
+    return result;
+}
+
+QPushButton* button(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                    int width, int height, const QFont& font)
+{
+    auto* result = place(new QPushButton(caption, parent), name, left, top, width, height);
+    result->setFont(font);
+    return result;
+}
+
+QToolButton* pictureButton(QWidget* parent, const QString& name, const QIcon& icon,
+                           const QString& tip, int left, int top, int width, int height)
+{
+    auto* result = place(new QToolButton(parent), name, left, top, width, height);
+    result->setIcon(icon);
+    result->setIconSize(result->size() - QSize(8, 8));
+    result->setToolTip(tip);
+    result->setAccessibleName(tip);
+    return result;
+}
+
+IdListBox* list(QWidget* parent, const QString& name, IdListBox::Selection selection,
+                const QString& tip, int left, int top, int width, int height, const QFont& font)
+{
+    auto* result = place(new IdListBox(selection, parent), name, left, top, width, height);
+    result->setToolTip(tip);
+    result->setAccessibleName(tip);
+    result->setFont(font);
+    return result;
+}
+
+QList<ButtonBar::Button> editButtons(bool withSubName, bool withCopyCut)
+{
+    QList<ButtonBar::Button> buttons{{QStringLiteral("Add New"), icons::add()}};
+    if (withSubName)
+        buttons << ButtonBar::Button{QStringLiteral("Add SUB Name"), icons::addSub()};
+    buttons << ButtonBar::Button{QStringLiteral("Edit"), icons::edit()}
+            << ButtonBar::Button{QStringLiteral("Delete"), icons::remove()};
+    if (withCopyCut) {
+        buttons << ButtonBar::Button{QStringLiteral("Copy"), icons::copy()}
+                << ButtonBar::Button{QStringLiteral("Cut"), icons::cut()};
+    }
+    buttons << ButtonBar::Button{QStringLiteral("Paste"), icons::paste()};
+    return buttons;
+}
+
+ButtonBar* bar(QWidget* parent, const QString& name, const QList<ButtonBar::Button>& buttons,
+               int columns, int left, int top, int width, int height)
+{
+    auto* result = place(new ButtonBar(buttons, columns, parent), name, left, top, width, height);
+    for (int i = 1; i <= result->buttonCount(); ++i)
+        result->button(i)->setObjectName(name + QStringLiteral("_%1").arg(i));
+    return result;
+}
+
+enum class CardTab
+{
+    General,
+    Address,
+    Internet
+};
+
+struct FieldSpec
+{
+    CardTab tab;
+    int index;
+    const char* tag;
+    bool multiLine;
+    int left, top, width, height;
+    const char* caption;
+    int labelLeft, labelTop;
+    int labelLines;
+};
+
+} // namespace
+
+DialFormControls DialFormControls::build(QWidget* form)
+{
+    DialFormControls c;
+    form->setObjectName(QStringLiteral("DialForm"));
+    form->setWindowTitle(QStringLiteral("Telvora"));
+    form->setFixedSize(twips(9300), twips(6660));
+
+    const QFont listFont = plainSans(9.75);
+    QFont groupFont = boldSans(9.75);
+    const QFont buttonFont = boldSans(8.25);
+    const QFont keyFont = boldSans(9.75);
+
+    // Left: the three lists with their toolbars.
+    c.GroupsList = list(form, QStringLiteral("GroupsList"), IdListBox::Selection::Single,
+                        QStringLiteral("Groups List"), 0, 0, 2490, 1950, groupFont);
+    c.NamesList = list(form, QStringLiteral("NamesList"), IdListBox::Selection::Single,
+                       QStringLiteral("List"), 0, 2025, 2490, 2430, listFont);
+    c.SubList = list(form, QStringLiteral("SubList"), IdListBox::Selection::Single,
+                     QStringLiteral("Sub List"), 0, 4500, 2490, 1710, listFont);
+    c.TbrGroups =
+        bar(form, QStringLiteral("TbrGroups"), editButtons(false, false), 1, 2520, 0, 330, 1320);
+    c.TbrNames =
+        bar(form, QStringLiteral("TbrNames"), editButtons(true, true), 1, 2520, 1980, 330, 2310);
+    c.TbrSUB =
+        bar(form, QStringLiteral("TbrSUB"), editButtons(false, true), 1, 2520, 4365, 330, 1980);
+    c.Label1[3] =
+        label(form, QStringLiteral("Label1_3"), QStringLiteral("List"), 2520, 1665, 390, 285);
+    c.Label1[0] =
+        label(form, QStringLiteral("Label1_0"), QStringLiteral("Names"), 2295, 4410, 705, 285);
+    for (QLabel* heading : std::as_const(c.Label1))
+        heading->setFont(boldSerif(12));
+
+    // Middle: the tab control with the number lists and the card.
+    c.SSTab1 =
+        place(new TabControl(twips(520), form), QStringLiteral("SSTab1"), 2880, 0, 4770, 6270);
+    QWidget* phones = c.SSTab1->addPage(QStringLiteral("Phones"), QStringLiteral("TabPhones"));
+    QWidget* general = c.SSTab1->addPage(QStringLiteral("General"), QStringLiteral("TabGeneral"));
+    QWidget* address = c.SSTab1->addPage(QStringLiteral("Address"), QStringLiteral("TabAddress"));
+    QWidget* internet =
+        c.SSTab1->addPage(QStringLiteral("Internet"), QStringLiteral("TabInternet"));
+    c.SSTab1->setCurrentIndex(0);
+
+    struct NumberRow
+    {
+        int label;
+        const char* caption;
+        int labelLeft, labelTop, labelWidth;
+        const char* listName;
+        const char* tip;
+        int listTop, listHeight;
+        const char* barName;
+        int barTop;
+        const char* dialName;
+        int dialTop;
+        IdListBox** list;
+        ButtonBar** bar;
+        QToolButton** dial;
+    };
+    const NumberRow rows[] = {
+        {12, "Business", 135, 765, 975, "PhonesList", "Business Numbers", 675, 1425, "TbrPhones",
+         1080, "DialPhonesCMD", 720, &c.PhonesList, &c.TbrPhones, &c.DialPhonesCMD},
+        {13, "Fax", 420, 2160, 375, "FaxList", "Fax Numbers", 2160, 1035, "TbrFax", 2385,
+         "DialFaxCMD", 2205, &c.FaxList, &c.TbrFax, &c.DialFaxCMD},
+        {14, "Mobile", 300, 3330, 705, "MobileList", "Mobile Numbers", 3285, 1035, "TbrMobile",
+         3600, "DialMobileCMD", 3330, &c.MobileList, &c.TbrMobile, &c.DialMobileCMD},
+        {15, "Home", 330, 4365, 630, "HomeList", "Home Numbers", 4365, 840, "TbrHome", 4590,
+         "DialHomeCMD", 4410, &c.HomeList, &c.TbrHome, &c.DialHomeCMD},
+    };
+    for (const NumberRow& row : rows) {
+        c.Label4[row.label] = label(phones, QStringLiteral("Label4_%1").arg(row.label),
+                                    QString::fromLatin1(row.caption), row.labelLeft, row.labelTop,
+                                    row.labelWidth, 240);
+        *row.list =
+            list(phones, QString::fromLatin1(row.listName), IdListBox::Selection::Extended,
+                 QString::fromLatin1(row.tip), 1215, row.listTop, 3075, row.listHeight, listFont);
+        *row.bar = bar(phones, QString::fromLatin1(row.barName), editButtons(false, true), 3, 90,
+                       row.barTop, 1095, 660);
+        *row.dial = pictureButton(phones, QString::fromLatin1(row.dialName), icons::dial(),
+                                  QStringLiteral("Dial"), 4275, row.dialTop, 420, 465);
+    }
+    c.GroupLabel = label(phones, QStringLiteral("GroupLabel"), {}, 2070, 405, 1215, 240);
+    c.GroupLabel->setFont(plainSans(9.75));
+
+    c.DialList = list(phones, QStringLiteral("DialList"), IdListBox::Selection::Extended,
+                      QStringLiteral("Numbers"), 2475, 1350, 1725, 645, listFont);
+    c.Command2 = button(phones, QStringLiteral("Command2"), QStringLiteral("TAPI"), 2475, 2100, 600,
+                        330, buttonFont);
+    c.DialCmdTapi =
+        button(phones, QStringLiteral("DialCmdTapi"), {}, 3150, 2100, 600, 330, buttonFont);
+    for (QWidget* hidden : {static_cast<QWidget*>(c.DialList), static_cast<QWidget*>(c.Command2),
+                            static_cast<QWidget*>(c.DialCmdTapi)})
+        hidden->hide();
+
+    // The card, in the window's control order.
+    const FieldSpec fields[] = {
+        {CardTab::General, 100, "Company", false, 1575, 540, 3120, 330, "Company", 345, 540, 1},
+        {CardTab::General, -1, "Gender", false, 1575, 945, 1095, 315, "Gender", 450, 990, 1},
+        {CardTab::General, 1, "FullName", false, 1575, 1575, 3120, 330, "Full Name / Contact Name",
+         30, 1530, 2},
+        {CardTab::General, 5, "JobTitle", false, 1575, 2025, 3120, 330, "Job Title", 375, 2115, 1},
+        {CardTab::General, 4, "Department", false, 1575, 2520, 3120, 330, "Department", 225, 2565,
+         1},
+        {CardTab::General, 6, "Extention", false, 1575, 2925, 3120, 330, "Extention", 330, 2970, 1},
+        {CardTab::General, 7, "CallBack", false, 1575, 3375, 3120, 330, "Call Back No", 150, 3420,
+         1},
+        {CardTab::General, 0, "Notes", true, 1560, 3735, 3120, 2355, "Notes", 540, 4545, 1},
+        {CardTab::Address, 2, "AddressBusiness", true, 1125, 405, 3570, 960, "Business Address", 90,
+         585, 2},
+        {CardTab::Address, 3, "AddressHome", true, 1125, 1440, 3570, 960, "Home Address", 90, 1575,
+         2},
+        {CardTab::Address, 8, "ZipCode", false, 1125, 2430, 1410, 330, "Zip Code", 90, 2475, 1},
+        {CardTab::Address, 9, "POBOX", false, 1125, 2835, 1410, 330, "POBox", 210, 2880, 1},
+        {CardTab::Address, 10, "State", false, 1125, 3195, 2040, 330, "State", 292, 3240, 1},
+        {CardTab::Address, 11, "Country", false, 1125, 3555, 3030, 330, "Country", 172, 3600, 1},
+        {CardTab::Internet, 12, "Email", false, 825, 450, 3390, 330, "Email:", 90, 495, 1},
+        {CardTab::Internet, 13, "HomePage", false, 825, 810, 3390, 330, "WEB:", 90, 855, 1},
+    };
+    int labelNumber = 0;
+    for (const FieldSpec& spec : fields) {
+        QWidget* page = spec.tab == CardTab::General   ? general
+                        : spec.tab == CardTab::Address ? address
+                                                       : internet;
+        QWidget* widget = nullptr;
+        const QString tag = QString::fromLatin1(spec.tag);
+        if (spec.index == -1) {
+            auto* combo = new QComboBox(page);
+            combo->setEditable(true);
+            combo->addItems({QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms.")});
+            combo->setEditText({});
+            c.Combo1 = combo;
+            widget = place(combo, QStringLiteral("Combo1"), spec.left, spec.top, spec.width,
+                           spec.height);
+        } else {
+            QWidget* editor = spec.multiLine ? static_cast<QWidget*>(new QPlainTextEdit(page))
+                                             : static_cast<QWidget*>(new QLineEdit(page));
+            widget = place(editor, QStringLiteral("Text1_%1").arg(spec.index), spec.left, spec.top,
+                           spec.width, spec.height);
+            c.Text1[spec.index] = widget;
+        }
+        widget->setProperty("tag", tag);
+        const QString caption = QString::fromLatin1(spec.caption);
+        widget->setAccessibleName(caption);
+        c.card << CardField{widget, tag};
+
+        const int labelWidth = spec.left - spec.labelLeft - 60;
+        QLabel* caption_label =
+            label(page, QStringLiteral("CardLabel_%1").arg(labelNumber++), caption, spec.labelLeft,
+                  spec.labelTop, labelWidth, spec.labelLines == 2 ? 480 : 240,
+                  Qt::AlignRight | Qt::AlignVCenter);
+        caption_label->setWordWrap(spec.labelLines == 2);
+        caption_label->setBuddy(widget);
+    }
+    // The record's id travels with the card but is never shown.
+    auto* idField = place(new QLineEdit(phones), QStringLiteral("Text1_14"), 4455, 2970, 465, 330);
+    idField->setProperty("tag", QStringLiteral("ID"));
+    idField->setReadOnly(true);
+    idField->hide();
+    c.Text1[14] = idField;
+    c.card << CardField{idField, QStringLiteral("ID")};
+
+    c.GoMail = pictureButton(internet, QStringLiteral("GoMail"), icons::mail(),
+                             QStringLiteral("Email"), 4230, 450, 315, 345);
+    c.GOWWW = pictureButton(internet, QStringLiteral("GOWWW"), icons::web(),
+                            QStringLiteral("Goto WEB Site"), 4230, 810, 315, 345);
+
+    // Right: the quick-dial box and the command buttons.
+    c.Picture2 = place(new QFrame(form), QStringLiteral("Picture2"), 7695, 45, 1635, 3525);
+    c.Label2 = label(c.Picture2, QStringLiteral("Label2"), QStringLiteral("Quick Dial"), 180, -45,
+                     1065, 240);
+    c.tbrSpeed = bar(c.Picture2, QStringLiteral("tbrSpeed"),
+                     {{QStringLiteral("Add New Speed Dial"), icons::speedAdd()},
+                      {QStringLiteral("Edit Speed Dial"), icons::speedEdit()},
+                      {QStringLiteral("Delete Speed Dial"), icons::speedDelete()},
+                      {QStringLiteral("Speed Dials List"), icons::speedList()},
+                      {QStringLiteral("Clear Number"), icons::clear()}},
+                     5, -45, 180, 1725, 330);
+    c.DialCombo = place(new QComboBox(c.Picture2), QStringLiteral("DialCombo"), 45, 450, 1545, 315);
+    c.DialCombo->setEditable(true);
+    c.DialCombo->setInsertPolicy(QComboBox::NoInsert);
+    c.DialCombo->setAccessibleName(QStringLiteral("Number to dial"));
+    const int keyLefts[] = {0, 585, 1125};
+    const int keyTops[] = {810, 1260, 1710, 2160};
+    for (int digit = 1; digit <= 9; ++digit) {
+        c.CmdNum[digit] =
+            button(c.Picture2, QStringLiteral("CmdNum_%1").arg(digit), QString::number(digit),
+                   keyLefts[(digit - 1) % 3], keyTops[(digit - 1) / 3], 465, 420, keyFont);
+    }
+    c.CmdAstric = button(c.Picture2, QStringLiteral("CmdAstric"), QStringLiteral("*"), 0, 2160, 465,
+                         420, keyFont);
+    c.CmdNum[0] = button(c.Picture2, QStringLiteral("CmdNum_0"), QStringLiteral("0"), 585, 2160,
+                         465, 420, keyFont);
+    c.CmdHash = button(c.Picture2, QStringLiteral("CmdHash"), QStringLiteral("#"), 1125, 2160, 465,
+                       420, keyFont);
+    c.quickDial = button(c.Picture2, QStringLiteral("quickDial"), QStringLiteral("&Dial"), 0, 2610,
+                         1590, 870, buttonFont);
+    c.quickDial->setToolTip(QStringLiteral("Quick Dial"));
+
+    c.HangCMD = button(form, QStringLiteral("HangCMD"), QStringLiteral("&Hang UP"), 7695, 3600,
+                       1590, 825, buttonFont);
+    c.HangCMD->setIcon(icons::hangUp());
+    c.HangCMD->setIconSize(QSize(24, 24));
+    c.HangCMD->setToolTip(QStringLiteral("Hang The Phone Call"));
+    c.SearchCMD = button(form, QStringLiteral("SearchCMD"), QStringLiteral("Searc&h"), 7695, 4455,
+                         780, 690, buttonFont);
+    c.Command1 = button(form, QStringLiteral("Command1"), QStringLiteral("&Setup"), 8505, 4455, 780,
+                        690, buttonFont);
+    c.Command3 = button(form, QStringLiteral("Command3"), QStringLiteral("A&bout"), 7695, 5175, 780,
+                        735, buttonFont);
+    c.ExitCMD = button(form, QStringLiteral("ExitCMD"), QStringLiteral("E&xit"), 8505, 5175, 780,
+                       735, buttonFont);
+    c.HelpCmd = button(form, QStringLiteral("HelpCmd"), QStringLiteral("&Help"), 7695, 5940, 1590,
+                       330, buttonFont);
+
+    // Bottom: four status panels.
+    c.StatusBar1 = place(new QStatusBar(form), QStringLiteral("StatusBar1"), 0, 6285, 9300, 375);
+    c.StatusBar1->setSizeGripEnabled(false);
+    const int panelWidths[] = {60, 110, 280, 150};
+    for (int panel = 1; panel <= 4; ++panel) {
+        auto* text = new QLabel(c.StatusBar1);
+        text->setObjectName(QStringLiteral("StatusPanel_%1").arg(panel));
+        text->setFrameShape(QFrame::Panel);
+        text->setFrameShadow(QFrame::Sunken);
+        text->setMinimumWidth(panelWidths[panel - 1]);
+        c.StatusBar1->addPermanentWidget(text, panel == 3 ? 1 : 0);
+        c.panels[panel] = text;
+    }
+
+    c.Picture1 = place(new QLabel(form), QStringLiteral("Picture1"), 8325, 2025, 555, 555);
+    c.Picture1->setPixmap(icons::application().pixmap(c.Picture1->size()));
+    c.Picture1->hide();
+    c.Timer1 = new QTimer(form);
+    c.Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    return c;
+}
+
+} // namespace telvora

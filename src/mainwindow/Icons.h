@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QIcon>
+
+// Icons come from the desktop's icon theme where it has them, so the window fits the
+// desktop, and from the program's own drawings everywhere else.
+namespace telvora::icons {
+
+QIcon application();
+QIcon add();
+QIcon addSub();
+QIcon edit();
+QIcon remove();
+QIcon copy();
+QIcon cut();
+QIcon paste();
+QIcon dial();
+QIcon hangUp();
+QIcon mail();
+QIcon web();
+QIcon speedAdd();
+QIcon speedEdit();
+QIcon speedDelete();
+QIcon speedList();
+QIcon clear();
+
+} // namespace telvora::icons

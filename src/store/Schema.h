@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+
+namespace telvora::schema {
+
+// The record kinds a number can have, in the order the card lists them.
+inline const QStringList& numberKinds()
+{
+    static const QStringList kinds{QStringLiteral("Phone"), QStringLiteral("Fax"),
+                                   QStringLiteral("Mobile"), QStringLiteral("Home")};
+    return kinds;
+}
+
+// Columns of the names table that the contact card shows and saves.
+const QStringList& cardColumns();
+
+// Statements that create an empty phone book.
+const QStringList& createStatements();
+
+// For each table, the columns the program reads or writes; a file lacking one of
+// them is not a phone book this program can use.
+struct TableColumns
+{
+    QString table;
+    QStringList columns;
+};
+const QList<TableColumns>& requiredColumns();
+
+} // namespace telvora::schema

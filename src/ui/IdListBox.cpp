@@ -1,0 +1,150 @@
+#include "ui/IdListBox.h"
+
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace telvora {
+
+int IdListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant IdListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const ListRow& row = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return row.text;
+    case Qt::UserRole:
+        return row.id;
+    default:
+        return {};
+    }
+}
+
+void IdListModel::setRows(ListRows rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void IdListModel::append(const ListRow& row)
+{
+    const int at = int(m_rows.size());
+    beginInsertRows({}, at, at);
+    m_rows.append(row);
+    endInsertRows();
+}
+
+IdListBox::IdListBox(Selection selection, QWidget* parent) : QListView(parent), m_model(this)
+{
+    setModel(&m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(selection == Selection::Single ? QAbstractItemView::SingleSelection
+                                                    : QAbstractItemView::ExtendedSelection);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { onCurrentChanged(current); });
+    connect(this, &QListView::doubleClicked, this, [this] { emit listDoubleClicked(); });
+}
+
+void IdListBox::clear()
+{
+    m_model.setRows({});
+}
+
+void IdListBox::setRows(ListRows rows)
+{
+    m_model.setRows(std::move(rows));
+}
+
+void IdListBox::addItem(const QString& text, qint32 id)
+{
+    m_model.append(ListRow{id, text});
+}
+
+qint32 IdListBox::itemData(int index) const
+{
+    return index >= 0 && index < count() ? m_model.rows().at(index).id : 0;
+}
+
+QString IdListBox::itemText(int index) const
+{
+    return index >= 0 && index < count() ? m_model.rows().at(index).text : QString();
+}
+
+int IdListBox::listIndex() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void IdListBox::setListIndex(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    const QModelIndex item = m_model.index(index);
+    m_settingFromCode = true;
+    const auto flags = selectionMode() == QAbstractItemView::SingleSelection
+                           ? QItemSelectionModel::ClearAndSelect
+                           : QItemSelectionModel::Select;
+    selectionModel()->setCurrentIndex(item, flags);
+    m_settingFromCode = false;
+    scrollTo(item);
+    emit listClicked();
+}
+
+bool IdListBox::isItemSelected(int index) const
+{
+    return index >= 0 && index < count() && selectionModel()->isSelected(m_model.index(index));
+}
+
+void IdListBox::setItemSelected(int index, bool selected)
+{
+    if (index < 0 || index >= count())
+        return;
+    selectionModel()->select(m_model.index(index), selected ? QItemSelectionModel::Select
+                                                            : QItemSelectionModel::Deselect);
+}
+
+QList<int> IdListBox::selectedItems() const
+{
+    QList<int> items;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        items << index.row();
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+void IdListBox::selectAllItems()
+{
+    if (count() == 0)
+        return;
+    selectionModel()->select(QItemSelection(m_model.index(0), m_model.index(count() - 1)),
+                             QItemSelectionModel::Select);
+}
+
+void IdListBox::mousePressEvent(QMouseEvent* event)
+{
+    // A right press opens the list's menu and leaves the selection as it is.
+    if (event->button() == Qt::RightButton) {
+        emit rightButtonPressed(event->position().toPoint());
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void IdListBox::onCurrentChanged(const QModelIndex& current)
+{
+    if (m_settingFromCode || !current.isValid())
+        return;
+    emit listClicked();
+}
+
+} // namespace telvora

@@ -1,0 +1,389 @@
+#include "store/PhoneBook.h"
+#include "store/SpeedDialSet.h"
+#include "store/Statements.h"
+#include "support/TestHome.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+#include <unistd.h>
+
+using namespace telvora;
+using telvora::test::TestHome;
+
+namespace {
+
+QStringList texts(const ListRows& rows)
+{
+    QStringList result;
+    for (const ListRow& row : rows)
+        result << row.text;
+    return result;
+}
+
+QVariant scalar(PhoneBook& book, const QString& statement)
+{
+    QSqlQuery query(book.database());
+    if (!query.exec(statement) || !query.next())
+        return {};
+    return query.value(0);
+}
+
+void exec(PhoneBook& book, const QString& statement)
+{
+    QSqlQuery query(book.database());
+    QVERIFY2(query.exec(statement), qPrintable(statement));
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class PhoneBookTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingFileIsCreatedWithEmptySchema()
+    {
+        TestHome home;
+        {
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Created);
+            QVERIFY(book.isWritable());
+            QCOMPARE(book.filePath(), home.file(QStringLiteral("data.mdb")));
+            QVERIFY(book.groups().isEmpty());
+            QVERIFY(book.topLevelNames().isEmpty());
+            QVERIFY(book.addName(QStringLiteral("First"), 0, 0) > 0);
+        }
+        PhoneBook again;
+        QCOMPARE(again.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+        QCOMPARE(texts(again.topLevelNames()), QStringList{QStringLiteral("First")});
+    }
+
+    void idsAreNeverZeroAndNeverReused()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        QSet<qint32> seen;
+        for (int i = 0; i < 20; ++i) {
+            const qint32 group = book.addGroup(QStringLiteral("G%1").arg(i));
+            QVERIFY(group > 0);
+            QVERIFY(!seen.contains(group));
+            seen.insert(group);
+        }
+        const qint32 name = book.addName(QStringLiteral("x"), 0, 0);
+        exec(book, QStringLiteral("DELETE FROM names WHERE id = %1").arg(name));
+        const qint32 next = book.addName(QStringLiteral("y"), 0, 0);
+        QVERIFY(next > name);
+        const qint32 number = book.addNumber(QStringLiteral("1"), next, QStringLiteral("Phone"));
+        QVERIFY(number > 0);
+        QCOMPARE(book.numbers(next, QStringLiteral("Phone")),
+                 (ListRows{{number, QStringLiteral("1")}}));
+    }
+
+    void awkwardTextIsStoredExactlyAndTouchesNoOtherRow_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("apostrophe") << QStringLiteral("O'Brien");
+        QTest::newRow("sql") << QStringLiteral("x'; DELETE FROM names; --");
+        QTest::newRow("like metacharacters") << QStringLiteral("100% _done_ *[a]");
+        QTest::newRow("double quote") << QStringLiteral("The \"Boss\"");
+        QTest::newRow("greek") << QStringLiteral("Σωκράτης Παπαδόπουλος");
+        QTest::newRow("arabic") << QStringLiteral("مريم الحسيني");
+        QTest::newRow("chinese") << QStringLiteral("王小明");
+        QTest::newRow("emoji and combining") << QStringLiteral("Zoë 📞 e\u0301");
+        QTest::newRow("long") << QString(5000, QLatin1Char('w'));
+    }
+
+    void awkwardTextIsStoredExactlyAndTouchesNoOtherRow()
+    {
+        QFETCH(QString, text);
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint32 group = book.addGroup(text);
+        const qint32 other = book.addName(QStringLiteral("Other"), 0, group);
+        const qint32 id = book.addName(text, 0, group);
+        QVERIFY(book.addNumber(text, id, QStringLiteral("Fax")) > 0);
+        QCOMPARE(book.groupName(group), std::optional<QString>(text));
+        QCOMPARE(book.numbers(id, QStringLiteral("Fax")).value(0).text, text);
+        QVERIFY(book.updateNameColumns(id, {{QStringLiteral("Notes"), text}}));
+        QCOMPARE(book.nameRow(id)->value(book.nameColumns().indexOf(QStringLiteral("Notes"))),
+                 QVariant(text));
+        QVERIFY(book.nameRow(other)
+                    ->value(book.nameColumns().indexOf(QStringLiteral("Notes")))
+                    .isNull());
+        QCOMPARE(scalar(book, QStringLiteral("SELECT count(*) FROM names")).toInt(), 2);
+        QVERIFY(texts(book.topLevelNamesInGroup(group)).contains(text));
+    }
+
+    void listsFollowGroupsAndParents()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint32 friends = book.addGroup(QStringLiteral("Friends"));
+        const qint32 work = book.addGroup(QStringLiteral("work"));
+        const qint32 ann = book.addName(QStringLiteral("ann"), 0, friends);
+        const qint32 bob = book.addName(QStringLiteral("Bob"), 0, 0);
+        const qint32 cid = book.addName(QStringLiteral("Cid"), 0, work);
+        book.addName(QStringLiteral("Ann's assistant"), ann, friends);
+        book.addName(QStringLiteral("Deep"), cid, 0);
+
+        // Case does not split the order: "ann" before "Bob", "Friends" before "work".
+        QCOMPARE(texts(book.groups()),
+                 (QStringList{QStringLiteral("Friends"), QStringLiteral("work")}));
+        QCOMPARE(
+            texts(book.topLevelNames()),
+            (QStringList{QStringLiteral("ann"), QStringLiteral("Bob"), QStringLiteral("Cid")}));
+        QCOMPARE(texts(book.topLevelNamesWithoutGroup()), QStringList{QStringLiteral("Bob")});
+        QCOMPARE(texts(book.topLevelNamesInGroup(friends)), QStringList{QStringLiteral("ann")});
+        QCOMPARE(texts(book.subNames(ann)), QStringList{QStringLiteral("Ann's assistant")});
+        QCOMPARE(texts(book.subNames(cid)), QStringList{QStringLiteral("Deep")});
+        QCOMPARE(book.groupOfName(cid), std::optional<qint32>(work));
+        QCOMPARE(book.groupOfName(bob), std::optional<qint32>(0));
+
+        // A deleted group's names are listed under all groups only.
+        exec(book, QStringLiteral("DELETE FROM groups WHERE id = %1").arg(work));
+        QCOMPARE(book.groupName(work), std::nullopt);
+        QVERIFY(texts(book.topLevelNames()).contains(QStringLiteral("Cid")));
+        QVERIFY(!texts(book.topLevelNamesWithoutGroup()).contains(QStringLiteral("Cid")));
+    }
+
+    void rowsWithoutTextAndNumbersOfUnknownKind()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        exec(book, QStringLiteral("INSERT INTO groups (name) VALUES (NULL)"));
+        exec(book, QStringLiteral("INSERT INTO names (name) VALUES (NULL)"));
+        QVERIFY(book.groups().isEmpty());
+        const ListRows names = book.topLevelNames();
+        QCOMPARE(names.size(), 1);
+        QCOMPARE(names[0].text, QString());
+        QVERIFY(names[0].id > 0);
+
+        const qint32 owner = names[0].id;
+        book.addNumber(QStringLiteral("1"), owner, QStringLiteral("Pager"));
+        book.addNumber(QStringLiteral("2"), owner, QStringLiteral("phone"));
+        for (const QString& kind : {QStringLiteral("Phone"), QStringLiteral("Fax"),
+                                    QStringLiteral("Mobile"), QStringLiteral("Home")})
+            QVERIFY(book.numbers(owner, kind).isEmpty());
+        QCOMPARE(scalar(book, QStringLiteral("SELECT count(*) FROM numbers")).toInt(), 2);
+    }
+
+    void cardWritesOnlyItsOwnExistingRow()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint32 a = book.addName(QStringLiteral("A"), 0, 0);
+        const qint32 b = book.addName(QStringLiteral("B"), 0, 0);
+        QVERIFY(book.updateNameColumns(a, {{QStringLiteral("Company"), QStringLiteral("Acme")},
+                                           {QStringLiteral("gender"), QString()}}));
+        QCOMPARE(scalar(book, QStringLiteral("SELECT Company FROM names WHERE id = %1").arg(a)),
+                 QVariant(QStringLiteral("Acme")));
+        // Saving writes an empty text, never a null, into every card column.
+        QVERIFY(!scalar(book, QStringLiteral("SELECT Gender FROM names WHERE id = %1").arg(a))
+                     .isNull());
+        QVERIFY(scalar(book, QStringLiteral("SELECT Company FROM names WHERE id = %1").arg(b))
+                    .isNull());
+
+        exec(book, QStringLiteral("DELETE FROM names WHERE id = %1").arg(a));
+        QVERIFY(!book.updateNameColumns(a, {{QStringLiteral("Company"), QStringLiteral("Lost")}}));
+        QVERIFY(
+            !book.updateNameColumns(b, {{QStringLiteral("NoSuchColumn"), QStringLiteral("x")}}));
+        QCOMPARE(scalar(book, QStringLiteral("SELECT count(*) FROM names WHERE Company = 'Lost'"))
+                     .toInt(),
+                 0);
+        QVERIFY(!book.nameRow(a));
+        QCOMPARE(book.nameRow(b)->size(), book.nameColumns().size());
+    }
+
+    void unusableFilesAreNeverWritten_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("text file")
+            << QByteArray("name,number\nAnn,555\n") << QStringLiteral("not a phone book");
+        QTest::newRow("empty file") << QByteArray() << QStringLiteral("not a phone book");
+        QByteArray garbage(8192, '\0');
+        for (char& byte : garbage)
+            byte = char(QRandomGenerator::global()->bounded(256));
+        QTest::newRow("random bytes") << garbage << QStringLiteral("not a phone book");
+    }
+
+    void unusableFilesAreNeverWritten()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        TestHome home;
+        const QString path = home.file(QStringLiteral("data.mdb"));
+        writeFile(path, content);
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+        QVERIFY2(book.errorText().contains(reason), qPrintable(book.errorText()));
+        QVERIFY(book.addName(QStringLiteral("x"), 0, 0) == 0);
+        QVERIFY(book.topLevelNames().isEmpty());
+        QCOMPARE(readAll(path), content);
+    }
+
+    void otherSqliteDatabasesAndDamagedOnesAreLeftAlone()
+    {
+        TestHome home;
+        const QString path = home.file(QStringLiteral("data.mdb"));
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            exec(book, QStringLiteral("DROP TABLE numbers"));
+        }
+        const QByteArray foreign = readAll(path);
+        {
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+            QVERIFY2(book.errorText().contains(QStringLiteral("numbers")),
+                     qPrintable(book.errorText()));
+        }
+        QCOMPARE(readAll(path), foreign);
+
+        // A real phone book cut short: the header is right, the rest is gone.
+        QFile::remove(path);
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            for (int i = 0; i < 200; ++i)
+                book.addName(QStringLiteral("Name %1").arg(i), 0, 0);
+        }
+        const QByteArray truncated = readAll(path).left(1024);
+        writeFile(path, truncated);
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+        QCOMPARE(readAll(path), truncated);
+    }
+
+    void unreadableOrReadOnlyFiles()
+    {
+        if (::geteuid() == 0)
+            QSKIP("file permissions do not bind the super-user");
+        TestHome home;
+        const QString path = home.file(QStringLiteral("data.mdb"));
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            book.addName(QStringLiteral("Kept"), 0, 0);
+        }
+        QFile::setPermissions(path, QFile::ReadOwner);
+        {
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::ReadOnly);
+            QCOMPARE(texts(book.topLevelNames()), QStringList{QStringLiteral("Kept")});
+            QCOMPARE(book.addName(QStringLiteral("Lost"), 0, 0), 0);
+        }
+        QFile::setPermissions(path, QFileDevice::Permissions());
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+        QVERIFY(book.errorText().contains(QStringLiteral("permission")));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void listsAreReadThroughIndexes()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        for (const char* statement :
+             {statements::topLevelNames, statements::topLevelNamesInGroup, statements::subNames,
+              statements::numbers, statements::groupOfName, statements::nameRow}) {
+            QSqlQuery plan(book.database());
+            QVERIFY(plan.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(statement)));
+            for (int i = 0; i < QString::fromLatin1(statement).count(QLatin1Char('?')); ++i)
+                plan.addBindValue(1);
+            QVERIFY(plan.exec());
+            QStringList details;
+            while (plan.next())
+                details << plan.value(3).toString();
+            const QString text = details.join(QLatin1Char('|'));
+            QVERIFY2(!text.contains(QLatin1String("SCAN")) &&
+                         !text.contains(QLatin1String("TEMP B-TREE")),
+                     qPrintable(QLatin1String(statement) + QStringLiteral(" -> ") + text));
+        }
+    }
+
+    void speedDialsKeepTheirOpeningOrderPlusAdditions()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        exec(book, QStringLiteral(
+                       "INSERT INTO SpeedDials VALUES ('zed', '3'), ('Amy', '1'), ('bob', '2')"));
+        SpeedDialSet set(book);
+        set.open();
+        QVERIFY(set.add(QStringLiteral("Aaron's"), QStringLiteral("4")));
+        QStringList order;
+        for (const SpeedDial& entry : set.entries())
+            order << entry.name;
+        QCOMPARE(order, (QStringList{QStringLiteral("Amy"), QStringLiteral("bob"),
+                                     QStringLiteral("zed"), QStringLiteral("Aaron's")}));
+        QCOMPARE(set.find(QStringLiteral("Aaron's"))->number, QStringLiteral("4"));
+        QVERIFY(!set.find(QStringLiteral("amy")));
+
+        const SpeedDial bob = *set.find(QStringLiteral("bob"));
+        QVERIFY(set.update(bob.rowId, QStringLiteral("Bobby"), QStringLiteral("22")));
+        QVERIFY(set.remove(set.find(QStringLiteral("zed"))->rowId));
+        order.clear();
+        for (const SpeedDial& entry : set.entries())
+            order << entry.name + QLatin1Char('=') + entry.number;
+        QCOMPARE(order, (QStringList{QStringLiteral("Amy=1"), QStringLiteral("Bobby=22"),
+                                     QStringLiteral("Aaron's=4")}));
+    }
+
+    // A kill at any moment loses nothing that was reported stored, and leaves a file
+    // that opens and passes SQLite's integrity check.
+    void killDuringWritesLosesNothingStored()
+    {
+        TestHome home;
+        for (int round = 0; round < 12; ++round) {
+            QProcess writer;
+            writer.start(QStringLiteral(STORE_WRITER), {home.file(QStringLiteral("data.mdb"))});
+            QVERIFY(writer.waitForStarted());
+            QTest::qWait(int(QRandomGenerator::global()->bounded(30, 150)));
+            writer.kill();
+            writer.waitForFinished();
+            QList<qint32> stored;
+            for (const QByteArray& line : writer.readAllStandardOutput().split('\n')) {
+                if (!line.isEmpty())
+                    stored << line.toInt();
+            }
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")) == PhoneBook::State::Opened ||
+                         (round == 0 && stored.isEmpty()),
+                     true);
+            if (!book.isOpen())
+                continue;
+            QCOMPARE(scalar(book, QStringLiteral("PRAGMA integrity_check")).toString(),
+                     QStringLiteral("ok"));
+            for (qint32 id : std::as_const(stored)) {
+                QVERIFY2(book.nameRow(id), qPrintable(QString::number(id)));
+                QCOMPARE(book.numbers(id, QStringLiteral("Phone")).size(), 1);
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(PhoneBookTest)
+#include "tst_phonebook.moc"
