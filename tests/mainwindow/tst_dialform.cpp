@@ -1,0 +1,556 @@
+#include "mainwindow/AboutWindow.h"
+#include "mainwindow/DialForm.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHome.h"
+#include "ui/ButtonBar.h"
+#include "ui/IdListBox.h"
+#include "ui/TabControl.h"
+#include "ui/Twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+using namespace telvora;
+using telvora::test::ScriptedPrompt;
+using telvora::test::TestHome;
+
+namespace {
+
+QStringList texts(const IdListBox* list)
+{
+    QStringList result;
+    for (const ListRow& row : list->rows())
+        result << row.text;
+    return result;
+}
+
+int indexOf(const IdListBox* list, const QString& text)
+{
+    return int(texts(list).indexOf(text));
+}
+
+void click(IdListBox* list, const QString& text)
+{
+    const int index = indexOf(list, text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    list->setListIndex(index);
+}
+
+// The people the tests browse. Ids are kept so tests can check the file itself.
+struct Book
+{
+    qint32 family = 0, work = 0;
+    qint32 alice = 0, bob = 0, bobJr = 0, office = 0, carol = 0, dan = 0;
+
+    void seed()
+    {
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        family = book.addGroup(QStringLiteral("Family"));
+        work = book.addGroup(QStringLiteral("Work"));
+        alice = book.addName(QStringLiteral("Alice"), 0, family);
+        bob = book.addName(QStringLiteral("Bob"), 0, work);
+        bobJr = book.addName(QStringLiteral("Bob Jr"), bob, work);
+        office = book.addName(QStringLiteral("Bob's office"), bob, work);
+        book.addName(QStringLiteral("Grandkid"), bobJr, work);
+        carol = book.addName(QStringLiteral("Carol"), 0, 0);
+        dan = book.addName(QStringLiteral("Dan"), 0, 999);
+        book.updateNameColumns(alice,
+                               {{QStringLiteral("Company"), QStringLiteral("Acme")},
+                                {QStringLiteral("Gender"), QStringLiteral("Ms.")},
+                                {QStringLiteral("Notes"), QStringLiteral("line 1\nline 2")}});
+        book.updateNameColumns(bobJr, {{QStringLiteral("Company"), QStringLiteral("Junior Ltd")}});
+        book.addNumber(QStringLiteral("111"), alice, QStringLiteral("Phone"));
+        book.addNumber(QStringLiteral("112"), alice, QStringLiteral("Phone"));
+        book.addNumber(QStringLiteral("211"), alice, QStringLiteral("Fax"));
+        book.addNumber(QStringLiteral("311"), alice, QStringLiteral("Mobile"));
+        book.addNumber(QStringLiteral("411"), alice, QStringLiteral("Home"));
+        book.addNumber(QStringLiteral("911"), alice, QStringLiteral("Pager"));
+        book.addNumber(QStringLiteral("999"), bobJr, QStringLiteral("Phone"));
+    }
+};
+
+QVariant column(DialForm& form, qint32 id, const QString& name)
+{
+    QSqlQuery query(form.phoneBook().database());
+    query.prepare(QStringLiteral("SELECT \"%1\" FROM names WHERE id = ?").arg(name));
+    query.addBindValue(id);
+    if (!query.exec() || !query.next())
+        return {};
+    return query.value(0);
+}
+
+QLineEdit* line(DialForm& form, int index)
+{
+    return qobject_cast<QLineEdit*>(form.controls().Text1.value(index));
+}
+
+} // namespace
+
+class DialFormTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUpShowsTheFirstGroupAndItsFirstName()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+
+        QCOMPARE(texts(ui.GroupsList),
+                 (QStringList{QStringLiteral("Family"), QStringLiteral("Work"),
+                              QStringLiteral("All Groups"), QStringLiteral("No Group")}));
+        QCOMPARE(ui.GroupsList->itemData(0), book.family);
+        QCOMPARE(ui.GroupsList->itemData(2), 0);
+        QCOMPARE(ui.GroupsList->itemData(3), 0);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (Family)"));
+        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Alice")});
+        QCOMPARE(ui.NamesList->listIndex(), 0);
+        QCOMPARE(form.CardId(), book.alice);
+        QCOMPARE(form.ActiveList(), QStringLiteral("N"));
+        QVERIFY(!form.CardDirty());
+        QVERIFY(!form.StartingUp());
+        QCOMPARE(line(form, 100)->text(), QStringLiteral("Acme"));
+        QCOMPARE(ui.Combo1->currentText(), QStringLiteral("Ms."));
+        QCOMPARE(qobject_cast<QPlainTextEdit*>(ui.Text1.value(0))->toPlainText(),
+                 QStringLiteral("line 1\nline 2"));
+        QCOMPARE(line(form, 14)->text(), QString::number(book.alice));
+        QCOMPARE(ui.GroupLabel->text(), QStringLiteral("Family"));
+
+        // Every number of each kind is listed and selected; a number of no known kind is not.
+        QCOMPARE(texts(ui.PhonesList), (QStringList{QStringLiteral("111"), QStringLiteral("112")}));
+        QCOMPARE(ui.PhonesList->selectedItems(), (QList<int>{0, 1}));
+        QCOMPARE(texts(ui.FaxList), QStringList{QStringLiteral("211")});
+        QCOMPARE(texts(ui.MobileList), QStringList{QStringLiteral("311")});
+        QCOMPARE(texts(ui.HomeList), QStringList{QStringLiteral("411")});
+        QCOMPARE(ui.HomeList->selectedItems(), QList<int>{0});
+        QCOMPARE(ui.SSTab1->currentIndex(), 0);
+        QVERIFY(prompt.asked.isEmpty());
+        QVERIFY(form.trayIcon());
+        QCOMPARE(form.trayIcon()->toolTip(), QStringLiteral("Double Click for Telvora"));
+        QCOMPARE(form.setGroupItems().size(), 2);
+        QCOMPARE(form.setGroupItems()[1]->text(), QStringLiteral("Work"));
+    }
+
+    void fixedGroupItemsListTheRightNames()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+
+        click(ui.GroupsList, QStringLiteral("All Groups"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (All Groups)"));
+        QCOMPARE(texts(ui.NamesList),
+                 (QStringList{QStringLiteral("Alice"), QStringLiteral("Bob"),
+                              QStringLiteral("Carol"), QStringLiteral("Dan")}));
+        click(ui.GroupsList, QStringLiteral("No Group"));
+        // Dan's group no longer exists: he is listed under all groups only.
+        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Carol")});
+        QCOMPARE(ui.GroupLabel->text(), QString());
+        click(ui.GroupsList, QStringLiteral("Work"));
+        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Bob")});
+        QCOMPARE(ui.GroupLabel->text(), QStringLiteral("Work"));
+        click(ui.GroupsList, QStringLiteral("All Groups"));
+        click(ui.NamesList, QStringLiteral("Dan"));
+        QCOMPARE(ui.GroupLabel->text(), QString());
+    }
+
+    void groupsNamedLikeTheFixedItemsBehaveLikeThem()
+    {
+        TestHome home;
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            const qint32 fake = book.addGroup(QStringLiteral("All Groups"));
+            book.addName(QStringLiteral("Inside"), 0, fake);
+            book.addName(QStringLiteral("Outside"), 0, 0);
+        }
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(texts(form.controls().NamesList),
+                 (QStringList{QStringLiteral("Inside"), QStringLiteral("Outside")}));
+    }
+
+    void emptyBookListsOnlyTheFixedItems()
+    {
+        TestHome home;
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+        QVERIFY(QFile::exists(home.file(QStringLiteral("data.mdb"))));
+        QVERIFY(prompt.asked.isEmpty());
+        QCOMPARE(texts(ui.GroupsList),
+                 (QStringList{QStringLiteral("All Groups"), QStringLiteral("No Group")}));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (All Groups)"));
+        QCOMPARE(ui.NamesList->count(), 0);
+        QCOMPARE(form.CardId(), 0);
+        // The new file is a working phone book at once.
+        QVERIFY(form.phoneBook().addName(QStringLiteral("New"), 0, 0) > 0);
+    }
+
+    void unusableFileIsReportedOnceAndLeftAlone()
+    {
+        TestHome home;
+        const QByteArray junk("this is not a phone book\n");
+        {
+            QFile file(home.file(QStringLiteral("data.mdb")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(junk);
+        }
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(prompt.messages().size(), 1);
+        QVERIFY(prompt.messages()[0].text.contains(home.file(QStringLiteral("data.mdb"))));
+        QVERIFY(prompt.messages()[0].text.contains(QStringLiteral("not a phone book")));
+        QCOMPARE(texts(form.controls().GroupsList),
+                 (QStringList{QStringLiteral("All Groups"), QStringLiteral("No Group")}));
+        QCOMPARE(form.controls().NamesList->count(), 0);
+        form.ExitCMD_Click();
+        QFile file(home.file(QStringLiteral("data.mdb")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), junk);
+    }
+
+    void subNamesAndTheirCards()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+        click(ui.GroupsList, QStringLiteral("Work"));
+        QCOMPARE(texts(ui.SubList),
+                 (QStringList{QStringLiteral("Bob Jr"), QStringLiteral("Bob's office")}));
+        QCOMPARE(form.CardId(), book.bob);
+
+        click(ui.SubList, QStringLiteral("Bob Jr"));
+        QCOMPARE(form.ActiveList(), QStringLiteral("S"));
+        QCOMPARE(form.CardId(), book.bobJr);
+        QCOMPARE(line(form, 100)->text(), QStringLiteral("Junior Ltd"));
+        QCOMPARE(texts(ui.PhonesList), QStringList{QStringLiteral("999")});
+        QCOMPARE(ui.FaxList->count(), 0);
+        // The sub-name list keeps showing Bob's children, not Bob Jr's.
+        QCOMPARE(texts(ui.SubList),
+                 (QStringList{QStringLiteral("Bob Jr"), QStringLiteral("Bob's office")}));
+        QCOMPARE(ui.GroupLabel->text(), QStringLiteral("Work"));
+        QVERIFY(!form.CardDirty());
+
+        // Sub-names are never listed among the names of any group.
+        for (const QString& group :
+             {QStringLiteral("All Groups"), QStringLiteral("No Group"), QStringLiteral("Work")}) {
+            click(ui.GroupsList, group);
+            QVERIFY(!texts(ui.NamesList).contains(QStringLiteral("Bob Jr")));
+            QVERIFY(!texts(ui.NamesList).contains(QStringLiteral("Grandkid")));
+        }
+    }
+
+    void editsGoToTheRowTheCardShowed()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+
+        line(form, 5)->setText(QStringLiteral("Chief O'Brien"));
+        ui.Combo1->setEditText(QStringLiteral("Dr."));
+        QVERIFY(form.CardDirty());
+        click(ui.GroupsList, QStringLiteral("Work"));
+        QCOMPARE(column(form, book.alice, QStringLiteral("JobTitle")).toString(),
+                 QStringLiteral("Chief O'Brien"));
+        QCOMPARE(column(form, book.alice, QStringLiteral("Gender")).toString(),
+                 QStringLiteral("Dr."));
+        QVERIFY(column(form, book.bob, QStringLiteral("JobTitle")).isNull());
+        QCOMPARE(form.CardId(), book.bob);
+        QVERIFY(line(form, 5)->text().isEmpty());
+
+        // A sub-name's edits go to the sub-name, and a name click after them saves them.
+        click(ui.SubList, QStringLiteral("Bob's office"));
+        line(form, 12)->setText(QStringLiteral("office@example.org"));
+        click(ui.NamesList, QStringLiteral("Bob"));
+        QCOMPARE(column(form, book.office, QStringLiteral("Email")).toString(),
+                 QStringLiteral("office@example.org"));
+        QVERIFY(column(form, book.bob, QStringLiteral("Email")).isNull());
+    }
+
+    void editThenEmptyGroupSavesAndKeepsTheCard()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        {
+            PhoneBook extra;
+            extra.open(QStringLiteral("data.mdb"));
+            extra.addGroup(QStringLiteral("Empty"));
+        }
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+        QCOMPARE(form.CardId(), 0); // "Empty" sorts first
+        click(ui.GroupsList, QStringLiteral("Family"));
+        line(form, 11)->setText(QStringLiteral("Ελλάδα"));
+        click(ui.GroupsList, QStringLiteral("Empty"));
+        QCOMPARE(ui.NamesList->count(), 0);
+        QCOMPARE(column(form, book.alice, QStringLiteral("Country")).toString(),
+                 QStringLiteral("Ελλάδα"));
+        QCOMPARE(line(form, 11)->text(), QStringLiteral("Ελλάδα"));
+        QCOMPARE(texts(ui.PhonesList), (QStringList{QStringLiteral("111"), QStringLiteral("112")}));
+        QCOMPARE(form.ActiveList(), QStringLiteral("N"));
+        QCOMPARE(form.CardId(), book.alice);
+    }
+
+    void cardOfAVanishedRowWritesNothing()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QSqlQuery query(form.phoneBook().database());
+        QVERIFY(query.exec(QStringLiteral("DELETE FROM names WHERE id = %1").arg(book.alice)));
+        line(form, 100)->setText(QStringLiteral("Ghost Inc"));
+        click(form.controls().GroupsList, QStringLiteral("All Groups"));
+        QVERIFY(
+            query.exec(QStringLiteral("SELECT count(*) FROM names WHERE Company = 'Ghost Inc'")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+        QVERIFY(prompt.asked.isEmpty());
+    }
+
+    void exitSavesTheCardAndEnds()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        QSignalSpy exited(&form, &DialForm::exitRequested);
+        form.Form_Load();
+        qobject_cast<QPlainTextEdit*>(form.controls().Text1.value(0))
+            ->setPlainText(QStringLiteral("call back after 5"));
+        form.ExitCMD_Click();
+        QCOMPARE(exited.size(), 1);
+        QVERIFY(!form.trayIcon());
+        QCOMPARE(column(form, book.alice, QStringLiteral("Notes")).toString(),
+                 QStringLiteral("call back after 5"));
+    }
+
+    void closingKeepsTheProgramRunning()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        QSignalSpy exited(&form, &DialForm::exitRequested);
+        form.Form_Load();
+        bool cancel = false;
+        form.Form_QueryUnload(cancel, 0);
+        QVERIFY(cancel);
+        QVERIFY(form.isHidden() || form.isMinimized());
+        QCOMPARE(exited.size(), 0);
+        // A tray click that is not a double click does nothing.
+        form.hide();
+        form.Picture1_MouseMove(QSystemTrayIcon::Trigger);
+        form.Picture1_MouseMove(QSystemTrayIcon::Context);
+        QVERIFY(form.isHidden());
+        form.Picture1_MouseMove(QSystemTrayIcon::DoubleClick);
+        QVERIFY(form.isVisible());
+        QCOMPARE(texts(form.controls().NamesList), QStringList{QStringLiteral("Alice")});
+        QCOMPARE(form.CardId(), book.alice);
+
+        // Any close the user did not start ends the program.
+        form.Form_QueryUnload(cancel = false, 1);
+        QCOMPARE(exited.size(), 1);
+    }
+
+    void loadersSelectWhatTheyAreAskedFor()
+    {
+        TestHome home;
+        Book book;
+        book.seed();
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        const auto& ui = form.controls();
+
+        form.LoadGroups(book.work);
+        QCOMPARE(ui.GroupsList->listIndex(), 1);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (Work)"));
+        // Rebuilding the groups alone leaves the name list as it was.
+        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Alice")});
+        form.LoadGroups(424242);
+        QCOMPARE(ui.GroupsList->listIndex(), 0);
+
+        click(ui.GroupsList, QStringLiteral("All Groups"));
+        form.LoadNames(book.carol);
+        QCOMPARE(ui.NamesList->listIndex(), 2);
+        QCOMPARE(form.CardId(), book.carol);
+        QVERIFY(!form.ListsLoading());
+
+        // An index that does not exist changes nothing.
+        ui.NamesList->setListIndex(99);
+        QCOMPARE(ui.NamesList->listIndex(), 2);
+        QCOMPARE(form.CardId(), book.carol);
+    }
+
+    void namesWithoutTextAreEmptyLines()
+    {
+        TestHome home;
+        qint32 id = 0;
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            QSqlQuery query(book.database());
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO names (name) VALUES (NULL)")));
+            id = query.lastInsertId().toInt();
+            book.addName(QStringLiteral("Named"), 0, 0);
+        }
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(texts(form.controls().NamesList),
+                 (QStringList{QString(), QStringLiteral("Named")}));
+        QCOMPARE(form.controls().NamesList->itemData(0), id);
+        QCOMPARE(form.CardId(), id);
+    }
+
+    void layoutFollowsTheTwipsArrangement()
+    {
+        TestHome home;
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(form.size(), QSize(twips(9300), twips(6660)));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+
+        const struct
+        {
+            const char* name;
+            int left, top, width, height;
+        } expected[] = {
+            {"GroupsList", 0, 0, 2490, 1950},       {"NamesList", 0, 2025, 2490, 2430},
+            {"SubList", 0, 4500, 2490, 1710},       {"TbrGroups", 2520, 0, 330, 1320},
+            {"TbrNames", 2520, 1980, 330, 2310},    {"TbrSUB", 2520, 4365, 330, 1980},
+            {"SSTab1", 2880, 0, 4770, 6270},        {"PhonesList", 1215, 675, 3075, 1425},
+            {"FaxList", 1215, 2160, 3075, 1035},    {"HomeList", 1215, 4365, 3075, 840},
+            {"DialPhonesCMD", 4275, 720, 420, 465}, {"GroupLabel", 2070, 405, 1215, 240},
+            {"Text1_100", 1575, 540, 3120, 330},    {"Combo1", 1575, 945, 1095, 315},
+            {"Text1_0", 1560, 3735, 3120, 2355},    {"Text1_2", 1125, 405, 3570, 960},
+            {"Text1_13", 825, 810, 3390, 330},      {"GOWWW", 4230, 810, 315, 345},
+            {"Picture2", 7695, 45, 1635, 3525},     {"DialCombo", 45, 450, 1545, 315},
+            {"CmdNum_5", 585, 1260, 465, 420},      {"CmdHash", 1125, 2160, 465, 420},
+            {"quickDial", 0, 2610, 1590, 870},      {"HangCMD", 7695, 3600, 1590, 825},
+            {"ExitCMD", 8505, 5175, 780, 735},      {"HelpCmd", 7695, 5940, 1590, 330},
+            {"StatusBar1", 0, 6285, 9300, 375},
+        };
+        for (const auto& control : expected) {
+            auto* widget = form.findChild<QWidget*>(QLatin1String(control.name));
+            QVERIFY2(widget, control.name);
+            QCOMPARE(widget->geometry(),
+                     twipsRect(control.left, control.top, control.width, control.height));
+        }
+
+        const struct
+        {
+            const char* name;
+            const char* caption;
+        } captions[] = {{"HangCMD", "&Hang UP"}, {"SearchCMD", "Searc&h"}, {"Command1", "&Setup"},
+                        {"Command3", "A&bout"},  {"ExitCMD", "E&xit"},     {"HelpCmd", "&Help"},
+                        {"quickDial", "&Dial"},  {"CmdAstric", "*"},       {"CmdNum_0", "0"}};
+        for (const auto& control : captions) {
+            auto* button = form.findChild<QPushButton*>(QLatin1String(control.name));
+            QVERIFY2(button, control.name);
+            QCOMPARE(button->text(), QLatin1String(control.caption));
+        }
+        QCOMPARE(form.controls().HangCMD->toolTip(), QStringLiteral("Hang The Phone Call"));
+        QCOMPARE(form.controls().GroupsList->toolTip(), QStringLiteral("Groups List"));
+        QCOMPARE(form.controls().FaxList->toolTip(), QStringLiteral("Fax Numbers"));
+        QCOMPARE(form.controls().GOWWW->toolTip(), QStringLiteral("Goto WEB Site"));
+        QCOMPARE(form.controls().panels.size(), 4);
+        QVERIFY(form.controls().DialList->isHidden());
+        QVERIFY(form.controls().Text1.value(14)->isHidden());
+
+        // Toolbar buttons by number, with their texts.
+        QCOMPARE(form.controls().TbrNames->buttonCount(), 7);
+        QCOMPARE(form.controls().TbrNames->button(2)->toolTip(), QStringLiteral("Add SUB Name"));
+        QCOMPARE(form.controls().TbrGroups->buttonCount(), 4);
+        QCOMPARE(form.controls().TbrGroups->button(4)->toolTip(), QStringLiteral("Paste"));
+        QCOMPARE(form.controls().TbrFax->buttonCount(), 6);
+        QCOMPARE(form.controls().tbrSpeed->button(5)->toolTip(), QStringLiteral("Clear Number"));
+
+        const QStringList tabs{QStringLiteral("Phones"), QStringLiteral("General"),
+                               QStringLiteral("Address"), QStringLiteral("Internet")};
+        for (int i = 0; i < tabs.size(); ++i)
+            QCOMPARE(form.controls().SSTab1->tabBar()->tabText(i), tabs[i]);
+
+        // Each card field stands to the right of its label, on the same row.
+        for (const CardField& field : form.controls().card) {
+            if (field.tag == QLatin1String("ID"))
+                continue;
+            QLabel* caption = nullptr;
+            for (QLabel* label : field.widget->parentWidget()->findChildren<QLabel*>()) {
+                if (label->buddy() == field.widget)
+                    caption = label;
+            }
+            QVERIFY2(caption, qPrintable(field.tag));
+            QVERIFY2(caption->geometry().right() < field.widget->geometry().left(),
+                     qPrintable(field.tag));
+            QVERIFY2(caption->geometry().top() < field.widget->geometry().bottom() &&
+                         field.widget->geometry().top() < caption->geometry().bottom(),
+                     qPrintable(field.tag));
+        }
+
+        // The arrangement does not follow the window's size.
+        form.resize(1000, 800);
+        QCOMPARE(form.size(), QSize(twips(9300), twips(6660)));
+    }
+
+    void aboutNamesVersionLicenseAndLibraries()
+    {
+        TestHome home;
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        form.Command3_Click();
+        auto* about = form.findChild<AboutWindow*>();
+        QVERIFY(about);
+        QVERIFY(about->isVisible());
+        QCOMPARE(about->windowModality(), Qt::ApplicationModal);
+        const QString text = about->findChild<QLabel*>(QStringLiteral("AboutText"))->text();
+        QVERIFY(text.contains(QStringLiteral(TELVORA_VERSION)));
+        QVERIFY(text.contains(QStringLiteral("GNU General Public License")));
+        QVERIFY(text.contains(QStringLiteral("Qt ")));
+        QVERIFY(text.contains(QStringLiteral("SQLite 3.")));
+        about->close();
+    }
+};
+
+QTEST_MAIN(DialFormTest)
+#include "tst_dialform.moc"
