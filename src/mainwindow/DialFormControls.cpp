@@ -53,9 +53,11 @@ void CardField::setReadOnly(bool readOnly) const
 
 namespace {
 
+// The arrangement was measured with narrow faces of Arial's proportions; Liberation has
+// them, and any sans or serif face stands in where it is missing.
 QFont boldSans(qreal points)
 {
-    QFont font(QStringLiteral("Sans Serif"));
+    QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(true);
@@ -71,7 +73,7 @@ QFont plainSans(qreal points)
 
 QFont boldSerif(qreal points)
 {
-    QFont font(QStringLiteral("Serif"));
+    QFont font(QStringLiteral("Liberation Serif"));
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(points);
     font.setBold(true);
@@ -198,8 +200,11 @@ DialFormControls DialFormControls::build(QWidget* form)
         label(form, QStringLiteral("Label1_3"), QStringLiteral("List"), 2520, 1665, 390, 285);
     c.Label1[0] =
         label(form, QStringLiteral("Label1_0"), QStringLiteral("Names"), 2295, 4410, 705, 285);
-    for (QLabel* heading : std::as_const(c.Label1))
+    for (QLabel* heading : std::as_const(c.Label1)) {
         heading->setFont(boldSerif(12));
+        // Headings sit partly under the lists and toolbars; those stay on top and clickable.
+        heading->lower();
+    }
 
     // Middle: the tab control with the number lists and the card.
     c.SSTab1 =
@@ -314,12 +319,15 @@ DialFormControls DialFormControls::build(QWidget* form)
         c.card << CardField{widget, tag};
 
         const int labelWidth = spec.left - spec.labelLeft - 60;
-        QLabel* caption_label =
+        QLabel* captionLabel =
             label(page, QStringLiteral("CardLabel_%1").arg(labelNumber++), caption, spec.labelLeft,
                   spec.labelTop, labelWidth, spec.labelLines == 2 ? 480 : 240,
                   Qt::AlignRight | Qt::AlignVCenter);
-        caption_label->setWordWrap(spec.labelLines == 2);
-        caption_label->setBuddy(widget);
+        if (spec.labelLines == 2) {
+            captionLabel->setWordWrap(true);
+            captionLabel->setFont(boldSans(8.25));
+        }
+        captionLabel->setBuddy(widget);
     }
     // The record's id travels with the card but is never shown.
     auto* idField = place(new QLineEdit(phones), QStringLiteral("Text1_14"), 4455, 2970, 465, 330);
