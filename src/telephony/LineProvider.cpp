@@ -1,0 +1,27 @@
+#include "telephony/LineProvider.h"
+
+#include "telephony/LineIcon.h"
+
+namespace telvora {
+
+LineProvider::~LineProvider() = default;
+
+void LineProvider::paintIcon(QPainter& painter, const QRect& rect) const
+{
+    paintLineIcon(painter, rect, kind());
+}
+
+LineProviderRegistrar::LineProviderRegistrar(int rank, LineProviderFactory factory)
+{
+    entries().append(Entry{rank, std::move(factory)});
+}
+
+QList<LineProviderRegistrar::Entry>& LineProviderRegistrar::entries()
+{
+    // A function-local list, so registrars in other files can add to it during static
+    // initialisation whatever the order in which the files are initialised.
+    static QList<Entry> list;
+    return list;
+}
+
+} // namespace telvora

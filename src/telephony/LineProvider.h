@@ -1,0 +1,95 @@
+#pragma once
+
+#include "telephony/LineDevCaps.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QPainter;
+class QRect;
+
+namespace telvora {
+
+// One line device as its provider knows it. The key stays the same for the same device
+// while the program runs, whatever other devices come and go.
+struct ProviderLine
+{
+    QString key;
+    LineDevCaps caps;
+    // Versions of the service's interface that this device accepts.
+    quint32 lowestVersion = 0x00010003;
+    quint32 highestVersion = 0x00020002;
+};
+
+// How a provider tells the service what became of a call. A provider may call these
+// from inside one of its own operations: the service queues every message it makes of
+// them, so no line object is ever re-entered from inside a request.
+class LineProviderEvents
+{
+public:
+    // The outcome of placeCall: 0 once the call is on its way, else a LINEERR code.
+    virtual void callPlaced(quint64 call, qint32 result) = 0;
+    // A LINECALLSTATE value; disconnectMode is a LINEDISCONNECTMODE value for the
+    // disconnected state and 0 otherwise.
+    virtual void callStateChanged(quint64 call, quint32 state, quint32 disconnectMode) = 0;
+    // The outcome of dropCall: 0 once the call has ended, else a LINEERR code.
+    virtual void callDropped(quint64 call, qint32 result) = 0;
+
+protected:
+    ~LineProviderEvents() = default;
+};
+
+// One kind of line device (SIP accounts, modems, cellular modems). A provider lives as
+// long as the service, which lives as long as the process. It must be cheap to construct
+// and to list: whatever is heavy (a SIP stack, probing hardware) waits for activate().
+class LineProvider
+{
+public:
+    virtual ~LineProvider();
+
+    // "sip", "modem", "cellular": also picks the icon.
+    virtual QString kind() const = 0;
+    // The devices there are now, without starting anything.
+    virtual QList<ProviderLine> lines() = 0;
+    // Someone registered with the service while this provider has lines: get ready to call.
+    virtual void activate() {}
+    // Starts a call on the line with this key. Returns 0 when the request was taken (its
+    // outcome follows through callPlaced) or a LINEERR code when it was refused at once.
+    virtual qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) = 0;
+    // Ends a call; the outcome follows through callDropped.
+    virtual void dropCall(quint64 call) = 0;
+    // Forgets a call. A call still in progress is ended without any further event.
+    virtual void releaseCall(quint64 call) = 0;
+    // The icon of this kind of line.
+    virtual void paintIcon(QPainter& painter, const QRect& rect) const;
+
+    void setEvents(LineProviderEvents* events) { m_events = events; }
+
+protected:
+    LineProviderEvents* events() const { return m_events; }
+
+private:
+    LineProviderEvents* m_events = nullptr;
+};
+
+using LineProviderFactory = std::function<std::unique_ptr<LineProvider>()>;
+
+// A provider registers itself by defining one static registrar in its own source file;
+// the service makes one provider of each registration the first time it is used, in the
+// order of `rank` so that device numbers do not depend on the link order.
+class LineProviderRegistrar
+{
+public:
+    LineProviderRegistrar(int rank, LineProviderFactory factory);
+
+    struct Entry
+    {
+        int rank;
+        LineProviderFactory factory;
+    };
+    static QList<Entry>& entries();
+};
+
+} // namespace telvora

@@ -1,0 +1,189 @@
+#include "telephony/sip/SipAccountStore.h"
+
+#include "telephony/sip/SecretStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <sys/stat.h>
+
+namespace telvora {
+
+namespace {
+
+QString transportName(SipAccount::Transport transport)
+{
+    switch (transport) {
+    case SipAccount::Transport::Tcp:
+        return QStringLiteral("tcp");
+    case SipAccount::Transport::Tls:
+        return QStringLiteral("tls");
+    case SipAccount::Transport::Udp:
+        break;
+    }
+    return QStringLiteral("udp");
+}
+
+SipAccount::Transport transportFrom(const QString& name)
+{
+    if (name.compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0)
+        return SipAccount::Transport::Tcp;
+    if (name.compare(QLatin1String("tls"), Qt::CaseInsensitive) == 0)
+        return SipAccount::Transport::Tls;
+    return SipAccount::Transport::Udp;
+}
+
+} // namespace
+
+QString SipAccountStore::filePath()
+{
+    const QByteArray home = qgetenv("TELVORA_HOME");
+    const QString folder =
+        !home.isEmpty() ? QString::fromLocal8Bit(home)
+                        : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                              QLatin1String("/Telvora");
+    return folder + QLatin1String("/lines.json");
+}
+
+QList<SipAccount> SipAccountStore::load()
+{
+    QList<SipAccount> accounts;
+    m_inKeychain.clear();
+    const QFileInfo info(filePath());
+    m_loadedStamp = info.exists() ? info.lastModified() : QDateTime();
+    m_loadedSize = info.exists() ? info.size() : -1;
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return accounts;
+    const QJsonArray list =
+        QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("sip")).toArray();
+    for (const QJsonValue& value : list) {
+        const QJsonObject o = value.toObject();
+        SipAccount account;
+        account.id = o.value(QLatin1String("id")).toString();
+        if (account.id.isEmpty())
+            continue;
+        account.displayName = o.value(QLatin1String("display_name")).toString();
+        account.server = o.value(QLatin1String("server")).toString();
+        account.user = o.value(QLatin1String("user")).toString();
+        account.password = o.value(QLatin1String("password")).toString();
+        account.transport = transportFrom(o.value(QLatin1String("transport")).toString());
+        account.outboundProxy = o.value(QLatin1String("outbound_proxy")).toString();
+        account.registerEnabled = o.value(QLatin1String("register")).toBool(true);
+        account.responseTimeoutSecs =
+            qBound(1, o.value(QLatin1String("response_timeout")).toInt(10), 120);
+        if (o.value(QLatin1String("password_in_keychain")).toBool())
+            m_inKeychain.append(account.id);
+        accounts.append(account);
+    }
+    return accounts;
+}
+
+bool SipAccountStore::changedOnDisk() const
+{
+    const QFileInfo info(filePath());
+    if (!info.exists())
+        return m_loadedSize != -1;
+    return info.lastModified() != m_loadedStamp || info.size() != m_loadedSize;
+}
+
+bool SipAccountStore::passwordInKeychain(const QString& accountId) const
+{
+    return m_inKeychain.contains(accountId);
+}
+
+QString SipAccountStore::keychainKey(const QString& accountId)
+{
+    return QLatin1String("sip/") + accountId;
+}
+
+bool SipAccountStore::write(const QList<SipAccount>& accounts, const QStringList& inKeychain)
+{
+    QJsonArray list;
+    for (const SipAccount& account : accounts) {
+        QJsonObject o;
+        o.insert(QLatin1String("id"), account.id);
+        o.insert(QLatin1String("display_name"), account.displayName);
+        o.insert(QLatin1String("server"), account.server);
+        o.insert(QLatin1String("user"), account.user);
+        if (inKeychain.contains(account.id))
+            o.insert(QLatin1String("password_in_keychain"), true);
+        else
+            o.insert(QLatin1String("password"), account.password);
+        o.insert(QLatin1String("transport"), transportName(account.transport));
+        o.insert(QLatin1String("outbound_proxy"), account.outboundProxy);
+        o.insert(QLatin1String("register"), account.registerEnabled);
+        o.insert(QLatin1String("response_timeout"), account.responseTimeoutSecs);
+        list.append(o);
+    }
+    QJsonObject root;
+    root.insert(QLatin1String("sip"), list);
+
+    const QString path = filePath();
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().exists(folder)) {
+        if (!QDir().mkpath(folder))
+            return false;
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // On the new file itself, before a byte of it is written: a password is never readable
+    // by anyone else, not even for a moment.
+    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
+        file.cancelWriting();
+        return false;
+    }
+    file.write(QJsonDocument(root).toJson());
+    if (!file.commit())
+        return false;
+    const QFileInfo info(path);
+    m_loadedStamp = info.lastModified();
+    m_loadedSize = info.size();
+    m_inKeychain = inKeychain;
+    return true;
+}
+
+bool SipAccountStore::save(const QList<SipAccount>& accounts)
+{
+    QStringList kept;
+    for (const SipAccount& account : accounts) {
+        if (account.password.isEmpty() && m_inKeychain.contains(account.id))
+            kept.append(account.id);
+    }
+    if (!write(accounts, kept))
+        return false;
+    if (!SecretStore::running())
+        return true;
+    // The file holds every password until the secret store has taken it: a store that
+    // fails half-way loses nothing.
+    for (const SipAccount& account : accounts) {
+        if (account.password.isEmpty())
+            continue;
+        const QString id = account.id;
+        SecretStore::write(keychainKey(id), account.password, [this, id](bool stored) {
+            if (!stored)
+                return;
+            QList<SipAccount> current = load();
+            QStringList inKeychain = m_inKeychain;
+            for (SipAccount& a : current) {
+                if (a.id == id) {
+                    a.password.clear();
+                    if (!inKeychain.contains(id))
+                        inKeychain.append(id);
+                }
+            }
+            write(current, inKeychain);
+        });
+    }
+    return true;
+}
+
+} // namespace telvora

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "telephony/LineProvider.h"
+#include "telephony/sip/SipAccount.h"
+#include "telephony/sip/SipAccountStore.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+namespace linphone {
+class Account;
+class Call;
+class Core;
+class CoreListener;
+} // namespace linphone
+
+namespace telvora {
+
+class SipCoreListener;
+
+// SIP accounts as line devices, through liblinphone. The SIP stack starts the first time a
+// line object registers while an account exists, and then runs for the rest of the process:
+// line objects come and go for every dial attempt, the stack does not.
+//
+// The stack is driven from the thread that started it by a 20 ms timer; the library is not
+// thread-safe and does nothing by itself between iterations.
+class SipProvider : public QObject, public LineProvider
+{
+    Q_OBJECT
+
+public:
+    enum class Registration
+    {
+        None,       // not registering (register off, or the stack has not started)
+        InProgress, // asked, no answer yet
+        Ok,
+        Failed, // registrationText() says why
+    };
+
+    SipProvider();
+    ~SipProvider() override;
+
+    QString kind() const override { return QStringLiteral("sip"); }
+    QList<ProviderLine> lines() override;
+    void activate() override;
+    qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override;
+    void dropCall(quint64 call) override;
+    void releaseCall(quint64 call) override;
+
+    // The accounts, for the settings; a change is saved at once and reaches a running
+    // stack at once. addAccount returns the new account's id, empty when nothing was saved.
+    QList<SipAccount> accounts();
+    QString addAccount(SipAccount account);
+    bool updateAccount(const SipAccount& account);
+    bool removeAccount(const QString& id);
+
+    Registration registration(const QString& accountId) const;
+    QString registrationText(const QString& accountId) const;
+    bool isStarted() const { return m_core != nullptr; }
+
+signals:
+    void registrationChanged(const QString& accountId);
+
+private:
+    friend class SipCoreListener;
+
+    struct CallEntry
+    {
+        std::shared_ptr<linphone::Call> call;
+        QTimer* timer = nullptr;
+        bool heardFromFarEnd = false;
+        bool connected = false;
+        bool ended = false;
+        bool dropping = false;
+    };
+    struct AccountEntry
+    {
+        SipAccount account;
+        std::shared_ptr<linphone::Account> handle;
+        Registration registration = Registration::None;
+        QString registrationText;
+        bool waitingForPassword = false;
+    };
+
+    void reloadAccounts();
+    bool startCore();
+    void syncAccounts();
+    void addToCore(AccountEntry& entry);
+    void removeFromCore(AccountEntry& entry);
+    bool saveAccounts(const QList<SipAccount>& accounts);
+    quint64 findCall(const linphone::Call* call) const;
+    void onCallState(const std::shared_ptr<linphone::Call>& call, int state);
+    void onRegistrationState(const std::shared_ptr<linphone::Account>& account, int state,
+                             const QString& message);
+    void endCall(quint64 id, CallEntry& entry, quint32 disconnectMode);
+    void noResponse(quint64 id);
+    void forget(quint64 id);
+
+    SipAccountStore m_store;
+    QList<SipAccount> m_accounts;
+    bool m_loaded = false;
+    QHash<QString, AccountEntry> m_entries;
+    QHash<quint64, CallEntry> m_calls;
+    quint64 m_placing = 0;
+    std::unique_ptr<QTemporaryDir> m_runtimeDir;
+    std::shared_ptr<linphone::Core> m_core;
+    std::shared_ptr<SipCoreListener> m_listener;
+    QTimer m_iterate;
+};
+
+} // namespace telvora
