@@ -1,5 +1,6 @@
 #include "mainwindow/DialForm.h"
 
+#include "editing/Editing.h"
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/Icons.h"
 #include "store/Schema.h"
@@ -33,7 +34,25 @@ DialForm::DialForm(Prompt& prompt, QWidget* parent)
     m_speedDialsMenu = new QMenu(QStringLiteral("Speed Dials"), this);
     m_speedDialsMenu->setObjectName(QStringLiteral("SpeedDials"));
     m_speedDialItems << m_speedDialsMenu->addAction(QString());
+
+    EditingToolbars toolbars{m_ui.TbrGroups, m_ui.TbrNames, m_ui.TbrSUB, {}};
+    toolbars.numbers = {{QStringLiteral("Phone"), m_ui.TbrPhones},
+                        {QStringLiteral("Fax"), m_ui.TbrFax},
+                        {QStringLiteral("Mobile"), m_ui.TbrMobile},
+                        {QStringLiteral("Home"), m_ui.TbrHome}};
+    m_editing = new Editing(*this, toolbars, this);
     connectHandlers();
+}
+
+IdListBox& DialForm::numberList(const QString& kind)
+{
+    if (kind == QLatin1String("Fax"))
+        return *m_ui.FaxList;
+    if (kind == QLatin1String("Mobile"))
+        return *m_ui.MobileList;
+    if (kind == QLatin1String("Home"))
+        return *m_ui.HomeList;
+    return *m_ui.PhonesList;
 }
 
 DialForm::~DialForm() = default;
@@ -116,6 +135,7 @@ void DialForm::LoadGroups(std::optional<qint32> groupId, std::optional<int> list
         if (i >= m_setGroupItems.size())
             m_setGroupItems << m_moveGroupMenu->addAction(QString());
         m_setGroupItems[i]->setText(rows[i].text);
+        m_setGroupItems[i]->setData(rows[i].id);
         if (groupId && *groupId == rows[i].id && !remembered)
             remembered = i;
     }
@@ -227,11 +247,10 @@ void DialForm::LoadCard()
     }
     m_cardDirty = false;
 
-    IdListBox* lists[] = {m_ui.PhonesList, m_ui.FaxList, m_ui.MobileList, m_ui.HomeList};
-    const QStringList& kinds = schema::numberKinds();
-    for (int i = 0; i < kinds.size(); ++i) {
-        lists[i]->setRows(row.isEmpty() ? ListRows{} : m_book.numbers(m_cardId, kinds[i]));
-        SelectAllItems(*lists[i]);
+    for (const QString& kind : schema::numberKinds()) {
+        IdListBox& list = numberList(kind);
+        list.setRows(row.isEmpty() ? ListRows{} : m_book.numbers(m_cardId, kind));
+        SelectAllItems(list);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editing/BrowseWindow.h"
 #include "mainwindow/DialFormControls.h"
 #include "store/PhoneBook.h"
 #include "store/SpeedDialSet.h"
@@ -14,12 +15,13 @@ class QMenu;
 
 namespace telvora {
 
+class Editing;
 class Prompt;
 
 // The main window: the lists on the left, the card and numbers in the middle, the quick
 // dial on the right. It owns the phone book and the selection and card state; the
 // commands of each subsystem live in their own classes and reach it through this API.
-class DialForm final : public QWidget
+class DialForm final : public QWidget, public BrowseWindow
 {
     Q_OBJECT
 public:
@@ -34,12 +36,12 @@ public:
     void Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason);
     void Command3_Click();
 
-    void LoadGroups(std::optional<qint32> groupId = {}, std::optional<int> listIndex = {});
-    void LoadNames(std::optional<qint32> nameId = {}, std::optional<int> listIndex = {});
-    void GroupsList_Click();
+    void LoadGroups(std::optional<qint32> groupId = {}, std::optional<int> listIndex = {}) override;
+    void LoadNames(std::optional<qint32> nameId = {}, std::optional<int> listIndex = {}) override;
+    void GroupsList_Click() override;
     void NamesList_Click();
     void SubList_Click();
-    void LoadCard();
+    void LoadCard() override;
     void SaveCard();
     int FieldIndexByName(const QString& name) const;
     static void SelectAllItems(IdListBox& list);
@@ -49,18 +51,26 @@ public:
     void Combo1_Change() { m_cardDirty = true; }
     void Combo1_Click() { m_cardDirty = true; }
 
-    QString ActiveList() const { return m_activeList; }
-    qint32 CardId() const { return m_cardId; }
+    QString ActiveList() const override { return m_activeList; }
+    qint32 CardId() const override { return m_cardId; }
+    void setCardId(qint32 id) override { m_cardId = id; }
     bool CardDirty() const { return m_cardDirty; }
     bool ListsLoading() const { return m_listsLoading; }
     bool StartingUp() const { return m_startingUp; }
 
     const DialFormControls& controls() const { return m_ui; }
-    PhoneBook& phoneBook() { return m_book; }
+    PhoneBook& phoneBook() override { return m_book; }
+    Prompt& prompt() override { return m_prompt; }
+    IdListBox& groupsList() override { return *m_ui.GroupsList; }
+    IdListBox& namesList() override { return *m_ui.NamesList; }
+    IdListBox& subList() override { return *m_ui.SubList; }
+    IdListBox& numberList(const QString& kind) override;
+    QMenu& moveGroupMenu() override { return *m_moveGroupMenu; }
     SpeedDialSet& speedDials() { return m_speedDials; }
-    Prompt& prompt() { return m_prompt; }
+    Editing& editing() { return *m_editing; }
     QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
-    // The "Move to Group" items, one per group as last loaded; never fewer than one.
+    // The "Move to Group" items, one per group as last loaded, each carrying its group's
+    // id; never fewer than one.
     const QList<QAction*>& setGroupItems() const { return m_setGroupItems; }
     QMenu* speedDialsMenu() const { return m_speedDialsMenu; }
 
@@ -82,6 +92,7 @@ private:
     PhoneBook m_book;
     SpeedDialSet m_speedDials;
     std::unique_ptr<QSystemTrayIcon> m_tray;
+    Editing* m_editing = nullptr;
     QMenu* m_moveGroupMenu = nullptr;
     QList<QAction*> m_setGroupItems;
     QMenu* m_speedDialsMenu = nullptr;

@@ -6,9 +6,12 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 namespace telvora {
 
@@ -40,12 +43,128 @@ bool hasSqliteHeader(const QString& path)
     return head.size() == 16 && head.startsWith(kSqliteMagic) && head.at(15) == '\0';
 }
 
+void bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(statement, position, value.toLongLong());
+        return;
+    default:
+        break;
+    }
+    // As Qt's driver binds them: a null value or null text is SQL NULL.
+    const QString text = value.toString();
+    if (value.isNull() || text.isNull()) {
+        sqlite3_bind_null(statement, position);
+        return;
+    }
+    sqlite3_bind_text16(statement, position, text.utf16(), int(text.size() * 2),
+                        SQLITE_TRANSIENT);
+}
+
+QString columnText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, column)) : QString();
+}
+
+// The same values, of the same types, that Qt's driver gives for a column.
+QVariant columnValue(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                                   sqlite3_column_bytes(statement, column)));
+    default:
+        return QVariant(columnText(statement, column));
+    }
+}
+
+// A statement stepped to its end or not ends its read when the call returns, so no half-read
+// statement keeps a writer on this or another connection waiting.
+struct ResetWhenDone
+{
+    sqlite3_stmt* statement;
+    ~ResetWhenDone() { sqlite3_reset(statement); }
+};
+
 } // namespace
+
+// Preparing costs more than running most of the list statements, and Qt's per-row values
+// cost more than the rows themselves, so these reads step SQLite's own statements, kept
+// prepared until the file is closed.
+class PhoneBook::PreparedReads
+{
+public:
+    explicit PreparedReads(sqlite3* db) : m_db(db) {}
+    ~PreparedReads()
+    {
+        for (sqlite3_stmt* statement : std::as_const(m_statements))
+            sqlite3_finalize(statement);
+    }
+    PreparedReads(const PreparedReads&) = delete;
+    PreparedReads& operator=(const PreparedReads&) = delete;
+
+    // The statement with the values bound, ready to step; nullptr when it cannot be prepared.
+    sqlite3_stmt* bind(const QString& sql, const QVariantList& values)
+    {
+        sqlite3_stmt* statement = m_statements.value(sql);
+        if (!statement) {
+            const QByteArray text = sql.toUtf8();
+            if (sqlite3_prepare_v3(m_db, text.constData(), int(text.size()),
+                                   SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(statement);
+                return nullptr;
+            }
+            m_statements.insert(sql, statement);
+        }
+        sqlite3_reset(statement);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(statement, i + 1, values.at(i));
+        return statement;
+    }
+
+private:
+    sqlite3* m_db;
+    QHash<QString, sqlite3_stmt*> m_statements;
+};
+
+PhoneBook::PreparedReads* PhoneBook::preparedReads() const
+{
+    if (!m_preparedReads) {
+        // The connection is always Qt's SQLite driver, which hands out its sqlite3 handle.
+        const QVariant handle = database().driver()->handle();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+            return nullptr;
+        sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+        if (!db)
+            return nullptr;
+        m_preparedReads = std::make_unique<PreparedReads>(db);
+    }
+    return m_preparedReads.get();
+}
+
+// Must run before the connection closes: SQLite refuses to close a connection that still
+// has prepared statements.
+void PhoneBook::forgetPreparedReads() const
+{
+    m_preparedReads.reset();
+}
 
 PhoneBook::PhoneBook() : m_connection(nextConnectionName()) {}
 
 PhoneBook::~PhoneBook()
 {
+    forgetPreparedReads();
     if (QSqlDatabase::contains(m_connection)) {
         QSqlDatabase::database(m_connection, false).close();
         QSqlDatabase::removeDatabase(m_connection);
@@ -61,12 +180,14 @@ void PhoneBook::fail(const QString& reason)
 {
     m_error = reason;
     m_state = State::Failed;
+    forgetPreparedReads();
     if (QSqlDatabase::contains(m_connection))
         QSqlDatabase::database(m_connection, false).close();
 }
 
 PhoneBook::State PhoneBook::open(const QString& fileName)
 {
+    forgetPreparedReads();
     const QFileInfo info(fileName);
     m_filePath = info.absoluteFilePath();
     m_error.clear();
@@ -175,18 +296,13 @@ bool PhoneBook::checkSchema()
 ListRows PhoneBook::readList(const QString& statement, const QVariantList& values) const
 {
     ListRows rows;
-    if (!isOpen())
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    sqlite3_stmt* query = reads ? reads->bind(statement, values) : nullptr;
+    if (!query)
         return rows;
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    if (!query.prepare(statement))
-        return rows;
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        return rows;
-    while (query.next())
-        rows.append(ListRow{query.value(0).toInt(), query.value(1).toString()});
+    const ResetWhenDone done{query};
+    while (sqlite3_step(query) == SQLITE_ROW)
+        rows.append(ListRow{sqlite3_column_int(query, 0), columnText(query, 1)});
     return rows;
 }
 
@@ -223,42 +339,44 @@ ListRows PhoneBook::numbers(qint32 ownerId, const QString& kind) const
 
 std::optional<qint32> PhoneBook::groupOfName(qint32 nameId) const
 {
-    if (!isOpen())
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    sqlite3_stmt* query = reads ? reads->bind(QLatin1String(statements::groupOfName), {nameId})
+                                : nullptr;
+    if (!query)
         return std::nullopt;
-    QSqlQuery query(database());
-    query.prepare(QLatin1String(statements::groupOfName));
-    query.addBindValue(nameId);
-    if (!query.exec() || !query.next())
+    const ResetWhenDone done{query};
+    if (sqlite3_step(query) != SQLITE_ROW)
         return std::nullopt;
-    return query.value(0).toInt();
+    return sqlite3_column_int(query, 0);
 }
 
 std::optional<QString> PhoneBook::groupName(qint32 groupId) const
 {
-    if (!isOpen())
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    sqlite3_stmt* query = reads ? reads->bind(QLatin1String(statements::groupName), {groupId})
+                                : nullptr;
+    if (!query)
         return std::nullopt;
-    QSqlQuery query(database());
-    query.prepare(QLatin1String(statements::groupName));
-    query.addBindValue(groupId);
-    if (!query.exec() || !query.next())
+    const ResetWhenDone done{query};
+    if (sqlite3_step(query) != SQLITE_ROW)
         return std::nullopt;
-    return query.value(0).toString();
+    return columnText(query, 0);
 }
 
 std::optional<QVariantList> PhoneBook::nameRow(qint32 id) const
 {
-    if (!isOpen())
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    sqlite3_stmt* query = reads ? reads->bind(QLatin1String(statements::nameRow), {id}) : nullptr;
+    if (!query)
         return std::nullopt;
-    QSqlQuery query(database());
-    query.prepare(QLatin1String(statements::nameRow));
-    query.addBindValue(id);
-    if (!query.exec() || !query.next())
+    const ResetWhenDone done{query};
+    if (sqlite3_step(query) != SQLITE_ROW)
         return std::nullopt;
     QVariantList values;
-    const int count = query.record().count();
+    const int count = sqlite3_column_count(query);
     values.reserve(count);
     for (int i = 0; i < count; ++i)
-        values << query.value(i);
+        values << columnValue(query, i);
     return values;
 }
 
@@ -331,6 +449,111 @@ qint32 PhoneBook::addNumber(const QString& number, qint32 owner, const QString& 
 {
     return insert(QStringLiteral("INSERT INTO numbers (name, parent, type) VALUES (?, ?, ?)"),
                   {number, owner, kind});
+}
+
+int PhoneBook::change(const QStringList& statements, const QVariantList& values)
+{
+    if (!isWritable()) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("the phone book is not open for changes");
+        return -1;
+    }
+    QSqlDatabase db = database();
+    const bool several = statements.size() > 1;
+    if (several && !db.transaction()) {
+        m_error = db.lastError().text();
+        return -1;
+    }
+    int changed = 0;
+    for (const QString& statement : statements) {
+        QSqlQuery query(db);
+        if (!query.prepare(statement)) {
+            m_error = query.lastError().text();
+            if (several)
+                db.rollback();
+            return -1;
+        }
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        if (!query.exec()) {
+            m_error = query.lastError().text();
+            if (several)
+                db.rollback();
+            return -1;
+        }
+        changed += query.numRowsAffected();
+    }
+    if (several && !db.commit()) {
+        m_error = db.lastError().text();
+        db.rollback();
+        return -1;
+    }
+    return changed;
+}
+
+int PhoneBook::renameGroup(qint32 id, const QString& name)
+{
+    return change({QStringLiteral("UPDATE groups SET name = ? WHERE id = ?")}, {name, id});
+}
+
+int PhoneBook::deleteGroup(qint32 id)
+{
+    return change({QStringLiteral("DELETE FROM groups WHERE id = ?")}, {id});
+}
+
+int PhoneBook::renameName(qint32 id, const QString& name)
+{
+    return change({QStringLiteral("UPDATE names SET name = ? WHERE id = ?")}, {name, id});
+}
+
+int PhoneBook::deleteNameTree(qint32 id)
+{
+    // UNION, not UNION ALL: a file whose names were filed in a circle still ends.
+    const QString tree = QStringLiteral("WITH RECURSIVE tree(id) AS (SELECT ? UNION"
+                                        " SELECT names.id FROM names JOIN tree"
+                                        " ON names.parent = tree.id) SELECT id FROM tree");
+    return change({QStringLiteral("DELETE FROM numbers WHERE parent IN (%1)").arg(tree),
+                   QStringLiteral("DELETE FROM names WHERE id IN (%1)").arg(tree)},
+                  {id});
+}
+
+int PhoneBook::moveNameToGroup(qint32 nameId, qint32 groupId)
+{
+    return change({QStringLiteral("UPDATE names SET parent = 0, \"group\" = ? WHERE id = ?")},
+                  {groupId, nameId});
+}
+
+bool PhoneBook::isSelfOrBelow(qint32 nameId, qint32 otherId) const
+{
+    if (nameId == otherId)
+        return true;
+    if (!isOpen())
+        return false;
+    // Walk up from the other row; meeting the name on the way means it is below it.
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("WITH RECURSIVE up(id) AS (SELECT ? UNION"
+                                 " SELECT names.parent FROM names JOIN up ON names.id = up.id"
+                                 " WHERE names.parent <> 0) SELECT 1 FROM up WHERE id = ?"));
+    query.addBindValue(otherId);
+    query.addBindValue(nameId);
+    return query.exec() && query.next();
+}
+
+int PhoneBook::makeSubName(qint32 nameId, qint32 parentId)
+{
+    return change({QStringLiteral("UPDATE names SET parent = ? WHERE id = ?")},
+                  {parentId, nameId});
+}
+
+int PhoneBook::updateNumber(qint32 id, const QString& number, const QString& kind)
+{
+    return change({QStringLiteral("UPDATE numbers SET name = ?, type = ? WHERE id = ?")},
+                  {number, kind, id});
+}
+
+int PhoneBook::deleteNumber(qint32 id)
+{
+    return change({QStringLiteral("DELETE FROM numbers WHERE id = ?")}, {id});
 }
 
 } // namespace telvora

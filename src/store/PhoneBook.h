@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -71,15 +72,38 @@ public:
     qint32 addName(const QString& name, qint32 parent, qint32 group);
     qint32 addNumber(const QString& number, qint32 owner, const QString& kind);
 
+    // Changes. Each returns the number of rows it changed, or -1 when the file refused the
+    // change (errorText() says why); a change of several rows is all or nothing.
+    int renameGroup(qint32 id, const QString& name);
+    int deleteGroup(qint32 id);
+    int renameName(qint32 id, const QString& name);
+    // Removes a name, every sub-name below it at any depth, and all their numbers.
+    int deleteNameTree(qint32 id);
+    // Makes a name a top-level name of a group; its sub-names stay with it.
+    int moveNameToGroup(qint32 nameId, qint32 groupId);
+    // True when the name is the other row itself or one of the rows filed below it, so
+    // filing the other row under it would cut a branch off from every list.
+    bool isSelfOrBelow(qint32 nameId, qint32 otherId) const;
+    int makeSubName(qint32 nameId, qint32 parentId);
+    int updateNumber(qint32 id, const QString& number, const QString& kind);
+    int deleteNumber(qint32 id);
+
     QSqlDatabase database() const;
 
 private:
+    int change(const QStringList& statements, const QVariantList& values);
     ListRows readList(const QString& statement, const QVariantList& values) const;
     qint32 insert(const QString& statement, const QVariantList& values);
     bool execWrite(QSqlQuery& query);
     bool checkSchema();
     bool createSchema();
     void fail(const QString& reason);
+
+    // The reads the window runs on every click, prepared once while the file is open.
+    class PreparedReads;
+    PreparedReads* preparedReads() const;
+    void forgetPreparedReads() const;
+    mutable std::unique_ptr<PreparedReads> m_preparedReads;
 
     QString m_connection;
     QString m_filePath;

@@ -41,6 +41,23 @@ void IdListModel::append(const ListRow& row)
     endInsertRows();
 }
 
+void IdListModel::setText(int index, const QString& text)
+{
+    if (index < 0 || index >= m_rows.size())
+        return;
+    m_rows[index].text = text;
+    emit dataChanged(this->index(index), this->index(index));
+}
+
+void IdListModel::remove(int index)
+{
+    if (index < 0 || index >= m_rows.size())
+        return;
+    beginRemoveRows({}, index, index);
+    m_rows.removeAt(index);
+    endRemoveRows();
+}
+
 IdListBox::IdListBox(Selection selection, QWidget* parent) : QListView(parent), m_model(this)
 {
     setModel(&m_model);
@@ -66,6 +83,18 @@ void IdListBox::setRows(ListRows rows)
 void IdListBox::addItem(const QString& text, qint32 id)
 {
     m_model.append(ListRow{id, text});
+}
+
+void IdListBox::setItemText(int index, const QString& text)
+{
+    m_model.setText(index, text);
+}
+
+void IdListBox::removeItem(int index)
+{
+    m_settingFromCode = true;
+    m_model.remove(index);
+    m_settingFromCode = false;
 }
 
 qint32 IdListBox::itemData(int index) const
@@ -125,8 +154,11 @@ void IdListBox::selectAllItems()
 {
     if (count() == 0)
         return;
-    selectionModel()->select(QItemSelection(m_model.index(0), m_model.index(count() - 1)),
-                             QItemSelectionModel::Select);
+    const QModelIndex last = m_model.index(count() - 1);
+    m_settingFromCode = true;
+    selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
+    m_settingFromCode = false;
+    selectionModel()->select(QItemSelection(m_model.index(0), last), QItemSelectionModel::Select);
 }
 
 void IdListBox::mousePressEvent(QMouseEvent* event)

@@ -20,6 +20,8 @@ public:
 
     void setRows(ListRows rows);
     void append(const ListRow& row);
+    void setText(int index, const QString& text);
+    void remove(int index);
     const ListRows& rows() const { return m_rows; }
 
 private:
@@ -43,6 +45,9 @@ public:
     void clear();
     void setRows(ListRows rows);
     void addItem(const QString& text, qint32 id);
+    // Both change the item in place: the other items keep their places and selection.
+    void setItemText(int index, const QString& text);
+    void removeItem(int index);
 
     int count() const { return m_model.rowCount(); }
     qint32 itemData(int index) const;
@@ -57,6 +62,7 @@ public:
     bool isItemSelected(int index) const;
     void setItemSelected(int index, bool selected);
     QList<int> selectedItems() const;
+    // Selects every item and makes the last one current, as selecting them one by one does.
     void selectAllItems();
 
 signals:

@@ -1,5 +1,6 @@
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/DialForm.h"
+#include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "ui/ButtonBar.h"
@@ -21,72 +22,9 @@
 using namespace telvora;
 using telvora::test::ScriptedPrompt;
 using telvora::test::TestHome;
+using namespace telvora::test;
 
 namespace {
-
-QStringList texts(const IdListBox* list)
-{
-    QStringList result;
-    for (const ListRow& row : list->rows())
-        result << row.text;
-    return result;
-}
-
-int indexOf(const IdListBox* list, const QString& text)
-{
-    return int(texts(list).indexOf(text));
-}
-
-void click(IdListBox* list, const QString& text)
-{
-    const int index = indexOf(list, text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    list->setListIndex(index);
-}
-
-// The people the tests browse. Ids are kept so tests can check the file itself.
-struct Book
-{
-    qint32 family = 0, work = 0;
-    qint32 alice = 0, bob = 0, bobJr = 0, office = 0, carol = 0, dan = 0;
-
-    void seed()
-    {
-        PhoneBook book;
-        book.open(QStringLiteral("data.mdb"));
-        family = book.addGroup(QStringLiteral("Family"));
-        work = book.addGroup(QStringLiteral("Work"));
-        alice = book.addName(QStringLiteral("Alice"), 0, family);
-        bob = book.addName(QStringLiteral("Bob"), 0, work);
-        bobJr = book.addName(QStringLiteral("Bob Jr"), bob, work);
-        office = book.addName(QStringLiteral("Bob's office"), bob, work);
-        book.addName(QStringLiteral("Grandkid"), bobJr, work);
-        carol = book.addName(QStringLiteral("Carol"), 0, 0);
-        dan = book.addName(QStringLiteral("Dan"), 0, 999);
-        book.updateNameColumns(alice,
-                               {{QStringLiteral("Company"), QStringLiteral("Acme")},
-                                {QStringLiteral("Gender"), QStringLiteral("Ms.")},
-                                {QStringLiteral("Notes"), QStringLiteral("line 1\nline 2")}});
-        book.updateNameColumns(bobJr, {{QStringLiteral("Company"), QStringLiteral("Junior Ltd")}});
-        book.addNumber(QStringLiteral("111"), alice, QStringLiteral("Phone"));
-        book.addNumber(QStringLiteral("112"), alice, QStringLiteral("Phone"));
-        book.addNumber(QStringLiteral("211"), alice, QStringLiteral("Fax"));
-        book.addNumber(QStringLiteral("311"), alice, QStringLiteral("Mobile"));
-        book.addNumber(QStringLiteral("411"), alice, QStringLiteral("Home"));
-        book.addNumber(QStringLiteral("911"), alice, QStringLiteral("Pager"));
-        book.addNumber(QStringLiteral("999"), bobJr, QStringLiteral("Phone"));
-    }
-};
-
-QVariant column(DialForm& form, qint32 id, const QString& name)
-{
-    QSqlQuery query(form.phoneBook().database());
-    query.prepare(QStringLiteral("SELECT \"%1\" FROM names WHERE id = ?").arg(name));
-    query.addBindValue(id);
-    if (!query.exec() || !query.next())
-        return {};
-    return query.value(0);
-}
 
 QLineEdit* line(DialForm& form, int index)
 {
@@ -103,21 +41,21 @@ private slots:
     void startUpShowsTheFirstGroupAndItsFirstName()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
         form.Form_Load();
         const auto& ui = form.controls();
 
-        QCOMPARE(texts(ui.GroupsList),
+        QCOMPARE(texts(*ui.GroupsList),
                  (QStringList{QStringLiteral("Family"), QStringLiteral("Work"),
                               QStringLiteral("All Groups"), QStringLiteral("No Group")}));
         QCOMPARE(ui.GroupsList->itemData(0), book.family);
         QCOMPARE(ui.GroupsList->itemData(2), 0);
         QCOMPARE(ui.GroupsList->itemData(3), 0);
         QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (Family)"));
-        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Alice")});
+        QCOMPARE(texts(*ui.NamesList), QStringList{QStringLiteral("Alice")});
         QCOMPARE(ui.NamesList->listIndex(), 0);
         QCOMPARE(form.CardId(), book.alice);
         QCOMPARE(form.ActiveList(), QStringLiteral("N"));
@@ -131,11 +69,12 @@ private slots:
         QCOMPARE(ui.GroupLabel->text(), QStringLiteral("Family"));
 
         // Every number of each kind is listed and selected; a number of no known kind is not.
-        QCOMPARE(texts(ui.PhonesList), (QStringList{QStringLiteral("111"), QStringLiteral("112")}));
+        QCOMPARE(texts(*ui.PhonesList),
+                 (QStringList{QStringLiteral("111"), QStringLiteral("112")}));
         QCOMPARE(ui.PhonesList->selectedItems(), (QList<int>{0, 1}));
-        QCOMPARE(texts(ui.FaxList), QStringList{QStringLiteral("211")});
-        QCOMPARE(texts(ui.MobileList), QStringList{QStringLiteral("311")});
-        QCOMPARE(texts(ui.HomeList), QStringList{QStringLiteral("411")});
+        QCOMPARE(texts(*ui.FaxList), QStringList{QStringLiteral("211")});
+        QCOMPARE(texts(*ui.MobileList), QStringList{QStringLiteral("311")});
+        QCOMPARE(texts(*ui.HomeList), QStringList{QStringLiteral("411")});
         QCOMPARE(ui.HomeList->selectedItems(), QList<int>{0});
         QCOMPARE(ui.SSTab1->currentIndex(), 0);
         QVERIFY(prompt.asked.isEmpty());
@@ -148,27 +87,27 @@ private slots:
     void fixedGroupItemsListTheRightNames()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
         form.Form_Load();
         const auto& ui = form.controls();
 
-        click(ui.GroupsList, QStringLiteral("All Groups"));
+        click(*ui.GroupsList, QStringLiteral("All Groups"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (All Groups)"));
-        QCOMPARE(texts(ui.NamesList),
+        QCOMPARE(texts(*ui.NamesList),
                  (QStringList{QStringLiteral("Alice"), QStringLiteral("Bob"),
                               QStringLiteral("Carol"), QStringLiteral("Dan")}));
-        click(ui.GroupsList, QStringLiteral("No Group"));
+        click(*ui.GroupsList, QStringLiteral("No Group"));
         // Dan's group no longer exists: he is listed under all groups only.
-        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Carol")});
+        QCOMPARE(texts(*ui.NamesList), QStringList{QStringLiteral("Carol")});
         QCOMPARE(ui.GroupLabel->text(), QString());
-        click(ui.GroupsList, QStringLiteral("Work"));
-        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Bob")});
+        click(*ui.GroupsList, QStringLiteral("Work"));
+        QCOMPARE(texts(*ui.NamesList), QStringList{QStringLiteral("Bob")});
         QCOMPARE(ui.GroupLabel->text(), QStringLiteral("Work"));
-        click(ui.GroupsList, QStringLiteral("All Groups"));
-        click(ui.NamesList, QStringLiteral("Dan"));
+        click(*ui.GroupsList, QStringLiteral("All Groups"));
+        click(*ui.NamesList, QStringLiteral("Dan"));
         QCOMPARE(ui.GroupLabel->text(), QString());
     }
 
@@ -185,7 +124,7 @@ private slots:
         ScriptedPrompt prompt;
         DialForm form(prompt);
         form.Form_Load();
-        QCOMPARE(texts(form.controls().NamesList),
+        QCOMPARE(texts(*form.controls().NamesList),
                  (QStringList{QStringLiteral("Inside"), QStringLiteral("Outside")}));
     }
 
@@ -198,7 +137,7 @@ private slots:
         const auto& ui = form.controls();
         QVERIFY(QFile::exists(home.file(QStringLiteral("data.mdb"))));
         QVERIFY(prompt.asked.isEmpty());
-        QCOMPARE(texts(ui.GroupsList),
+        QCOMPARE(texts(*ui.GroupsList),
                  (QStringList{QStringLiteral("All Groups"), QStringLiteral("No Group")}));
         QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (All Groups)"));
         QCOMPARE(ui.NamesList->count(), 0);
@@ -222,7 +161,7 @@ private slots:
         QCOMPARE(prompt.messages().size(), 1);
         QVERIFY(prompt.messages()[0].text.contains(home.file(QStringLiteral("data.mdb"))));
         QVERIFY(prompt.messages()[0].text.contains(QStringLiteral("not a phone book")));
-        QCOMPARE(texts(form.controls().GroupsList),
+        QCOMPARE(texts(*form.controls().GroupsList),
                  (QStringList{QStringLiteral("All Groups"), QStringLiteral("No Group")}));
         QCOMPARE(form.controls().NamesList->count(), 0);
         form.ExitCMD_Click();
@@ -234,25 +173,25 @@ private slots:
     void subNamesAndTheirCards()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
         form.Form_Load();
         const auto& ui = form.controls();
-        click(ui.GroupsList, QStringLiteral("Work"));
-        QCOMPARE(texts(ui.SubList),
+        click(*ui.GroupsList, QStringLiteral("Work"));
+        QCOMPARE(texts(*ui.SubList),
                  (QStringList{QStringLiteral("Bob Jr"), QStringLiteral("Bob's office")}));
         QCOMPARE(form.CardId(), book.bob);
 
-        click(ui.SubList, QStringLiteral("Bob Jr"));
+        click(*ui.SubList, QStringLiteral("Bob Jr"));
         QCOMPARE(form.ActiveList(), QStringLiteral("S"));
         QCOMPARE(form.CardId(), book.bobJr);
         QCOMPARE(line(form, 100)->text(), QStringLiteral("Junior Ltd"));
-        QCOMPARE(texts(ui.PhonesList), QStringList{QStringLiteral("999")});
+        QCOMPARE(texts(*ui.PhonesList), QStringList{QStringLiteral("999")});
         QCOMPARE(ui.FaxList->count(), 0);
         // The sub-name list keeps showing Bob's children, not Bob Jr's.
-        QCOMPARE(texts(ui.SubList),
+        QCOMPARE(texts(*ui.SubList),
                  (QStringList{QStringLiteral("Bob Jr"), QStringLiteral("Bob's office")}));
         QCOMPARE(ui.GroupLabel->text(), QStringLiteral("Work"));
         QVERIFY(!form.CardDirty());
@@ -260,16 +199,16 @@ private slots:
         // Sub-names are never listed among the names of any group.
         for (const QString& group :
              {QStringLiteral("All Groups"), QStringLiteral("No Group"), QStringLiteral("Work")}) {
-            click(ui.GroupsList, group);
-            QVERIFY(!texts(ui.NamesList).contains(QStringLiteral("Bob Jr")));
-            QVERIFY(!texts(ui.NamesList).contains(QStringLiteral("Grandkid")));
+            click(*ui.GroupsList, group);
+            QVERIFY(!texts(*ui.NamesList).contains(QStringLiteral("Bob Jr")));
+            QVERIFY(!texts(*ui.NamesList).contains(QStringLiteral("Grandkid")));
         }
     }
 
     void editsGoToTheRowTheCardShowed()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
@@ -279,28 +218,28 @@ private slots:
         line(form, 5)->setText(QStringLiteral("Chief O'Brien"));
         ui.Combo1->setEditText(QStringLiteral("Dr."));
         QVERIFY(form.CardDirty());
-        click(ui.GroupsList, QStringLiteral("Work"));
-        QCOMPARE(column(form, book.alice, QStringLiteral("JobTitle")).toString(),
+        click(*ui.GroupsList, QStringLiteral("Work"));
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("JobTitle")).toString(),
                  QStringLiteral("Chief O'Brien"));
-        QCOMPARE(column(form, book.alice, QStringLiteral("Gender")).toString(),
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Gender")).toString(),
                  QStringLiteral("Dr."));
-        QVERIFY(column(form, book.bob, QStringLiteral("JobTitle")).isNull());
+        QVERIFY(nameColumn(form, book.bob, QStringLiteral("JobTitle")).isNull());
         QCOMPARE(form.CardId(), book.bob);
         QVERIFY(line(form, 5)->text().isEmpty());
 
         // A sub-name's edits go to the sub-name, and a name click after them saves them.
-        click(ui.SubList, QStringLiteral("Bob's office"));
+        click(*ui.SubList, QStringLiteral("Bob's office"));
         line(form, 12)->setText(QStringLiteral("office@example.org"));
-        click(ui.NamesList, QStringLiteral("Bob"));
-        QCOMPARE(column(form, book.office, QStringLiteral("Email")).toString(),
+        click(*ui.NamesList, QStringLiteral("Bob"));
+        QCOMPARE(nameColumn(form, book.office, QStringLiteral("Email")).toString(),
                  QStringLiteral("office@example.org"));
-        QVERIFY(column(form, book.bob, QStringLiteral("Email")).isNull());
+        QVERIFY(nameColumn(form, book.bob, QStringLiteral("Email")).isNull());
     }
 
     void editThenEmptyGroupSavesAndKeepsTheCard()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         {
             PhoneBook extra;
@@ -312,14 +251,15 @@ private slots:
         form.Form_Load();
         const auto& ui = form.controls();
         QCOMPARE(form.CardId(), 0); // "Empty" sorts first
-        click(ui.GroupsList, QStringLiteral("Family"));
+        click(*ui.GroupsList, QStringLiteral("Family"));
         line(form, 11)->setText(QStringLiteral("Ελλάδα"));
-        click(ui.GroupsList, QStringLiteral("Empty"));
+        click(*ui.GroupsList, QStringLiteral("Empty"));
         QCOMPARE(ui.NamesList->count(), 0);
-        QCOMPARE(column(form, book.alice, QStringLiteral("Country")).toString(),
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Country")).toString(),
                  QStringLiteral("Ελλάδα"));
         QCOMPARE(line(form, 11)->text(), QStringLiteral("Ελλάδα"));
-        QCOMPARE(texts(ui.PhonesList), (QStringList{QStringLiteral("111"), QStringLiteral("112")}));
+        QCOMPARE(texts(*ui.PhonesList),
+                 (QStringList{QStringLiteral("111"), QStringLiteral("112")}));
         QCOMPARE(form.ActiveList(), QStringLiteral("N"));
         QCOMPARE(form.CardId(), book.alice);
     }
@@ -327,7 +267,7 @@ private slots:
     void cardOfAVanishedRowWritesNothing()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
@@ -335,7 +275,7 @@ private slots:
         QSqlQuery query(form.phoneBook().database());
         QVERIFY(query.exec(QStringLiteral("DELETE FROM names WHERE id = %1").arg(book.alice)));
         line(form, 100)->setText(QStringLiteral("Ghost Inc"));
-        click(form.controls().GroupsList, QStringLiteral("All Groups"));
+        click(*form.controls().GroupsList, QStringLiteral("All Groups"));
         QVERIFY(
             query.exec(QStringLiteral("SELECT count(*) FROM names WHERE Company = 'Ghost Inc'")));
         QVERIFY(query.next());
@@ -346,7 +286,7 @@ private slots:
     void exitSavesTheCardAndEnds()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
@@ -357,14 +297,14 @@ private slots:
         form.ExitCMD_Click();
         QCOMPARE(exited.size(), 1);
         QVERIFY(!form.trayIcon());
-        QCOMPARE(column(form, book.alice, QStringLiteral("Notes")).toString(),
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Notes")).toString(),
                  QStringLiteral("call back after 5"));
     }
 
     void closingKeepsTheProgramRunning()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
@@ -382,7 +322,7 @@ private slots:
         QVERIFY(form.isHidden());
         form.Picture1_MouseMove(QSystemTrayIcon::DoubleClick);
         QVERIFY(form.isVisible());
-        QCOMPARE(texts(form.controls().NamesList), QStringList{QStringLiteral("Alice")});
+        QCOMPARE(texts(*form.controls().NamesList), QStringList{QStringLiteral("Alice")});
         QCOMPARE(form.CardId(), book.alice);
 
         // Any close the user did not start ends the program.
@@ -393,7 +333,7 @@ private slots:
     void loadersSelectWhatTheyAreAskedFor()
     {
         TestHome home;
-        Book book;
+        SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
         DialForm form(prompt);
@@ -404,11 +344,11 @@ private slots:
         QCOMPARE(ui.GroupsList->listIndex(), 1);
         QCOMPARE(form.windowTitle(), QStringLiteral("Telvora  (Work)"));
         // Rebuilding the groups alone leaves the name list as it was.
-        QCOMPARE(texts(ui.NamesList), QStringList{QStringLiteral("Alice")});
+        QCOMPARE(texts(*ui.NamesList), QStringList{QStringLiteral("Alice")});
         form.LoadGroups(424242);
         QCOMPARE(ui.GroupsList->listIndex(), 0);
 
-        click(ui.GroupsList, QStringLiteral("All Groups"));
+        click(*ui.GroupsList, QStringLiteral("All Groups"));
         form.LoadNames(book.carol);
         QCOMPARE(ui.NamesList->listIndex(), 2);
         QCOMPARE(form.CardId(), book.carol);
@@ -435,7 +375,7 @@ private slots:
         ScriptedPrompt prompt;
         DialForm form(prompt);
         form.Form_Load();
-        QCOMPARE(texts(form.controls().NamesList),
+        QCOMPARE(texts(*form.controls().NamesList),
                  (QStringList{QString(), QStringLiteral("Named")}));
         QCOMPARE(form.controls().NamesList->itemData(0), id);
         QCOMPARE(form.CardId(), id);

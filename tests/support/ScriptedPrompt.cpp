@@ -4,14 +4,14 @@ namespace telvora::test {
 
 QString ScriptedPrompt::inputBox(const QString& prompt, const QString& defaultText)
 {
-    asked << Question{true, prompt, defaultText, Buttons::OkCancel, Icon::None};
+    asked << Question{true, prompt, defaultText, Buttons::OkCancel, Icon::None, {}};
     return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
 }
 
 Prompt::Answer ScriptedPrompt::messageBox(const QString& text, Buttons buttons, Icon icon,
-                                          const QString&)
+                                          const QString& title)
 {
-    asked << Question{false, text, {}, buttons, icon};
+    asked << Question{false, text, {}, buttons, icon, title};
     if (!messageAnswers.isEmpty())
         return messageAnswers.takeFirst();
     switch (buttons) {

@@ -19,6 +19,7 @@ public:
         QString defaultText;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        QString title;
     };
 
     QString inputBox(const QString& prompt, const QString& defaultText = {}) override;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QMenu;
+
+namespace telvora {
+
+class IdListBox;
+class PhoneBook;
+class Prompt;
+
+// What the editing commands need of the window that shows the phone book: its lists,
+// its loaders and its card state. The main window implements it; the commands never
+// see the window's other parts.
+class BrowseWindow
+{
+public:
+    virtual ~BrowseWindow() = default;
+
+    virtual PhoneBook& phoneBook() = 0;
+    virtual Prompt& prompt() = 0;
+    virtual IdListBox& groupsList() = 0;
+    virtual IdListBox& namesList() = 0;
+    virtual IdListBox& subList() = 0;
+    // The list of numbers of a record kind ("Phone", "Fax", "Mobile", "Home").
+    virtual IdListBox& numberList(const QString& kind) = 0;
+    // The "Move to Group" menu, one item per group as last loaded.
+    virtual QMenu& moveGroupMenu() = 0;
+
+    virtual void LoadGroups(std::optional<qint32> groupId, std::optional<int> listIndex) = 0;
+    virtual void LoadNames(std::optional<qint32> nameId, std::optional<int> listIndex) = 0;
+    virtual void GroupsList_Click() = 0;
+    virtual void LoadCard() = 0;
+
+    virtual QString ActiveList() const = 0;
+    virtual qint32 CardId() const = 0;
+    virtual void setCardId(qint32 id) = 0;
+};
+
+} // namespace telvora

@@ -1,0 +1,26 @@
+#include "editing/ClipboardText.h"
+
+namespace telvora {
+
+QString NameClipboardText::make(const QString& text, int position, qint32 id)
+{
+    return QStringLiteral("%1/%2/%3").arg(text).arg(position).arg(id);
+}
+
+NameClipboardText NameClipboardText::split(const QString& clipboard)
+{
+    NameClipboardText result;
+    const qsizetype first = clipboard.indexOf(QLatin1Char('/'));
+    result.textPart = first < 0 ? clipboard : clipboard.left(first);
+    if (first < 0)
+        return result;
+    const qsizetype second = clipboard.indexOf(QLatin1Char('/'), first + 1);
+    if (second < 0)
+        return result;
+    bool ok = false;
+    const qint32 id = clipboard.mid(second + 1).trimmed().toInt(&ok);
+    result.idPart = ok ? id : 0;
+    return result;
+}
+
+} // namespace telvora

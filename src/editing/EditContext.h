@@ -1,0 +1,37 @@
+#pragma once
+
+#include "editing/BrowseWindow.h"
+
+#include <QString>
+#include <optional>
+
+namespace telvora {
+
+// Helpers the command classes share: the ids of the selected rows and the one way a
+// refused change is reported.
+class EditContext
+{
+public:
+    explicit EditContext(BrowseWindow& window) : m_window(window) {}
+
+    BrowseWindow& window() { return m_window; }
+    PhoneBook& book();
+    Prompt& prompt();
+
+    // The datum of the selected item of a list, or nothing when none is selected.
+    static std::optional<qint32> selectedId(const IdListBox& list);
+    // 0 when no group, or a fixed item, is selected.
+    qint32 currentGroupId() const;
+    std::optional<qint32> currentNameId() const;
+    // Whose numbers the window shows, as the active list tells.
+    std::optional<qint32> ownerId() const;
+
+    // A change the file refused (changed == -1) is told to the user; true when it went in.
+    bool stored(int changed);
+    bool added(qint32 newId);
+
+private:
+    BrowseWindow& m_window;
+};
+
+} // namespace telvora

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace telvora {
+
+class EditContext;
+class PhonebookClipboard;
+
+// Add, rename, delete a group, and paste a name into one.
+class GroupCommands
+{
+public:
+    GroupCommands(EditContext& context, PhonebookClipboard& clipboard)
+        : m_context(context), m_clipboard(clipboard)
+    {}
+
+    void AddMenu();
+    void GroupEditMenu();
+    void DelMenu();
+    void PasteGroup();
+    void MoveNameToGroup(qint32 nameId, qint32 groupId);
+
+private:
+    EditContext& m_context;
+    PhonebookClipboard& m_clipboard;
+};
+
+} // namespace telvora

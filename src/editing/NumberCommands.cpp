@@ -1,0 +1,141 @@
+#include "editing/NumberCommands.h"
+
+#include "editing/EditContext.h"
+#include "editing/PhonebookClipboard.h"
+#include "store/PhoneBook.h"
+#include "ui/IdListBox.h"
+#include "ui/Prompt.h"
+
+namespace telvora {
+
+NumberCommands::NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind)
+    : m_context(context), m_clipboard(clipboard), m_kind(std::move(kind))
+{}
+
+const QList<NumberKind>& NumberCommands::kinds()
+{
+    static const QList<NumberKind> all{
+        {QStringLiteral("Phone"), QStringLiteral("Enter New Business Number:"),
+         QStringLiteral("Are you Sure ??"), QStringLiteral("Confirm")},
+        {QStringLiteral("Fax"), QStringLiteral("Enter New Fax Number:"),
+         QStringLiteral("Are You Sure?"), QStringLiteral("Confirm")},
+        {QStringLiteral("Mobile"), QStringLiteral("Enter New Number:"),
+         QStringLiteral("Are You Sure?"), QString()},
+        {QStringLiteral("Home"), QStringLiteral("Enter New Home Number:"),
+         QStringLiteral("Are You Sure?"), QStringLiteral("Confirm")},
+    };
+    return all;
+}
+
+IdListBox& NumberCommands::list()
+{
+    return m_context.window().numberList(m_kind.kind);
+}
+
+int NumberCommands::currentEntry()
+{
+    IdListBox& numbers = list();
+    const QList<int> selected = numbers.selectedItems();
+    if (selected.isEmpty()) {
+        m_context.prompt().beep();
+        return -1;
+    }
+    const int current = numbers.listIndex();
+    return current >= 0 && numbers.isItemSelected(current) ? current : selected.last();
+}
+
+qint32 NumberCommands::owner()
+{
+    // A number must belong to someone: when the lists select nobody (a group without
+    // names was chosen), it goes to the contact whose card is shown.
+    return m_context.ownerId().value_or(m_context.window().CardId());
+}
+
+void NumberCommands::Add()
+{
+    const QString text = m_context.prompt().inputBox(m_kind.addPrompt);
+    if (text.isEmpty())
+        return;
+    const qint32 parent = owner();
+    if (parent == 0) {
+        m_context.prompt().beep();
+        return;
+    }
+    const qint32 id = m_context.book().addNumber(text, parent, m_kind.kind);
+    if (m_context.added(id))
+        list().addItem(text, id);
+}
+
+void NumberCommands::Edit()
+{
+    const int entry = currentEntry();
+    if (entry < 0)
+        return;
+    IdListBox& numbers = list();
+    const QString text =
+        m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), numbers.itemText(entry));
+    if (text.isEmpty())
+        return;
+    const int changed = m_context.book().updateNumber(numbers.itemData(entry), text, m_kind.kind);
+    if (m_context.stored(changed) && changed > 0)
+        numbers.setItemText(entry, text);
+}
+
+void NumberCommands::Delete()
+{
+    const int entry = currentEntry();
+    if (entry < 0)
+        return;
+    const auto answer = m_context.prompt().messageBox(m_kind.deleteText, Prompt::Buttons::YesNo,
+                                                      Prompt::Icon::None, m_kind.deleteTitle);
+    if (answer != Prompt::Answer::Yes)
+        return;
+    if (const auto id = m_context.ownerId())
+        m_context.window().setCardId(*id);
+    IdListBox& numbers = list();
+    if (m_context.stored(m_context.book().deleteNumber(numbers.itemData(entry))))
+        numbers.removeItem(entry);
+}
+
+void NumberCommands::Copy()
+{
+    const int entry = currentEntry();
+    if (entry < 0)
+        return;
+    m_clipboard.setClipboardKind(m_kind.kind);
+    PhonebookClipboard::setText(list().itemText(entry));
+}
+
+void NumberCommands::Cut()
+{
+    const int entry = currentEntry();
+    if (entry < 0)
+        return;
+    IdListBox& numbers = list();
+    m_clipboard.setClipboardKind(m_kind.kind);
+    PhonebookClipboard::setText(numbers.itemText(entry));
+    if (const auto id = m_context.ownerId())
+        m_context.window().setCardId(*id);
+    if (m_context.stored(m_context.book().deleteNumber(numbers.itemData(entry))))
+        numbers.removeItem(entry);
+}
+
+void NumberCommands::Paste()
+{
+    const QString text = PhonebookClipboard::text();
+    // An empty clipboard would store an empty number; a long text is not a number.
+    if (text.isEmpty() || text.toUcs4().size() > pasteLimit) {
+        m_context.prompt().beep();
+        return;
+    }
+    const qint32 parent = owner();
+    if (parent == 0) {
+        m_context.prompt().beep();
+        return;
+    }
+    const qint32 id = m_context.book().addNumber(text, parent, m_kind.kind);
+    if (m_context.added(id))
+        list().addItem(text, id);
+}
+
+} // namespace telvora

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+namespace telvora {
+
+class EditContext;
+class IdListBox;
+class PhonebookClipboard;
+
+// The texts that set one number list apart from the others.
+struct NumberKind
+{
+    QString kind;        // the record kind stored in the numbers table
+    QString addPrompt;   // the Add input box's prompt
+    QString deleteText;  // the Delete question
+    QString deleteTitle; // its title; empty for the program's own
+};
+
+// Add, edit, delete, copy, cut and paste on one number list.
+class NumberCommands
+{
+public:
+    NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind);
+
+    static const QList<NumberKind>& kinds();
+    const NumberKind& kind() const { return m_kind; }
+
+    void Add();
+    void Edit();
+    void Delete();
+    void Copy();
+    void Cut();
+    void Paste();
+
+    // The longest clipboard text Paste accepts, in characters.
+    static constexpr int pasteLimit = 50;
+
+private:
+    IdListBox& list();
+    // The current entry when something is selected; beeps and gives -1 otherwise.
+    int currentEntry();
+    // Whose numbers the list shows: the selected name or sub-name, else the card's own.
+    qint32 owner();
+
+    EditContext& m_context;
+    PhonebookClipboard& m_clipboard;
+    NumberKind m_kind;
+};
+
+} // namespace telvora

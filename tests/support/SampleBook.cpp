@@ -1,0 +1,72 @@
+#include "support/SampleBook.h"
+
+#include "mainwindow/DialForm.h"
+#include "store/PhoneBook.h"
+#include "ui/IdListBox.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+namespace telvora::test {
+
+void SampleBook::seed()
+{
+    PhoneBook book;
+    book.open(QStringLiteral("data.mdb"));
+    family = book.addGroup(QStringLiteral("Family"));
+    work = book.addGroup(QStringLiteral("Work"));
+    alice = book.addName(QStringLiteral("Alice"), 0, family);
+    bob = book.addName(QStringLiteral("Bob"), 0, work);
+    bobJr = book.addName(QStringLiteral("Bob Jr"), bob, work);
+    office = book.addName(QStringLiteral("Bob's office"), bob, work);
+    grandkid = book.addName(QStringLiteral("Grandkid"), bobJr, work);
+    carol = book.addName(QStringLiteral("Carol"), 0, 0);
+    dan = book.addName(QStringLiteral("Dan"), 0, 999);
+    book.updateNameColumns(alice, {{QStringLiteral("Company"), QStringLiteral("Acme")},
+                                   {QStringLiteral("Gender"), QStringLiteral("Ms.")},
+                                   {QStringLiteral("Notes"), QStringLiteral("line 1\nline 2")}});
+    book.updateNameColumns(bobJr, {{QStringLiteral("Company"), QStringLiteral("Junior Ltd")}});
+    book.addNumber(QStringLiteral("111"), alice, QStringLiteral("Phone"));
+    book.addNumber(QStringLiteral("112"), alice, QStringLiteral("Phone"));
+    book.addNumber(QStringLiteral("211"), alice, QStringLiteral("Fax"));
+    book.addNumber(QStringLiteral("311"), alice, QStringLiteral("Mobile"));
+    book.addNumber(QStringLiteral("411"), alice, QStringLiteral("Home"));
+    book.addNumber(QStringLiteral("911"), alice, QStringLiteral("Pager"));
+    book.addNumber(QStringLiteral("999"), bobJr, QStringLiteral("Phone"));
+    book.addNumber(QStringLiteral("998"), grandkid, QStringLiteral("Mobile"));
+}
+
+QStringList texts(const IdListBox& list)
+{
+    QStringList result;
+    for (const ListRow& row : list.rows())
+        result << row.text;
+    return result;
+}
+
+void click(IdListBox& list, const QString& text)
+{
+    const int index = int(texts(list).indexOf(text));
+    QVERIFY2(index >= 0, qPrintable(text));
+    list.setListIndex(index);
+}
+
+QVariant nameColumn(DialForm& form, qint32 id, const QString& column)
+{
+    QSqlQuery query(form.phoneBook().database());
+    query.prepare(QStringLiteral("SELECT \"%1\" FROM names WHERE id = ?").arg(column));
+    query.addBindValue(id);
+    if (!query.exec() || !query.next())
+        return {};
+    return query.value(0);
+}
+
+QVariant scalar(PhoneBook& book, const QString& statement)
+{
+    QSqlQuery query(book.database());
+    if (!query.exec(statement) || !query.next())
+        return {};
+    return query.value(0);
+}
+
+} // namespace telvora::test

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+#include <QVariant>
+
+namespace telvora {
+class DialForm;
+class IdListBox;
+class PhoneBook;
+} // namespace telvora
+
+namespace telvora::test {
+
+// A small phone book the window tests browse and edit, written into data.mdb of the
+// working directory. Ids are kept so tests can check the file itself.
+struct SampleBook
+{
+    qint32 family = 0, work = 0;
+    qint32 alice = 0, bob = 0, bobJr = 0, office = 0, grandkid = 0, carol = 0, dan = 0;
+
+    // Family: Alice (with a card and numbers of every kind). Work: Bob, with sub-names
+    // Bob Jr (who has Grandkid below him) and Bob's office. No group: Carol. Dan's group
+    // was deleted.
+    void seed();
+};
+
+QStringList texts(const IdListBox& list);
+// Selects the item with this text, as a click does; fails the test when there is none.
+void click(IdListBox& list, const QString& text);
+// One column of one names row, read from the file.
+QVariant nameColumn(DialForm& form, qint32 id, const QString& column);
+// The first column of the first row of a statement, read from the file.
+QVariant scalar(PhoneBook& book, const QString& statement);
+
+} // namespace telvora::test
