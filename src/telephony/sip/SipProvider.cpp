@@ -152,7 +152,9 @@ void SipProvider::activate()
 bool SipProvider::startCore()
 {
     auto factory = linphone::Factory::get();
-    linphone::LoggingService::get()->setLogLevel(linphone::LogLevel::Error);
+    // The program writes no log, and the library's own would go to standard output.
+    linphone::LoggingService::get()->setLogLevelMask(
+        static_cast<unsigned int>(linphone::LogLevel::Fatal));
     m_runtimeDir =
         std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1String("/telvora-sip-XXXXXX"));
     if (!m_runtimeDir->isValid())
@@ -176,6 +178,8 @@ bool SipProvider::startCore()
     config->setInt("sip", "sip_tcp_port", -1);
     config->setInt("sip", "sip_tls_port", -1);
     config->setInt("sip", "sip_dtls_port", 0);
+    config->setInt("video", "automatically_initiate", 0);
+    config->setInt("video", "automatically_accept", 0);
 
     m_core = factory->createCoreWithConfig(config, nullptr);
     if (!m_core)

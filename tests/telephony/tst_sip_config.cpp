@@ -1,0 +1,159 @@
+#include "support/TestHome.h"
+#include "telephony/CvbTAPILine.h"
+#include "telephony/LineService.h"
+#include "telephony/sip/SipAccountStore.h"
+#include "telephony/sip/SipAddress.h"
+#include "telephony/sip/SipProvider.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace telvora;
+
+// SIP accounts and numbers without any network: the stack never starts in this process.
+class SipConfigTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    telvora::test::TestHome m_home;
+
+private slots:
+    void noAccountsStartsNothing();
+    void numbersBecomeAddressesAtTheServer_data();
+    void numbersBecomeAddressesAtTheServer();
+    void accountsFileIsTheUsersOnly();
+    void accountsRoundTrip();
+    void editedFileIsReadAgain();
+};
+
+void SipConfigTest::numbersBecomeAddressesAtTheServer_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<int>("transport");
+    QTest::addColumn<QString>("address");
+    const int udp = static_cast<int>(SipAccount::Transport::Udp);
+    QTest::newRow("plain") << "0123456" << udp << "sip:0123456@pbx.example:5070";
+    QTest::newRow("blanks, dashes, dots, brackets")
+        << " +49 (0)30-123.45 [6] " << udp << "sip:+49030123456@pbx.example:5070";
+    QTest::newRow("sip address") << "sip:bob@elsewhere.example" << udp
+                                 << "sip:bob@elsewhere.example";
+    QTest::newRow("sips address") << "SIPS:bob@secure.example" << udp << "SIPS:bob@secure.example";
+    QTest::newRow("user at host") << "bob@elsewhere.example" << udp << "sip:bob@elsewhere.example";
+    QTest::newRow("empty") << "" << udp << "";
+    QTest::newRow("only separators") << " - . ( ) " << udp << "";
+    QTest::newRow("tcp") << "12" << static_cast<int>(SipAccount::Transport::Tcp)
+                         << "sip:12@pbx.example:5070;transport=tcp";
+    QTest::newRow("tls") << "12" << static_cast<int>(SipAccount::Transport::Tls)
+                         << "sip:12@pbx.example:5070;transport=tls";
+}
+
+void SipConfigTest::numbersBecomeAddressesAtTheServer()
+{
+    QFETCH(QString, number);
+    QFETCH(int, transport);
+    QFETCH(QString, address);
+    SipAccount account;
+    account.server = QStringLiteral("pbx.example:5070");
+    account.transport = static_cast<SipAccount::Transport>(transport);
+    QCOMPARE(sipAddressFor(number, account), address);
+}
+
+void SipConfigTest::accountsFileIsTheUsersOnly()
+{
+    SipAccountStore store;
+    SipAccount account;
+    account.id = QStringLiteral("one");
+    account.server = QStringLiteral("127.0.0.1");
+    account.user = QStringLiteral("alice");
+    account.password = QStringLiteral("s3cret \"quoted\"");
+    QVERIFY(store.save({account}));
+    QCOMPARE(SipAccountStore::filePath(), m_home.file(QStringLiteral("lines.json")));
+    struct stat info
+    {};
+    QCOMPARE(::stat(QFile::encodeName(SipAccountStore::filePath()).constData(), &info), 0);
+    QCOMPARE(info.st_mode & 0777, 0600u);
+    // No secret store runs here: the password stays in the file.
+    QVERIFY(!store.passwordInKeychain(account.id));
+    QCOMPARE(store.load().value(0).password, account.password);
+}
+
+void SipConfigTest::accountsRoundTrip()
+{
+    SipAccountStore store;
+    SipAccount a;
+    a.id = QStringLiteral("a");
+    a.displayName = QStringLiteral("Büro");
+    a.server = QStringLiteral("sip.example:5061");
+    a.user = QStringLiteral("u1");
+    a.password = QStringLiteral("p1");
+    a.transport = SipAccount::Transport::Tls;
+    a.outboundProxy = QStringLiteral("proxy.example");
+    a.registerEnabled = false;
+    a.responseTimeoutSecs = 7;
+    SipAccount b;
+    b.id = QStringLiteral("b");
+    b.server = QStringLiteral("10.0.0.1");
+    b.user = QStringLiteral("u2");
+    QVERIFY(store.save({a, b}));
+    QCOMPARE(store.load(), (QList<SipAccount>{a, b}));
+}
+
+void SipConfigTest::editedFileIsReadAgain()
+{
+    auto* sip = static_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+    QVERIFY(sip);
+    QVERIFY(SipAccountStore().save({}));
+    QCOMPARE(sip->lines().size(), 0);
+    SipAccount account;
+    account.server = QStringLiteral("127.0.0.1");
+    account.user = QStringLiteral("carol");
+    const QString id = sip->addAccount(account);
+    QVERIFY(!id.isEmpty());
+    QCOMPARE(sip->lines().size(), 1);
+    QCOMPARE(sip->lines().value(0).caps.lineName, QStringLiteral("carol@127.0.0.1"));
+    account.id = id;
+    account.displayName = QStringLiteral("Carol");
+    QVERIFY(sip->updateAccount(account));
+    QCOMPARE(sip->lines().value(0).caps.lineName, QStringLiteral("Carol"));
+
+    // Another program (or the user) edits the file: the next look at the lines sees it.
+    QTest::qWait(20);
+    QFile file(SipAccountStore::filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    text.replace("\"Carol\"", "\"Carol at home\"");
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    file.close();
+    QCOMPARE(sip->lines().value(0).caps.lineName, QStringLiteral("Carol at home"));
+
+    QVERIFY(sip->removeAccount(id));
+    QVERIFY(!sip->removeAccount(id));
+    QCOMPARE(sip->lines().size(), 0);
+}
+
+void SipConfigTest::noAccountsStartsNothing()
+{
+    QVERIFY(SipAccountStore().save({}));
+    auto line = CvbTAPILine::make();
+    QVERIFY(!line->Create());
+    QCOMPARE(line->LastError(), 0);
+    auto* sip = static_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+    QVERIFY(sip);
+    QVERIFY(!sip->isStarted());
+    // Accounts saved while no line object exists start nothing either.
+    SipAccount account;
+    account.server = QStringLiteral("127.0.0.1");
+    account.user = QStringLiteral("dave");
+    QVERIFY(!sip->addAccount(account).isEmpty());
+    QVERIFY(!sip->isStarted());
+    QVERIFY(SipAccountStore().save({}));
+}
+
+QTEST_GUILESS_MAIN(SipConfigTest)
+#include "tst_sip_config.moc"
