@@ -1,0 +1,244 @@
+// Measures a SIP line the way the dial run uses it, against a minimal SIP server in this
+// process that answers every INVITE with 486 Busy Here at once:
+//   click to INVITE   from a fresh line object's Create (the user's click) to the INVITE
+//                     arriving at the server;
+//   INVITE to busy    from the INVITE's arrival to the line object's Disconnected event;
+//   idle CPU and RSS  of the process with no line at all, and with one SIP account whose
+//                     stack is running.
+// It must run where loopback is the only network, e.g.
+//   unshare -n sh -c 'ip link set lo up; build/bench/sip/sip_latency'
+#include "telephony/CvbTAPILine.h"
+#include "telephony/LineService.h"
+#include "telephony/mTAPIConsts.h"
+#include "telephony/sip/SipProvider.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace mTAPIConsts;
+using namespace telvora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Answers INVITEs with 486 on its own thread, so the answer does not wait for the event
+// loop under test, and records when each INVITE arrived.
+class BusyServer
+{
+public:
+    bool start()
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            return false;
+        socklen_t size = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size);
+        m_port = ntohs(address.sin_port);
+        timeval timeout{0, 200000};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        m_thread = std::thread([this] { run(); });
+        return true;
+    }
+    ~BusyServer()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int port() const { return m_port; }
+    Clock::time_point lastInvite() const
+    {
+        return Clock::time_point(Clock::duration(m_lastInvite.load()));
+    }
+    int invites() const { return m_invites.load(); }
+
+private:
+    void run()
+    {
+        std::vector<char> buffer(65536);
+        while (!m_stop) {
+            sockaddr_in from{};
+            socklen_t size = sizeof from;
+            const ssize_t n = ::recvfrom(m_fd, buffer.data(), buffer.size(), 0,
+                                         reinterpret_cast<sockaddr*>(&from), &size);
+            if (n <= 0)
+                continue;
+            const QByteArray request(buffer.data(), n);
+            if (!request.startsWith("INVITE "))
+                continue;
+            m_lastInvite = Clock::now().time_since_epoch().count();
+            ++m_invites;
+            QByteArray reply = "SIP/2.0 486 Busy Here\r\n";
+            for (const QByteArray& line : request.split('\n')) {
+                const QByteArray header = line.trimmed();
+                const QByteArray name = header.left(header.indexOf(':')).toLower();
+                if (name == "via" || name == "from" || name == "call-id" || name == "cseq")
+                    reply += header + "\r\n";
+                else if (name == "to")
+                    reply += header + ";tag=bench\r\n";
+            }
+            reply += "Content-Length: 0\r\n\r\n";
+            ::sendto(m_fd, reply.constData(), static_cast<size_t>(reply.size()), 0,
+                     reinterpret_cast<sockaddr*>(&from), size);
+        }
+    }
+
+    int m_fd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<Clock::rep> m_lastInvite{0};
+    std::atomic<int> m_invites{0};
+    std::thread m_thread;
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long rssKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// CPU share and resident memory while the event loop runs idle for the given time.
+void idleFigures(const char* what, int seconds)
+{
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    const double cpu = (cpuSeconds() - cpuBefore) / (static_cast<double>(wall.elapsed()) / 1000.0);
+    std::printf("idle, %-22s CPU %5.2f %%   RSS %6.1f MB\n", what, cpu * 100.0,
+                static_cast<double>(rssKiB()) / 1024.0);
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[index];
+}
+
+void printFigure(const char* what, const std::vector<double>& ms)
+{
+    std::printf("%-28s median %6.2f ms   p90 %6.2f ms   min %6.2f ms   (n = %zu)\n", what,
+                percentile(ms, 0.5), percentile(ms, 0.9), *std::min_element(ms.begin(), ms.end()),
+                ms.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("TELVORA_HOME", home.path().toUtf8());
+    QCoreApplication app(argc, argv);
+    const int attempts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
+
+    BusyServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "cannot listen on loopback\n");
+        return 1;
+    }
+
+    // No line at all: the line object finds nothing and nothing starts.
+    {
+        auto line = CvbTAPILine::make();
+        if (line->Create()) {
+            std::fprintf(stderr, "expected no lines in a fresh home\n");
+            return 1;
+        }
+    }
+    idleFigures("no line:", idleSeconds);
+
+    auto* sip = static_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+    SipAccount account;
+    account.displayName = QStringLiteral("Bench");
+    account.server = QStringLiteral("127.0.0.1:%1").arg(server.port());
+    account.user = QStringLiteral("bench");
+    account.registerEnabled = false;
+    if (!sip || sip->addAccount(account).isEmpty()) {
+        std::fprintf(stderr, "cannot add the account\n");
+        return 1;
+    }
+
+    std::vector<double> clickToInvite;
+    std::vector<double> inviteToBusy;
+    // The first attempt starts the SIP stack; it is reported on its own.
+    double firstClickToInvite = 0;
+    for (int attempt = 0; attempt <= attempts; ++attempt) {
+        const int invitesBefore = server.invites();
+        bool busy = false;
+        Clock::time_point disconnectedAt;
+        const Clock::time_point click = Clock::now();
+        auto line = CvbTAPILine::make();
+        QObject::connect(line.get(), &CvbTAPILine::Disconnected, [&] {
+            disconnectedAt = Clock::now();
+            busy = line->DisconnectMode() == LINEDISCONNECTMODE_BUSY;
+        });
+        bool idle = false;
+        QObject::connect(line.get(), &CvbTAPILine::Idle, [&] { idle = true; });
+        if (!line->Create() ||
+            !line->OpenLine(LINECALLPRIVILEGE_NONE, LINEMEDIAMODE_INTERACTIVEVOICE) ||
+            !line->MakeCallAsynch(QStringLiteral("9001"))) {
+            std::fprintf(stderr, "attempt %d could not be placed\n", attempt);
+            return 1;
+        }
+        QElapsedTimer guard;
+        guard.start();
+        while (!idle && guard.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (!idle || !busy || server.invites() != invitesBefore + 1) {
+            std::fprintf(stderr, "attempt %d did not end busy\n", attempt);
+            return 1;
+        }
+        const auto toMs = [](Clock::duration d) {
+            return std::chrono::duration<double, std::milli>(d).count();
+        };
+        const double toInvite = toMs(server.lastInvite() - click);
+        if (attempt == 0) {
+            firstClickToInvite = toInvite;
+            continue;
+        }
+        clickToInvite.push_back(toInvite);
+        inviteToBusy.push_back(toMs(disconnectedAt - server.lastInvite()));
+    }
+    std::printf("%-28s %6.2f ms (starts the SIP stack)\n", "first click to INVITE",
+                firstClickToInvite);
+    printFigure("click to INVITE", clickToInvite);
+    printFigure("INVITE to busy reported", inviteToBusy);
+    idleFigures("one SIP account:", idleSeconds);
+    return 0;
+}
