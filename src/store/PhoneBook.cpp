@@ -61,8 +61,7 @@ void bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
         sqlite3_bind_null(statement, position);
         return;
     }
-    sqlite3_bind_text16(statement, position, text.utf16(), int(text.size() * 2),
-                        SQLITE_TRANSIENT);
+    sqlite3_bind_text16(statement, position, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
 }
 
 QString columnText(sqlite3_stmt* statement, int column)
@@ -340,8 +339,8 @@ ListRows PhoneBook::numbers(qint32 ownerId, const QString& kind) const
 std::optional<qint32> PhoneBook::groupOfName(qint32 nameId) const
 {
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
-    sqlite3_stmt* query = reads ? reads->bind(QLatin1String(statements::groupOfName), {nameId})
-                                : nullptr;
+    sqlite3_stmt* query =
+        reads ? reads->bind(QLatin1String(statements::groupOfName), {nameId}) : nullptr;
     if (!query)
         return std::nullopt;
     const ResetWhenDone done{query};
@@ -353,8 +352,8 @@ std::optional<qint32> PhoneBook::groupOfName(qint32 nameId) const
 std::optional<QString> PhoneBook::groupName(qint32 groupId) const
 {
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
-    sqlite3_stmt* query = reads ? reads->bind(QLatin1String(statements::groupName), {groupId})
-                                : nullptr;
+    sqlite3_stmt* query =
+        reads ? reads->bind(QLatin1String(statements::groupName), {groupId}) : nullptr;
     if (!query)
         return std::nullopt;
     const ResetWhenDone done{query};

@@ -324,6 +324,104 @@ private slots:
         }
     }
 
+    // Another connection that will not wait: it can take the whole file only when no read
+    // of the book is left half-done.
+    static bool otherConnectionCanLockFile(const QString& path)
+    {
+        const QString name = QStringLiteral("other-connection");
+        bool locked = false;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            if (db.open()) {
+                QSqlQuery query(db);
+                locked = query.exec(QStringLiteral("BEGIN EXCLUSIVE")) &&
+                         query.exec(QStringLiteral("COMMIT"));
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return locked;
+    }
+
+    void readsLeaveTheFileFreeForWriters()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint32 group = book.addGroup(QStringLiteral("Work"));
+        const qint32 name = book.addName(QStringLiteral("Zoë"), 0, group);
+        book.addName(QStringLiteral("Zoë's office"), name, group);
+        book.addNumber(QStringLiteral("1"), name, QStringLiteral("Phone"));
+        book.addNumber(QStringLiteral("2"), name, QStringLiteral("Phone"));
+
+        // Each read stops after its first row or runs to the end; neither keeps a lock.
+        QCOMPARE(book.numbers(name, QStringLiteral("Phone")).size(), 2);
+        QCOMPARE(book.subNames(name).size(), 1);
+        QCOMPARE(book.groupOfName(name), std::optional<qint32>(group));
+        QCOMPARE(book.groupName(group), std::optional<QString>(QStringLiteral("Work")));
+        QVERIFY(book.nameRow(name));
+        QVERIFY(otherConnectionCanLockFile(book.filePath()));
+
+        // What another connection writes is read at once, though the statements stay prepared.
+        {
+            PhoneBook other;
+            QCOMPARE(other.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+            other.addNumber(QStringLiteral("3"), name, QStringLiteral("Phone"));
+            other.addName(QStringLiteral("abel"), 0, group);
+        }
+        QCOMPARE(texts(book.numbers(name, QStringLiteral("Phone"))),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
+        QCOMPARE(texts(book.topLevelNamesInGroup(group)),
+                 (QStringList{QStringLiteral("abel"), QStringLiteral("Zoë")}));
+    }
+
+    void cardRowKeepsTheTypesOfItsValues()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint32 id = book.addName(QStringLiteral("Δημήτρης"), 0, 7);
+        const QVariantList row = book.nameRow(id).value_or(QVariantList{});
+        const QStringList columns = book.nameColumns();
+        QCOMPARE(row.size(), columns.size());
+        QCOMPARE(row.at(0).typeId(), QMetaType::LongLong);
+        QCOMPARE(row.at(0).toInt(), id);
+        QCOMPARE(row.at(columns.indexOf(QStringLiteral("name"))),
+                 QVariant(QStringLiteral("Δημήτρης")));
+        QCOMPARE(row.at(columns.indexOf(QStringLiteral("group"))).toInt(), 7);
+        // A column never written reads as a null text, as the card shows it empty.
+        const QVariant company = row.at(columns.indexOf(QStringLiteral("Company")));
+        QVERIFY(company.isNull());
+        QCOMPARE(company.typeId(), QMetaType::QString);
+    }
+
+    void reopeningReadsTheNewFileAndClosesTheOld()
+    {
+        TestHome home;
+        {
+            PhoneBook first;
+            first.open(QStringLiteral("first.mdb"));
+            first.addName(QStringLiteral("From the first"), 0, 0);
+        }
+        PhoneBook book;
+        book.open(QStringLiteral("first.mdb"));
+        QCOMPARE(texts(book.topLevelNames()), QStringList{QStringLiteral("From the first")});
+        QCOMPARE(book.open(QStringLiteral("second.mdb")), PhoneBook::State::Created);
+        QVERIFY(book.topLevelNames().isEmpty());
+        book.addName(QStringLiteral("From the second"), 0, 0);
+        QCOMPARE(texts(book.topLevelNames()), QStringList{QStringLiteral("From the second")});
+        QVERIFY(otherConnectionCanLockFile(home.file(QStringLiteral("first.mdb"))));
+
+        // A file that cannot be used ends the reads of the one before it.
+        writeFile(home.file(QStringLiteral("text.mdb")), "not a database");
+        QCOMPARE(book.open(QStringLiteral("text.mdb")), PhoneBook::State::Failed);
+        QVERIFY(book.topLevelNames().isEmpty());
+        QCOMPARE(book.groupOfName(1), std::nullopt);
+        QVERIFY(otherConnectionCanLockFile(home.file(QStringLiteral("second.mdb"))));
+    }
+
     void speedDialsKeepTheirOpeningOrderPlusAdditions()
     {
         TestHome home;

@@ -1,0 +1,393 @@
+// Runs the window's own loaders on a generated phone book, each beside the same
+// statements through the SQLite C API alone. Usage:
+//   telvora_bench [--benchmark_...] BOOK.mdb
+// The book is copied into a temporary data folder first, so the writes leave it as it was.
+
+#include "BareSqlite.h"
+#include "RatioReporter.h"
+#include "mainwindow/DialForm.h"
+#include "store/Schema.h"
+#include "store/Statements.h"
+#include "support/ScriptedPrompt.h"
+#include "ui/IdListBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+
+using namespace telvora;
+using telvora::bench::BareSqlite;
+
+namespace {
+
+const char kAddName[] = "INSERT INTO names (name, parent, \"group\") VALUES (?, ?, ?)";
+const char kAddTreeNumber[] = "INSERT INTO numbers (name, parent, type) VALUES"
+                              " (?1, ?2, CASE ?3 WHEN 0 THEN 'Phone' WHEN 1 THEN 'Fax'"
+                              " ELSE 'Mobile' END)";
+// The statements PhoneBook::deleteNameTree runs, in one transaction.
+#define TELVORA_TREE                                                                               \
+    "WITH RECURSIVE tree(id) AS (SELECT ? UNION SELECT names.id FROM names JOIN tree"              \
+    " ON names.parent = tree.id) SELECT id FROM tree"
+const char kDeleteTreeNumbers[] = "DELETE FROM numbers WHERE parent IN (" TELVORA_TREE ")";
+const char kDeleteTreeNames[] = "DELETE FROM names WHERE id IN (" TELVORA_TREE ")";
+#undef TELVORA_TREE
+
+// The window every browsing benchmark drives, filled once, and a bare connection beside it.
+struct Session
+{
+    QString folder;
+    test::ScriptedPrompt prompt;
+    std::unique_ptr<DialForm> form;
+    std::unique_ptr<BareSqlite> bare;
+    // A few names spread over the whole list, so a click does not always find its rows hot.
+    QList<int> clickIndexes;
+
+    std::string file() const
+    {
+        return QDir(folder).filePath(QStringLiteral("data.mdb")).toStdString();
+    }
+
+    DialForm& window()
+    {
+        if (!form) {
+            form = std::make_unique<DialForm>(prompt);
+            form->Form_Load();
+        }
+        return *form;
+    }
+    BareSqlite& sqlite()
+    {
+        if (!bare)
+            bare = std::make_unique<BareSqlite>(file());
+        return *bare;
+    }
+    IdListBox& groups() { return *window().controls().GroupsList; }
+    IdListBox& names() { return *window().controls().NamesList; }
+
+    void selectGroup(int index) { groups().setListIndex(index); }
+    int allGroups() { return groups().count() - 2; }
+    int firstGroup() { return 0; }
+};
+
+Session* session = nullptr;
+
+std::string utf8(const QString& text)
+{
+    return text.toStdString();
+}
+
+// What a name click reads: its sub-names, its card, its four number lists, its group.
+void bareNameClick(BareSqlite& db, int id)
+{
+    benchmark::DoNotOptimize(db.list(statements::subNames, id));
+    benchmark::DoNotOptimize(db.row(statements::nameRow, id));
+    for (const QString& kind : schema::numberKinds())
+        benchmark::DoNotOptimize(db.list(statements::numbers, utf8(kind), id));
+    const long long group = db.integer(statements::groupOfName, id);
+    benchmark::DoNotOptimize(db.row(statements::groupName, int(group)));
+}
+
+bool ready(benchmark::State& state, bool condition, const char* why)
+{
+    if (!condition)
+        state.SkipWithError(why);
+    return condition;
+}
+
+void formLoad(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto form = std::make_unique<DialForm>(session->prompt);
+        state.ResumeTiming();
+        form->Form_Load();
+        state.PauseTiming();
+        const bool filled = form->phoneBook().state() == PhoneBook::State::Opened &&
+                            form->controls().NamesList->count() > 0;
+        form.reset();
+        state.ResumeTiming();
+        if (!ready(state, filled, "the window was not filled"))
+            break;
+    }
+}
+
+void formLoadBare(benchmark::State& state)
+{
+    for (auto _ : state) {
+        BareSqlite db(session->file());
+        bool usable = db.isOpen();
+        for (const auto& table : schema::requiredColumns()) {
+            const std::string probe = "SELECT \"" +
+                                      table.columns.join(QStringLiteral("\",\"")).toStdString() +
+                                      "\" FROM \"" + table.table.toStdString() + "\" LIMIT 0";
+            usable = usable && db.exec(probe.c_str());
+        }
+        benchmark::DoNotOptimize(db.list("PRAGMA table_info(names)"));
+        const BareSqlite::Rows groups = db.list(statements::groups);
+        benchmark::DoNotOptimize(
+            db.list("SELECT rowid, Name FROM SpeedDials ORDER BY Name COLLATE NOCASE, rowid"));
+        benchmark::DoNotOptimize(db.list("SELECT rowid, Name, Number FROM SpeedDials"));
+        // The window opens on the first group, or on all names when there is none.
+        const BareSqlite::Rows names =
+            groups.empty() ? db.list(statements::topLevelNames)
+                           : db.list(statements::topLevelNamesInGroup, groups.front().id);
+        if (!ready(state, usable && !names.empty(), "the book could not be read"))
+            break;
+        bareNameClick(db, names.front().id);
+    }
+}
+
+void loadGroups(benchmark::State& state)
+{
+    DialForm& form = session->window();
+    for (auto _ : state)
+        form.LoadGroups();
+    ready(state, session->groups().count() > 2, "no groups were listed");
+}
+
+void loadGroupsBare(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(session->sqlite().list(statements::groups));
+}
+
+void loadNames(benchmark::State& state, bool all)
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    session->selectGroup(all ? session->allGroups() : session->firstGroup());
+    for (auto _ : state)
+        session->window().LoadNames();
+    ready(state, session->names().count() > 0, "no names were listed");
+    state.counters["names"] = double(session->names().count());
+}
+
+void loadNamesBare(benchmark::State& state, bool all)
+{
+    const int group = session->groups().itemData(session->firstGroup());
+    BareSqlite& db = session->sqlite();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(all ? db.list(statements::topLevelNames)
+                                     : db.list(statements::topLevelNamesInGroup, group));
+    }
+}
+
+// A click on a group lists its names and then shows the first one, whose click the
+// window runs twice: once from selecting it, once from the group's own handler.
+void groupClick(benchmark::State& state, bool all)
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    const int index = all ? session->allGroups() : session->firstGroup();
+    for (auto _ : state)
+        session->selectGroup(index);
+    ready(state, session->names().count() > 0, "no names were listed");
+}
+
+void groupClickBare(benchmark::State& state, bool all)
+{
+    const int group = session->groups().itemData(session->firstGroup());
+    BareSqlite& db = session->sqlite();
+    for (auto _ : state) {
+        const BareSqlite::Rows names = all ? db.list(statements::topLevelNames)
+                                           : db.list(statements::topLevelNamesInGroup, group);
+        if (!ready(state, !names.empty(), "no names"))
+            break;
+        bareNameClick(db, names.front().id);
+        bareNameClick(db, names.front().id);
+    }
+}
+
+void prepareClicks()
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    session->selectGroup(session->allGroups());
+    session->clickIndexes.clear();
+    const int count = session->names().count();
+    for (int i = 0; i < 16 && count > 0; ++i)
+        session->clickIndexes << int(qint64(count) * (2 * i + 1) / 32);
+}
+
+void nameClick(benchmark::State& state)
+{
+    prepareClicks();
+    if (!ready(state, !session->clickIndexes.isEmpty(), "no names to click"))
+        return;
+    qsizetype next = 0;
+    for (auto _ : state) {
+        session->names().setListIndex(session->clickIndexes[next]);
+        next = (next + 1) % session->clickIndexes.size();
+    }
+}
+
+void nameClickBare(benchmark::State& state)
+{
+    prepareClicks();
+    QList<int> ids;
+    for (int index : std::as_const(session->clickIndexes))
+        ids << session->names().itemData(index);
+    if (!ready(state, !ids.isEmpty(), "no names to click"))
+        return;
+    qsizetype next = 0;
+    for (auto _ : state) {
+        bareNameClick(session->sqlite(), ids[next]);
+        next = (next + 1) % ids.size();
+    }
+}
+
+// The store's share of a name click, without the widgets it fills.
+void nameClickReads(benchmark::State& state)
+{
+    prepareClicks();
+    QList<qint32> ids;
+    for (int index : std::as_const(session->clickIndexes))
+        ids << session->names().itemData(index);
+    if (!ready(state, !ids.isEmpty(), "no names to click"))
+        return;
+    const PhoneBook& book = session->window().phoneBook();
+    qsizetype next = 0;
+    for (auto _ : state) {
+        const qint32 id = ids[next];
+        benchmark::DoNotOptimize(book.subNames(id));
+        benchmark::DoNotOptimize(book.nameRow(id));
+        for (const QString& kind : schema::numberKinds())
+            benchmark::DoNotOptimize(book.numbers(id, kind));
+        benchmark::DoNotOptimize(book.groupName(book.groupOfName(id).value_or(0)));
+        next = (next + 1) % ids.size();
+    }
+}
+
+void addName(benchmark::State& state)
+{
+    PhoneBook& book = session->window().phoneBook();
+    const qint32 group = session->groups().itemData(session->firstGroup());
+    const QString name = QStringLiteral("Zoë Ναυσικά-Wąsowska");
+    for (auto _ : state) {
+        if (!ready(state, book.addName(name, 0, group) != 0, "the name was not added"))
+            break;
+    }
+}
+
+void addNameBare(benchmark::State& state)
+{
+    const int group = session->groups().itemData(session->firstGroup());
+    const std::string name = "Zoë Ναυσικά-Wąsowska";
+    for (auto _ : state) {
+        if (!ready(state, session->sqlite().insert(kAddName, name, 0, group) != 0,
+                   "the name was not added"))
+            break;
+    }
+}
+
+// A name with two sub-names, one of them with its own, and three numbers each: what a
+// delete takes away. Written in one transaction, outside the timed part.
+long long makeTree(BareSqlite& db, int group)
+{
+    db.exec("BEGIN");
+    const long long top = db.insert(kAddName, "Wąsowski, Łukasz", 0, group);
+    const long long office = db.insert(kAddName, "Office", top, group);
+    const long long desk = db.insert(kAddName, "Desk", office, group);
+    const long long home = db.insert(kAddName, "Home", top, group);
+    for (const long long owner : {top, office, desk, home}) {
+        for (long long kind = 0; kind < 3; ++kind)
+            db.insert(kAddTreeNumber, "+48 22 123 45 67", owner, kind);
+    }
+    db.exec("COMMIT");
+    return top;
+}
+
+void deleteNameTree(benchmark::State& state)
+{
+    PhoneBook& book = session->window().phoneBook();
+    const int group = session->groups().itemData(session->firstGroup());
+    for (auto _ : state) {
+        state.PauseTiming();
+        const long long id = makeTree(session->sqlite(), group);
+        state.ResumeTiming();
+        if (!ready(state, book.deleteNameTree(qint32(id)) == 4 * 3 + 4, "the tree was not deleted"))
+            break;
+    }
+}
+
+void deleteNameTreeBare(benchmark::State& state)
+{
+    BareSqlite& db = session->sqlite();
+    const int group = session->groups().itemData(session->firstGroup());
+    for (auto _ : state) {
+        state.PauseTiming();
+        const long long id = makeTree(db, group);
+        state.ResumeTiming();
+        const bool deleted = db.exec("BEGIN") && db.run(kDeleteTreeNumbers, id) &&
+                             db.run(kDeleteTreeNames, id) && db.exec("COMMIT");
+        if (!ready(state, deleted && sqlite3_changes(db.handle()) == 4, "the tree was not deleted"))
+            break;
+    }
+}
+
+void registerAll()
+{
+    const auto add = [](const std::string& name, auto function) {
+        benchmark::RegisterBenchmark(name.c_str(), function)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    };
+    const std::string bare = bench::RatioReporter::kBareSuffix;
+    add("FormLoad", formLoad);
+    add("FormLoad" + bare, formLoadBare);
+    add("LoadGroups", loadGroups);
+    add("LoadGroups" + bare, loadGroupsBare);
+    for (const bool all : {true, false}) {
+        const std::string which = all ? "/AllGroups" : "/OneGroup";
+        add("LoadNames" + which, [all](benchmark::State& state) { loadNames(state, all); });
+        add("LoadNames" + which + bare,
+            [all](benchmark::State& state) { loadNamesBare(state, all); });
+        add("GroupClick" + which, [all](benchmark::State& state) { groupClick(state, all); });
+        add("GroupClick" + which + bare,
+            [all](benchmark::State& state) { groupClickBare(state, all); });
+    }
+    add("NameClick", nameClick);
+    add("NameClick" + bare, nameClickBare);
+    add("NameClickReads", nameClickReads);
+    add("NameClickReads" + bare, nameClickBare);
+    // Writes come last, so every read above sees the book as it was generated.
+    add("AddName", addName);
+    add("AddName" + bare, addNameBare);
+    add("DeleteNameTree", deleteNameTree);
+    add("DeleteNameTree" + bare, deleteNameTreeBare);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    benchmark::Initialize(&argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s [--benchmark_...] BOOK.mdb\n", argv[0]);
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString book = QString::fromLocal8Bit(argv[1]);
+    QApplication app(argc, argv);
+
+    QTemporaryDir home;
+    if (!home.isValid() || !QFile::copy(book, home.filePath(QStringLiteral("data.mdb")))) {
+        std::fprintf(stderr, "cannot copy %s into a temporary folder\n", argv[1]);
+        return 1;
+    }
+    qputenv("TELVORA_HOME", home.path().toUtf8());
+    QDir::setCurrent(home.path());
+
+    Session state;
+    state.folder = home.path();
+    session = &state;
+    benchmark::AddCustomContext("book", argv[1]);
+    registerAll();
+    bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    session = nullptr;
+    return reporter.anyFailed() ? 1 : 0;
+}
