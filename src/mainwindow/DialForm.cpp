@@ -3,6 +3,7 @@
 #include "editing/Editing.h"
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/Icons.h"
+#include "settings/SetupForm.h"
 #include "store/Schema.h"
 #include "ui/IdListBox.h"
 #include "ui/Prompt.h"
@@ -25,7 +26,8 @@ const QString kDataFile = QStringLiteral("data.mdb");
 } // namespace
 
 DialForm::DialForm(Prompt& prompt, QWidget* parent)
-    : QWidget(parent), m_prompt(prompt), m_ui(DialFormControls::build(this)), m_speedDials(m_book)
+    : QWidget(parent), m_prompt(prompt), m_ui(DialFormControls::build(this)), m_speedDials(m_book),
+      m_registry(Registry::defaultPath(), prompt)
 {
     setWindowIcon(icons::application());
     m_moveGroupMenu = new QMenu(QStringLiteral("Move to Group"), this);
@@ -72,6 +74,7 @@ void DialForm::connectHandlers()
     connect(m_ui.Combo1, &QComboBox::activated, this, &DialForm::Combo1_Click);
     connect(m_ui.ExitCMD, &QPushButton::clicked, this, &DialForm::ExitCMD_Click);
     connect(m_ui.Command3, &QPushButton::clicked, this, &DialForm::Command3_Click);
+    connect(m_ui.Command1, &QPushButton::clicked, this, &DialForm::Command1_Click);
     // A session that ends takes the program with it; the card must not go with it.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveCardIfDirty(); });
 }
@@ -83,6 +86,7 @@ void DialForm::Form_Load()
     m_ui.SubList->clear();
     m_ui.NamesList->clear();
     m_ui.GroupsList->clear();
+    ReadFromRegistry(m_registry, m_storedSettings);
 
     m_book.open(kDataFile);
     reportOpenProblem();
@@ -360,6 +364,14 @@ void DialForm::showFromTray()
     showNormal();
     raise();
     activateWindow();
+}
+
+void DialForm::Command1_Click()
+{
+    auto* setup = new SetupForm(m_registry, m_storedSettings, m_prompt, this);
+    setup->setAttribute(Qt::WA_DeleteOnClose);
+    setup->setWindowModality(Qt::ApplicationModal);
+    setup->show();
 }
 
 void DialForm::Command3_Click()

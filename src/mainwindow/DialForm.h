@@ -2,6 +2,8 @@
 
 #include "editing/BrowseWindow.h"
 #include "mainwindow/DialFormControls.h"
+#include "settings/Registry.h"
+#include "settings/StoredSettings.h"
 #include "store/PhoneBook.h"
 #include "store/SpeedDialSet.h"
 
@@ -35,6 +37,7 @@ public:
     void ExitCMD_Click();
     void Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason);
     void Command3_Click();
+    void Command1_Click();
 
     void LoadGroups(std::optional<qint32> groupId = {}, std::optional<int> listIndex = {}) override;
     void LoadNames(std::optional<qint32> nameId = {}, std::optional<int> listIndex = {}) override;
@@ -68,6 +71,8 @@ public:
     QMenu& moveGroupMenu() override { return *m_moveGroupMenu; }
     SpeedDialSet& speedDials() { return m_speedDials; }
     Editing& editing() { return *m_editing; }
+    Registry& registry() { return m_registry; }
+    const StoredSettings& storedSettings() const { return m_storedSettings; }
     QSystemTrayIcon* trayIcon() const { return m_tray.get(); }
     // The "Move to Group" items, one per group as last loaded, each carrying its group's
     // id; never fewer than one.
@@ -91,6 +96,8 @@ private:
     DialFormControls m_ui;
     PhoneBook m_book;
     SpeedDialSet m_speedDials;
+    Registry m_registry;
+    StoredSettings m_storedSettings;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     Editing* m_editing = nullptr;
     QMenu* m_moveGroupMenu = nullptr;

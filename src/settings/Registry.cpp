@@ -1,0 +1,115 @@
+#include "settings/Registry.h"
+
+#include "ui/Prompt.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace telvora {
+
+namespace {
+const char* const rootNames[] = {
+    "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+    "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+}
+
+Registry::Registry(QString iniPath, Prompt& prompt) : m_store(std::move(iniPath)), m_prompt(prompt)
+{}
+
+QString Registry::defaultPath()
+{
+    const QString home = qEnvironmentVariable("TELVORA_HOME");
+    const QString folder =
+        !home.isEmpty() ? home
+                        : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                              QStringLiteral("/Telvora");
+    return QDir(folder).filePath(QStringLiteral("registry.ini"));
+}
+
+Registry::RootKey Registry::RootKeyFromName(const QString& name)
+{
+    quint32 handle = HKEY_CLASSES_ROOT;
+    for (const char* root : rootNames) {
+        if (name == QLatin1String(root))
+            return RootKey(handle);
+        ++handle;
+    }
+    return NoRoot;
+}
+
+std::optional<Registry::Split> Registry::SplitKeyPath(const QString& keyPath)
+{
+    if (!keyPath.startsWith(QLatin1String("HKEY_")) || keyPath.endsWith(QLatin1Char('\\'))) {
+        m_prompt.messageBox(QStringLiteral("Incorrect Format:\n\n") + keyPath);
+        return std::nullopt;
+    }
+    const qsizetype slash = keyPath.indexOf(QLatin1Char('\\'));
+    if (slash < 0)
+        return Split{RootKeyFromName(keyPath), {}};
+    return Split{RootKeyFromName(keyPath.left(slash)), keyPath.mid(slash + 1)};
+}
+
+bool Registry::keyExists(const QString& section, const Split& split) const
+{
+    return split.subKey.isEmpty() || m_store.hasKey(section);
+}
+
+QString Registry::ReadRegistryString(const QString& keyPath, const QString& valueName)
+{
+    const auto split = SplitKeyPath(keyPath);
+    if (!split || split->root == NoRoot)
+        return {};
+    const QString& section = keyPath;
+    if (!keyExists(section, *split)) {
+        m_lastResult = kFileNotFound;
+        return QStringLiteral("Error");
+    }
+    const std::optional<QString> value = m_store.value(section, valueName);
+    if (!value) {
+        m_lastResult = kFileNotFound;
+        return QStringLiteral("Error");
+    }
+    // The text and its terminating NUL must fit a buffer of 255 characters.
+    if (value->size() > kLongestValue) {
+        m_lastResult = kMoreData;
+        return QStringLiteral("Error");
+    }
+    m_lastResult = kSuccess;
+    qsizetype first = 0;
+    while (first < value->size() && value->at(first) == QLatin1Char(' '))
+        ++first;
+    return value->mid(first);
+}
+
+QString Registry::CleanRegistryText(const QString& text)
+{
+    if (text.toUpper() == QLatin1String("ERROR"))
+        return {};
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+void Registry::CreateRegistryKey(const QString& keyPath)
+{
+    const auto split = SplitKeyPath(keyPath);
+    if (!split || split->root == NoRoot)
+        return;
+    const QString& section = keyPath;
+    m_lastResult = split->subKey.isEmpty() || m_store.createKey(section) ? kSuccess : kAccessDenied;
+}
+
+void Registry::WriteRegistryString(const QString& keyPath, const QString& valueName,
+                                   const QString& text)
+{
+    const auto split = SplitKeyPath(keyPath);
+    if (!split || split->root == NoRoot)
+        return;
+    const QString& section = keyPath;
+    if (!keyExists(section, *split)) {
+        m_lastResult = kFileNotFound;
+        return;
+    }
+    m_lastResult = m_store.setValue(section, valueName, text) ? kSuccess : kAccessDenied;
+}
+
+} // namespace telvora

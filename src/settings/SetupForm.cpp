@@ -1,0 +1,210 @@
+#include "settings/SetupForm.h"
+
+#include "settings/Registry.h"
+#include "settings/StoredSettings.h"
+#include "telephony/CvbTAPILine.h"
+#include "ui/Prompt.h"
+#include "ui/Twips.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <stdexcept>
+
+namespace telvora {
+
+namespace {
+
+// The line service versions the window asks for: 1.3 to 3.0.
+constexpr quint32 kLowApi = 65539;
+constexpr quint32 kHiApi = 196608;
+
+template <typename Widget>
+Widget* place(Widget* widget, const QString& name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twipsRect(left, top, width, height));
+    return widget;
+}
+
+std::shared_ptr<CvbTAPILine> registeredLine()
+{
+    auto line = CvbTAPILine::make();
+    line->setLowAPI(kLowApi);
+    line->setHiAPI(kHiApi);
+    if (!line->Create())
+        return nullptr;
+    return line;
+}
+
+} // namespace
+
+SetupForm::SetupForm(Registry& registry, StoredSettings& settings, Prompt& prompt, QWidget* parent)
+    : QDialog(parent), m_registry(registry), m_settings(settings), m_prompt(prompt)
+{
+    build();
+    Form_Load();
+}
+
+void SetupForm::build()
+{
+    setObjectName(QStringLiteral("SetupForm"));
+    setWindowTitle(QStringLiteral("Setup"));
+    // One row below the arrangement holds the button that sets up the lines themselves.
+    setFixedSize(twips(5340), twips(3660));
+
+    const struct
+    {
+        int index;
+        const char* caption;
+        int left, top, width, height;
+    } labels[] = {{0, "Modem :", 315, 270, 780, 240},
+                  {2, "to Acces an Outside Line Call :", 315, 675, 2685, 240},
+                  {3, "Retry Times :", 315, 1215, 1185, 240},
+                  {1, "Time between redial attempts", 315, 1710, 2640, 240}};
+    QFont bold = font();
+    bold.setBold(true);
+    for (const auto& spec : labels) {
+        auto* label = place(new QLabel(QLatin1String(spec.caption), this),
+                            QStringLiteral("Label1_%1").arg(spec.index), spec.left, spec.top,
+                            spec.width, spec.height);
+        label->setFont(bold);
+    }
+    cboLineSel = place(new QComboBox(this), QStringLiteral("cboLineSel"), 1215, 225, 3255, 315);
+    cboLineSel->setEditable(true);
+    cboLineSel->setInsertPolicy(QComboBox::NoInsert);
+    picIcon = place(new QLabel(this), QStringLiteral("picIcon"), 4500, 45, 660, 660);
+    picIcon->setFrameShape(QFrame::StyledPanel);
+    prefix_text = place(new QLineEdit(this), QStringLiteral("prefix_text"), 3285, 675, 960, 375);
+    retry_times_text =
+        place(new QLineEdit(this), QStringLiteral("retry_times_text"), 3285, 1170, 960, 375);
+    TimeAttemptText =
+        place(new QLineEdit(this), QStringLiteral("TimeAttemptText"), 3285, 1665, 960, 375);
+    OK_button = place(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("OK_button"), 315,
+                      2475, 1140, 420);
+    Cancel_button = place(new QPushButton(QStringLiteral("Cancel"), this),
+                          QStringLiteral("Cancel_button"), 1755, 2475, 1140, 420);
+    Apply_Button = place(new QPushButton(QStringLiteral("Apply"), this),
+                         QStringLiteral("Apply_Button"), 3105, 2475, 1140, 420);
+    Lines_button = place(new QPushButton(QStringLiteral("&Lines..."), this),
+                         QStringLiteral("Lines_button"), 315, 3045, 1140, 420);
+    Lines_button->hide();
+    OK_button->setDefault(true);
+
+    // Keyboard order: Cancel, OK, the attempts, the prefix, Apply, the line, the pause.
+    QWidget* order[] = {Cancel_button, OK_button,  retry_times_text, prefix_text,
+                        Apply_Button,  cboLineSel, TimeAttemptText,  Lines_button};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    Cancel_button->setFocus();
+
+    connect(cboLineSel, &QComboBox::currentIndexChanged, this, &SetupForm::cboLineSel_Change);
+    connect(cboLineSel, &QComboBox::editTextChanged, this, &SetupForm::cboLineSel_Change);
+    connect(OK_button, &QPushButton::clicked, this, &SetupForm::OK_button_Click);
+    connect(Cancel_button, &QPushButton::clicked, this, &SetupForm::Cancel_button_Click);
+    connect(Apply_Button, &QPushButton::clicked, this, &SetupForm::Apply_Button_Click);
+    connect(Lines_button, &QPushButton::clicked, this, [this] {
+        if (!m_openLines)
+            return;
+        m_openLines(this);
+        listLines();
+    });
+}
+
+void SetupForm::setLinesDialog(std::function<void(QWidget*)> open)
+{
+    m_openLines = std::move(open);
+    Lines_button->setVisible(bool(m_openLines));
+}
+
+void SetupForm::listLines()
+{
+    const QSignalBlocker quiet(cboLineSel);
+    cboLineSel->clear();
+    if (const auto line = registeredLine()) {
+        for (qint32 index = 0; index < line->numLines(); ++index) {
+            line->setCurrentLineID(index);
+            cboLineSel->addItem(line->LineName());
+        }
+    }
+    // A stored position outside the list selects nothing.
+    cboLineSel->setCurrentIndex(m_settings.lineIndex < cboLineSel->count() ? m_settings.lineIndex
+                                                                           : -1);
+    cboLineSel_Change();
+}
+
+void SetupForm::Form_Load()
+{
+    listLines();
+    retry_times_text->setText(StoredSettings::readText(m_registry, StoredSettings::kRetryTimes));
+    prefix_text->setText(StoredSettings::readText(m_registry, StoredSettings::kPrefix));
+    if (const auto line = StoredSettings::toInteger(
+            StoredSettings::readText(m_registry, StoredSettings::kModemLine)))
+        m_settings.lineIndex = *line;
+    TimeAttemptText->setText(QString::number(m_settings.pause));
+}
+
+int SetupForm::selectedLine() const
+{
+    if (cboLineSel->currentIndex() < 0)
+        return -1;
+    return cboLineSel->findText(cboLineSel->currentText(), Qt::MatchExactly);
+}
+
+void SetupForm::cboLineSel_Change()
+{
+    QPixmap picture(picIcon->size());
+    picture.fill(Qt::transparent);
+    bool painted = false;
+    if (const auto line = registeredLine(); line && selectedLine() >= 0) {
+        try {
+            line->setCurrentLineID(selectedLine());
+            QPainter painter(&picture);
+            painted = line->PaintDevIcon(&painter, 4, 4, 0, 0);
+        } catch (const std::exception&) {
+            painted = false;
+        }
+    }
+    if (painted)
+        picIcon->setPixmap(picture);
+    else
+        picIcon->clear();
+}
+
+void SetupForm::Apply_Button_Click()
+{
+    const QString& key = StoredSettings::keyPath();
+    m_registry.CreateRegistryKey(key);
+    bool saved = m_registry.LastRegistryResult() == Registry::kSuccess;
+    const std::pair<const QString&, QString> values[] = {
+        {StoredSettings::kPrefix, prefix_text->text()},
+        {StoredSettings::kRetryTimes, retry_times_text->text()},
+        {StoredSettings::kModemLine, QString::number(selectedLine())},
+        {StoredSettings::kTimeAttempt, TimeAttemptText->text()}};
+    for (const auto& [name, text] : values) {
+        m_registry.WriteRegistryString(key, name, text);
+        saved = saved && m_registry.LastRegistryResult() == Registry::kSuccess;
+    }
+    // Settings that silently did not reach the file would be lost at the next start.
+    if (!saved) {
+        m_prompt.messageBox(QStringLiteral("The settings could not be saved to \"%1\".")
+                                .arg(m_registry.store().path()),
+                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+    }
+    ReadFromRegistry(m_registry, m_settings);
+}
+
+void SetupForm::OK_button_Click()
+{
+    Apply_Button_Click();
+    accept();
+}
+
+void SetupForm::Cancel_button_Click()
+{
+    reject();
+}
+
+} // namespace telvora

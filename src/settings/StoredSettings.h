@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace telvora {
+
+class Registry;
+
+// The four settings the program keeps between runs, as the dial run reads them.
+struct StoredSettings
+{
+    QString prefix;        // put before every number dialled from a contact's lists
+    qint16 retryCount = 0; // attempts at a busy number, at least 1 once loaded
+    qint16 lineIndex = 0;  // position of the line to dial on in the service's list
+    qint16 pause = 0;      // seconds between attempts
+
+    static const QString& keyPath();
+    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt;
+
+    // A decimal number from text, rounded half to even, within 16 bits; nothing when the
+    // text is no such number.
+    static std::optional<qint16> toInteger(const QString& text);
+    // Reads a value as a text: empty when it is missing or cannot be read.
+    static QString readText(Registry& registry, const QString& valueName);
+};
+
+// Loads the settings record from the registry; a value that does not convert leaves the
+// field as it was, and a retry count of 0 becomes 1.
+void ReadFromRegistry(Registry& registry, StoredSettings& settings);
+
+} // namespace telvora
