@@ -96,6 +96,38 @@ struct ResetWhenDone
     ~ResetWhenDone() { sqlite3_reset(statement); }
 };
 
+// A book made before the search indexes existed, or one whose indexes another program
+// dropped, gets them now, filled from its tables in one transaction: a failure leaves the
+// file as it was, and the search then reads the tables themselves.
+void addMissingSearchIndex(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    const QStringList wanted = schema::searchIndexObjects();
+    int present = 0;
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master")))
+        return;
+    while (query.next())
+        present += wanted.contains(query.value(0).toString()) ? 1 : 0;
+    if (present == wanted.size() || !db.transaction())
+        return;
+    QStringList statements;
+    for (const QString& object : wanted) {
+        statements << (object.endsWith(QLatin1String("_search"))
+                           ? QStringLiteral("DROP TABLE IF EXISTS \"%1\"")
+                           : QStringLiteral("DROP TRIGGER IF EXISTS \"%1\""))
+                          .arg(object);
+    }
+    statements += schema::searchIndexStatements();
+    for (const QString& statement : std::as_const(statements)) {
+        if (!query.exec(statement)) {
+            db.rollback();
+            return;
+        }
+    }
+    if (!db.commit())
+        db.rollback();
+}
+
 } // namespace
 
 // Preparing costs more than running most of the list statements, and Qt's per-row values
@@ -240,6 +272,8 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
         m_state = writable ? State::Opened : State::ReadOnly;
         if (!writable)
             m_error = QStringLiteral("you may read it but not change it, so no change is saved");
+        else
+            addMissingSearchIndex(db);
     }
 
     QSqlQuery columns(db);

@@ -40,7 +40,46 @@ const QStringList& createStatements()
         QStringLiteral("CREATE INDEX speeddials_by_name ON SpeedDials (Name COLLATE NOCASE)"),
         QStringLiteral("PRAGMA user_version = 1"),
     };
+    static const QStringList withSearch = statements + searchIndexStatements();
+    return withSearch;
+}
+
+const QStringList& searchIndexStatements()
+{
+    // The indexes keep their own copy of each text, so a row is found and removed by its
+    // id alone and can never be left behind by a text that changed on the way.
+    static const QStringList statements = [] {
+        QStringList list;
+        for (const QString table : {QStringLiteral("names"), QStringLiteral("numbers")}) {
+            const QString index = table + QStringLiteral("_search");
+            list << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, tokenize = 'trigram')")
+                        .arg(index)
+                 << QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN"
+                                   " INSERT INTO %1 (rowid, name) VALUES (new.id, new.name); END")
+                        .arg(index, table)
+                 << QStringLiteral("CREATE TRIGGER %1_update AFTER UPDATE OF id, name ON %2 BEGIN"
+                                   " DELETE FROM %1 WHERE rowid = old.id;"
+                                   " INSERT INTO %1 (rowid, name) VALUES (new.id, new.name); END")
+                        .arg(index, table)
+                 << QStringLiteral("CREATE TRIGGER %1_delete AFTER DELETE ON %2 BEGIN"
+                                   " DELETE FROM %1 WHERE rowid = old.id; END")
+                        .arg(index, table)
+                 << QStringLiteral("INSERT INTO %1 (rowid, name) SELECT id, name FROM %2")
+                        .arg(index, table);
+        }
+        return list;
+    }();
     return statements;
+}
+
+const QStringList& searchIndexObjects()
+{
+    static const QStringList objects{
+        QStringLiteral("names_search"),          QStringLiteral("names_search_insert"),
+        QStringLiteral("names_search_update"),   QStringLiteral("names_search_delete"),
+        QStringLiteral("numbers_search"),        QStringLiteral("numbers_search_insert"),
+        QStringLiteral("numbers_search_update"), QStringLiteral("numbers_search_delete")};
+    return objects;
 }
 
 const QList<TableColumns>& requiredColumns()

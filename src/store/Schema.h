@@ -18,6 +18,13 @@ const QStringList& cardColumns();
 // Statements that create an empty phone book.
 const QStringList& createStatements();
 
+// The trigram indexes that let a search find names and numbers by any part of their text,
+// and the triggers that keep them in step with the tables; part of every new book.
+const QStringList& searchIndexStatements();
+// The tables and triggers those statements make, by name: a book lacking any of them is
+// given them again on open, filled from its tables.
+const QStringList& searchIndexObjects();
+
 // For each table, the columns the program reads or writes; a file lacking one of
 // them is not a phone book this program can use.
 struct TableColumns

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace telvora {
+
+class PhoneBook;
+
+// One name or sub-name a search found, with what is needed to bring it up in the window.
+struct SearchHit
+{
+    qint32 id = 0;
+    QString name;
+    qint32 group = 0;
+    qint32 parent = 0;
+    friend bool operator==(const SearchHit&, const SearchHit&) = default;
+};
+using SearchHits = QList<SearchHit>;
+
+// Finds the names and sub-names whose name contains one text and that have a number
+// containing another; an empty text asks nothing. Each is found once however many of its
+// numbers match, in the order of their names.
+class NameSearch
+{
+public:
+    explicit NameSearch(const PhoneBook& book) : m_book(book) {}
+
+    SearchHits run(const QString& nameText, const QString& numberText);
+    // Whether the last run found its rows through the trigram indexes rather than by
+    // reading every row; a book opened read-only may lack them.
+    bool usedIndex() const { return m_usedIndex; }
+    // One row of names as a search lists it; nothing when there is no such row.
+    std::optional<SearchHit> row(qint32 id) const;
+
+private:
+    const PhoneBook& m_book;
+    bool m_usedIndex = false;
+};
+
+} // namespace telvora

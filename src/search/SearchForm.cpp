@@ -1,0 +1,163 @@
+#include "search/SearchForm.h"
+
+#include "ui/IdListBox.h"
+#include "ui/Twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+
+namespace telvora {
+
+namespace {
+
+template <typename Widget>
+Widget* place(Widget* widget, const QString& name, int left, int top, int width, int height)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twipsRect(left, top, width, height));
+    return widget;
+}
+
+QFont sans(qreal points, bool bold)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+int indexOfId(const IdListBox& list, qint32 id)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.itemData(i) == id)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget* parent)
+    : QDialog(parent), m_book(book), m_lists(lists), m_search(book)
+{
+    setObjectName(QStringLiteral("SearchForm"));
+    setWindowTitle(QStringLiteral("Search"));
+    setFixedSize(twips(5730), twips(5670));
+    setSizeGripEnabled(false);
+    setFont(sans(8.25, false));
+
+    Label1[0] = place(new QLabel(QStringLiteral("Name Contains : "), this),
+                      QStringLiteral("Label1_0"), 180, 90, 1905, 330);
+    TxtName = place(new QLineEdit(this), QStringLiteral("TxtName"), 2070, 45, 2580, 420);
+    Label1[1] = place(new QLabel(QStringLiteral("Number Contains : "), this),
+                      QStringLiteral("Label1_1"), 180, 540, 1905, 330);
+    TxtNumber = place(new QLineEdit(this), QStringLiteral("TxtNumber"), 2070, 495, 2580, 420);
+    SearchCMD = place(new QPushButton(QStringLiteral("Searc&h"), this), QStringLiteral("SearchCMD"),
+                      4725, 45, 825, 555);
+    clearCmd = place(new QPushButton(QStringLiteral("Clear"), this), QStringLiteral("clearCmd"),
+                     4725, 630, 825, 285);
+    NamesList = place(new IdListBox(IdListBox::Selection::Single, this),
+                      QStringLiteral("NamesList"), 135, 945, 5460, 3765);
+    ExitCMD = place(new QPushButton(QStringLiteral("E&xit"), this), QStringLiteral("ExitCMD"), 2160,
+                    4860, 1590, 735);
+
+    for (QLabel* label : std::as_const(Label1)) {
+        label->setFont(sans(9.75, true));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    Label1[0]->setBuddy(TxtName);
+    Label1[1]->setBuddy(TxtNumber);
+    TxtName->setAccessibleName(QStringLiteral("Name Contains"));
+    TxtNumber->setAccessibleName(QStringLiteral("Number Contains"));
+    NamesList->setAccessibleName(QStringLiteral("Results"));
+    for (QPushButton* button : {SearchCMD, clearCmd, ExitCMD})
+        button->setAutoDefault(false);
+    // Enter searches from anywhere in the window; Esc is Exit, through reject().
+    SearchCMD->setDefault(true);
+
+    setTabOrder(TxtName, TxtNumber);
+    setTabOrder(TxtNumber, SearchCMD);
+    setTabOrder(SearchCMD, NamesList);
+    setTabOrder(NamesList, ExitCMD);
+    setTabOrder(ExitCMD, clearCmd);
+    TxtName->setFocus();
+
+    connect(SearchCMD, &QPushButton::clicked, this, &SearchForm::SearchCMD_Click);
+    connect(clearCmd, &QPushButton::clicked, this, &SearchForm::clearCmd_Click);
+    connect(ExitCMD, &QPushButton::clicked, this, &SearchForm::ExitCMD_Click);
+    connect(NamesList, &IdListBox::listDoubleClicked, this,
+            [this] { NamesList_DblClick(NamesList->listIndex()); });
+}
+
+void SearchForm::SearchCMD_Click()
+{
+    NamesList->clear();
+    m_results = m_search.run(TxtName->text(), TxtNumber->text());
+    ListRows rows;
+    rows.reserve(m_results.size());
+    for (const SearchHit& hit : std::as_const(m_results))
+        rows.append(ListRow{hit.id, hit.name});
+    NamesList->setRows(std::move(rows));
+}
+
+void SearchForm::clearCmd_Click()
+{
+    TxtNumber->clear();
+    TxtName->clear();
+    TxtName->setFocus();
+}
+
+void SearchForm::ExitCMD_Click()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    QDialog::reject();
+    deleteLater();
+}
+
+void SearchForm::reject()
+{
+    ExitCMD_Click();
+}
+
+SearchHits SearchForm::lineage(const SearchHit& hit) const
+{
+    SearchHits rows{hit};
+    QSet<qint32> seen{hit.id};
+    while (rows.first().parent > 0) {
+        const auto above = m_search.row(rows.first().parent);
+        // A parent that is gone, or rows filed in a circle, end the walk.
+        if (!above || seen.contains(above->id))
+            break;
+        seen.insert(above->id);
+        rows.prepend(*above);
+    }
+    return rows;
+}
+
+void SearchForm::NamesList_DblClick(int index)
+{
+    if (index >= 0 && index < m_results.size() &&
+        m_results.at(index).id == NamesList->itemData(index)) {
+        // The main window shows top-level names and their sub-names only, so a row filed
+        // deeper is brought up through the sub-name it is filed under.
+        const SearchHits rows = lineage(m_results.at(index));
+        const SearchHit& top = rows.first();
+        int group = indexOfId(*m_lists.groups, top.group);
+        // A group that is not listed (deleted, or none) leaves the name under "All Groups",
+        // the first item that stands for no group of its own.
+        if (group < 0)
+            group = indexOfId(*m_lists.groups, 0);
+        m_lists.groups->setListIndex(group);
+        m_lists.names->setListIndex(indexOfId(*m_lists.names, top.id));
+        if (rows.size() > 1)
+            m_lists.subNames->setListIndex(indexOfId(*m_lists.subNames, rows.at(1).id));
+    }
+    hide();
+}
+
+} // namespace telvora

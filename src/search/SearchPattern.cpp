@@ -1,0 +1,155 @@
+#include "search/SearchPattern.h"
+
+#include <algorithm>
+
+namespace telvora {
+
+namespace {
+
+constexpr QChar kAnyText = u'*';
+constexpr QChar kAnyOne = u'?';
+
+// Code units of the character that starts at position i.
+qsizetype charLength(QStringView text, qsizetype i)
+{
+    return i + 1 < text.size() && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate() ? 2 : 1;
+}
+
+qsizetype codePoints(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); i += charLength(text, i))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+SearchPattern::SearchPattern(const QString& typed) : m_typed(typed)
+{
+    Segment segment;
+    QString run;
+    const auto endRun = [&] {
+        const QString folded = run.toCaseFolded();
+        segment.folded += folded;
+        for (qsizetype i = 0; i < folded.size(); ++i)
+            segment.anyOne << false;
+        run.clear();
+    };
+    const auto endSegment = [&] {
+        endRun();
+        if (!segment.folded.isEmpty())
+            m_segments << segment;
+        segment = Segment{};
+    };
+    for (const QChar c : typed) {
+        if (c == kAnyText) {
+            endSegment();
+        } else if (c == kAnyOne) {
+            endRun();
+            segment.folded += QChar(u'\0');
+            segment.anyOne << true;
+            segment.hasAnyOne = true;
+        } else {
+            run += c;
+        }
+    }
+    endSegment();
+}
+
+bool SearchPattern::matches(QStringView text) const
+{
+    if (text.isNull())
+        return false;
+    // Folding a copy that shares the caller's characters costs nothing when no letter
+    // changes, which is the common case for numbers.
+    const QString folded = QString::fromRawData(text.data(), text.size()).toCaseFolded();
+    qsizetype position = 0;
+    for (const Segment& segment : m_segments) {
+        position = find(segment, folded, position);
+        if (position < 0)
+            return false;
+    }
+    return true;
+}
+
+// The end of the first place at or after `from` where the segment matches, or -1. As
+// every segment may float between "*"s, the earliest place is always the right one.
+qsizetype SearchPattern::find(const Segment& segment, QStringView text, qsizetype from)
+{
+    if (!segment.hasAnyOne) {
+        const qsizetype at = text.indexOf(QStringView(segment.folded), from);
+        return at < 0 ? -1 : at + segment.folded.size();
+    }
+    for (qsizetype at = from; at < text.size(); at += charLength(text, at)) {
+        const qsizetype end = matchAt(segment, text, at);
+        if (end >= 0)
+            return end;
+    }
+    return -1;
+}
+
+qsizetype SearchPattern::matchAt(const Segment& segment, QStringView text, qsizetype at)
+{
+    qsizetype i = at;
+    for (qsizetype k = 0; k < segment.folded.size(); ++k) {
+        if (i >= text.size())
+            return -1;
+        if (segment.anyOne[k]) {
+            i += charLength(text, i);
+            continue;
+        }
+        if (text[i] != segment.folded[k])
+            return -1;
+        ++i;
+    }
+    return i;
+}
+
+QStringList SearchPattern::indexablePieces() const
+{
+    QStringList pieces;
+    QString run;
+    const auto endRun = [&] {
+        if (codePoints(run) >= kTrigram)
+            pieces << run;
+        run.clear();
+    };
+    for (const QChar c : m_typed) {
+        if (c == kAnyText || c == kAnyOne)
+            endRun();
+        else
+            run += c;
+    }
+    endRun();
+    return pieces;
+}
+
+bool SearchPattern::isCaseless() const
+{
+    const QList<uint> characters = m_typed.toUcs4();
+    return std::all_of(characters.begin(), characters.end(), [](uint c) {
+        return QChar::toCaseFolded(c) == c && QChar::toLower(c) == c && QChar::toUpper(c) == c &&
+               QChar::toTitleCase(c) == c;
+    });
+}
+
+QString SearchPattern::globPattern() const
+{
+    QString plain = m_typed;
+    plain.replace(QLatin1Char('['), QStringLiteral("[[]"));
+    return kAnyText + plain + kAnyText;
+}
+
+QString SearchPattern::fullTextQuery() const
+{
+    QStringList phrases;
+    for (QString piece : indexablePieces()) {
+        // Inside double quotes every character is taken as text but the quote itself.
+        piece.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        phrases << QLatin1Char('"') + piece + QLatin1Char('"');
+    }
+    return phrases.join(QLatin1Char(' '));
+}
+
+} // namespace telvora

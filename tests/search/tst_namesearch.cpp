@@ -1,0 +1,225 @@
+#include "search/NameSearch.h"
+#include "search/SearchPattern.h"
+#include "store/PhoneBook.h"
+#include "support/TestHome.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace telvora;
+using telvora::test::TestHome;
+
+namespace {
+
+QStringList names(const SearchHits& hits)
+{
+    QStringList result;
+    for (const SearchHit& hit : hits)
+        result << hit.name;
+    return result;
+}
+
+int objectCount(PhoneBook& book, const QString& like)
+{
+    QSqlQuery query(book.database());
+    query.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE ?"));
+    query.addBindValue(like);
+    return query.exec() && query.next() ? query.value(0).toInt() : -1;
+}
+
+} // namespace
+
+class NameSearchTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void patternsMatchContainedText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("start") << "ali"
+                               << "Alice" << true;
+        QTest::newRow("middle") << "LIC"
+                                << "Alice" << true;
+        QTest::newRow("end") << "ce"
+                             << "Alice" << true;
+        QTest::newRow("absent") << "bob"
+                                << "Alice" << false;
+        QTest::newRow("apostrophe") << "o'b"
+                                    << "Mary O'Brien" << true;
+        QTest::newRow("percent is literal") << "50%"
+                                            << "Shop 50% off" << true;
+        QTest::newRow("percent matches only itself") << "5%f"
+                                                     << "55 off" << false;
+        QTest::newRow("underscore is literal") << "a_b"
+                                               << "a_b" << true;
+        QTest::newRow("underscore matches only itself") << "a_b"
+                                                        << "axb" << false;
+        QTest::newRow("star is any text") << "al*ce"
+                                          << "Alice" << true;
+        QTest::newRow("star may be empty") << "ali*ce"
+                                           << "Alice" << true;
+        QTest::newRow("star keeps order") << "ce*al"
+                                          << "Alice" << false;
+        QTest::newRow("question mark is one character") << "a?i"
+                                                        << "Alice" << true;
+        QTest::newRow("question mark is not zero characters") << "al?i"
+                                                              << "Alice" << false;
+        QTest::newRow("question mark is one non-BMP character") << "a?b"
+                                                                << "a😀b" << true;
+        QTest::newRow("question mark is not half of one") << "a??b"
+                                                          << "a😀b" << false;
+        QTest::newRow("stored question mark is plain") << "a?c"
+                                                       << "a?c" << true;
+        QTest::newRow("brackets are literal") << "[a]"
+                                              << "x[a]y" << true;
+        QTest::newRow("brackets are no class") << "[ab]"
+                                               << "a" << false;
+        QTest::newRow("hash is no digit") << "#"
+                                          << "5" << false;
+        QTest::newRow("Greek capitals and final sigma") << "ΣΩΚΡΆΤΗΣ"
+                                                        << "Σωκράτης" << true;
+        QTest::newRow("Greek accent still counts") << "ΣΩΚΡΑΤΗΣ"
+                                                   << "Σωκράτης" << false;
+        QTest::newRow("Cyrillic") << "мюллер"
+                                  << "МЮЛЛЕР" << true;
+        QTest::newRow("Latin with umlaut") << "MÜLLER"
+                                           << "Müller" << true;
+        QTest::newRow("only stars") << "**"
+                                    << "" << true;
+    }
+    void patternsMatchContainedText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(bool, matches);
+        QCOMPARE(SearchPattern(typed).matches(text), matches);
+    }
+
+    // Texts without letters are matched by SQLite's GLOB; it must agree with the pattern.
+    void caselessTextsMatchAlike()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const QStringList numbers{"+48 [12] 345", "0800-FLOWERS", "12*34", "1😀2", "a?b", "55%_"};
+        for (const QString& number : numbers)
+            book.addNumber(number, book.addName(number, 0, 0), QStringLiteral("Phone"));
+        NameSearch search(book);
+        for (const QString typed :
+             {"[12]", "2]", "[", "1?2", "1??2", "8*0", "2*3", "?", "%_", "*", "-", "😀", "+48 [1"}) {
+            const SearchPattern pattern(typed);
+            QVERIFY(pattern.isCaseless());
+            QStringList expected;
+            for (const QString& number : numbers) {
+                if (pattern.matches(number))
+                    expected << number;
+            }
+            expected.sort(Qt::CaseInsensitive);
+            QCOMPARE(names(search.run({}, typed)), expected);
+        }
+        QVERIFY(!SearchPattern(QStringLiteral("1a")).isCaseless());
+        QVERIFY(!SearchPattern(QStringLiteral("Ⅻ")).isCaseless());
+    }
+
+    void aNullTextNeverMatches()
+    {
+        QVERIFY(!SearchPattern(QStringLiteral("*")).matches(QStringView()));
+    }
+
+    void indexPiecesAreTheLongRunsOfPlainText()
+    {
+        QCOMPARE(SearchPattern(QStringLiteral("ab*cde?fgh\"i")).indexablePieces(),
+                 (QStringList{QStringLiteral("cde"), QStringLiteral("fgh\"i")}));
+        QCOMPARE(SearchPattern(QStringLiteral("ab*cde?fgh\"i")).fullTextQuery(),
+                 QStringLiteral("\"cde\" \"fgh\"\"i\""));
+        QVERIFY(SearchPattern(QStringLiteral("a?b*cd")).fullTextQuery().isEmpty());
+    }
+
+    void aNewBookHasTheIndexAndKeepsItInStep()
+    {
+        TestHome home;
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Created);
+        const qint32 id = book.addName(QStringLiteral("Σωκράτης"), 0, 0);
+        book.addNumber(QStringLiteral("+30 210 555"), id, QStringLiteral("Phone"));
+        NameSearch search(book);
+        QCOMPARE(names(search.run(QStringLiteral("ΣΩΚΡ"), {})), QStringList{"Σωκράτης"});
+        QVERIFY(search.usedIndex());
+        QCOMPARE(search.run({}, QStringLiteral("210 5")).size(), 1);
+        QVERIFY(search.usedIndex());
+
+        book.renameName(id, QStringLiteral("Πλάτων"));
+        QVERIFY(search.run(QStringLiteral("ΣΩΚΡ"), {}).isEmpty());
+        QCOMPARE(names(search.run(QStringLiteral("πλάτ"), {})), QStringList{"Πλάτων"});
+        book.deleteNameTree(id);
+        QVERIFY(search.run(QStringLiteral("πλάτ"), {}).isEmpty());
+        QVERIFY(search.run({}, QStringLiteral("210")).isEmpty());
+        QCOMPARE(scalar(book, "SELECT count(*) FROM names_search"), 0);
+        QCOMPARE(scalar(book, "SELECT count(*) FROM numbers_search"), 0);
+    }
+
+    void anOlderBookGetsTheIndexOnOpenAndLosesNothing()
+    {
+        TestHome home;
+        qint32 id = 0;
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            id = book.addName(QStringLiteral("Müller"), 0, 0);
+            book.addNumber(QStringLiteral("0049 30 1234"), id, QStringLiteral("Fax"));
+            QSqlQuery query(book.database());
+            for (const char* object :
+                 {"names_search_insert", "names_search_update", "names_search_delete",
+                  "numbers_search_insert", "numbers_search_update", "numbers_search_delete"})
+                QVERIFY(query.exec(QStringLiteral("DROP TRIGGER ") + QLatin1String(object)));
+            QVERIFY(query.exec(QStringLiteral("DROP TABLE names_search")));
+            QVERIFY(query.exec(QStringLiteral("DROP TABLE numbers_search")));
+            // Rows written while no trigger kept the index in step.
+            book.addName(QStringLiteral("Öztürk"), 0, 0);
+            QCOMPARE(objectCount(book, QStringLiteral("%_search%")), 0);
+        }
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+        QCOMPARE(objectCount(book, QStringLiteral("names_search")), 1);
+        QCOMPARE(objectCount(book, QStringLiteral("numbers_search_%")), 3 + 5);
+        QCOMPARE(scalar(book, "SELECT count(*) FROM names"), 2);
+        QCOMPARE(scalar(book, "SELECT count(*) FROM numbers"), 1);
+        NameSearch search(book);
+        QCOMPARE(names(search.run(QStringLiteral("MÜLL"), QStringLiteral("30 12"))),
+                 QStringList{"Müller"});
+        QVERIFY(search.usedIndex());
+        QCOMPARE(names(search.run(QStringLiteral("ÖZT"), {})), QStringList{"Öztürk"});
+    }
+
+    // As a book opened read-only cannot be given the index, it is searched row by row.
+    void aBookWithoutTheIndexIsSearchedAllTheSame()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint32 id = book.addName(QStringLiteral("Όμηρος"), 0, 0);
+        book.addNumber(QStringLiteral("22"), id, QStringLiteral("Phone"));
+        QSqlQuery query(book.database());
+        QVERIFY(query.exec(QStringLiteral("DROP TABLE names_search")));
+        NameSearch search(book);
+        QCOMPARE(names(search.run(QStringLiteral("ΌΜΗΡ"), QStringLiteral("222"))), QStringList{});
+        QCOMPARE(names(search.run(QStringLiteral("ΌΜΗΡ"), QStringLiteral("22"))),
+                 QStringList{"Όμηρος"});
+        QVERIFY(!search.usedIndex());
+    }
+
+private:
+    static QVariant scalar(PhoneBook& book, const char* statement)
+    {
+        QSqlQuery query(book.database());
+        if (!query.exec(QString::fromUtf8(statement)) || !query.next())
+            return {};
+        return query.value(0);
+    }
+};
+
+QTEST_GUILESS_MAIN(NameSearchTest)
+#include "tst_namesearch.moc"
