@@ -6,6 +6,11 @@ namespace telvora {
 
 LineProvider::~LineProvider() = default;
 
+QString LineProvider::lineState(const QString&) const
+{
+    return {};
+}
+
 void LineProvider::paintIcon(QPainter& painter, const QRect& rect) const
 {
     paintLineIcon(painter, rect, kind());

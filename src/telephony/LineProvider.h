@@ -23,6 +23,8 @@ struct ProviderLine
     quint32 highestVersion = 0x00020002;
 };
 
+class LineProvider;
+
 // How a provider tells the service what became of a call. A provider may call these
 // from inside one of its own operations: the service queues every message it makes of
 // them, so no line object is ever re-entered from inside a request.
@@ -36,6 +38,10 @@ public:
     virtual void callStateChanged(quint64 call, quint32 state, quint32 disconnectMode) = 0;
     // The outcome of dropCall: 0 once the call has ended, else a LINEERR code.
     virtual void callDropped(quint64 call, qint32 result) = 0;
+    // Lines came or went, or what lines() tells of them changed.
+    virtual void lineListChanged() = 0;
+    // What the provider's lineState() says of this line changed.
+    virtual void lineStateUpdated(const LineProvider& provider, const QString& lineKey) = 0;
 
 protected:
     ~LineProviderEvents() = default;
@@ -53,8 +59,13 @@ public:
     virtual QString kind() const = 0;
     // The devices there are now, without starting anything.
     virtual QList<ProviderLine> lines() = 0;
-    // Someone registered with the service while this provider has lines: get ready to call.
+    // Someone registered with the service, or looked at its lines, while this provider has
+    // lines: get ready to call.
     virtual void activate() {}
+    // What the user should know of the line now, in a few words ("Registered", or why it
+    // cannot call); empty when there is nothing to tell. Said again through
+    // lineStateUpdated() whenever it changes.
+    virtual QString lineState(const QString& lineKey) const;
     // Starts a call on the line with this key. Returns 0 when the request was taken (its
     // outcome follows through callPlaced) or a LINEERR code when it was refused at once.
     virtual qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) = 0;

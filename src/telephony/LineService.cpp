@@ -74,19 +74,8 @@ qint32 LineService::initialize(quint32* hLineApp, Callback callback, const QStri
         return LINEERR_INVALPARAM;
     if (appName.isEmpty())
         return LINEERR_INVALAPPNAME;
-    ensureProviders();
-
-    // Every registration sees the devices there are now; a provider is only asked to get
-    // ready when it has a device, so nothing heavy runs for a kind of line nobody has.
-    std::vector<Device> devices;
-    for (const auto& provider : m_providers) {
-        const QList<ProviderLine> lines = provider->lines();
-        if (!lines.isEmpty())
-            provider->activate();
-        for (const ProviderLine& line : lines)
-            devices.push_back(Device{provider.get(), line});
-    }
-    m_devices = devices;
+    // Every registration sees the devices there are now.
+    listLines();
 
     const quint32 handle = nextHandle(m_lastApp, m_apps);
     App& app = m_apps[handle];
@@ -95,12 +84,32 @@ qint32 LineService::initialize(quint32* hLineApp, Callback callback, const QStri
     // that registered, between its other events.
     app.window = new QObject;
     app.window->setObjectName(QStringLiteral("LineMessageWindow"));
-    app.devices = std::move(devices);
+    app.devices = m_devices;
 
     *hLineApp = handle;
     *numDevs = static_cast<quint32>(app.devices.size());
     *apiVersion = highestVersion;
     return 0;
+}
+
+QList<LineService::ListedLine> LineService::listLines()
+{
+    ensureProviders();
+    // A provider is only asked to get ready when it has a device, so nothing heavy runs
+    // for a kind of line nobody has.
+    QList<ListedLine> listed;
+    std::vector<Device> devices;
+    for (const auto& provider : m_providers) {
+        const QList<ProviderLine> lines = provider->lines();
+        if (!lines.isEmpty())
+            provider->activate();
+        for (const ProviderLine& line : lines) {
+            listed.append(ListedLine{provider.get(), line});
+            devices.push_back(Device{provider.get(), line});
+        }
+    }
+    m_devices = std::move(devices);
+    return listed;
 }
 
 const LineService::Device* LineService::device(quint32 hLineApp, quint32 deviceID) const
@@ -397,6 +406,16 @@ void LineService::callDropped(quint64 id, qint32 result)
     post(found->line, 0, LINE_REPLY, static_cast<quint32>(request), static_cast<quint32>(result));
     if (result == 0)
         post(found->line, static_cast<quint32>(id), LINE_CALLSTATE, LINECALLSTATE_IDLE, 0);
+}
+
+void LineService::lineListChanged()
+{
+    emit linesChanged();
+}
+
+void LineService::lineStateUpdated(const LineProvider& provider, const QString& lineKey)
+{
+    emit lineStateChanged(provider.kind(), lineKey);
 }
 
 } // namespace telvora

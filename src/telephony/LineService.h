@@ -42,6 +42,17 @@ public:
 
     static LineService& instance();
 
+    // One line device as a listing of the service shows it.
+    struct ListedLine
+    {
+        LineProvider* provider = nullptr;
+        ProviderLine line;
+    };
+    // The devices there are now, numbered as the next registration will see them (and as
+    // configDialog, translateDialog and paintIcon number them until then). Providers with
+    // lines get ready to call, as they do when someone registers.
+    QList<ListedLine> listLines();
+
     // Adds a provider beside the registered ones, for programs that bring their own.
     LineProvider& addProvider(std::unique_ptr<LineProvider> provider);
     LineProvider* provider(const QString& kind) const;
@@ -78,6 +89,12 @@ public:
     int registrationCount() const { return static_cast<int>(m_apps.size()); }
     int openLineCount() const { return static_cast<int>(m_lines.size()); }
     int callCount() const { return static_cast<int>(m_calls.size()); }
+
+signals:
+    // May be emitted from inside a request or a provider's operation: a receiver that
+    // looks at the lines again should do so from a queued connection.
+    void linesChanged();
+    void lineStateChanged(const QString& kind, const QString& lineKey);
 
 private:
     struct Device
@@ -127,6 +144,8 @@ private:
     void callPlaced(quint64 call, qint32 result) override;
     void callStateChanged(quint64 call, quint32 state, quint32 disconnectMode) override;
     void callDropped(quint64 call, qint32 result) override;
+    void lineListChanged() override;
+    void lineStateUpdated(const LineProvider& provider, const QString& lineKey) override;
 
     std::vector<std::unique_ptr<LineProvider>> m_providers;
     std::vector<Device> m_devices;

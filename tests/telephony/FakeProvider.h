@@ -2,6 +2,7 @@
 
 #include "telephony/LineProvider.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -20,6 +21,7 @@ public:
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override;
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override { released.append(call); }
+    QString lineState(const QString& lineKey) const override { return m_states.value(lineKey); }
 
     void setLines(const QList<ProviderLine>& lines) { m_lines = lines; }
     static ProviderLine line(const QString& key, const QString& name);
@@ -31,6 +33,11 @@ public:
         events()->callStateChanged(call, state, mode);
     }
     void dropped(quint64 call, qint32 result) { events()->callDropped(call, result); }
+    void setLineState(const QString& lineKey, const QString& text)
+    {
+        m_states.insert(lineKey, text);
+        events()->lineStateUpdated(*this, lineKey);
+    }
 
     // Answer placeCall at once, from inside it, with this result (or not at all when unset).
     std::optional<qint32> replyInsidePlaceCall = 0;
@@ -46,6 +53,7 @@ public:
 
 private:
     QList<ProviderLine> m_lines;
+    QHash<QString, QString> m_states;
 };
 
 } // namespace telvora::test

@@ -6,9 +6,11 @@
 #include "telephony/LineService.h"
 #include "telephony/mTAPIConsts.h"
 #include "telephony/mTAPIvb.h"
+#include "telephony/sip/SipProvider.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
 
@@ -173,6 +175,8 @@ private slots:
     void messagesForAClosedLineAreDropped();
     void secondCallOnTheSameLineIsRefused();
     void linesAreSharedAndProvidersMadeOnce();
+    void listingNumbersLinesAsTheNextRegistration();
+    void providersTellOfStatesAndLists();
     void errorTextTable();
     void errorStringLeavesLastErrorAlone();
     void paintDevIconPaintsAtPlaceAndSize();
@@ -604,6 +608,56 @@ void LineServiceTest::linesAreSharedAndProvidersMadeOnce()
     m_fake->setLines({});
     QVERIFY(!CvbTAPILine::make()->Create());
     QCOMPARE(m_fake->activations, activationsBefore + 2);
+}
+
+void LineServiceTest::listingNumbersLinesAsTheNextRegistration()
+{
+    const int activationsBefore = m_fake->activations;
+    const QList<LineService::ListedLine> listed = LineService::instance().listLines();
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(listed[1].provider, m_fake);
+    QCOMPARE(listed[1].line.key, QStringLiteral("b"));
+    // A look at the lines gets a provider with lines ready, as a registration does.
+    QCOMPARE(m_fake->activations, activationsBefore + 1);
+    QCOMPARE(LineService::instance().registrationCount(), 0);
+
+    auto line = CvbTAPILine::make();
+    QVERIFY(line->Create());
+    QCOMPARE(line->numLines(), listed.size());
+    line->setCurrentLineID(1);
+    QCOMPARE(line->LineName(), listed[1].line.caps.lineName);
+
+    m_fake->setLines({});
+    QVERIFY(LineService::instance().listLines().isEmpty());
+    QCOMPARE(m_fake->activations, activationsBefore + 2);
+}
+
+void LineServiceTest::providersTellOfStatesAndLists()
+{
+    QCOMPARE(m_fake->lineState(QStringLiteral("a")), QString());
+    QSignalSpy states(&LineService::instance(), &LineService::lineStateChanged);
+    m_fake->setLineState(QStringLiteral("a"), QStringLiteral("Out of order"));
+    QCOMPARE(states.size(), 1);
+    QCOMPARE(states[0], (QVariantList{QStringLiteral("fake"), QStringLiteral("a")}));
+    QCOMPARE(m_fake->lineState(QStringLiteral("a")), QStringLiteral("Out of order"));
+
+    // The SIP provider says the same of a change to its accounts, and of each account's state.
+    auto* sip = dynamic_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+    QVERIFY(sip);
+    QSignalSpy lists(&LineService::instance(), &LineService::linesChanged);
+    SipAccount account;
+    account.server = QStringLiteral("127.0.0.1");
+    account.registerEnabled = false;
+    const QString id = sip->addAccount(account);
+    QVERIFY(!id.isEmpty());
+    QCOMPARE(lists.size(), 1);
+    QCOMPARE(sip->lineState(id), QStringLiteral("Not registering"));
+    QCOMPARE(sip->lineState(QStringLiteral("no such account")), QString());
+    QVERIFY(sip->removeAccount(id));
+    QCOMPARE(lists.size(), 2);
+    // Nothing above looked at the lines or registered: the stack did not start.
+    QVERIFY(!sip->isStarted());
+    m_fake->setLineState(QStringLiteral("a"), QString());
 }
 
 void LineServiceTest::errorTextTable()

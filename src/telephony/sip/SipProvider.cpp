@@ -110,6 +110,10 @@ SipProvider::SipProvider()
         if (m_core)
             m_core->iterate();
     });
+    connect(this, &SipProvider::registrationChanged, this, [this](const QString& id) {
+        if (events())
+            events()->lineStateUpdated(*this, id);
+    });
 }
 
 SipProvider::~SipProvider()
@@ -127,10 +131,14 @@ void SipProvider::reloadAccounts()
 {
     if (m_loaded && !m_store.changedOnDisk())
         return;
+    const bool first = !m_loaded;
     m_loaded = true;
     m_accounts = m_store.load();
     if (m_core)
         syncAccounts();
+    // Someone else changed the file: whoever shows the lines must look again.
+    if (!first && events())
+        events()->lineListChanged();
 }
 
 QList<ProviderLine> SipProvider::lines()
@@ -321,6 +329,8 @@ bool SipProvider::saveAccounts(const QList<SipAccount>& accounts)
     m_loaded = true;
     if (m_core)
         syncAccounts();
+    if (events())
+        events()->lineListChanged();
     return true;
 }
 
@@ -368,6 +378,32 @@ QString SipProvider::registrationText(const QString& accountId) const
 {
     const auto found = m_entries.constFind(accountId);
     return found == m_entries.cend() ? QString() : found->registrationText;
+}
+
+QString SipProvider::lineState(const QString& lineKey) const
+{
+    const auto account = std::find_if(m_accounts.cbegin(), m_accounts.cend(),
+                                      [&lineKey](const SipAccount& a) { return a.id == lineKey; });
+    if (account == m_accounts.cend())
+        return {};
+    if (!account->registerEnabled)
+        return QStringLiteral("Not registering");
+    const auto entry = m_entries.constFind(lineKey);
+    if (entry == m_entries.cend())
+        return QStringLiteral("Not registered yet");
+    if (entry->waitingForPassword)
+        return QStringLiteral("Waiting for the password from the secret store");
+    switch (entry->registration) {
+    case Registration::Ok:
+        return QStringLiteral("Registered");
+    case Registration::InProgress:
+        return QStringLiteral("Registering...");
+    case Registration::Failed:
+        return entry->registrationText;
+    case Registration::None:
+        break;
+    }
+    return QStringLiteral("Not registered");
 }
 
 void SipProvider::onRegistrationState(const std::shared_ptr<linphone::Account>& account, int state,

@@ -49,6 +49,7 @@ public:
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override;
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override;
+    QString lineState(const QString& lineKey) const override;
 
     // The accounts, for the settings; a change is saved at once and reaches a running
     // stack at once. addAccount returns the new account's id, empty when nothing was saved.
