@@ -1,0 +1,268 @@
+#include "settings/LinesDialog.h"
+
+#include "settings/SipAccountDialog.h"
+#include "telephony/CvbTAPILine.h"
+#include "telephony/LineService.h"
+#include "telephony/sip/SipProvider.h"
+#include "ui/Prompt.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+namespace telvora {
+
+namespace {
+
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kKeyRole = Qt::UserRole + 1;
+
+QString kindText(const QString& kind)
+{
+    if (kind == QLatin1String("sip"))
+        return QStringLiteral("SIP");
+    if (kind == QLatin1String("modem"))
+        return QStringLiteral("Modem");
+    if (kind == QLatin1String("cellular"))
+        return QStringLiteral("Cellular");
+    return kind;
+}
+
+QPushButton* button(const QString& caption, const char* name, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+} // namespace
+
+LinesDialog::LinesDialog(Prompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+{
+    build();
+    listLines();
+}
+
+void LinesDialog::run(Prompt& prompt, QWidget* parent)
+{
+    LinesDialog dialog(prompt, parent);
+    dialog.exec();
+}
+
+void LinesDialog::build()
+{
+    setObjectName(QStringLiteral("LinesDialog"));
+    setWindowTitle(QStringLiteral("Telephone Lines"));
+
+    LinesList = new QTreeWidget(this);
+    LinesList->setObjectName(QStringLiteral("LinesList"));
+    LinesList->setHeaderLabels(
+        {QStringLiteral("Line"), QStringLiteral("Kind"), QStringLiteral("State")});
+    LinesList->setRootIsDecorated(false);
+    LinesList->setAllColumnsShowFocus(true);
+    LinesList->setSelectionMode(QAbstractItemView::SingleSelection);
+    LinesList->header()->setStretchLastSection(true);
+    LinesList->setColumnWidth(NameColumn, 170);
+    LinesList->setColumnWidth(KindColumn, 70);
+
+    Add_button = button(QStringLiteral("&Add..."), "Add_button", this);
+    Edit_button = button(QStringLiteral("&Edit..."), "Edit_button", this);
+    Remove_button = button(QStringLiteral("&Remove"), "Remove_button", this);
+    Settings_button = button(QStringLiteral("&Settings..."), "Settings_button", this);
+    Close_button = button(QStringLiteral("Close"), "Close_button", this);
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {Add_button, Edit_button, Remove_button, Settings_button})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(Close_button);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(LinesList, 1);
+    layout->addLayout(buttons);
+    resize(560, 260);
+
+    connect(Add_button, &QPushButton::clicked, this, &LinesDialog::Add_button_Click);
+    connect(Edit_button, &QPushButton::clicked, this, &LinesDialog::Edit_button_Click);
+    connect(Remove_button, &QPushButton::clicked, this, &LinesDialog::Remove_button_Click);
+    connect(Settings_button, &QPushButton::clicked, this, &LinesDialog::Settings_button_Click);
+    connect(Close_button, &QPushButton::clicked, this, &QDialog::accept);
+    connect(LinesList, &QTreeWidget::itemSelectionChanged, this, &LinesDialog::updateButtons);
+    connect(LinesList, &QTreeWidget::itemDoubleClicked, this, &LinesDialog::Settings_button_Click);
+
+    // The service tells of changes from inside the providers' own work (a registration
+    // answered, an account saved): the list is read again once that work is done.
+    LineService& service = LineService::instance();
+    connect(&service, &LineService::linesChanged, this, [this] {
+        if (m_listQueued)
+            return;
+        m_listQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_listQueued = false;
+            listLines();
+        });
+    });
+    connect(&service, &LineService::lineStateChanged, this, &LinesDialog::showState,
+            Qt::QueuedConnection);
+}
+
+void LinesDialog::listLines()
+{
+    QString selectedKind;
+    QString selectedKey;
+    if (const QTreeWidgetItem* item = selectedItem()) {
+        selectedKind = item->data(NameColumn, kKindRole).toString();
+        selectedKey = item->data(NameColumn, kKeyRole).toString();
+    }
+    const QSignalBlocker quiet(LinesList);
+    LinesList->clear();
+    QTreeWidgetItem* reselect = nullptr;
+    for (const LineService::ListedLine& listed : LineService::instance().listLines()) {
+        const QString kind = listed.provider->kind();
+        auto* item = new QTreeWidgetItem(LinesList);
+        item->setText(NameColumn, listed.line.caps.lineName);
+        item->setText(KindColumn, kindText(kind));
+        item->setText(StateColumn, listed.provider->lineState(listed.line.key));
+        item->setData(NameColumn, kKindRole, kind);
+        item->setData(NameColumn, kKeyRole, listed.line.key);
+        if (kind == selectedKind && listed.line.key == selectedKey)
+            reselect = item;
+    }
+    if (!reselect && LinesList->topLevelItemCount() > 0)
+        reselect = LinesList->topLevelItem(0);
+    if (reselect)
+        LinesList->setCurrentItem(reselect);
+    updateButtons();
+}
+
+void LinesDialog::showState(const QString& kind, const QString& key)
+{
+    for (int i = 0; i < LinesList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = LinesList->topLevelItem(i);
+        if (item->data(NameColumn, kKindRole).toString() != kind ||
+            item->data(NameColumn, kKeyRole).toString() != key)
+            continue;
+        if (const LineProvider* provider = providerOf(item))
+            item->setText(StateColumn, provider->lineState(key));
+    }
+}
+
+QTreeWidgetItem* LinesDialog::selectedItem() const
+{
+    const QList<QTreeWidgetItem*> selected = LinesList->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+LineProvider* LinesDialog::providerOf(const QTreeWidgetItem* item) const
+{
+    return item ? LineService::instance().provider(item->data(NameColumn, kKindRole).toString())
+                : nullptr;
+}
+
+SipProvider* LinesDialog::sipProvider() const
+{
+    return dynamic_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+}
+
+void LinesDialog::updateButtons()
+{
+    const QTreeWidgetItem* item = selectedItem();
+    const bool sip = item && dynamic_cast<SipProvider*>(providerOf(item)) != nullptr;
+    Add_button->setEnabled(sipProvider() != nullptr);
+    Edit_button->setEnabled(sip);
+    Remove_button->setEnabled(sip);
+    Settings_button->setEnabled(item != nullptr);
+}
+
+QDialog* LinesDialog::accountDialog() const
+{
+    return m_accountDialog;
+}
+
+void LinesDialog::openAccount(const QString& accountId)
+{
+    SipProvider* sip = sipProvider();
+    if (!sip)
+        return;
+    auto* dialog = new SipAccountDialog(*sip, m_prompt, accountId, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal to this window without blocking the caller, so that the list goes on showing
+    // registrations while the account is edited.
+    dialog->setWindowModality(Qt::WindowModal);
+    m_accountDialog = dialog;
+    connect(dialog, &QObject::destroyed, this, [this, dialog] {
+        if (m_accountDialog == dialog)
+            m_accountDialog = nullptr;
+    });
+    dialog->show();
+}
+
+void LinesDialog::Add_button_Click()
+{
+    openAccount({});
+}
+
+void LinesDialog::Edit_button_Click()
+{
+    const QTreeWidgetItem* item = selectedItem();
+    if (!item || !dynamic_cast<SipProvider*>(providerOf(item)))
+        return;
+    openAccount(item->data(NameColumn, kKeyRole).toString());
+}
+
+void LinesDialog::Remove_button_Click()
+{
+    const QTreeWidgetItem* item = selectedItem();
+    SipProvider* sip = dynamic_cast<SipProvider*>(providerOf(item));
+    if (!item || !sip)
+        return;
+    const QString name = item->text(NameColumn);
+    const QString key = item->data(NameColumn, kKeyRole).toString();
+    if (m_prompt.messageBox(
+            QStringLiteral("Remove the line \"%1\"? Its SIP account and password are deleted.")
+                .arg(name),
+            Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
+        return;
+    if (!sip->removeAccount(key)) {
+        m_prompt.messageBox(QStringLiteral("The line \"%1\" could not be removed.").arg(name),
+                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+    }
+    listLines();
+}
+
+void LinesDialog::Settings_button_Click()
+{
+    const QTreeWidgetItem* item = selectedItem();
+    if (!item)
+        return;
+    const QString kind = item->data(NameColumn, kKindRole).toString();
+    const QString key = item->data(NameColumn, kKeyRole).toString();
+    // The line object numbers lines as the service lists them now, which is not always
+    // as this list was made.
+    auto line = CvbTAPILine::make();
+    bool shown = false;
+    if (line->Create()) {
+        const QList<LineService::ListedLine> lines = LineService::instance().listLines();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines[i].provider->kind() != kind || lines[i].line.key != key)
+                continue;
+            try {
+                line->setCurrentLineID(static_cast<qint32>(i));
+                shown = line->ConfigDialog(this, QString());
+            } catch (const std::invalid_argument&) {
+                shown = false;
+            }
+            break;
+        }
+    }
+    if (!shown) {
+        m_prompt.messageBox(
+            QStringLiteral("The line \"%1\" has no settings to show.").arg(item->text(NameColumn)),
+            Prompt::Buttons::Ok, Prompt::Icon::Information);
+    }
+}
+
+} // namespace telvora

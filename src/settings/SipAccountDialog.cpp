@@ -1,0 +1,177 @@
+#include "settings/SipAccountDialog.h"
+
+#include "telephony/sip/SipAccountStore.h"
+#include "telephony/sip/SipProvider.h"
+#include "ui/Prompt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+
+namespace telvora {
+
+namespace {
+
+std::optional<SipAccount> findAccount(SipProvider& provider, const QString& id)
+{
+    const QList<SipAccount> accounts = provider.accounts();
+    const auto found = std::find_if(accounts.cbegin(), accounts.cend(),
+                                    [&id](const SipAccount& a) { return a.id == id; });
+    if (found == accounts.cend())
+        return std::nullopt;
+    return *found;
+}
+
+bool hasBlank(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+}
+
+} // namespace
+
+SipAccountDialog::SipAccountDialog(SipProvider& provider, Prompt& prompt, const QString& accountId,
+                                   QWidget* parent)
+    : QDialog(parent), m_provider(provider), m_prompt(prompt), m_accountId(accountId)
+{
+    build();
+    if (m_accountId.isEmpty())
+        return;
+    const auto account = findAccount(m_provider, m_accountId);
+    if (!account)
+        return;
+    displayName->setText(account->displayName);
+    server->setText(account->server);
+    user->setText(account->user);
+    transport->setCurrentIndex(static_cast<int>(account->transport));
+    outboundProxy->setText(account->outboundProxy);
+    registerAccount->setChecked(account->registerEnabled);
+}
+
+void SipAccountDialog::build()
+{
+    setObjectName(QStringLiteral("SipAccountDialog"));
+    setWindowTitle(m_accountId.isEmpty() ? QStringLiteral("Add SIP Account")
+                                         : QStringLiteral("SIP Account"));
+    const auto edit = [this](const char* name) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QLatin1String(name));
+        return field;
+    };
+    displayName = edit("displayName");
+    displayName->setPlaceholderText(QStringLiteral("as the line is listed"));
+    server = edit("server");
+    server->setPlaceholderText(QStringLiteral("host or host:port"));
+    user = edit("user");
+    password = edit("password");
+    password->setEchoMode(QLineEdit::Password);
+    // What is stored stays where it is; the field only ever takes a new password.
+    if (!m_accountId.isEmpty())
+        password->setPlaceholderText(QStringLiteral("unchanged"));
+    transport = new QComboBox(this);
+    transport->setObjectName(QStringLiteral("transport"));
+    // In the order of SipAccount::Transport.
+    transport->addItems({QStringLiteral("UDP"), QStringLiteral("TCP"), QStringLiteral("TLS")});
+    outboundProxy = edit("outboundProxy");
+    outboundProxy->setPlaceholderText(QStringLiteral("none"));
+    registerAccount = new QCheckBox(QStringLiteral("&Register with the server"), this);
+    registerAccount->setObjectName(QStringLiteral("registerAccount"));
+    registerAccount->setChecked(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Name:"), displayName);
+    form->addRow(QStringLiteral("&Server:"), server);
+    form->addRow(QStringLiteral("&User:"), user);
+    form->addRow(QStringLiteral("&Password:"), password);
+    form->addRow(QStringLiteral("&Transport:"), transport);
+    form->addRow(QStringLiteral("Outbound &proxy:"), outboundProxy);
+    form->addRow(QString(), registerAccount);
+
+    auto* buttons = new QDialogButtonBox(this);
+    OK_button = buttons->addButton(QDialogButtonBox::Ok);
+    OK_button->setObjectName(QStringLiteral("OK_button"));
+    Cancel_button = buttons->addButton(QDialogButtonBox::Cancel);
+    Cancel_button->setObjectName(QStringLiteral("Cancel_button"));
+    OK_button->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(360);
+
+    connect(OK_button, &QPushButton::clicked, this, &SipAccountDialog::OK_button_Click);
+    connect(Cancel_button, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString SipAccountDialog::problem()
+{
+    const auto fail = [](QLineEdit* field, const QString& text) {
+        field->setFocus();
+        return text;
+    };
+    const QString host = server->text().trimmed();
+    if (host.isEmpty())
+        return fail(server, QStringLiteral("Enter the server of the account (host or host:port)."));
+    if (hasBlank(host))
+        return fail(server, QStringLiteral("The server cannot contain blanks."));
+    const QString name = user->text().trimmed();
+    if (name.isEmpty() && registerAccount->isChecked())
+        return fail(user, QStringLiteral("Enter the user name: an account that registers with "
+                                         "its server needs one."));
+    if (hasBlank(name))
+        return fail(user, QStringLiteral("The user name cannot contain blanks."));
+    if (hasBlank(outboundProxy->text().trimmed()))
+        return fail(outboundProxy, QStringLiteral("The outbound proxy cannot contain blanks."));
+    return {};
+}
+
+void SipAccountDialog::OK_button_Click()
+{
+    if (const QString text = problem(); !text.isEmpty()) {
+        m_prompt.messageBox(text, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return;
+    }
+    SipAccount account;
+    if (!m_accountId.isEmpty()) {
+        // Starts from the stored account, so what the window does not show is kept, the
+        // password included when nothing was typed.
+        const auto stored = findAccount(m_provider, m_accountId);
+        if (!stored) {
+            m_prompt.messageBox(QStringLiteral("This account no longer exists."),
+                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
+            reject();
+            return;
+        }
+        account = *stored;
+    }
+    account.displayName = displayName->text().trimmed();
+    account.server = server->text().trimmed();
+    account.user = user->text().trimmed();
+    if (!password->text().isEmpty())
+        account.password = password->text();
+    account.transport = static_cast<SipAccount::Transport>(transport->currentIndex());
+    account.outboundProxy = outboundProxy->text().trimmed();
+    account.registerEnabled = registerAccount->isChecked();
+
+    bool saved = false;
+    if (m_accountId.isEmpty()) {
+        m_accountId = m_provider.addAccount(account);
+        saved = !m_accountId.isEmpty();
+    } else {
+        saved = m_provider.updateAccount(account);
+    }
+    if (!saved) {
+        m_prompt.messageBox(QStringLiteral("The account could not be saved to \"%1\".")
+                                .arg(SipAccountStore::filePath()),
+                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        return;
+    }
+    accept();
+}
+
+} // namespace telvora

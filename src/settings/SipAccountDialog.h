@@ -1,0 +1,54 @@
+#pragma once
+
+#include "telephony/sip/SipAccount.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace telvora {
+
+class Prompt;
+class SipProvider;
+
+// The fields of one SIP account: adds one when made without an account id, else edits
+// that account. OK checks the fields, saves the account through the provider (which keeps
+// the password where the account store keeps passwords) and closes; a problem is told
+// through the prompt and leaves the window open. A stored password is never shown: the
+// field stays empty, and only what is typed into it replaces the password.
+class SipAccountDialog final : public QDialog
+{
+    Q_OBJECT
+public:
+    SipAccountDialog(SipProvider& provider, Prompt& prompt, const QString& accountId = {},
+                     QWidget* parent = nullptr);
+
+    // The account's id once it is saved; empty while a new one is not.
+    QString accountId() const { return m_accountId; }
+
+    void OK_button_Click();
+
+    QLineEdit* displayName = nullptr;
+    QLineEdit* server = nullptr;
+    QLineEdit* user = nullptr;
+    QLineEdit* password = nullptr;
+    QComboBox* transport = nullptr;
+    QLineEdit* outboundProxy = nullptr;
+    QCheckBox* registerAccount = nullptr;
+    QPushButton* OK_button = nullptr;
+    QPushButton* Cancel_button = nullptr;
+
+private:
+    void build();
+    // The first problem with the fields, empty when there is none; focuses its field.
+    QString problem();
+
+    SipProvider& m_provider;
+    Prompt& m_prompt;
+    QString m_accountId;
+};
+
+} // namespace telvora
