@@ -1,5 +1,7 @@
 #include "mainwindow/DialForm.h"
 
+#include "dialing/DialRun.h"
+#include "dialing/SpeedDialCommands.h"
 #include "editing/Editing.h"
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/Icons.h"
@@ -75,6 +77,7 @@ void DialForm::connectHandlers()
     connect(m_ui.ExitCMD, &QPushButton::clicked, this, &DialForm::ExitCMD_Click);
     connect(m_ui.Command3, &QPushButton::clicked, this, &DialForm::Command3_Click);
     connect(m_ui.Command1, &QPushButton::clicked, this, &DialForm::Command1_Click);
+    connectDialing();
     // A session that ends takes the program with it; the card must not go with it.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveCardIfDirty(); });
 }
@@ -298,20 +301,6 @@ void DialForm::SelectAllItems(IdListBox& list)
     list.selectAllItems();
 }
 
-void DialForm::LoadSpeedDials()
-{
-    m_ui.DialCombo->clear();
-    const QList<SpeedDial> entries = m_speedDials.entries();
-    for (int i = 0; i < entries.size(); ++i) {
-        if (i >= m_speedDialItems.size())
-            m_speedDialItems << m_speedDialsMenu->addAction(QString());
-        m_speedDialItems[i]->setText(entries[i].name);
-        m_speedDialItems[i]->setData(entries[i].number);
-        m_ui.DialCombo->addItem(entries[i].name);
-    }
-    m_ui.DialCombo->setEditText(QString());
-}
-
 void DialForm::closeEvent(QCloseEvent* event)
 {
     if (m_exiting) {
@@ -346,6 +335,7 @@ void DialForm::ExitCMD_Click()
         return;
     m_exiting = true;
     saveCardIfDirty();
+    m_dialRun->release();
     QCoreApplication::processEvents();
     if (m_tray)
         m_tray->hide();

@@ -17,8 +17,11 @@ class QMenu;
 
 namespace telvora {
 
+class DialRun;
 class Editing;
+class KeypadSound;
 class Prompt;
+class SpeedDialCommands;
 
 // The main window: the lists on the left, the card and numbers in the middle, the quick
 // dial on the right. It owns the phone book and the selection and card state; the
@@ -49,6 +52,17 @@ public:
     int FieldIndexByName(const QString& name) const;
     static void SelectAllItems(IdListBox& list);
     void LoadSpeedDials();
+
+    // Dialing: the contact's numbers, the keypad and quick dial, the speed dials.
+    void DialSelectedNumbers(IdListBox& list);
+    void HangCMD_Click();
+    void CmdNum_Click(int index);
+    void CmdAstric_Click();
+    void CmdHash_Click();
+    void quickDial_Click();
+    void tbrSpeed_ButtonClick(int index);
+    void SpeedDial_Click(const QAction* item);
+    DialRun& dialRun() { return *m_dialRun; }
 
     void Text1_Change() { m_cardDirty = true; }
     void Combo1_Change() { m_cardDirty = true; }
@@ -88,6 +102,8 @@ protected:
 
 private:
     void connectHandlers();
+    void connectDialing();
+    void keyPress(QChar key);
     void reportOpenProblem();
     void saveCardIfDirty();
     void showFromTray();
@@ -100,6 +116,9 @@ private:
     StoredSettings m_storedSettings;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     Editing* m_editing = nullptr;
+    DialRun* m_dialRun = nullptr;
+    KeypadSound* m_keypadSound = nullptr;
+    std::unique_ptr<SpeedDialCommands> m_speedDialCommands;
     QMenu* m_moveGroupMenu = nullptr;
     QList<QAction*> m_setGroupItems;
     QMenu* m_speedDialsMenu = nullptr;

@@ -50,7 +50,7 @@ const QStringList& searchIndexStatements()
     // id alone and can never be left behind by a text that changed on the way.
     static const QStringList statements = [] {
         QStringList list;
-        for (const QString table : {QStringLiteral("names"), QStringLiteral("numbers")}) {
+        for (const QString& table : {QStringLiteral("names"), QStringLiteral("numbers")}) {
             const QString index = table + QStringLiteral("_search");
             list << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, tokenize = 'trigram')")
                         .arg(index)

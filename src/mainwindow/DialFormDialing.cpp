@@ -1,0 +1,161 @@
+// The main window's dialing: the dial buttons and menus of the number lists, Hang UP,
+// the keypad and quick dial, and the speed dials.
+#include "dialing/DialRun.h"
+#include "dialing/KeypadSound.h"
+#include "dialing/SpeedDialCommands.h"
+#include "editing/Editing.h"
+#include "mainwindow/DialForm.h"
+#include "store/Schema.h"
+#include "ui/ButtonBar.h"
+#include "ui/IdListBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace telvora {
+
+void DialForm::connectDialing()
+{
+    m_dialRun = new DialRun(m_storedSettings, m_prompt, this);
+    connect(m_dialRun, &DialRun::status, this,
+            [this](int panel, const QString& text) { m_ui.panels.value(panel)->setText(text); });
+    m_keypadSound = new KeypadSound(this);
+    m_speedDialCommands = std::make_unique<SpeedDialCommands>(m_speedDials, m_prompt);
+
+    const std::pair<QToolButton*, IdListBox*> dialButtons[] = {
+        {m_ui.DialPhonesCMD, m_ui.PhonesList},
+        {m_ui.DialFaxCMD, m_ui.FaxList},
+        {m_ui.DialMobileCMD, m_ui.MobileList},
+        {m_ui.DialHomeCMD, m_ui.HomeList}};
+    for (const auto& [button, list] : dialButtons) {
+        connect(button, &QToolButton::clicked, this, [this, list] { DialSelectedNumbers(*list); });
+        connect(list, &IdListBox::listDoubleClicked, this,
+                [this, list] { DialSelectedNumbers(*list); });
+    }
+    connect(m_editing, &Editing::dialRequested, this,
+            [this](const QString& kind) { DialSelectedNumbers(numberList(kind)); });
+    connect(m_ui.HangCMD, &QPushButton::clicked, this, &DialForm::HangCMD_Click);
+    connect(m_ui.DialCmdTapi, &QPushButton::clicked, m_dialRun, &DialRun::DialCmdTapi_Click);
+
+    for (auto it = m_ui.CmdNum.cbegin(); it != m_ui.CmdNum.cend(); ++it) {
+        const int index = it.key();
+        connect(it.value(), &QPushButton::clicked, this, [this, index] { CmdNum_Click(index); });
+    }
+    connect(m_ui.CmdAstric, &QPushButton::clicked, this, &DialForm::CmdAstric_Click);
+    connect(m_ui.CmdHash, &QPushButton::clicked, this, &DialForm::CmdHash_Click);
+    connect(m_ui.quickDial, &QPushButton::clicked, this, &DialForm::quickDial_Click);
+    connect(m_ui.DialCombo->lineEdit(), &QLineEdit::returnPressed, this,
+            &DialForm::quickDial_Click);
+    connect(m_ui.tbrSpeed, &ButtonBar::buttonClicked, this, &DialForm::tbrSpeed_ButtonClick);
+    connect(m_speedDialsMenu, &QMenu::triggered, this, &DialForm::SpeedDial_Click);
+}
+
+void DialForm::DialSelectedNumbers(IdListBox& list)
+{
+    QStringList numbers;
+    for (int index : list.selectedItems())
+        numbers << m_storedSettings.prefix + list.itemText(index);
+    m_dialRun->start(numbers);
+}
+
+void DialForm::HangCMD_Click()
+{
+    m_dialRun->HangCMD_Click();
+}
+
+void DialForm::keyPress(QChar key)
+{
+    m_keypadSound->play();
+    // The key always goes to the end, wherever the caret is.
+    m_ui.DialCombo->setEditText(m_ui.DialCombo->currentText() + key);
+}
+
+void DialForm::CmdNum_Click(int index)
+{
+    keyPress(QChar(u'0' + index));
+}
+
+void DialForm::CmdAstric_Click()
+{
+    keyPress(QLatin1Char('*'));
+}
+
+void DialForm::CmdHash_Click()
+{
+    keyPress(QLatin1Char('#'));
+}
+
+void DialForm::quickDial_Click()
+{
+    // A speed dial's name dials its number; any other text is dialled as it stands. Neither
+    // takes the outside-line prefix.
+    const QString text = m_ui.DialCombo->currentText();
+    const auto entry = m_speedDials.find(text);
+    m_dialRun->start({entry ? entry->number : text});
+}
+
+void DialForm::tbrSpeed_ButtonClick(int index)
+{
+    const QString text = m_ui.DialCombo->currentText();
+    switch (index) {
+    case 1:
+        if (m_speedDialCommands->add(text))
+            LoadSpeedDials();
+        break;
+    case 2:
+        if (m_speedDialCommands->edit(text))
+            LoadSpeedDials();
+        break;
+    case 3:
+        if (m_speedDialCommands->remove(text))
+            LoadSpeedDials();
+        break;
+    case 4:
+        if (QToolButton* button = m_ui.tbrSpeed->button(4))
+            m_speedDialsMenu->popup(button->mapToGlobal(QPoint(0, button->height())));
+        break;
+    case 5:
+        m_ui.DialCombo->setEditText(QString());
+        break;
+    default:
+        break;
+    }
+}
+
+void DialForm::SpeedDial_Click(const QAction* item)
+{
+    if (!item || !item->data().isValid())
+        return;
+    m_dialRun->start({item->data().toString()});
+}
+
+void DialForm::LoadSpeedDials()
+{
+    m_ui.DialCombo->clear();
+    const QList<SpeedDial> entries = m_speedDials.entries();
+    while (m_speedDialItems.size() > qMax<qsizetype>(1, entries.size()))
+        delete m_speedDialItems.takeLast();
+    for (int i = 0; i < entries.size(); ++i) {
+        if (i >= m_speedDialItems.size())
+            m_speedDialItems << m_speedDialsMenu->addAction(QString());
+        QAction* item = m_speedDialItems[i];
+        item->setText(entries[i].name);
+        item->setData(entries[i].number);
+        item->setEnabled(true);
+        m_ui.DialCombo->addItem(entries[i].name);
+    }
+    if (entries.isEmpty()) {
+        // With no speed dial left the menu must not offer one that is gone.
+        QAction* item = m_speedDialItems.first();
+        item->setText(QStringLiteral("(No speed dials)"));
+        item->setData(QVariant());
+        item->setEnabled(false);
+    }
+    m_ui.DialCombo->setEditText(QString());
+}
+
+} // namespace telvora

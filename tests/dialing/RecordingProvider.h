@@ -1,0 +1,34 @@
+#pragma once
+
+#include "telephony/FakeProvider.h"
+#include "telephony/mTAPIConsts.h"
+
+#include <QStringList>
+
+namespace telvora::test {
+
+// A fake line that remembers every number it was asked to dial, and ends calls the way a
+// test says: busy, unanswered, answered and then hung up by the far end, and so on.
+class RecordingProvider : public FakeProvider
+{
+public:
+    qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override
+    {
+        dialled << number;
+        lineKeys << lineKey;
+        return FakeProvider::placeCall(call, lineKey, number);
+    }
+
+    void busy()
+    {
+        state(lastCall, mTAPIConsts::LINECALLSTATE_BUSY, mTAPIConsts::LINEDISCONNECTMODE_BUSY);
+        end(mTAPIConsts::LINEDISCONNECTMODE_BUSY);
+    }
+    void end(quint32 mode) { state(lastCall, mTAPIConsts::LINECALLSTATE_DISCONNECTED, mode); }
+    void answer() { state(lastCall, mTAPIConsts::LINECALLSTATE_CONNECTED); }
+
+    QStringList dialled;
+    QStringList lineKeys;
+};
+
+} // namespace telvora::test

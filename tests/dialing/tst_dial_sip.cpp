@@ -1,0 +1,178 @@
+// Dialing through the main window on a real SIP line, against the test peers: a registrar
+// that answers numbers starting with 9 with busy, and far ends that answer and hang up,
+// or ring and never answer. What the far end saw is read from the registrar's log.
+#include "dialing/DialRun.h"
+#include "mainwindow/DialForm.h"
+#include "settings/Registry.h"
+#include "settings/StoredSettings.h"
+#include "store/SpeedDialSet.h"
+#include "support/SampleBook.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHome.h"
+#include "telephony/CvbTAPILine.h"
+#include "telephony/LineService.h"
+#include "telephony/sip/SipProvider.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace telvora;
+using namespace telvora::test;
+
+namespace {
+
+int invitesTo(const QString& number)
+{
+    QFile log(qEnvironmentVariable("TELVORA_PEER_LOGS") + QStringLiteral("/kamailio.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return -1;
+    return int(log.readAll().count(QStringLiteral("INVITE to %1 from").arg(number).toUtf8()));
+}
+
+} // namespace
+
+class DialSipTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_userHome;
+    QTemporaryDir m_runtime;
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<DialForm> m_form;
+    QStringList m_status3;
+
+    QString panel(int number) const { return m_form->controls().panels.value(number)->text(); }
+
+    // Dials by hand, as the quick-dial box does, and waits for the run to end.
+    void quickDial(const QString& text, int timeoutMs = 20000)
+    {
+        QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
+        m_form->controls().DialCombo->setEditText(text);
+        m_form->controls().quickDial->click();
+        QVERIFY(ended.wait(timeoutMs));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("TELVORA_PEER_LOGS"), "run me under with-peers");
+        // Nothing of the SIP library may land in the real home folder.
+        qputenv("HOME", m_userHome.path().toUtf8());
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
+        m_home = std::make_unique<TestHome>();
+
+        auto probe = CvbTAPILine::make();
+        probe->Create();
+        auto* sip =
+            static_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+        QVERIFY(sip);
+        SipAccount alice;
+        alice.displayName = QStringLiteral("Alice");
+        alice.server = QStringLiteral("127.0.0.1:5070");
+        alice.user = QStringLiteral("alice");
+        alice.password = QStringLiteral("secret");
+        QVERIFY(!sip->addAccount(alice).isEmpty());
+        probe.reset();
+
+        m_prompt = std::make_unique<ScriptedPrompt>();
+        Registry registry(Registry::defaultPath(), *m_prompt);
+        const QString& key = StoredSettings::keyPath();
+        registry.CreateRegistryKey(key);
+        registry.WriteRegistryString(key, StoredSettings::kRetryTimes, QStringLiteral("3"));
+        registry.WriteRegistryString(key, StoredSettings::kTimeAttempt, QStringLiteral("1"));
+        registry.WriteRegistryString(key, StoredSettings::kModemLine, QStringLiteral("0"));
+        {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            SpeedDialSet speedDials(book);
+            speedDials.open();
+            QVERIFY(speedDials.add(QStringLiteral("Busy line"), QStringLiteral("9003")));
+        }
+        m_form = std::make_unique<DialForm>(*m_prompt);
+        m_form->Form_Load();
+        connect(&m_form->dialRun(), &DialRun::status, this, [this](int panel, const QString& text) {
+            if (panel == 3)
+                m_status3 << text;
+        });
+    }
+
+    void cleanup()
+    {
+        m_status3.clear();
+        QVERIFY2(m_prompt->asked.isEmpty(),
+                 qPrintable(m_prompt->asked.isEmpty() ? QString() : m_prompt->asked[0].text));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_form)
+            m_form->ExitCMD_Click();
+        m_form.reset();
+    }
+
+    void aBusyNumberIsDialledThreeTimes()
+    {
+        quickDial(QStringLiteral("9001"));
+        QCOMPARE(invitesTo(QStringLiteral("9001")), 3);
+        QCOMPARE(panel(2), QStringLiteral("Retry No: 3 / 3"));
+        QCOMPARE(
+            m_status3,
+            (QStringList{QStringLiteral("Dialing: 9001"), QStringLiteral("Last Status : Busy"),
+                         QStringLiteral("Dialing: 9001"), QStringLiteral("Last Status : Busy"),
+                         QStringLiteral("Dialing: 9001"), QStringLiteral("Last Status : Busy")}));
+        QCOMPARE(panel(4), QString());
+    }
+
+    void anAnsweredCallIsNotRedialled()
+    {
+        // This far end answers, then hangs up after two seconds.
+        quickDial(QStringLiteral("6001"));
+        QCOMPARE(invitesTo(QStringLiteral("6001")), 1);
+        QCOMPARE(panel(3), QStringLiteral("Last Status : Call Ended"));
+    }
+
+    void aDeclinedCallIsNotRedialled()
+    {
+        quickDial(QStringLiteral("5001"));
+        QCOMPARE(invitesTo(QStringLiteral("5001")), 1);
+        QCOMPARE(panel(3), QStringLiteral("Last Status : Declined"));
+    }
+
+    void hangUpWhileRinging()
+    {
+        QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
+        m_form->controls().DialCombo->setEditText(QStringLiteral("8001"));
+        m_form->controls().quickDial->click();
+        QTRY_COMPARE_WITH_TIMEOUT(invitesTo(QStringLiteral("8001")), 1, 5000);
+        QTest::qWait(500);
+        m_form->controls().HangCMD->click();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(panel(3), QStringLiteral("Last Status :  User Hang UP"));
+        QTest::qWait(1500);
+        QCOMPARE(invitesTo(QStringLiteral("8001")), 1);
+    }
+
+    void hangUpDuringThePause()
+    {
+        m_form->controls().DialCombo->setEditText(QStringLiteral("Busy line"));
+        m_form->controls().quickDial->click();
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->dialRun().isWaiting(), 5000);
+        QCOMPARE(panel(4), QStringLiteral("Waiting : 1"));
+        m_form->controls().HangCMD->click();
+        QCOMPARE(panel(4), QString());
+        QTest::qWait(2000);
+        // The speed dial's number was dialled once, and the pause ended nothing.
+        QCOMPARE(invitesTo(QStringLiteral("9003")), 1);
+        QCOMPARE(panel(3), QStringLiteral("Last Status :  User Hang UP"));
+    }
+};
+
+QTEST_MAIN(DialSipTest)
+#include "tst_dial_sip.moc"

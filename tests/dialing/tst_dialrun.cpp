@@ -1,0 +1,270 @@
+#include "RecordingProvider.h"
+#include "dialing/CallOutcome.h"
+#include "dialing/DialRun.h"
+#include "settings/StoredSettings.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHome.h"
+#include "telephony/CvbTAPILine.h"
+#include "telephony/LineService.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace telvora;
+using namespace telvora::test;
+using namespace mTAPIConsts;
+
+namespace {
+
+RecordingProvider* provider = nullptr;
+
+// A dial run on the fake lines, with the status panels it writes.
+struct Fixture
+{
+    TestHome home;
+    ScriptedPrompt prompt;
+    StoredSettings settings;
+    QMap<int, QStringList> panels;
+    DialRun run{settings, prompt};
+    QSignalSpy ended{&run, &DialRun::runEnded};
+
+    Fixture(qint16 attempts, qint16 pause)
+    {
+        QObject::connect(&run, &DialRun::status,
+                         [this](int panel, const QString& text) { panels[panel] << text; });
+        settings.retryCount = attempts;
+        settings.pause = pause;
+        provider->dialled.clear();
+        provider->lineKeys.clear();
+        provider->refuseAtOnce = 0;
+        provider->replyInsidePlaceCall = 0;
+        provider->setLines({FakeProvider::line(QStringLiteral("first"), QStringLiteral("One")),
+                            FakeProvider::line(QStringLiteral("second"), QStringLiteral("Two"))});
+    }
+    QString last(int panel) const
+    {
+        return panels.value(panel).value(panels.value(panel).size() - 1);
+    }
+    // Lets the line's queued messages arrive.
+    static void settle() { QTest::qWait(20); }
+};
+
+} // namespace
+
+class DialRunTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        auto fake = std::make_unique<RecordingProvider>();
+        provider = fake.get();
+        LineService::instance().addProvider(std::move(fake));
+    }
+
+    void outcomes()
+    {
+        using End = CallOutcome::End;
+        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_BUSY), End::Busy);
+        QCOMPARE(CallOutcome::classify(true, LINEDISCONNECTMODE_BUSY), End::Answered);
+        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_NOANSWER), End::NoAnswer);
+        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_REJECT), End::Declined);
+        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_BADADDRESS), End::InvalidNumber);
+        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_UNREACHABLE), End::Unreachable);
+        QCOMPARE(CallOutcome::classify(false, 0), End::Unexplained);
+        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_UNKNOWN), End::Unexplained);
+        for (End end : {End::Busy, End::NoAnswer, End::NoDialTone, End::Unexplained})
+            QVERIFY(CallOutcome::redial(end));
+        for (End end : {End::Answered, End::Declined, End::InvalidNumber, End::Unreachable})
+            QVERIFY(!CallOutcome::redial(end));
+        QCOMPARE(CallOutcome::statusText(End::Busy), QStringLiteral("Last Status : Busy"));
+    }
+
+    void threeNumbersFiveAttempts()
+    {
+        Fixture f(5, 0);
+        f.run.start({QStringLiteral("91"), QStringLiteral("92"), QStringLiteral("93")});
+        for (int attempt = 1; attempt <= 5; ++attempt) {
+            Fixture::settle();
+            QCOMPARE(f.last(2), QStringLiteral("Retry No: %1 / 5").arg(attempt));
+            provider->busy();
+            Fixture::settle();
+        }
+        QCOMPARE(provider->dialled,
+                 (QStringList{QStringLiteral("91"), QStringLiteral("92"), QStringLiteral("93"),
+                              QStringLiteral("91"), QStringLiteral("92")}));
+        QVERIFY(f.panels[3].contains(QStringLiteral("Dialing: 93")));
+        QCOMPARE(f.last(3), QStringLiteral("Last Status : Busy"));
+        QCOMPARE(f.ended.size(), 1);
+        QVERIFY(f.prompt.asked.isEmpty());
+    }
+
+    void onlyUnansweredAttemptsAreRedialled_data()
+    {
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<quint32>("mode");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("attempts");
+        QTest::newRow("answered, far end hangs up")
+            << true << LINEDISCONNECTMODE_NORMAL << QStringLiteral("Last Status : Call Ended") << 1;
+        QTest::newRow("declined") << false << LINEDISCONNECTMODE_REJECT
+                                  << QStringLiteral("Last Status : Declined") << 1;
+        QTest::newRow("invalid number") << false << LINEDISCONNECTMODE_BADADDRESS
+                                        << QStringLiteral("Last Status : Invalid Number") << 1;
+        QTest::newRow("no answer") << false << LINEDISCONNECTMODE_NOANSWER
+                                   << QStringLiteral("Last Status : No Answer") << 3;
+        QTest::newRow("unexplained") << false << LINEDISCONNECTMODE_UNKNOWN
+                                     << QStringLiteral("Last Status : Call Dropped") << 3;
+    }
+
+    void onlyUnansweredAttemptsAreRedialled()
+    {
+        QFETCH(bool, answered);
+        QFETCH(quint32, mode);
+        QFETCH(QString, status);
+        QFETCH(int, attempts);
+        Fixture f(3, 0);
+        f.run.start({QStringLiteral("5")});
+        for (int i = 0; i < 3 && f.ended.isEmpty(); ++i) {
+            Fixture::settle();
+            if (answered)
+                provider->answer();
+            provider->end(mode);
+            Fixture::settle();
+        }
+        QCOMPARE(provider->dialled.size(), attempts);
+        QCOMPARE(f.last(3), status);
+        QCOMPARE(f.ended.size(), 1);
+    }
+
+    void pauseCountsDownAndCanBeCancelled()
+    {
+        Fixture f(3, 1);
+        f.run.start({QStringLiteral("5")});
+        Fixture::settle();
+        QElapsedTimer clock;
+        clock.start();
+        provider->busy();
+        QTRY_COMPARE_WITH_TIMEOUT(provider->dialled.size(), 2, 3000);
+        // The redial came after the pause, not before it.
+        QVERIFY(clock.elapsed() >= 1000);
+        QCOMPARE(f.panels[4], (QStringList{QStringLiteral("Waiting : 1"), QString()}));
+
+        // Hang UP during the pause clears the countdown at once and dials nothing more.
+        provider->busy();
+        QTRY_VERIFY(f.run.isWaiting());
+        f.run.HangCMD_Click();
+        QCOMPARE(f.last(4), QString());
+        QCOMPARE(f.last(3), QStringLiteral("Last Status :  User Hang UP"));
+        QTest::qWait(1300);
+        QCOMPARE(provider->dialled.size(), 2);
+        QVERIFY(f.prompt.asked.isEmpty());
+    }
+
+    void aNewRunDuringAPauseIsNotTakenOver()
+    {
+        Fixture f(3, 1);
+        f.run.start({QStringLiteral("old")});
+        Fixture::settle();
+        provider->busy();
+        QTRY_VERIFY(f.run.isWaiting());
+        f.run.start({QStringLiteral("new")});
+        Fixture::settle();
+        CvbTAPILine* newLine = f.run.tapiline();
+        QTest::qWait(1300);
+        // The old run's pause ended nothing and started nothing.
+        QCOMPARE(provider->dialled, (QStringList{QStringLiteral("old"), QStringLiteral("new")}));
+        QCOMPARE(f.run.tapiline(), newLine);
+        QCOMPARE(f.run.attemptCount(), qint16(1));
+    }
+
+    void hangUpKeepsItsStatus()
+    {
+        Fixture f(3, 0);
+        f.run.start({QStringLiteral("5")});
+        Fixture::settle();
+        provider->answer();
+        Fixture::settle();
+        f.run.HangCMD_Click();
+        Fixture::settle();
+        QCOMPARE(f.last(3), QStringLiteral("Last Status :  User Hang UP"));
+        QCOMPARE(provider->dialled.size(), 1);
+        QCOMPARE(f.ended.size(), 1);
+
+        // Hanging up again, with no call left, asks nothing.
+        f.run.HangCMD_Click();
+        QVERIFY(f.prompt.asked.isEmpty());
+    }
+
+    void hangUpBeforeAnyDial()
+    {
+        Fixture f(3, 0);
+        f.run.HangCMD_Click();
+        QVERIFY(f.prompt.asked.isEmpty());
+        QCOMPARE(f.panels[3], QStringList{QStringLiteral("Last Status :  User Hang UP")});
+        QCOMPARE(f.panels[4], QStringList{QString()});
+    }
+
+    void failuresToOpenAndToCall()
+    {
+        {
+            Fixture f(3, 0);
+            provider->setLines({});
+            f.run.start({QStringLiteral("5")});
+            QCOMPARE(f.prompt.messages().size(), 1);
+            QVERIFY(f.prompt.messages()[0].text.startsWith(QStringLiteral("TAPI ERROR \n")));
+            QCOMPARE(f.prompt.messages()[0].icon, Prompt::Icon::Critical);
+            QCOMPARE(f.run.attemptCount(), qint16(0));
+            QVERIFY(provider->dialled.isEmpty());
+        }
+        {
+            Fixture f(3, 0);
+            provider->refuseAtOnce = LINEERR_INVALCALLHANDLE;
+            f.run.start({QStringLiteral("5")});
+            QCOMPARE(f.prompt.messages().size(), 1);
+            QCOMPARE(f.prompt.messages()[0].text,
+                     QStringLiteral("Error #-2147483624\nInvalid Call Handle"));
+            QCOMPARE(f.prompt.messages()[0].icon, Prompt::Icon::Information);
+            QCOMPARE(f.run.attemptCount(), qint16(1));
+            QCOMPARE(f.ended.size(), 1);
+        }
+        {
+            // A call that fails after it was requested says so instead of "Dialing:".
+            Fixture f(3, 0);
+            provider->replyInsidePlaceCall = LINEERR_INVALCALLHANDLE;
+            f.run.start({QStringLiteral("5")});
+            Fixture::settle();
+            QVERIFY(f.last(3).startsWith(QStringLiteral("Last Status : Call Failed")));
+            QCOMPARE(f.ended.size(), 1);
+        }
+    }
+
+    void linesAndQueueEdges()
+    {
+        Fixture f(1, 0);
+        f.settings.lineIndex = 1;
+        f.run.start({QStringLiteral("5")});
+        QCOMPARE(provider->lineKeys.last(), QStringLiteral("second"));
+        provider->busy();
+        Fixture::settle();
+        // One attempt in all: no redial.
+        QCOMPARE(provider->dialled.size(), 1);
+
+        for (qint16 index : {qint16(-1), qint16(7)}) {
+            f.settings.lineIndex = index;
+            f.run.start({QStringLiteral("6")});
+            QCOMPARE(provider->lineKeys.last(), QStringLiteral("first"));
+        }
+        const int before = int(provider->dialled.size());
+        f.run.start({});
+        QCOMPARE(int(provider->dialled.size()), before);
+        // An empty number takes the line without dialling digits.
+        f.run.start({QString()});
+        QCOMPARE(provider->dialled.last(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(DialRunTest)
+#include "tst_dialrun.moc"
