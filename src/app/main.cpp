@@ -2,6 +2,8 @@
 #include "app/SingleInstance.h"
 #include "app/TermSignals.h"
 #include "mainwindow/DialForm.h"
+#include "settings/LineSettingsDialogs.h"
+#include "telephony/LineService.h"
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
@@ -33,6 +35,8 @@ int main(int argc, char* argv[])
     QtPrompt prompt;
     DialForm form(prompt);
     prompt.setParent(&form);
+    LineSettingsDialogs lineDialogs(prompt);
+    LineService::instance().setDialogs(&lineDialogs);
     QObject::connect(&instance, &SingleInstance::activationRequested, &form, [&form] {
         form.showNormal();
         form.raise();

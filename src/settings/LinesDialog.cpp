@@ -32,6 +32,13 @@ QString kindText(const QString& kind)
     return kind;
 }
 
+void setState(QTreeWidgetItem* item, const QString& state)
+{
+    item->setText(LinesDialog::StateColumn, state);
+    // A long reason still reads whole where the column cuts it.
+    item->setToolTip(LinesDialog::StateColumn, state);
+}
+
 QPushButton* button(const QString& caption, const char* name, QWidget* parent)
 {
     auto* b = new QPushButton(caption, parent);
@@ -66,8 +73,8 @@ void LinesDialog::build()
     LinesList->setAllColumnsShowFocus(true);
     LinesList->setSelectionMode(QAbstractItemView::SingleSelection);
     LinesList->header()->setStretchLastSection(true);
-    LinesList->setColumnWidth(NameColumn, 170);
-    LinesList->setColumnWidth(KindColumn, 70);
+    LinesList->setColumnWidth(NameColumn, 160);
+    LinesList->setColumnWidth(KindColumn, 60);
 
     Add_button = button(QStringLiteral("&Add..."), "Add_button", this);
     Edit_button = button(QStringLiteral("&Edit..."), "Edit_button", this);
@@ -83,7 +90,8 @@ void LinesDialog::build()
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(LinesList, 1);
     layout->addLayout(buttons);
-    resize(560, 260);
+    // Wide enough for a registrar's refusal to be read whole.
+    resize(680, 260);
 
     connect(Add_button, &QPushButton::clicked, this, &LinesDialog::Add_button_Click);
     connect(Edit_button, &QPushButton::clicked, this, &LinesDialog::Edit_button_Click);
@@ -125,7 +133,7 @@ void LinesDialog::listLines()
         auto* item = new QTreeWidgetItem(LinesList);
         item->setText(NameColumn, listed.line.caps.lineName);
         item->setText(KindColumn, kindText(kind));
-        item->setText(StateColumn, listed.provider->lineState(listed.line.key));
+        setState(item, listed.provider->lineState(listed.line.key));
         item->setData(NameColumn, kKindRole, kind);
         item->setData(NameColumn, kKeyRole, listed.line.key);
         if (kind == selectedKind && listed.line.key == selectedKey)
@@ -146,7 +154,7 @@ void LinesDialog::showState(const QString& kind, const QString& key)
             item->data(NameColumn, kKeyRole).toString() != key)
             continue;
         if (const LineProvider* provider = providerOf(item))
-            item->setText(StateColumn, provider->lineState(key));
+            setState(item, provider->lineState(key));
     }
 }
 

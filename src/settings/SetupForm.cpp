@@ -64,7 +64,13 @@ void SetupForm::build()
                   {2, "to Acces an Outside Line Call :", 315, 675, 2685, 240},
                   {3, "Retry Times :", 315, 1215, 1185, 240},
                   {1, "Time between redial attempts", 315, 1710, 2640, 240}};
-    QFont bold = font();
+    // The arrangement was measured with a narrow face of Arial's proportions, as the main
+    // window's was; wider faces cut the labels off.
+    QFont face(QStringLiteral("Liberation Sans"));
+    face.setStyleHint(QFont::SansSerif);
+    face.setPointSizeF(8.25);
+    setFont(face);
+    QFont bold = face;
     bold.setBold(true);
     for (const auto& spec : labels) {
         auto* label = place(new QLabel(QLatin1String(spec.caption), this),

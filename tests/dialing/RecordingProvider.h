@@ -4,6 +4,7 @@
 #include "telephony/mTAPIConsts.h"
 
 #include <QStringList>
+#include <chrono>
 
 namespace telvora::test {
 
@@ -16,6 +17,7 @@ public:
     {
         dialled << number;
         lineKeys << lineKey;
+        dialledAt << std::chrono::steady_clock::now();
         return FakeProvider::placeCall(call, lineKey, number);
     }
 
@@ -29,6 +31,7 @@ public:
 
     QStringList dialled;
     QStringList lineKeys;
+    QList<std::chrono::steady_clock::time_point> dialledAt;
 };
 
 } // namespace telvora::test
