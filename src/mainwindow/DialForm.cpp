@@ -3,8 +3,10 @@
 #include "dialing/DialRun.h"
 #include "dialing/SpeedDialCommands.h"
 #include "editing/Editing.h"
+#include "links/LinkCommands.h"
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/Icons.h"
+#include "search/SearchForm.h"
 #include "settings/SetupForm.h"
 #include "store/Schema.h"
 #include "ui/IdListBox.h"
@@ -18,6 +20,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 namespace telvora {
 
@@ -45,6 +48,7 @@ DialForm::DialForm(Prompt& prompt, QWidget* parent)
                         {QStringLiteral("Mobile"), m_ui.TbrMobile},
                         {QStringLiteral("Home"), m_ui.TbrHome}};
     m_editing = new Editing(*this, toolbars, this);
+    m_links = new LinkCommands(m_prompt, this);
     connectHandlers();
 }
 
@@ -77,6 +81,10 @@ void DialForm::connectHandlers()
     connect(m_ui.ExitCMD, &QPushButton::clicked, this, &DialForm::ExitCMD_Click);
     connect(m_ui.Command3, &QPushButton::clicked, this, &DialForm::Command3_Click);
     connect(m_ui.Command1, &QPushButton::clicked, this, &DialForm::Command1_Click);
+    connect(m_ui.SearchCMD, &QPushButton::clicked, this, &DialForm::SearchCMD_Click);
+    connect(m_ui.HelpCmd, &QPushButton::clicked, this, &DialForm::HelpCmd_Click);
+    connect(m_ui.GOWWW, &QToolButton::clicked, this, &DialForm::GOWWW_Click);
+    connect(m_ui.GoMail, &QToolButton::clicked, this, &DialForm::GoMail_Click);
     connectDialing();
     // A session that ends takes the program with it; the card must not go with it.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveCardIfDirty(); });
@@ -370,6 +378,39 @@ void DialForm::Command3_Click()
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->setWindowModality(Qt::ApplicationModal);
     about->show();
+}
+
+SearchForm* DialForm::searchForm() const
+{
+    return m_searchForm;
+}
+
+void DialForm::SearchCMD_Click()
+{
+    if (!m_searchForm || m_searchForm->isUnloaded()) {
+        m_searchForm =
+            new SearchForm(m_book, {m_ui.GroupsList, m_ui.NamesList, m_ui.SubList}, this);
+    }
+    // Modal without a nested event loop, so the main window's own events keep running.
+    m_searchForm->setWindowModality(Qt::ApplicationModal);
+    m_searchForm->show();
+    m_searchForm->raise();
+    m_searchForm->activateWindow();
+}
+
+void DialForm::HelpCmd_Click()
+{
+    m_links->HelpCmd_Click();
+}
+
+void DialForm::GOWWW_Click()
+{
+    m_links->GOWWW_Click(CardField{m_ui.Text1.value(13), {}}.text());
+}
+
+void DialForm::GoMail_Click()
+{
+    m_links->GoMail_Click(CardField{m_ui.Text1.value(12), {}}.text());
 }
 
 } // namespace telvora

@@ -7,6 +7,7 @@
 #include "store/PhoneBook.h"
 #include "store/SpeedDialSet.h"
 
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <memory>
@@ -20,7 +21,9 @@ namespace telvora {
 class DialRun;
 class Editing;
 class KeypadSound;
+class LinkCommands;
 class Prompt;
+class SearchForm;
 class SpeedDialCommands;
 
 // The main window: the lists on the left, the card and numbers in the middle, the quick
@@ -41,6 +44,13 @@ public:
     void Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason);
     void Command3_Click();
     void Command1_Click();
+    void SearchCMD_Click();
+    void HelpCmd_Click();
+    void GOWWW_Click();
+    void GoMail_Click();
+    // The search window while it is loaded: shown, or hidden after a double click.
+    SearchForm* searchForm() const;
+    LinkCommands& links() { return *m_links; }
 
     void LoadGroups(std::optional<qint32> groupId = {}, std::optional<int> listIndex = {}) override;
     void LoadNames(std::optional<qint32> nameId = {}, std::optional<int> listIndex = {}) override;
@@ -116,6 +126,8 @@ private:
     StoredSettings m_storedSettings;
     std::unique_ptr<QSystemTrayIcon> m_tray;
     Editing* m_editing = nullptr;
+    LinkCommands* m_links = nullptr;
+    QPointer<SearchForm> m_searchForm;
     DialRun* m_dialRun = nullptr;
     KeypadSound* m_keypadSound = nullptr;
     std::unique_ptr<SpeedDialCommands> m_speedDialCommands;
