@@ -7,6 +7,7 @@
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/Icons.h"
 #include "search/SearchForm.h"
+#include "settings/LinesDialog.h"
 #include "settings/SetupForm.h"
 #include "store/Schema.h"
 #include "ui/IdListBox.h"
@@ -369,6 +370,7 @@ void DialForm::Command1_Click()
     auto* setup = new SetupForm(m_registry, m_storedSettings, m_prompt, this);
     setup->setAttribute(Qt::WA_DeleteOnClose);
     setup->setWindowModality(Qt::ApplicationModal);
+    setup->setLinesDialog([this](QWidget* parent) { LinesDialog::run(m_prompt, parent); });
     setup->show();
 }
 
