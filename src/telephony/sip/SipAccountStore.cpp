@@ -153,34 +153,41 @@ bool SipAccountStore::write(const QList<SipAccount>& accounts, const QStringList
 
 bool SipAccountStore::save(const QList<SipAccount>& accounts)
 {
+    // While a secret store runs, a new password goes to it and never into the file; the file
+    // gets it only if the store refuses it, as it would without a store.
+    const bool secretStore = SecretStore::running();
+    QList<SipAccount> toFile = accounts;
+    QList<SipAccount> moving;
     QStringList kept;
-    for (const SipAccount& account : accounts) {
-        if (account.password.isEmpty() && m_inKeychain.contains(account.id))
-            kept.append(account.id);
+    for (SipAccount& account : toFile) {
+        if (account.password.isEmpty()) {
+            if (m_inKeychain.contains(account.id))
+                kept.append(account.id);
+        } else if (secretStore) {
+            moving.append(account);
+            account.password.clear();
+        }
     }
-    if (!write(accounts, kept))
+    if (!write(toFile, kept))
         return false;
-    if (!SecretStore::running())
-        return true;
-    // The file holds every password until the secret store has taken it: a store that
-    // fails half-way loses nothing.
-    for (const SipAccount& account : accounts) {
-        if (account.password.isEmpty())
-            continue;
+    for (const SipAccount& account : std::as_const(moving)) {
         const QString id = account.id;
-        SecretStore::write(keychainKey(id), account.password, [this, id](bool stored) {
-            if (!stored)
-                return;
+        const QString password = account.password;
+        SecretStore::write(keychainKey(id), password, [this, id, password](bool stored) {
             QList<SipAccount> current = load();
             QStringList inKeychain = m_inKeychain;
+            bool present = false;
             for (SipAccount& a : current) {
-                if (a.id == id) {
-                    a.password.clear();
-                    if (!inKeychain.contains(id))
-                        inKeychain.append(id);
-                }
+                if (a.id != id)
+                    continue;
+                present = true;
+                if (stored && !inKeychain.contains(id))
+                    inKeychain.append(id);
+                else if (!stored)
+                    a.password = password;
             }
-            write(current, inKeychain);
+            if (present)
+                write(current, inKeychain);
         });
     }
     return true;

@@ -22,8 +22,9 @@ public:
     QList<SipAccount> load();
     // True when the file changed since the last load or save.
     bool changedOnDisk() const;
-    // Writes every account, passwords included, then moves the passwords into the secret
-    // store when one runs. False when the file could not be written.
+    // Writes every account. While a secret store runs, new passwords go to it and the file
+    // only says so once it has them (or takes a password it refused); otherwise passwords
+    // stay in the file. False when the file could not be written.
     bool save(const QList<SipAccount>& accounts);
 
     bool passwordInKeychain(const QString& accountId) const;
