@@ -4,7 +4,8 @@ namespace telvora {
 
 QString NameClipboardText::make(const QString& text, int position, qint32 id)
 {
-    return QStringLiteral("%1/%2/%3").arg(text).arg(position).arg(id);
+    // One pass: a name holding "%2" must not take the position's place.
+    return QStringLiteral("%1/%2/%3").arg(text, QString::number(position), QString::number(id));
 }
 
 NameClipboardText NameClipboardText::split(const QString& clipboard)

@@ -52,6 +52,8 @@ void GroupCommands::PasteGroup()
         const NameClipboardText clip = NameClipboardText::split(clipboard);
         if (clip.idPart > 0)
             MoveNameToGroup(clip.idPart, m_context.currentGroupId());
+        else if (clip.textPart.isEmpty())
+            m_context.prompt().beep();
         else
             m_context.added(m_context.book().addName(clip.textPart, 0, m_context.currentGroupId()));
     }

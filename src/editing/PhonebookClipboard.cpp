@@ -66,6 +66,11 @@ void PhonebookClipboard::pasteUnderSelectedName(const NameClipboardText& clip)
             m_context.prompt().beep();
         return;
     }
+    // A text with nothing before its first "/" names no one.
+    if (clip.textPart.isEmpty()) {
+        m_context.prompt().beep();
+        return;
+    }
     const qint32 id =
         m_context.book().addName(clip.textPart, parent.value_or(0), m_context.currentGroupId());
     if (m_context.added(id))

@@ -74,7 +74,8 @@ QMap<QString, IniStore::Values> IniStore::load() const
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (!inSection || equals <= 0)
+        // An empty name is the key's own unnamed value.
+        if (!inSection || equals < 0)
             continue;
         keys[section].insert(unescape(line.left(equals)), unescape(line.mid(equals + 1)));
     }

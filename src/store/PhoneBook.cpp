@@ -11,7 +11,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace telvora {
 
@@ -276,6 +279,7 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
             addMissingSearchIndex(db);
     }
 
+    rememberFile();
     QSqlQuery columns(db);
     columns.exec(QStringLiteral("PRAGMA table_info(names)"));
     m_nameColumns.clear();
@@ -413,15 +417,63 @@ std::optional<QVariantList> PhoneBook::nameRow(qint32 id) const
     return values;
 }
 
-bool PhoneBook::execWrite(QSqlQuery& query)
+bool PhoneBook::prepareWrite()
 {
     if (!isWritable()) {
         if (m_error.isEmpty())
             m_error = QStringLiteral("the phone book is not open for changes");
         return false;
     }
+    // The open connection keeps the file it opened even when the name now points
+    // elsewhere: a change must not go into a file nobody will ever open again.
+    struct stat now = {};
+    if (::stat(QFile::encodeName(m_filePath).constData(), &now) != 0) {
+        if (errno == ENOENT)
+            return restoreDeletedFile();
+        m_error = QStringLiteral("the file \"%1\" cannot be reached (%2)")
+                      .arg(m_filePath, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (quint64(now.st_dev) != m_device || quint64(now.st_ino) != m_inode) {
+        m_error = QStringLiteral("the file \"%1\" was replaced while Telvora was running, so the "
+                                 "change is not saved; start Telvora again to use the new file")
+                      .arg(m_filePath);
+        return false;
+    }
+    return true;
+}
+
+bool PhoneBook::restoreDeletedFile()
+{
+    // Everything is still readable through the open connection: write it back under its
+    // name and go on with the restored file.
+    {
+        QSqlQuery query(database());
+        query.prepare(QStringLiteral("VACUUM INTO ?"));
+        query.addBindValue(m_filePath);
+        if (!query.exec()) {
+            m_error = QStringLiteral("the file \"%1\" was deleted and could not be written again "
+                                     "(%2)")
+                          .arg(m_filePath, query.lastError().text());
+            return false;
+        }
+    }
+    return open(m_filePath) == State::Opened;
+}
+
+void PhoneBook::rememberFile()
+{
+    struct stat opened = {};
+    if (::stat(QFile::encodeName(m_filePath).constData(), &opened) == 0) {
+        m_device = quint64(opened.st_dev);
+        m_inode = quint64(opened.st_ino);
+    }
+}
+
+bool PhoneBook::execWrite(QSqlQuery& query)
+{
     if (!query.exec()) {
-        m_error = query.lastError().text();
+        m_error = describe(query.lastError());
         return false;
     }
     return true;
@@ -429,7 +481,7 @@ bool PhoneBook::execWrite(QSqlQuery& query)
 
 bool PhoneBook::updateNameColumns(qint32 id, const QList<std::pair<QString, QString>>& values)
 {
-    if (values.isEmpty() || !isWritable())
+    if (values.isEmpty())
         return false;
     QStringList assignments;
     for (const auto& [column, value] : values) {
@@ -439,32 +491,42 @@ bool PhoneBook::updateNameColumns(qint32 id, const QList<std::pair<QString, QStr
         }
         assignments << quoted(column) + QStringLiteral(" = ?");
     }
-    QSqlQuery query(database());
-    if (!query.prepare(QStringLiteral("UPDATE names SET %1 WHERE id = ?")
-                           .arg(assignments.join(QStringLiteral(", "))))) {
-        m_error = query.lastError().text();
-        return false;
-    }
-    for (const auto& value : values)
-        query.addBindValue(value.second.isNull() ? QStringLiteral("") : value.second);
-    query.addBindValue(id);
-    return execWrite(query) && query.numRowsAffected() == 1;
+    bool updated = false;
+    inWriteTransaction([&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.prepare(QStringLiteral("UPDATE names SET %1 WHERE id = ?")
+                               .arg(assignments.join(QStringLiteral(", "))))) {
+            m_error = describe(query.lastError());
+            return false;
+        }
+        for (const auto& value : values)
+            query.addBindValue(value.second.isNull() ? QStringLiteral("") : value.second);
+        query.addBindValue(id);
+        if (!execWrite(query))
+            return false;
+        updated = query.numRowsAffected() == 1;
+        return true;
+    });
+    return updated;
 }
 
 qint32 PhoneBook::insert(const QString& statement, const QVariantList& values)
 {
-    if (!isWritable())
-        return 0;
-    QSqlQuery query(database());
-    if (!query.prepare(statement)) {
-        m_error = query.lastError().text();
-        return 0;
-    }
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!execWrite(query))
-        return 0;
-    return query.lastInsertId().toInt();
+    qint32 id = 0;
+    const bool done = inWriteTransaction([&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.prepare(statement)) {
+            m_error = describe(query.lastError());
+            return false;
+        }
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        if (!execWrite(query))
+            return false;
+        id = query.lastInsertId().toInt();
+        return true;
+    });
+    return done ? id : 0;
 }
 
 qint32 PhoneBook::addGroup(const QString& name)
@@ -484,44 +546,59 @@ qint32 PhoneBook::addNumber(const QString& number, qint32 owner, const QString& 
                   {number, owner, kind});
 }
 
+bool PhoneBook::inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body)
+{
+    if (!prepareWrite())
+        return false;
+    QSqlDatabase db = database();
+    // Taking the write lock first makes another program's lock show as what it is, and a
+    // change of several rows (with the search index's triggers) all or nothing.
+    QSqlQuery control(db);
+    if (!control.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        m_error = describe(control.lastError());
+        return false;
+    }
+    if (!body(db)) {
+        control.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    if (!control.exec(QStringLiteral("COMMIT"))) {
+        m_error = describe(control.lastError());
+        control.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+
+QString PhoneBook::describe(const QSqlError& error)
+{
+    const QString text = error.databaseText();
+    if (text.contains(QLatin1String("locked")) || text.contains(QLatin1String("busy")))
+        return QStringLiteral("the phone book is in use by another program (%1)").arg(text);
+    return error.text();
+}
+
 int PhoneBook::change(const QStringList& statements, const QVariantList& values)
 {
-    if (!isWritable()) {
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("the phone book is not open for changes");
-        return -1;
-    }
-    QSqlDatabase db = database();
-    const bool several = statements.size() > 1;
-    if (several && !db.transaction()) {
-        m_error = db.lastError().text();
-        return -1;
-    }
     int changed = 0;
-    for (const QString& statement : statements) {
-        QSqlQuery query(db);
-        if (!query.prepare(statement)) {
-            m_error = query.lastError().text();
-            if (several)
-                db.rollback();
-            return -1;
+    const bool done = inWriteTransaction([&](QSqlDatabase& db) {
+        for (const QString& statement : statements) {
+            QSqlQuery query(db);
+            if (!query.prepare(statement)) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+            for (const QVariant& value : values)
+                query.addBindValue(value);
+            if (!query.exec()) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+            changed += query.numRowsAffected();
         }
-        for (const QVariant& value : values)
-            query.addBindValue(value);
-        if (!query.exec()) {
-            m_error = query.lastError().text();
-            if (several)
-                db.rollback();
-            return -1;
-        }
-        changed += query.numRowsAffected();
-    }
-    if (several && !db.commit()) {
-        m_error = db.lastError().text();
-        db.rollback();
-        return -1;
-    }
-    return changed;
+        return true;
+    });
+    return done ? changed : -1;
 }
 
 int PhoneBook::renameGroup(qint32 id, const QString& name)
@@ -574,8 +651,7 @@ bool PhoneBook::isSelfOrBelow(qint32 nameId, qint32 otherId) const
 
 int PhoneBook::makeSubName(qint32 nameId, qint32 parentId)
 {
-    return change({QStringLiteral("UPDATE names SET parent = ? WHERE id = ?")},
-                  {parentId, nameId});
+    return change({QStringLiteral("UPDATE names SET parent = ? WHERE id = ?")}, {parentId, nameId});
 }
 
 int PhoneBook::updateNumber(qint32 id, const QString& number, const QString& kind)

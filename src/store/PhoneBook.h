@@ -2,9 +2,11 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -90,11 +92,22 @@ public:
 
     QSqlDatabase database() const;
 
+    // Whether a change may go into the file now: it is open for changes and still the file
+    // it opened. A file deleted meanwhile is written back from the open connection first;
+    // one replaced by another file is left alone. False, with errorText() saying why.
+    bool prepareWrite();
+
 private:
     int change(const QStringList& statements, const QVariantList& values);
+    // Runs the body inside a write transaction; false, with errorText() set, when the body
+    // or the transaction fails, and then nothing of it is kept.
+    bool inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body);
+    static QString describe(const QSqlError& error);
     ListRows readList(const QString& statement, const QVariantList& values) const;
     qint32 insert(const QString& statement, const QVariantList& values);
     bool execWrite(QSqlQuery& query);
+    bool restoreDeletedFile();
+    void rememberFile();
     bool checkSchema();
     bool createSchema();
     void fail(const QString& reason);
@@ -110,6 +123,8 @@ private:
     QString m_error;
     QStringList m_nameColumns;
     State m_state = State::Closed;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };
 
 } // namespace telvora

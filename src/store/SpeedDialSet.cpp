@@ -57,7 +57,7 @@ std::optional<SpeedDial> SpeedDialSet::find(const QString& name) const
 
 bool SpeedDialSet::add(const QString& name, const QString& number)
 {
-    if (!m_book.isWritable())
+    if (!m_book.prepareWrite())
         return false;
     QSqlQuery query(m_book.database());
     query.prepare(QStringLiteral("INSERT INTO SpeedDials (Name, Number) VALUES (?, ?)"));
@@ -71,7 +71,7 @@ bool SpeedDialSet::add(const QString& name, const QString& number)
 
 bool SpeedDialSet::update(qint64 rowId, const QString& name, const QString& number)
 {
-    if (!m_book.isWritable())
+    if (!m_book.prepareWrite())
         return false;
     QSqlQuery query(m_book.database());
     query.prepare(QStringLiteral("UPDATE SpeedDials SET Name = ?, Number = ? WHERE rowid = ?"));
@@ -83,7 +83,7 @@ bool SpeedDialSet::update(qint64 rowId, const QString& name, const QString& numb
 
 bool SpeedDialSet::remove(qint64 rowId)
 {
-    if (!m_book.isWritable())
+    if (!m_book.prepareWrite())
         return false;
     QSqlQuery query(m_book.database());
     query.prepare(QStringLiteral("DELETE FROM SpeedDials WHERE rowid = ?"));

@@ -1,0 +1,97 @@
+// Edits a phone book without end, in a seeded random mix, and tells each edit before
+// and after it is made, so a test can kill it at any moment and check that every edit
+// reported done is in the file and nothing else changed.
+//
+//   BEGIN <id>            the edit touching name <id> (or a new name) starts
+//   NAME <id> <text>      name <id> now reads <text> (added or renamed)
+//   GONE <id>             name <id> and everything below it are deleted
+//   NUMBER <id> <count>   name <id> now has <count> numbers
+#include "store/PhoneBook.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <cstdio>
+
+using telvora::PhoneBook;
+
+namespace {
+
+void say(const QString& line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+qint32 anyName(PhoneBook& book, QRandomGenerator& random)
+{
+    QSqlQuery query(book.database());
+    query.exec(QStringLiteral("SELECT id FROM names ORDER BY random() LIMIT 1"));
+    Q_UNUSED(random);
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+int numberCount(PhoneBook& book, qint32 id)
+{
+    QSqlQuery query(book.database());
+    query.prepare(QStringLiteral("SELECT count(*) FROM numbers WHERE parent = ?"));
+    query.addBindValue(id);
+    return query.exec() && query.next() ? query.value(0).toInt() : -1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    PhoneBook book;
+    book.open(QString::fromLocal8Bit(argv[1]));
+    if (!book.isWritable())
+        return 3;
+    QRandomGenerator random(quint32(QByteArray(argv[2]).toUInt()));
+    const QStringList words{QStringLiteral("O'Brien"), QStringLiteral("Ζωή"),
+                            QStringLiteral("李"),      QStringLiteral("100%_x"),
+                            QStringLiteral("Ann"),     QStringLiteral("مريم")};
+    for (int step = 0;; ++step) {
+        const QString text = words[random.bounded(int(words.size()))] + QString::number(step);
+        const int choice = random.bounded(10);
+        if (choice < 4) {
+            const qint32 parent = random.bounded(3) == 0 ? anyName(book, random) : 0;
+            say(QStringLiteral("BEGIN 0"));
+            const qint32 id = book.addName(text, parent, 0);
+            if (id == 0)
+                return 4;
+            say(QStringLiteral("NAME %1 %2").arg(id).arg(text));
+        } else if (const qint32 id = anyName(book, random); id == 0) {
+            continue;
+        } else if (choice < 6) {
+            say(QStringLiteral("BEGIN %1").arg(id));
+            if (book.renameName(id, text) < 0)
+                return 4;
+            say(QStringLiteral("NAME %1 %2").arg(id).arg(text));
+        } else if (choice < 8) {
+            say(QStringLiteral("BEGIN %1").arg(id));
+            if (book.addNumber(text, id, QStringLiteral("Phone")) == 0)
+                return 4;
+            say(QStringLiteral("NUMBER %1 %2").arg(id).arg(numberCount(book, id)));
+        } else {
+            // A whole branch: its sub-names are uncertain until the delete is reported.
+            QSqlQuery below(book.database());
+            below.prepare(QStringLiteral("WITH RECURSIVE tree(id) AS (SELECT ? UNION SELECT "
+                                         "names.id FROM names JOIN tree ON names.parent = "
+                                         "tree.id) SELECT id FROM tree"));
+            below.addBindValue(id);
+            below.exec();
+            QStringList ids;
+            while (below.next())
+                ids << below.value(0).toString();
+            say(QStringLiteral("BEGIN ") + ids.join(QLatin1Char(' ')));
+            if (book.deleteNameTree(id) < 0)
+                return 4;
+            for (const QString& gone : ids)
+                say(QStringLiteral("GONE ") + gone);
+        }
+    }
+}
