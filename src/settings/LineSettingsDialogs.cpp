@@ -1,7 +1,10 @@
 #include "settings/LineSettingsDialogs.h"
 
+#include "settings/ModemLineDialog.h"
 #include "settings/SipAccountDialog.h"
+#include "telephony/cellular/CellularProvider.h"
 #include "telephony/mTAPIConsts.h"
+#include "telephony/modem/ModemProvider.h"
 #include "telephony/sip/SipAddress.h"
 #include "telephony/sip/SipProvider.h"
 #include "ui/Prompt.h"
@@ -40,13 +43,24 @@ QString lineNameOf(LineProvider& provider, const QString& key)
 qint32 LineSettingsDialogs::configDialog(LineProvider& provider, const QString& lineKey,
                                          QObject* owner, const QString&)
 {
+    auto* parent = qobject_cast<QWidget*>(owner);
+    QDialog* dialog = nullptr;
+    if (auto* modem = dynamic_cast<ModemProvider*>(&provider))
+        dialog = new ModemLineDialog(*modem, m_prompt, lineKey, parent);
+    else if (auto* cellular = dynamic_cast<CellularProvider*>(&provider))
+        dialog = new CellularLineDialog(*cellular, lineKey, parent);
+    if (dialog) {
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+        dialog->show();
+        return 0;
+    }
     auto* sip = dynamic_cast<SipProvider*>(&provider);
     if (!sip)
         return LINEERR_OPERATIONUNAVAIL;
     if (!accountOf(*sip, lineKey))
         return LINEERR_BADDEVICEID;
-    auto* parent = qobject_cast<QWidget*>(owner);
-    auto* dialog = new SipAccountDialog(*sip, m_prompt, lineKey, parent);
+    dialog = new SipAccountDialog(*sip, m_prompt, lineKey, parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     dialog->show();

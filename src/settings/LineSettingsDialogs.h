@@ -7,7 +7,7 @@ namespace telvora {
 class Prompt;
 
 // The line service's windows for a line's settings and for how a number is dialled on it,
-// for the kinds of line that have them (SIP accounts). Install one with
+// for the kinds of line that have them (SIP accounts, modems, cellular modems). Install one with
 // LineService::setDialogs() for as long as the program runs.
 class LineSettingsDialogs final : public LineDialogs
 {

@@ -1,0 +1,83 @@
+#include "settings/ModemLineDialog.h"
+
+#include "telephony/cellular/CellularProvider.h"
+#include "telephony/modem/ModemProvider.h"
+#include "ui/Prompt.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace telvora {
+
+ModemLineDialog::ModemLineDialog(ModemProvider& provider, Prompt& prompt, const QString& lineKey,
+                                 QWidget* parent)
+    : QDialog(parent), m_provider(provider), m_prompt(prompt), m_key(lineKey)
+{
+    setObjectName(QStringLiteral("ModemLineDialog"));
+    setWindowTitle(QStringLiteral("Modem Line"));
+    const ModemPortSettings settings = provider.portSettings(lineKey);
+    auto* form = new QFormLayout;
+    Port_text = new QLineEdit(settings.path, this);
+    Port_text->setObjectName(QStringLiteral("Port_text"));
+    Init_text = new QLineEdit(settings.initString, this);
+    Init_text->setObjectName(QStringLiteral("Init_text"));
+    Init_text->setPlaceholderText(QStringLiteral("e.g. ATM0 (sent before each call)"));
+    Tone_option = new QRadioButton(QStringLiteral("Tone"), this);
+    Tone_option->setObjectName(QStringLiteral("Tone_option"));
+    Pulse_option = new QRadioButton(QStringLiteral("Pulse"), this);
+    Pulse_option->setObjectName(QStringLiteral("Pulse_option"));
+    (settings.pulse ? Pulse_option : Tone_option)->setChecked(true);
+    auto* dialMode = new QHBoxLayout;
+    dialMode->addWidget(Tone_option);
+    dialMode->addWidget(Pulse_option);
+    form->addRow(QStringLiteral("Port:"), Port_text);
+    form->addRow(QStringLiteral("Extra init string:"), Init_text);
+    form->addRow(QStringLiteral("Dialling:"), dialMode);
+    form->addRow(QStringLiteral("State:"), new QLabel(provider.lineState(lineKey), this));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ModemLineDialog::OK_button_Click);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void ModemLineDialog::OK_button_Click()
+{
+    ModemPortSettings settings;
+    settings.path = Port_text->text().trimmed();
+    settings.initString = Init_text->text().trimmed();
+    settings.pulse = Pulse_option->isChecked();
+    if (settings.path.isEmpty()) {
+        m_prompt.messageBox(QStringLiteral("Name the modem's port, e.g. /dev/ttyACM0."));
+        return;
+    }
+    if (!m_provider.savePortSettings(m_key, settings)) {
+        m_prompt.messageBox(QStringLiteral("The modem settings could not be saved."));
+        return;
+    }
+    accept();
+}
+
+CellularLineDialog::CellularLineDialog(CellularProvider& provider, const QString& lineKey,
+                                       QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CellularLineDialog"));
+    setWindowTitle(QStringLiteral("Cellular Line"));
+    auto* form = new QFormLayout;
+    for (const auto& [label, value] : provider.details(lineKey))
+        form->addRow(label + QLatin1Char(':'), new QLabel(value, this));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+} // namespace telvora

@@ -1,0 +1,383 @@
+#!/usr/bin/env python3
+"""Scripted AT modem for tests: attaches to one end of a pty (e.g. made by socat)
+or listens on a loopback TCP port, and answers like a Hayes/V.253 voice modem
+("hayes" profile), a data-only Hayes modem ("data" profile) or a 3GPP 27.007
+cellular module ("gsm" profile).
+
+Each ATD consumes the next entry of --outcomes (the last one repeats):
+  busy | answer | noanswer | nodialtone | nocarrier | connect
+Only the Python standard library is used.
+"""
+import argparse, os, select, socket, sys, termios, time, tty
+
+DLE = b"\x10"
+NUMERIC = {"OK": 0, "CONNECT": 1, "RING": 2, "NO CARRIER": 3, "ERROR": 4,
+           "NO DIALTONE": 6, "BUSY": 7, "NO ANSWER": 8}
+
+
+class Modem:
+    def __init__(self, a, write):
+        self.a, self.write_raw = a, write
+        self.outcomes = a.outcomes.split(",")
+        self.dials = 0
+        self.log = open(a.log, "a") if a.log else None
+        self.timers = []            # (when, fn)
+        self.buf = b""
+        self.reset()
+
+    # ---------------- helpers
+    def reset(self):
+        self.echo, self.verbose, self.quiet, self.x = True, True, False, 4
+        self.fclass, self.colp = 0, 0
+        self.state = "idle"         # idle | dialing | online-data | call (gsm/voice)
+        self.call = None            # dict(number, stat)
+        self.timers = []
+        self.vrn = 10
+
+    def logl(self, s):
+        if self.log:
+            self.log.write(f"{time.time():.3f} {s}\n"); self.log.flush()
+
+    def out(self, b):
+        self.logl(f"-> {b!r}")
+        self.write_raw(b)
+
+    def result(self, text):
+        if self.quiet:
+            return
+        if self.verbose:
+            self.out(b"\r\n" + text.encode() + b"\r\n")
+        else:
+            code = NUMERIC.get(text)
+            self.out((str(code).encode() + b"\r") if code is not None
+                     else (b"\r\n" + text.encode() + b"\r\n"))
+
+    def info(self, text):
+        self.out(b"\r\n" + text.encode() + b"\r\n")
+
+    def later(self, sec, fn):
+        self.timers.append((time.monotonic() + sec * self.a.scale, fn))
+
+    def cancel_timers(self):
+        self.timers = []
+
+    def next_outcome(self):
+        o = self.outcomes[min(self.dials, len(self.outcomes) - 1)]
+        self.dials += 1
+        return o
+
+    # ---------------- input
+    def feed(self, data):
+        self.logl(f"<- {data!r}")
+        if self.state == "dialing" and self.a.profile == "hayes":
+            # V.250: any character from the DTE aborts dialing
+            self.cancel_timers(); self.state = "idle"; self.call = None
+            self.result("NO CARRIER")
+            return
+        if self.state == "online-data":
+            self.buf += data
+            if self.buf.endswith(b"+++"):
+                self.buf = b""; self.state = "online-cmd"; self.result("OK")
+            return
+        for ch in data:
+            c = bytes([ch])
+            if self.echo:
+                self.out(c)
+            if c in (b"\r",):
+                line, self.buf = self.buf.decode(errors="replace").strip(), b""
+                if line:
+                    self.command_line(line)
+            elif c == b"\n":
+                continue
+            elif c in (b"\x08", b"\x7f"):
+                self.buf = self.buf[:-1]
+            else:
+                self.buf += c
+
+    def command_line(self, line):
+        if line.upper() == "A/":
+            line = self.last if hasattr(self, "last") else "AT"
+        if not line.upper().startswith("AT"):
+            return
+        self.last = line
+        body = line[2:]
+        i = 0
+        while i < len(body):
+            r = self.one(body, i)
+            if r is None:
+                self.result("ERROR"); return
+            if r == "final":          # command produced/deferred its own final result
+                return
+            i = r
+        self.result("OK")
+
+    # returns next index, None for error, "final" if the rest of line is consumed
+    def one(self, s, i):
+        c = s[i].upper()
+        def num(j):
+            k = j
+            while k < len(s) and s[k].isdigit():
+                k += 1
+            return (int(s[j:k]) if k > j else 0), k
+        if c == "D":
+            self.dial(s[i + 1:]); return "final"
+        if c == "+":
+            k = s.find(";", i)
+            cmd = s[i:] if k < 0 else s[i:k]
+            r = self.extended(cmd.upper())
+            if r is False:
+                return None
+            if r == "final":
+                return "final"
+            return len(s) if k < 0 else k + 1
+        if c == "&":
+            _, k = num(i + 2)
+            if s[i + 1:i + 2].upper() == "F":
+                self.reset()
+            return k
+        if c in "EVQXMLHZIAOS":
+            n, k = num(i + 1)
+            if c == "E": self.echo = bool(n)
+            elif c == "V": self.verbose = bool(n)
+            elif c == "Q": self.quiet = bool(n)
+            elif c == "X": self.x = n
+            elif c in "ML": pass                # speaker on/off, loudness: nothing to do
+            elif c == "Z": self.reset()
+            elif c == "H": self.hangup_local()
+            elif c == "I":
+                self.info({0: "56000", 3: "ModemProto FM-56D data modem" if self.a.profile == "data"
+                           else "ModemProto FM-56V voice modem",
+                           4: "modemproto scripted modem"}.get(n, "OK" if n else "56000"))
+            elif c == "A":
+                self.result("NO CARRIER"); return "final"
+            elif c == "O":
+                if self.state == "online-cmd":
+                    self.state = "online-data"; self.result("CONNECT 33600"); return "final"
+                self.result("NO CARRIER"); return "final"
+            elif c == "S":            # Sn=v or Sn?
+                m, k = num(i + 1)
+                if k < len(s) and s[k] == "=":
+                    _, k = num(k + 1)
+                elif k < len(s) and s[k] == "?":
+                    self.info("050"); k += 1
+            return k
+        return None
+
+    def extended(self, cmd):
+        gsm = self.a.profile == "gsm"
+        data = self.a.profile == "data"
+        ident = {"+GMI": "ModemProto", "+GMM": "FM-GSM" if gsm else "FM-56D" if data else "FM-56V",
+                 "+GMR": "1.0", "+CGMI": "ModemProto", "+CGMM": "FM-GSM",
+                 "+CGMR": "1.0", "+CGSN": "490154203237518", "+GSN": "490154203237518"}
+        if cmd in ident:
+            self.info(ident[cmd]); return True
+        if cmd == "+GCAP":
+            self.info("+GCAP: +CGSM" if gsm else "+GCAP: +FCLASS,+MS,+ES,+DS"); return True
+        if cmd.startswith("+FCLASS"):
+            if cmd == "+FCLASS=?":
+                self.info("0" if gsm else "0,1" if data else "0,1,8"); return True
+            if cmd == "+FCLASS?":
+                self.info(str(self.fclass)); return True
+            try:
+                v = int(cmd.split("=")[1])
+            except (IndexError, ValueError):
+                return False
+            if v not in ((0,) if gsm else (0, 1) if data else (0, 1, 8)):
+                return False
+            self.fclass = v; return True
+        if cmd.startswith("+V") and not gsm:
+            if self.fclass != 8:
+                return False
+            if cmd.startswith("+VRN="):
+                self.vrn = int(cmd[5:] or 0)
+            if cmd.endswith("=?"):
+                self.info("(0-255)")
+            return True
+        if gsm:
+            if cmd == "+CLCC":
+                if self.call:
+                    self.info(f'+CLCC: 1,0,{self.call["stat"]},0,0,"{self.call["number"]}",129')
+                return True
+            if cmd in ("+CHUP",):
+                self.hangup_local(); return True
+            if cmd.startswith("+COLP="):
+                self.colp = int(cmd[6:] or 0); return True
+            if cmd == "+CEER":
+                self.info("+CEER: " + getattr(self, "ceer", "No cause information available")); return True
+            if cmd == "+CPAS":
+                st = 0 if not self.call else (4 if self.call["stat"] == 0 else 3)
+                self.info(f"+CPAS: {st}"); return True
+            if cmd == "+CPIN?":
+                self.info("+CPIN: READY"); return True
+            if cmd in ("+CREG?", "+CGREG?"):
+                self.info(cmd[:-1] + ": 0,1"); return True
+            if cmd == "+CSQ":
+                self.info("+CSQ: 20,99"); return True
+            if cmd == "+CIMI":
+                self.info("001010123456789"); return True
+            if cmd == "+CFUN?":
+                self.info("+CFUN: 1"); return True
+            if cmd == "+COPS?":
+                self.info('+COPS: 0,0,"ModemProto Net",7'); return True
+            if cmd == "+CEREG?":
+                self.info("+CEREG: 0,1"); return True
+            if cmd.startswith(("+CMEE", "+CREG=", "+CGREG=", "+CEREG=", "+CRC=", "+CLIP=", "+CSCS", "+CMER",
+                               "+CFUN", "+CLCC=", "+CSSN=", "+CCWA=", "+COPS=", "+CVHU", "+CTZU")):
+                return True
+        return False
+
+    # ---------------- calls
+    def dial(self, rest):
+        voice = rest.strip().endswith(";")
+        number = "".join(ch for ch in rest if ch.isdigit() or ch in "*#+")
+        outcome = self.next_outcome()
+        self.logl(f"DIAL {number!r} voice={voice} fclass={self.fclass} outcome={outcome}")
+        d = self.a.delay
+        if self.a.profile == "gsm":
+            return self.dial_gsm(number, voice, outcome, d)
+        self.state = "dialing"
+        # dial-tone check happens before dialling (X2/X4 report it)
+        if outcome == "nodialtone":
+            return self.later(d, lambda: self.end("NO DIALTONE" if self.x in (2, 4) else "NO CARRIER"))
+        if self.fclass == 8:                         # V.253 voice mode
+            if self.vrn == 0:                        # +VRN=0: VCON right after dialling,
+                def vcon():                          # then tones arrive as <DLE> codes
+                    self.state = "call"; self.result("VCON")
+                    code = {"busy": b"b", "noanswer": None, "nocarrier": b"d"}.get(outcome)
+                    if code:
+                        self.dle_repeat(code)
+                    elif self.a.call_len and outcome in ("answer", "connect"):
+                        self.later(self.a.call_len, lambda: self.dle_repeat(b"b"))
+                return self.later(d / 2, vcon)
+            res = {"busy": "BUSY" if self.x in (3, 4) else "NO CARRIER", "answer": "VCON",
+                   "connect": "VCON", "noanswer": "NO ANSWER", "nocarrier": "NO CARRIER"}[outcome]
+            def fin():
+                if res == "VCON":
+                    self.state = "call"; self.result("VCON")
+                    if self.a.call_len:
+                        self.later(self.a.call_len, lambda: self.dle_repeat(b"b"))
+                else:
+                    self.end(res)
+            return self.later(d, fin)
+        if voice:                                    # data modem, ATD..; : OK after dialling,
+            def ok():                                # no call-progress information at all
+                self.state = "call"; self.result("OK")
+            return self.later(d / 2, ok)
+        res = {"busy": "BUSY" if self.x in (3, 4) else "NO CARRIER",
+               "answer": "NO CARRIER",               # a human answers: no carrier, S7 timeout
+               "noanswer": "NO CARRIER", "nocarrier": "NO CARRIER", "connect": "CONNECT 33600"}[outcome]
+        def fin2():
+            if res.startswith("CONNECT"):
+                self.state = "online-data"; self.result(res)
+            else:
+                self.end(res)
+        self.later(d, fin2)
+
+    def dle_repeat(self, code, n=3):
+        if self.state != "call" or n == 0:
+            return
+        self.out(DLE + code)
+        self.later(self.a.delay, lambda: self.dle_repeat(code, n - 1))
+
+    def dial_gsm(self, number, voice, outcome, d):
+        if not voice:
+            return self.later(d, lambda: self.result("NO CARRIER"))
+        self.call = {"number": number, "stat": 2}
+        self.state = "call"
+        waits = (self.colp and not self.a.ignore_colp) or self.a.atd_waits
+        if not waits:
+            self.result("OK")                        # ATD..; returns at once
+        def alerting():
+            if self.call: self.call["stat"] = 3
+        self.later(d / 3, alerting)
+        def fin():
+            if not self.call:
+                return
+            if outcome in ("answer", "connect"):
+                self.call["stat"] = 0
+                if self.colp:
+                    self.info(f'+COLP: "{number}",129')
+                if waits:
+                    self.result("OK")
+                if self.a.call_len:
+                    self.later(self.a.call_len, lambda: self.end("NO CARRIER", "Normal call clearing"))
+            else:
+                res = {"busy": "BUSY", "noanswer": "NO ANSWER", "nocarrier": "NO CARRIER",
+                       "nodialtone": "NO CARRIER"}[outcome]
+                self.end(res, {"busy": "User busy", "noanswer": "No user responding"}.get(
+                    outcome, "Call rejected"))
+        self.later(d, fin)
+
+    def end(self, res, cause=None):
+        self.state, self.call = "idle", None
+        if cause:
+            self.ceer = cause
+        self.result(res)
+
+    def hangup_local(self):
+        self.cancel_timers()
+        if self.call:
+            self.ceer = "Normal call clearing"
+        self.state, self.call = "idle", None
+
+    def tick(self):
+        now = time.monotonic()
+        due = [t for t in self.timers if t[0] <= now]
+        self.timers = [t for t in self.timers if t[0] > now]
+        for _, fn in due:
+            fn()
+
+    def timeout(self):
+        if not self.timers:
+            return 0.5
+        return max(0.0, min(t[0] for t in self.timers) - time.monotonic())
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--tty", help="pty path to attach to (other end of a socat pair)")
+    p.add_argument("--tcp", type=int, help="listen on 127.0.0.1:PORT instead")
+    p.add_argument("--unix", help="listen on a UNIX socket; '@name' = abstract (ModemManager virtual ports)")
+    p.add_argument("--profile", choices=["hayes", "data", "gsm"], default="hayes")
+    p.add_argument("--outcomes", default="busy,answer")
+    p.add_argument("--delay", type=float, default=1.0, help="call-progress delay, seconds")
+    p.add_argument("--call-len", type=float, default=0, help="remote hangs up after N s (0: never)")
+    p.add_argument("--scale", type=float, default=1.0)
+    p.add_argument("--atd-waits", action="store_true",
+                   help="gsm: ATD..; returns its final result only when the call is answered/fails")
+    p.add_argument("--ignore-colp", action="store_true", help="gsm: +COLP=1 does not delay ATD's OK")
+    p.add_argument("--log")
+    a = p.parse_args()
+    if a.tty:
+        fd = os.open(a.tty, os.O_RDWR | os.O_NOCTTY)
+        tty.setraw(fd)
+        m = Modem(a, lambda b: os.write(fd, b))
+        conns = [fd]
+        rd = lambda f: os.read(f, 4096)
+    else:
+        if a.unix:
+            srv = socket.socket(socket.AF_UNIX)
+            srv.bind("\0" + a.unix[1:] if a.unix.startswith("@") else a.unix)
+        else:
+            srv = socket.socket(); srv.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            srv.bind(("127.0.0.1", a.tcp))
+        srv.listen(1)
+        c, _ = srv.accept()
+        m = Modem(a, lambda b: conns[0].sendall(b))
+        conns = [c]
+        rd = lambda f: f.recv(4096)
+    while True:
+        r, _, _ = select.select(conns, [], [], m.timeout())
+        if r:
+            data = rd(conns[0])
+            if not data:
+                if a.tty:          # the other side of the pty closed; keep serving
+                    time.sleep(0.1); continue
+                conns[0].close(); m.logl("client closed; waiting for a new one")
+                conns[0], _ = srv.accept(); m.buf = b""; continue
+            m.feed(data)
+        m.tick()
+
+
+if __name__ == "__main__":
+    main()

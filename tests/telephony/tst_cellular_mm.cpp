@@ -1,0 +1,118 @@
+// A cellular line through the real ModemManager daemon in its test mode, on a private bus,
+// driving the scripted modem's cellular profile through a virtual port (a UNIX socket).
+#include "modem/LineCall.h"
+#include "modem/ModemPeers.h"
+#include "support/TestHome.h"
+#include "telephony/cellular/CellularProvider.h"
+#include "telephony/mTAPIConsts.h"
+
+#include <QStandardPaths>
+
+using namespace mTAPIConsts;
+using namespace telvora;
+using namespace telvora::test;
+
+class CellularDaemonTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<QProcess> m_modem;
+    std::unique_ptr<QProcess> m_daemon;
+    QString m_key;
+    int m_index = -1;
+
+private slots:
+    void initTestCase()
+    {
+        const QString daemon = QStandardPaths::findExecutable(
+            QStringLiteral("ModemManager"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+        QVERIFY2(!daemon.isEmpty(), "ModemManager is not installed");
+        m_home = std::make_unique<TestHome>();
+        QVERIFY(writeModemSettings(m_home->path(), {}));
+        m_bus = std::make_unique<PrivateBus>();
+        const QString socket = m_bus->dir() + QStringLiteral("/modem.sock");
+        m_modem = std::make_unique<QProcess>();
+        m_modem->start(QStringLiteral("/usr/bin/python3"),
+                       {modemPeerFile(QStringLiteral("fakemodem.py")), QStringLiteral("--unix"),
+                        socket, QStringLiteral("--profile"), QStringLiteral("gsm"),
+                        QStringLiteral("--outcomes"), QStringLiteral("busy,answer"),
+                        QStringLiteral("--delay"), QStringLiteral("1"),
+                        QStringLiteral("--call-len"), QStringLiteral("4"), QStringLiteral("--log"),
+                        m_bus->dir() + QStringLiteral("/modem.log")});
+        QVERIFY(m_modem->waitForStarted());
+        m_daemon = std::make_unique<QProcess>();
+        // Never the machine's own ports: no udev, no scan, only the virtual port.
+        m_daemon->start(daemon,
+                        {QStringLiteral("--test-session"), QStringLiteral("--test-enable"),
+                         QStringLiteral("--test-no-udev"), QStringLiteral("--no-auto-scan"),
+                         QStringLiteral("--log-file=") + m_bus->dir() + QStringLiteral("/mm.log"),
+                         QStringLiteral("--log-level=DEBUG")});
+        QVERIFY(m_daemon->waitForStarted());
+        QVERIFY(m_bus->waitForName());
+        for (int i = 0; i < 50 && !QFile::exists(socket); ++i)
+            QTest::qWait(50);
+        QVERIFY(
+            PrivateBus::gdbusCall(QStringLiteral("/org/freedesktop/ModemManager1"),
+                                  QStringLiteral("org.freedesktop.ModemManager1.Test.SetProfile"),
+                                  {QStringLiteral("fake0"), QStringLiteral("generic"),
+                                   QStringLiteral("['%1']").arg(socket)}));
+    }
+
+    void cleanupTestCase()
+    {
+        stopProcess(m_daemon);
+        stopProcess(m_modem);
+        m_bus.reset();
+    }
+
+    void theModemBecomesALineNamedFromIt()
+    {
+        LineService::instance().listLines();
+        auto* provider = static_cast<CellularProvider*>(
+            LineService::instance().provider(QStringLiteral("cellular")));
+        QVERIFY(provider);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 60000) {
+            const auto lines = LineService::instance().listLines();
+            for (int i = 0; i < lines.size(); ++i) {
+                if (lines[i].provider == provider) {
+                    m_index = i;
+                    m_key = lines[i].line.key;
+                    QCOMPARE(lines[i].line.caps.lineName, QStringLiteral("ModemProto FM-GSM"));
+                }
+            }
+            if (m_index >= 0)
+                break;
+            QTest::qWait(200);
+        }
+        QVERIFY2(m_index >= 0, "the daemon never exported a voice modem");
+    }
+
+    void busyThenAnswered()
+    {
+        QVERIFY(m_index >= 0);
+        // The daemon's modem starts disabled: the line enables it and waits for the network.
+        LineCall busy;
+        QVERIFY(busy.place(m_index, QStringLiteral("5551234")));
+        QVERIFY(busy.waitIdle(45000));
+        QVERIFY(!busy.line->CallWasConnected());
+        // The daemon tells busy as "terminated, reason unknown": an end worth redialling.
+        QVERIFY(busy.line->DisconnectMode() == LINEDISCONNECTMODE_UNKNOWN ||
+                busy.line->DisconnectMode() == LINEDISCONNECTMODE_BUSY);
+
+        LineCall answered;
+        QVERIFY(answered.place(m_index, QStringLiteral("5551234")));
+        QVERIFY2(answered.waitFor(QStringLiteral("Connected"), 20000),
+                 qPrintable(answered.events.list().join(QLatin1Char(' '))));
+        QVERIFY(answered.waitIdle(20000));
+        QVERIFY(answered.line->CallWasConnected());
+        QCOMPARE(answered.line->DisconnectMode(), LINEDISCONNECTMODE_NORMAL);
+        QCOMPARE(LineService::instance().callCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(CellularDaemonTest)
+#include "tst_cellular_mm.moc"

@@ -1,0 +1,242 @@
+// Modem lines against the scripted modem on a socat pseudo-terminal, in its voice, data and
+// cellular profiles.
+#include "modem/LineCall.h"
+#include "modem/ModemPeers.h"
+#include "support/TestHome.h"
+#include "telephony/mTAPIConsts.h"
+#include "telephony/modem/ModemProvider.h"
+
+using namespace mTAPIConsts;
+using namespace telvora;
+using namespace telvora::test;
+
+class ModemLineTest : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestHome> m_home;
+
+    // Dials `number` on a fresh scripted modem and waits for the call's idle end.
+    struct Outcome
+    {
+        QStringList events;
+        quint32 mode = 0;
+        bool connected = false;
+        QStringList dials;
+    };
+    Outcome dialOnce(const QString& profile, const QString& outcome, const QString& init = {},
+                     const QString& number = QStringLiteral("5551234"))
+    {
+        ScriptedModem modem(profile, outcome,
+                            {QStringLiteral("--delay"), QStringLiteral("0.3"),
+                             QStringLiteral("--call-len"), QStringLiteral("0.4")});
+        Outcome result;
+        if (!modem.running() || !writeModemSettings(m_home->path(), {modem.host()}, init))
+            return result;
+        LineCall call;
+        if (!call.place(lineIndex(QStringLiteral("modem"), modem.host()), number))
+            return result;
+        call.waitIdle();
+        result.events = call.events.list();
+        result.mode = call.line->DisconnectMode();
+        result.connected = call.line->CallWasConnected();
+        result.dials = modem.dials();
+        return result;
+    }
+
+private slots:
+    void initTestCase() { m_home = std::make_unique<TestHome>(); }
+
+    void theLineIsNamedFromTheProbe()
+    {
+        ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("busy"));
+        QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
+        QVERIFY(lineIndex(QStringLiteral("modem"), modem.host()) >= 0);
+        auto* provider =
+            static_cast<ModemProvider*>(LineService::instance().provider(QStringLiteral("modem")));
+        QTRY_COMPARE(provider->portInfo(modem.host()).probe, ModemProvider::Probe::Modem);
+        QCOMPARE(provider->portInfo(modem.host()).kind, ModemProvider::ModemKind::Voice);
+        const auto lines = provider->lines();
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines[0].caps.lineName, QStringLiteral("ModemProto FM-56V"));
+        QCOMPARE(provider->lineState(modem.host()), QStringLiteral("Ready (voice modem)"));
+        // Probed once: a second listing asks the modem nothing.
+        const QByteArray before = modem.received();
+        provider->lines();
+        QTest::qWait(200);
+        QCOMPARE(modem.received(), before);
+    }
+
+    void voiceBusy()
+    {
+        const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("busy"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_BUSY);
+        QVERIFY(!o.connected);
+        QCOMPARE(o.dials.size(), 1);
+        QVERIFY2(o.dials[0].contains(QStringLiteral("fclass=8")), qPrintable(o.dials[0]));
+    }
+
+    void voiceAnswerThenFarEndHangsUp()
+    {
+        const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("answer"));
+        QVERIFY(o.connected);
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NORMAL);
+        QCOMPARE(o.events.first(), QStringLiteral("MakeCallResult(0)"));
+        QVERIFY(o.events.contains(QStringLiteral("Connected")));
+    }
+
+    void voiceNoDialTone()
+    {
+        const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("nodialtone"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NODIALTONE);
+        QVERIFY(!o.connected);
+    }
+
+    void voiceNoAnswer()
+    {
+        const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("noanswer"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NOANSWER);
+        QVERIFY(!o.connected);
+    }
+
+    void dataBusyDialsWithX4()
+    {
+        const Outcome o = dialOnce(QStringLiteral("data"), QStringLiteral("busy"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_BUSY);
+        QCOMPARE(o.dials.size(), 1);
+        QVERIFY2(o.dials[0].contains(QStringLiteral("fclass=0")), qPrintable(o.dials[0]));
+    }
+
+    void dataNoCarrierCountsAsAnswered()
+    {
+        // A person answering sends no carrier: the modem cannot tell it from ringing out, and
+        // an answered call must never be dialled again.
+        const Outcome o = dialOnce(QStringLiteral("data"), QStringLiteral("answer"));
+        QVERIFY(o.connected);
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NORMAL);
+    }
+
+    void dataNoDialTone()
+    {
+        const Outcome o = dialOnce(QStringLiteral("data"), QStringLiteral("nodialtone"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NODIALTONE);
+    }
+
+    void cellularBusy()
+    {
+        const Outcome o = dialOnce(QStringLiteral("gsm"), QStringLiteral("busy"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_BUSY);
+        QCOMPARE(o.dials.size(), 1);
+        QVERIFY2(o.dials[0].contains(QStringLiteral("voice=True")), qPrintable(o.dials[0]));
+    }
+
+    void cellularAnswerFollowedByCallList()
+    {
+        const Outcome o = dialOnce(QStringLiteral("gsm"), QStringLiteral("answer"));
+        QVERIFY(o.connected);
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NORMAL);
+    }
+
+    void cellularNoAnswer()
+    {
+        const Outcome o = dialOnce(QStringLiteral("gsm"), QStringLiteral("noanswer"));
+        QCOMPARE(o.mode, LINEDISCONNECTMODE_NOANSWER);
+        QVERIFY(!o.connected);
+    }
+
+    void anInitStringTheModemRefusesFailsTheCall()
+    {
+        const Outcome o =
+            dialOnce(QStringLiteral("hayes"), QStringLiteral("answer"), QStringLiteral("AT+BOGUS"));
+        QCOMPARE(o.events.first(),
+                 QStringLiteral("MakeCallResult(%1)").arg(LINEERR_OPERATIONFAILED));
+        QVERIFY(o.dials.isEmpty());
+    }
+
+    void theInitStringIsSentBeforeDialling()
+    {
+        ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("busy"),
+                            {QStringLiteral("--delay"), QStringLiteral("0.3")});
+        QVERIFY(writeModemSettings(m_home->path(), {modem.host()}, QStringLiteral("M0L1")));
+        LineCall call;
+        QVERIFY(
+            call.place(lineIndex(QStringLiteral("modem"), modem.host()), QStringLiteral("555")));
+        QVERIFY(call.waitIdle());
+        const QByteArray log = modem.received();
+        QVERIFY(log.contains("ATM0L1"));
+        QVERIFY(log.indexOf("ATM0L1") < log.indexOf("ATDT555"));
+    }
+
+    void ourHangUpWhileDialling()
+    {
+        ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("answer"),
+                            {QStringLiteral("--delay"), QStringLiteral("5")});
+        QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
+        LineCall call;
+        QVERIFY(
+            call.place(lineIndex(QStringLiteral("modem"), modem.host()), QStringLiteral("555")));
+        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        QTest::qWait(300);
+        QVERIFY(call.line->DropCallAsynch());
+        QVERIFY(call.waitIdle(5000));
+        QVERIFY(call.events.contains(QStringLiteral("DropCallResult(0)")));
+        QVERIFY(!call.line->CallWasConnected());
+        QCOMPARE(LineService::instance().callCount(), 0);
+        // The dial was abandoned by the hang-up, and the modem went back on hook.
+        QTRY_VERIFY(modem.received().contains("ATH"));
+    }
+
+    void anEmptyNumberTakesTheLineOffHook()
+    {
+        ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("answer"));
+        QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
+        LineCall call;
+        QVERIFY(call.place(lineIndex(QStringLiteral("modem"), modem.host()), QString()));
+        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        QTRY_VERIFY(modem.received().contains("ATH1"));
+        QVERIFY(modem.dials().isEmpty());
+        QVERIFY(call.line->DropCallAsynch());
+        QVERIFY(call.waitIdle(5000));
+    }
+
+    void thePortClosingMidCallEndsIt()
+    {
+        ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("answer"),
+                            {QStringLiteral("--delay"), QStringLiteral("5")});
+        QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
+        LineCall call;
+        QVERIFY(
+            call.place(lineIndex(QStringLiteral("modem"), modem.host()), QStringLiteral("555")));
+        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        modem.unplug();
+        QVERIFY(call.waitIdle(5000));
+        QCOMPARE(call.line->DisconnectMode(), LINEDISCONNECTMODE_UNAVAIL);
+        QCOMPARE(LineService::instance().callCount(), 0);
+    }
+
+    void aPortWithoutAModemIsNoLineWhenFoundButSaysSoWhenNamed()
+    {
+        auto* provider =
+            static_cast<ModemProvider*>(LineService::instance().provider(QStringLiteral("modem")));
+        QVERIFY(writeModemSettings(m_home->path(), {QStringLiteral("/nonexistent/ttyQ9")}));
+        QVERIFY(lineIndex(QStringLiteral("modem"), QStringLiteral("/nonexistent/ttyQ9")) >= 0);
+        QTRY_VERIFY(provider->lineState(QStringLiteral("/nonexistent/ttyQ9"))
+                        .startsWith(QStringLiteral("Cannot open the port")));
+        LineCall call;
+        QVERIFY(call.line->Create());
+        call.line->setCurrentLineID(
+            lineIndex(QStringLiteral("modem"), QStringLiteral("/nonexistent/ttyQ9")));
+        QVERIFY(call.line->OpenLine(1, 4));
+        QVERIFY(!call.line->MakeCallAsynch(QStringLiteral("555")));
+        QCOMPARE(call.line->LastError(), LINEERR_RESOURCEUNAVAIL);
+    }
+
+    void dialDigitsKeepWhatAModemDials()
+    {
+        QCOMPARE(ModemProvider::dialDigits(QStringLiteral("+1 (555) 123-45,67#*w")),
+                 QByteArray("+155512345,67#*W"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ModemLineTest)
+#include "tst_modem_line.moc"
