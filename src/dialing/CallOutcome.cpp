@@ -5,13 +5,15 @@
 namespace telvora {
 
 namespace {
-// Reasons the line service may report beyond the ones the line object names.
+// The network had no room for the call: as good as busy.
 constexpr quint32 kCongestion = 0x200;
-constexpr quint32 kNoDialTone = 0x1000;
 } // namespace
 
 CallOutcome::End CallOutcome::classify(bool wasConnected, quint32 disconnectMode)
 {
+    // A line that went away says so even after an answer: the user must know why it ended.
+    if (disconnectMode & mTAPIConsts::LINEDISCONNECTMODE_UNAVAIL)
+        return End::LineGone;
     if (wasConnected)
         return End::Answered;
     if (disconnectMode & (mTAPIConsts::LINEDISCONNECTMODE_BUSY | kCongestion))
@@ -24,7 +26,7 @@ CallOutcome::End CallOutcome::classify(bool wasConnected, quint32 disconnectMode
         return End::InvalidNumber;
     if (disconnectMode & mTAPIConsts::LINEDISCONNECTMODE_UNREACHABLE)
         return End::Unreachable;
-    if (disconnectMode & kNoDialTone)
+    if (disconnectMode & mTAPIConsts::LINEDISCONNECTMODE_NODIALTONE)
         return End::NoDialTone;
     return End::Unexplained;
 }
@@ -41,6 +43,7 @@ bool CallOutcome::redial(End end)
     case End::Declined:
     case End::InvalidNumber:
     case End::Unreachable:
+    case End::LineGone:
         return false;
     }
     return false;
@@ -65,6 +68,8 @@ QString CallOutcome::statusText(End end)
         return QStringLiteral("Last Status : Invalid Number");
     case End::Unreachable:
         return QStringLiteral("Last Status : Unreachable");
+    case End::LineGone:
+        return QStringLiteral("Last Status : Line Lost");
     }
     return {};
 }

@@ -18,6 +18,7 @@ struct CallOutcome
         Declined,      // the far end refused the call
         InvalidNumber, // no such number or address
         Unreachable,   // the far end or its network could not be reached
+        LineGone,      // the line itself went away (a modem unplugged, a port closed)
     };
 
     static End classify(bool wasConnected, quint32 disconnectMode);

@@ -57,12 +57,7 @@ class DialRunTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        auto fake = std::make_unique<RecordingProvider>();
-        provider = fake.get();
-        LineService::instance().addProvider(std::move(fake));
-    }
+    void initTestCase() { provider = RecordingProvider::install(); }
 
     void outcomes()
     {
@@ -115,6 +110,11 @@ private slots:
                                         << QStringLiteral("Last Status : Invalid Number") << 1;
         QTest::newRow("no answer") << false << LINEDISCONNECTMODE_NOANSWER
                                    << QStringLiteral("Last Status : No Answer") << 3;
+        QTest::newRow("line lost mid-call")
+            << true << LINEDISCONNECTMODE_UNAVAIL << QStringLiteral("Last Status : Line Lost") << 1;
+        QTest::newRow("line lost before an answer")
+            << false << LINEDISCONNECTMODE_UNAVAIL << QStringLiteral("Last Status : Line Lost")
+            << 1;
         QTest::newRow("unexplained") << false << LINEDISCONNECTMODE_UNKNOWN
                                      << QStringLiteral("Last Status : Call Dropped") << 3;
     }
