@@ -3,6 +3,7 @@
 #include "settings/Registry.h"
 #include "settings/StoredSettings.h"
 #include "telephony/CvbTAPILine.h"
+#include "telephony/LineService.h"
 #include "ui/Prompt.h"
 #include "ui/Twips.h"
 
@@ -106,6 +107,13 @@ void SetupForm::build()
         setTabOrder(order[i - 1], order[i]);
     Cancel_button->setFocus();
 
+    // Lines come and go, and learn their names, while the window is open.
+    connect(&LineService::instance(), &LineService::linesChanged, this, [this] {
+        const int selected = selectedLine();
+        listLines();
+        if (selected >= 0 && selected < cboLineSel->count())
+            cboLineSel->setCurrentIndex(selected);
+    });
     connect(cboLineSel, &QComboBox::currentIndexChanged, this, &SetupForm::cboLineSel_Change);
     connect(cboLineSel, &QComboBox::editTextChanged, this, &SetupForm::cboLineSel_Change);
     connect(OK_button, &QPushButton::clicked, this, &SetupForm::OK_button_Click);
