@@ -51,11 +51,8 @@ qint32 NumberCommands::owner()
     return m_context.ownerId().value_or(m_context.window().CardId());
 }
 
-void NumberCommands::Add()
+void NumberCommands::addToList(const QString& text)
 {
-    const QString text = m_context.prompt().inputBox(m_kind.addPrompt);
-    if (text.isEmpty())
-        return;
     const qint32 parent = owner();
     if (parent == 0) {
         m_context.prompt().beep();
@@ -64,6 +61,13 @@ void NumberCommands::Add()
     const qint32 id = m_context.book().addNumber(text, parent, m_kind.kind);
     if (m_context.added(id))
         list().addItem(text, id);
+}
+
+void NumberCommands::Add()
+{
+    const QString text = m_context.prompt().inputBox(m_kind.addPrompt);
+    if (!text.isEmpty())
+        addToList(text);
 }
 
 void NumberCommands::Edit()
@@ -128,14 +132,7 @@ void NumberCommands::Paste()
         m_context.prompt().beep();
         return;
     }
-    const qint32 parent = owner();
-    if (parent == 0) {
-        m_context.prompt().beep();
-        return;
-    }
-    const qint32 id = m_context.book().addNumber(text, parent, m_kind.kind);
-    if (m_context.added(id))
-        list().addItem(text, id);
+    addToList(text);
 }
 
 } // namespace telvora

@@ -42,6 +42,8 @@ private:
     int currentEntry();
     // Whose numbers the list shows: the selected name or sub-name, else the card's own.
     qint32 owner();
+    // Stores a number for the owner and lists it; beeps when there is no owner.
+    void addToList(const QString& text);
 
     EditContext& m_context;
     PhonebookClipboard& m_clipboard;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "telephony/FakeProvider.h"
+#include "telephony/LineService.h"
 #include "telephony/mTAPIConsts.h"
 
 #include <QStringList>
 #include <chrono>
+#include <memory>
 
 namespace telvora::test {
 
@@ -13,6 +15,15 @@ namespace telvora::test {
 class RecordingProvider : public FakeProvider
 {
 public:
+    // Adds a recording provider beside the line service's own; the service keeps it.
+    static RecordingProvider* install()
+    {
+        auto provider = std::make_unique<RecordingProvider>();
+        RecordingProvider* installed = provider.get();
+        LineService::instance().addProvider(std::move(provider));
+        return installed;
+    }
+
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override
     {
         dialled << number;

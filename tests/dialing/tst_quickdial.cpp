@@ -87,12 +87,7 @@ class QuickDialTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        auto fake = std::make_unique<RecordingProvider>();
-        provider = fake.get();
-        LineService::instance().addProvider(std::move(fake));
-    }
+    void initTestCase() { provider = RecordingProvider::install(); }
 
     void listNumbersTakeThePrefix()
     {

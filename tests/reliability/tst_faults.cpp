@@ -75,12 +75,7 @@ class FaultsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        auto fake = std::make_unique<RecordingProvider>();
-        provider = fake.get();
-        LineService::instance().addProvider(std::move(fake));
-    }
+    void initTestCase() { provider = RecordingProvider::install(); }
 
     void fileDeletedWhileRunningIsWrittenBack()
     {
