@@ -132,11 +132,11 @@ void Editing::buildMenus(QWidget* parent)
     // A sub-name has no numbers of its own to dial from here: the item does nothing.
     addItem(subs, QStringLiteral("DialSUB"), QStringLiteral("Dial"), [] {});
 
-    for (const NumberMenu& spec : numberMenus) {
-        const QString kind = QLatin1String(spec.kind);
-        const QString suffix = QLatin1String(spec.suffix);
+    for (const NumberMenu& entry : numberMenus) {
+        const QString kind = QLatin1String(entry.kind);
+        const QString suffix = QLatin1String(entry.suffix);
         NumberCommands* commands = m_numbers.value(kind).get();
-        QMenu* menu = makeMenu(QLatin1String(spec.menu), parent);
+        QMenu* menu = makeMenu(QLatin1String(entry.menu), parent);
         NumberMenuItems& items = m_numberMenus[kind];
         items.menu = menu;
         addItem(menu, QStringLiteral("Add") + suffix, QStringLiteral("Add"),
@@ -144,7 +144,7 @@ void Editing::buildMenus(QWidget* parent)
         items.needSelection << addItem(menu, QStringLiteral("Edit") + suffix,
                                        QStringLiteral("Edit"), [commands] { commands->Edit(); });
         items.needSelection << addItem(menu, QStringLiteral("Del") + suffix,
-                                       QLatin1String(spec.deleteCaption),
+                                       QLatin1String(entry.deleteCaption),
                                        [commands] { commands->Delete(); });
         // Copy stays available: with nothing selected it answers with a beep.
         addItem(menu, QStringLiteral("Copy") + suffix, QStringLiteral("Copy"),

@@ -157,7 +157,7 @@ enum class CardTab
     Internet
 };
 
-struct FieldSpec
+struct FieldPlace
 {
     CardTab tab;
     int index;
@@ -268,7 +268,7 @@ DialFormControls DialFormControls::build(QWidget* form)
         hidden->hide();
 
     // The card, in the window's control order.
-    const FieldSpec fields[] = {
+    const FieldPlace fields[] = {
         {CardTab::General, 100, "Company", false, 1575, 540, 3120, 330, "Company", 345, 540, 1},
         {CardTab::General, -1, "Gender", false, 1575, 945, 1095, 315, "Gender", 450, 990, 1},
         {CardTab::General, 1, "FullName", false, 1575, 1575, 3120, 330, "Full Name / Contact Name",
@@ -292,38 +292,38 @@ DialFormControls DialFormControls::build(QWidget* form)
         {CardTab::Internet, 13, "HomePage", false, 825, 810, 3390, 330, "WEB:", 90, 855, 1},
     };
     int labelNumber = 0;
-    for (const FieldSpec& spec : fields) {
-        QWidget* page = spec.tab == CardTab::General   ? general
-                        : spec.tab == CardTab::Address ? address
-                                                       : internet;
+    for (const FieldPlace& entry : fields) {
+        QWidget* page = entry.tab == CardTab::General   ? general
+                        : entry.tab == CardTab::Address ? address
+                                                        : internet;
         QWidget* widget = nullptr;
-        const QString tag = QString::fromLatin1(spec.tag);
-        if (spec.index == -1) {
+        const QString tag = QString::fromLatin1(entry.tag);
+        if (entry.index == -1) {
             auto* combo = new QComboBox(page);
             combo->setEditable(true);
             combo->addItems({QStringLiteral("Mr."), QStringLiteral("Mrs."), QStringLiteral("Ms.")});
             combo->setEditText({});
             c.Combo1 = combo;
-            widget = place(combo, QStringLiteral("Combo1"), spec.left, spec.top, spec.width,
-                           spec.height);
+            widget = place(combo, QStringLiteral("Combo1"), entry.left, entry.top, entry.width,
+                           entry.height);
         } else {
-            QWidget* editor = spec.multiLine ? static_cast<QWidget*>(new QPlainTextEdit(page))
-                                             : static_cast<QWidget*>(new QLineEdit(page));
-            widget = place(editor, QStringLiteral("Text1_%1").arg(spec.index), spec.left, spec.top,
-                           spec.width, spec.height);
-            c.Text1[spec.index] = widget;
+            QWidget* editor = entry.multiLine ? static_cast<QWidget*>(new QPlainTextEdit(page))
+                                              : static_cast<QWidget*>(new QLineEdit(page));
+            widget = place(editor, QStringLiteral("Text1_%1").arg(entry.index), entry.left,
+                           entry.top, entry.width, entry.height);
+            c.Text1[entry.index] = widget;
         }
         widget->setProperty("tag", tag);
-        const QString caption = QString::fromLatin1(spec.caption);
+        const QString caption = QString::fromLatin1(entry.caption);
         widget->setAccessibleName(caption);
         c.card << CardField{widget, tag};
 
-        const int labelWidth = spec.left - spec.labelLeft - 60;
+        const int labelWidth = entry.left - entry.labelLeft - 60;
         QLabel* captionLabel =
-            label(page, QStringLiteral("CardLabel_%1").arg(labelNumber++), caption, spec.labelLeft,
-                  spec.labelTop, labelWidth, spec.labelLines == 2 ? 480 : 240,
+            label(page, QStringLiteral("CardLabel_%1").arg(labelNumber++), caption, entry.labelLeft,
+                  entry.labelTop, labelWidth, entry.labelLines == 2 ? 480 : 240,
                   Qt::AlignRight | Qt::AlignVCenter);
-        if (spec.labelLines == 2) {
+        if (entry.labelLines == 2) {
             captionLabel->setWordWrap(true);
             captionLabel->setFont(boldSans(8.25));
         }

@@ -73,10 +73,10 @@ void SetupForm::build()
     setFont(face);
     QFont bold = face;
     bold.setBold(true);
-    for (const auto& spec : labels) {
-        auto* label = place(new QLabel(QLatin1String(spec.caption), this),
-                            QStringLiteral("Label1_%1").arg(spec.index), spec.left, spec.top,
-                            spec.width, spec.height);
+    for (const auto& entry : labels) {
+        auto* label = place(new QLabel(QLatin1String(entry.caption), this),
+                            QStringLiteral("Label1_%1").arg(entry.index), entry.left, entry.top,
+                            entry.width, entry.height);
         label->setFont(bold);
     }
     cboLineSel = place(new QComboBox(this), QStringLiteral("cboLineSel"), 1215, 225, 3255, 315);

@@ -8,12 +8,12 @@ ButtonBar::ButtonBar(const QList<Button>& buttons, int columns, QWidget* parent)
     : QWidget(parent), m_columns(qMax(1, columns))
 {
     int index = 0;
-    for (const Button& spec : buttons) {
+    for (const Button& entry : buttons) {
         auto* button = new QToolButton(this);
         ++index;
-        button->setIcon(spec.icon);
-        button->setToolTip(spec.text);
-        button->setAccessibleName(spec.text);
+        button->setIcon(entry.icon);
+        button->setToolTip(entry.text);
+        button->setAccessibleName(entry.text);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QToolButton::clicked, this, [this, index] { emit buttonClicked(index); });

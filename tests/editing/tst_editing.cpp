@@ -371,16 +371,16 @@ void EditingTest::numberCommandsOnEveryList()
                  {"Fax", "Enter New Fax Number:", "Are You Sure?", "Confirm"},
                  {"Mobile", "Enter New Number:", "Are You Sure?", ""},
                  {"Home", "Enter New Home Number:", "Are You Sure?", "Confirm"}};
-    for (const auto& spec : kinds) {
+    for (const auto& entry : kinds) {
         Fixture f;
-        const QString kind = QLatin1String(spec.kind);
+        const QString kind = QLatin1String(entry.kind);
         NumberCommands& commands = f.editing().numbers(kind);
         IdListBox& list = f.form->numberList(kind);
         const int before = list.count();
 
         f.prompt.inputAnswers << QStringLiteral("+44 (0)20 7946 0958");
         commands.Add();
-        QCOMPARE(f.prompt.asked.last().text, QLatin1String(spec.addPrompt));
+        QCOMPARE(f.prompt.asked.last().text, QLatin1String(entry.addPrompt));
         QCOMPARE(list.count(), before + 1);
         const qint32 id = list.itemData(before);
         QCOMPARE(f.count(QStringLiteral("numbers WHERE id = %1 AND parent = %2 AND type = '%3'")
@@ -411,8 +411,8 @@ void EditingTest::numberCommandsOnEveryList()
         list.setListIndex(before);
         f.prompt.messageAnswers << Prompt::Answer::Yes;
         commands.Delete();
-        QCOMPARE(f.prompt.messages().last().text, QLatin1String(spec.question));
-        QCOMPARE(f.prompt.messages().last().title, QLatin1String(spec.title));
+        QCOMPARE(f.prompt.messages().last().text, QLatin1String(entry.question));
+        QCOMPARE(f.prompt.messages().last().title, QLatin1String(entry.title));
         QCOMPARE(list.count(), before);
         QCOMPARE(f.count(QStringLiteral("numbers WHERE id = %1").arg(id)), 0);
     }
