@@ -101,6 +101,7 @@ void DialForm::Form_Load()
     ReadFromRegistry(m_registry, m_storedSettings);
 
     m_book.open(kDataFile);
+    indexFields();
     reportOpenProblem();
     const bool editable = m_book.isWritable();
     for (const CardField& field : std::as_const(m_ui.card))
@@ -296,13 +297,18 @@ void DialForm::SaveCard()
 
 int DialForm::FieldIndexByName(const QString& name) const
 {
+    return m_fieldIndex.value(name.toUpper(), 0);
+}
+
+void DialForm::indexFields()
+{
+    // Every card load and save asks for each field's position; the columns only change
+    // when the file is opened, so the answers are worked out once. The last column of a
+    // name wins, as a walk over all of them would find.
+    m_fieldIndex.clear();
     const QStringList columns = m_book.nameColumns();
-    int found = 0;
-    for (int i = 0; i < columns.size(); ++i) {
-        if (columns[i].toUpper() == name.toUpper())
-            found = i;
-    }
-    return found;
+    for (int i = 0; i < columns.size(); ++i)
+        m_fieldIndex.insert(columns[i].toUpper(), i);
 }
 
 void DialForm::SelectAllItems(IdListBox& list)

@@ -7,6 +7,7 @@
 #include "store/PhoneBook.h"
 #include "store/SpeedDialSet.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -113,6 +114,7 @@ protected:
 private:
     void connectHandlers();
     void connectDialing();
+    void indexFields();
     void keyPress(QChar key);
     void reportOpenProblem();
     void saveCardIfDirty();
@@ -136,6 +138,7 @@ private:
     QMenu* m_speedDialsMenu = nullptr;
     QList<QAction*> m_speedDialItems;
 
+    QHash<QString, int> m_fieldIndex;
     QString m_activeList;
     qint32 m_cardId = 0;
     bool m_cardDirty = false;
