@@ -155,9 +155,14 @@ void IdListBox::selectAllItems()
     if (count() == 0)
         return;
     const QModelIndex last = m_model.index(count() - 1);
+    // The list stays scrolled to its top: following the current item down would only cost
+    // a layout pass on every card load and hide the first numbers.
+    const bool follow = hasAutoScroll();
+    setAutoScroll(false);
     m_settingFromCode = true;
     selectionModel()->setCurrentIndex(last, QItemSelectionModel::NoUpdate);
     m_settingFromCode = false;
+    setAutoScroll(follow);
     selectionModel()->select(QItemSelection(m_model.index(0), last), QItemSelectionModel::Select);
 }
 
