@@ -11,8 +11,11 @@ constexpr quint32 kCongestion = 0x200;
 
 CallOutcome::End CallOutcome::classify(bool wasConnected, quint32 disconnectMode)
 {
-    // A line that went away says so even after an answer: the user must know why it ended.
+    // A line, or a far end, that went away says so even after an answer: the user must
+    // know the call was cut rather than ended.
     if (disconnectMode & mTAPIConsts::LINEDISCONNECTMODE_UNAVAIL)
+        return End::LineGone;
+    if (wasConnected && (disconnectMode & mTAPIConsts::LINEDISCONNECTMODE_UNREACHABLE))
         return End::LineGone;
     if (wasConnected)
         return End::Answered;

@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 using namespace telvora;
 using namespace telvora::test;
@@ -32,6 +33,16 @@ int invitesTo(const QString& number)
     if (!log.open(QIODevice::ReadOnly))
         return -1;
     return int(log.readAll().count(QStringLiteral("INVITE to %1 from").arg(number).toUtf8()));
+}
+
+bool killPeer(const QString& name)
+{
+    QFile pidFile(qEnvironmentVariable("TELVORA_PEER_LOGS") + QLatin1Char('/') + name +
+                  QStringLiteral(".pid"));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 pid = pidFile.readAll().trimmed().toLongLong();
+    return pid > 0 && ::kill(pid_t(pid), SIGKILL) == 0;
 }
 
 } // namespace
@@ -157,6 +168,25 @@ private slots:
         QCOMPARE(panel(3), QStringLiteral("Last Status :  User Hang UP"));
         QTest::qWait(1500);
         QCOMPARE(invitesTo(QStringLiteral("8001")), 1);
+    }
+
+    // The far end vanishes while talking: no goodbye, the media just stops.
+    void aFarEndThatVanishesMidCallEndsTheRun()
+    {
+        QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
+        m_form->controls().DialCombo->setEditText(QStringLiteral("3001"));
+        m_form->controls().quickDial->click();
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->dialRun().tapiline() &&
+                                     m_form->dialRun().tapiline()->CallWasConnected(),
+                                 10000);
+        QTest::qWait(1000);
+        QVERIFY(killPeer(QStringLiteral("baresip-answer")));
+        QVERIFY(ended.wait(60000));
+        QCOMPARE(panel(3), QStringLiteral("Last Status : Line Lost"));
+        QCOMPARE(invitesTo(QStringLiteral("3001")), 1);
+        // The line itself is still there: the next call goes through.
+        quickDial(QStringLiteral("6002"));
+        QCOMPARE(panel(3), QStringLiteral("Last Status : Call Ended"));
     }
 
     void hangUpDuringThePause()

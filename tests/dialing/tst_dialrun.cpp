@@ -112,6 +112,8 @@ private slots:
                                    << QStringLiteral("Last Status : No Answer") << 3;
         QTest::newRow("line lost mid-call")
             << true << LINEDISCONNECTMODE_UNAVAIL << QStringLiteral("Last Status : Line Lost") << 1;
+        QTest::newRow("far end lost mid-call") << true << LINEDISCONNECTMODE_UNREACHABLE
+                                               << QStringLiteral("Last Status : Line Lost") << 1;
         QTest::newRow("line lost before an answer")
             << false << LINEDISCONNECTMODE_UNAVAIL << QStringLiteral("Last Status : Line Lost")
             << 1;

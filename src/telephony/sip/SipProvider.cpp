@@ -73,10 +73,16 @@ std::string hostUri(const QString& host, SipAccount::Transport transport)
 }
 
 // Why a call that ended without our drop ended, as the service reports it.
-quint32 disconnectModeFor(linphone::Reason reason, bool connected)
+quint32 disconnectModeFor(linphone::Reason reason, bool connected, bool failed)
 {
-    if (connected)
-        return LINEDISCONNECTMODE_NORMAL;
+    if (connected) {
+        // A talk cut by the network (the far end's media stopped, the transport failed) is
+        // not one the far end ended: the dial run must be able to say so.
+        const bool cut = failed || reason == linphone::Reason::IOError ||
+                         reason == linphone::Reason::NoResponse ||
+                         reason == linphone::Reason::ServerTimeout;
+        return cut ? LINEDISCONNECTMODE_UNREACHABLE : LINEDISCONNECTMODE_NORMAL;
+    }
     switch (reason) {
     case linphone::Reason::Busy:
     case linphone::Reason::DoNotDisturb:
@@ -538,7 +544,9 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
         if (entry.ended)
             break;
         entry.heardFromFarEnd = true;
-        endCall(id, entry, disconnectModeFor(call->getReason(), entry.connected));
+        endCall(id, entry,
+                disconnectModeFor(call->getReason(), entry.connected,
+                                  state == linphone::Call::State::Error));
         break;
     }
     default:
