@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,6 +36,13 @@ int invitesTo(const QString& number)
     return int(log.readAll().count(QStringLiteral("INVITE to %1 from").arg(number).toUtf8()));
 }
 
+bool registrarListening()
+{
+    QFile udp(QStringLiteral("/proc/net/udp"));
+    // Port 5070 on 127.0.0.1, as the kernel lists it.
+    return udp.open(QIODevice::ReadOnly) && udp.readAll().contains("0100007F:13CE");
+}
+
 bool killPeer(const QString& name)
 {
     QFile pidFile(qEnvironmentVariable("TELVORA_PEER_LOGS") + QLatin1Char('/') + name +
@@ -42,7 +50,8 @@ bool killPeer(const QString& name)
     if (!pidFile.open(QIODevice::ReadOnly))
         return false;
     const qint64 pid = pidFile.readAll().trimmed().toLongLong();
-    return pid > 0 && ::kill(pid_t(pid), SIGKILL) == 0;
+    // Each peer leads a process group of its own: its workers go with it.
+    return pid > 0 && (::kill(-pid_t(pid), SIGKILL) == 0 || ::kill(pid_t(pid), SIGKILL) == 0);
 }
 
 } // namespace
@@ -201,6 +210,23 @@ private slots:
         // The speed dial's number was dialled once, and the pause ended nothing.
         QCOMPARE(invitesTo(QStringLiteral("9003")), 1);
         QCOMPARE(panel(3), QStringLiteral("Last Status :  User Hang UP"));
+    }
+
+    // Last, as it takes the registrar away: dialling meanwhile ends as unreachable within
+    // the line's own timeout, and once the registrar is back the next call goes through.
+    void theRegistrarGoneAndBack()
+    {
+        QVERIFY(killPeer(QStringLiteral("kamailio")));
+        QTest::qWait(300);
+        quickDial(QStringLiteral("6003"), 30000);
+        QCOMPARE(panel(3), QStringLiteral("Last Status : Unreachable"));
+        QCOMPARE(panel(2), QStringLiteral("Retry No: 1 / 3"));
+        QVERIFY(QProcess::startDetached(qEnvironmentVariable("TELVORA_PEER_LOGS") +
+                                        QStringLiteral("/restart-kamailio")));
+        QTRY_VERIFY_WITH_TIMEOUT(registrarListening(), 10000);
+        quickDial(QStringLiteral("6004"));
+        QCOMPARE(panel(3), QStringLiteral("Last Status : Call Ended"));
+        QCOMPARE(invitesTo(QStringLiteral("6004")), 1);
     }
 };
 
