@@ -145,8 +145,8 @@ qint32 LineService::negotiateAPIVersion(quint32 hLineApp, quint32 deviceID, quin
     return 0;
 }
 
-qint32 LineService::getDevCaps(quint32 hLineApp, quint32 deviceID, quint32 apiVersion,
-                               quint32 extVersion, LineDevCaps* caps)
+qint32 LineService::checkDevice(quint32 hLineApp, quint32 deviceID, quint32 apiVersion,
+                                quint32 extVersion, const Device** found) const
 {
     if (!m_apps.contains(hLineApp))
         return LINEERR_INVALAPPHANDLE;
@@ -157,6 +157,16 @@ qint32 LineService::getDevCaps(quint32 hLineApp, quint32 deviceID, quint32 apiVe
         return LINEERR_INCOMPATIBLEAPIVERSION;
     if (extVersion != 0)
         return LINEERR_INCOMPATIBLEEXTVERSION;
+    *found = dev;
+    return 0;
+}
+
+qint32 LineService::getDevCaps(quint32 hLineApp, quint32 deviceID, quint32 apiVersion,
+                               quint32 extVersion, LineDevCaps* caps)
+{
+    const Device* dev = nullptr;
+    if (const qint32 refused = checkDevice(hLineApp, deviceID, apiVersion, extVersion, &dev))
+        return refused;
     if (!caps)
         return LINEERR_INVALPOINTER;
     *caps = dev->line.caps;
@@ -167,15 +177,9 @@ qint32 LineService::open(quint32 hLineApp, quint32 deviceID, quint32* hLine, qui
                          quint32 extVersion, quint32 callbackInstance, quint32 privileges,
                          quint32 mediaModes)
 {
-    if (!m_apps.contains(hLineApp))
-        return LINEERR_INVALAPPHANDLE;
-    const Device* dev = device(hLineApp, deviceID);
-    if (!dev)
-        return LINEERR_BADDEVICEID;
-    if (apiVersion < dev->line.lowestVersion || apiVersion > dev->line.highestVersion)
-        return LINEERR_INCOMPATIBLEAPIVERSION;
-    if (extVersion != 0)
-        return LINEERR_INCOMPATIBLEEXTVERSION;
+    const Device* dev = nullptr;
+    if (const qint32 refused = checkDevice(hLineApp, deviceID, apiVersion, extVersion, &dev))
+        return refused;
     if (!hLine)
         return LINEERR_INVALPOINTER;
     // Outgoing calls only: a line is never opened to be offered incoming calls.

@@ -136,6 +136,9 @@ private:
 
     void ensureProviders();
     const Device* device(quint32 hLineApp, quint32 deviceID) const;
+    // 0 and the device when a registration may use it at these versions; else the LINEERR code.
+    qint32 checkDevice(quint32 hLineApp, quint32 deviceID, quint32 apiVersion, quint32 extVersion,
+                       const Device** found) const;
     const Device* latestDevice(quint32 deviceID) const;
     qint32 nextRequest();
     void post(quint32 hLine, quint32 hDevice, quint32 message, quint32 param1, quint32 param2);
