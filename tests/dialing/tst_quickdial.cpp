@@ -6,6 +6,7 @@
 #include "settings/Registry.h"
 #include "settings/StoredSettings.h"
 #include "support/SampleBook.h"
+#include "support/SampleWindow.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "telephony/LineService.h"
@@ -30,38 +31,29 @@ RecordingProvider* provider = nullptr;
 
 // The main window on the sample book, with an outside-line prefix of 9 and three
 // attempts stored, dialling on the fake line.
-struct Fixture
+struct Fixture : SampleWindow
 {
-    TestHome home;
-    SampleBook book;
-    ScriptedPrompt prompt;
-    std::unique_ptr<DialForm> form;
-
     explicit Fixture(const QStringList& speedDials = {})
-    {
-        book.seed();
-        Registry registry(Registry::defaultPath(), prompt);
-        registry.CreateRegistryKey(StoredSettings::keyPath());
-        registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kPrefix,
-                                     QStringLiteral("9"));
-        registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kRetryTimes,
-                                     QStringLiteral("3"));
-        if (!speedDials.isEmpty()) {
-            PhoneBook store;
-            store.open(QStringLiteral("data.mdb"));
-            QSqlQuery query(store.database());
-            for (int i = 0; i + 1 < speedDials.size(); i += 2) {
-                query.prepare(QStringLiteral("INSERT INTO SpeedDials VALUES (?, ?)"));
-                query.addBindValue(speedDials[i]);
-                query.addBindValue(speedDials[i + 1]);
-                query.exec();
-            }
-        }
-        provider->dialled.clear();
-        provider->setLines({FakeProvider::line(QStringLiteral("l"), QStringLiteral("Line"))});
-        form = std::make_unique<DialForm>(prompt);
-        form->Form_Load();
-    }
+        : SampleWindow([&](SampleWindow& window) {
+              Registry registry(Registry::defaultPath(), window.prompt);
+              registry.CreateRegistryKey(StoredSettings::keyPath());
+              registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kPrefix,
+                                           QStringLiteral("9"));
+              registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kRetryTimes,
+                                           QStringLiteral("3"));
+              PhoneBook store;
+              store.open(QStringLiteral("data.mdb"));
+              QSqlQuery query(store.database());
+              for (int i = 0; i + 1 < speedDials.size(); i += 2) {
+                  query.prepare(QStringLiteral("INSERT INTO SpeedDials VALUES (?, ?)"));
+                  query.addBindValue(speedDials[i]);
+                  query.addBindValue(speedDials[i + 1]);
+                  query.exec();
+              }
+              provider->dialled.clear();
+              provider->setLines({FakeProvider::line(QStringLiteral("l"), QStringLiteral("Line"))});
+          })
+    {}
     const DialFormControls& ui() const { return form->controls(); }
     QString panel(int number) const { return ui().panels.value(number)->text(); }
     QStringList menuItems() const

@@ -3,6 +3,7 @@
 #include "editing/Editing.h"
 #include "mainwindow/DialForm.h"
 #include "support/SampleBook.h"
+#include "support/SampleWindow.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "ui/ButtonBar.h"
@@ -22,20 +23,9 @@ using namespace telvora::test;
 namespace {
 
 // A window on the sample book, with a prompt the test scripts.
-struct Fixture
+struct Fixture : SampleWindow
 {
-    TestHome home;
-    SampleBook book;
-    ScriptedPrompt prompt;
-    std::unique_ptr<DialForm> form;
-
-    Fixture()
-    {
-        book.seed();
-        QGuiApplication::clipboard()->clear();
-        form = std::make_unique<DialForm>(prompt);
-        form->Form_Load();
-    }
+    Fixture() : SampleWindow([](SampleWindow&) { QGuiApplication::clipboard()->clear(); }) {}
 
     Editing& editing() { return form->editing(); }
     PhoneBook& store() { return form->phoneBook(); }

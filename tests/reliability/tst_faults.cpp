@@ -7,6 +7,7 @@
 #include "mainwindow/DialForm.h"
 #include "settings/StoredSettings.h"
 #include "support/SampleBook.h"
+#include "support/SampleWindow.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "telephony/LineService.h"
@@ -27,19 +28,8 @@ namespace {
 
 RecordingProvider* provider = nullptr;
 
-struct Fixture
+struct Fixture : SampleWindow
 {
-    TestHome home;
-    SampleBook book;
-    ScriptedPrompt prompt;
-    std::unique_ptr<DialForm> form;
-
-    Fixture()
-    {
-        book.seed();
-        form = std::make_unique<DialForm>(prompt);
-        form->Form_Load();
-    }
     QString data() const { return home.file(QStringLiteral("data.mdb")); }
     // Adds a name through the names list's command, as the user does.
     void addName(const QString& text)

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "mainwindow/DialForm.h"
+#include "support/SampleBook.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestHome.h"
+
+#include <functional>
+#include <memory>
+
+namespace telvora::test {
+
+// The main window on the sample book in a data folder of its own, with a prompt the
+// test scripts. What the test needs in place before the window loads (settings, more
+// rows) goes in the preparation, which runs once the book is written.
+struct SampleWindow
+{
+    TestHome home;
+    SampleBook book;
+    ScriptedPrompt prompt;
+    std::unique_ptr<DialForm> form;
+
+    explicit SampleWindow(const std::function<void(SampleWindow&)>& prepare = {})
+    {
+        book.seed();
+        if (prepare)
+            prepare(*this);
+        form = std::make_unique<DialForm>(prompt);
+        form->Form_Load();
+    }
+};
+
+} // namespace telvora::test
