@@ -1,20 +1,31 @@
 #include "app/DataFolder.h"
+#include "app/DisplayCheck.h"
 #include "app/SingleInstance.h"
 #include "app/TermSignals.h"
 #include "mainwindow/DialForm.h"
 #include "settings/LineSettingsDialogs.h"
+#include "settings/Registry.h"
 #include "telephony/LineService.h"
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
+#include <memory>
 
 using namespace telvora;
 
 int main(int argc, char* argv[])
 {
+    if (!DisplayCheck::displayNamed(argc, argv)) {
+        std::fputs(DisplayCheck::noDisplayLine(), stderr);
+        return 1;
+    }
+    auto displayCheck = std::make_unique<DisplayCheck>();
     QApplication app(argc, argv);
+    displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("Telvora"));
     QApplication::setApplicationVersion(QStringLiteral(TELVORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("telvora"));
@@ -28,9 +39,21 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // The settings and lines are as private as the phone book; a failure here shows
+    // when they are saved.
+    QString configProblem;
+    DataFolder::makePrivate(QFileInfo(Registry::defaultPath()).absolutePath(), &configProblem);
+
     SingleInstance instance(SingleInstance::keyFor(DataFolder::path()));
     if (!instance.claim())
         return 0;
+    QString unguarded;
+    if (!instance.problem().isEmpty()) {
+        unguarded = QStringLiteral("Telvora cannot tell whether it is already running: %1. It "
+                                   "starts anyway.")
+                        .arg(instance.problem());
+        std::fprintf(stderr, "%s\n", qPrintable(unguarded));
+    }
 
     QtPrompt prompt;
     DialForm form(prompt);
@@ -51,5 +74,11 @@ int main(int argc, char* argv[])
     // For measuring start-up from outside: the window is filled once the first events ran.
     if (qEnvironmentVariableIsSet("TELVORA_QUIT_AFTER_LOAD"))
         QTimer::singleShot(0, &app, &QApplication::quit);
+    if (!unguarded.isEmpty()) {
+        QTimer::singleShot(0, &form, [&prompt, unguarded] {
+            prompt.messageBox(unguarded, Prompt::Buttons::Ok, Prompt::Icon::Warning,
+                              QStringLiteral("Telvora"));
+        });
+    }
     return QApplication::exec();
 }

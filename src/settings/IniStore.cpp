@@ -84,7 +84,10 @@ QMap<QString, IniStore::Values> IniStore::load() const
 
 bool IniStore::save(const QMap<QString, Values>& keys) const
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // A folder made here is for the owner alone, as the settings in it are.
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QFileInfo::exists(folder) && QDir().mkpath(QFileInfo(folder).path()))
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

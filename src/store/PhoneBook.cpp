@@ -246,6 +246,15 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
     const bool writable =
         !exists || (info.isWritable() && QFileInfo(info.absolutePath()).isWritable());
 
+    if (!exists) {
+        // Contacts are private: the new file is the owner's alone whatever the umask, and
+        // SQLite gives its journal the same mode.
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QFile created(m_filePath);
+        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
+            created.setPermissions(ownerOnly);
+    }
+
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
                           ? QSqlDatabase::database(m_connection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);

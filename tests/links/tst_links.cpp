@@ -145,6 +145,57 @@ private slots:
         QCOMPARE(message.icon, Prompt::Icon::Warning);
     }
 
+    // A card's field may hold anything; only a web page or a mail reaches the desktop.
+    void anAddressThatIsNoWebPageOrMailIsRefused_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a local file") << 13 << QStringLiteral("file:///etc/passwd");
+        QTest::newRow("a script") << 13 << QStringLiteral("javascript:alert(1)");
+        QTest::newRow("inline data") << 13 << QStringLiteral("data:text/html,<b>x</b>");
+        QTest::newRow("another scheme") << 13 << QStringLiteral("ftp://host/file");
+        QTest::newRow("a program's path") << 13 << QStringLiteral("/usr/bin/xterm");
+        QTest::newRow("a path in the home") << 13 << QStringLiteral("~/bin/run");
+        QTest::newRow("a desktop entry") << 13 << QStringLiteral("evil.desktop");
+        QTest::newRow("an option") << 13 << QStringLiteral("--help");
+        QTest::newRow("a control character")
+            << 13 << QStringLiteral("https://example.org/\nX-Header: 1");
+        QTest::newRow("a hidden direction change")
+            << 13 << QStringLiteral("https://example.org/\u202Efdp.exe");
+        QTest::newRow("a web page without host") << 13 << QStringLiteral("http:foo");
+        QTest::newRow("a mail attaching a file")
+            << 12 << QStringLiteral("a@b.org?attach=/etc/passwd");
+        QTest::newRow("a mail address with a newline") << 12 << QStringLiteral("a@b.org\r\nbcc: x");
+    }
+
+    void anAddressThatIsNoWebPageOrMailIsRefused()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        Window w;
+        w.setCard(field, text);
+        (field == 12 ? w.form->controls().GoMail : w.form->controls().GOWWW)->click();
+        QVERIFY(w.handler->looked.isEmpty());
+        QVERIFY(w.handler->opened.isEmpty());
+        QCOMPARE(w.prompt.asked.size(), 1);
+        QCOMPARE(w.prompt.asked[0].title, QStringLiteral("URL Refused"));
+        QCOMPARE(w.prompt.asked[0].icon, Prompt::Icon::Warning);
+        QVERIFY(w.prompt.asked[0].text.startsWith(QStringLiteral("This address was not opened: ")));
+    }
+
+    void webPagesAndMailWithSubjectStillOpen()
+    {
+        Window w;
+        w.setCard(13, QStringLiteral("www.example.org/a"));
+        w.form->controls().GOWWW->click();
+        w.setCard(12, QStringLiteral("bob@example.org?subject=Hi&cc=eve@example.org"));
+        w.form->controls().GoMail->click();
+        QCOMPARE(w.handler->opened.size(), 2);
+        QCOMPARE(w.handler->opened[0], QUrl(QStringLiteral("http://www.example.org/a")));
+        QCOMPARE(w.handler->opened[1].query(), QStringLiteral("subject=Hi&cc=eve@example.org"));
+        QVERIFY(w.prompt.asked.isEmpty());
+    }
+
     // A launch once wrote and deleted temphtm.HTM in the working directory, taking a
     // user's file of that name with it.
     void aLaunchLeavesTheDataFolderAlone()

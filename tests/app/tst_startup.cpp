@@ -1,0 +1,99 @@
+#include "app/DataFolder.h"
+#include "settings/IniStore.h"
+#include "store/PhoneBook.h"
+#include "support/TestHome.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+#include <sys/stat.h>
+
+using namespace telvora;
+using telvora::test::TestHome;
+
+namespace {
+
+int modeOf(const QString& path)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+// Sets the umask for one test and puts the previous one back.
+struct Umask
+{
+    explicit Umask(mode_t mask) : previous(::umask(mask)) {}
+    ~Umask() { ::umask(previous); }
+    mode_t previous;
+};
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void withoutADisplayItSaysSoAndEnds_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::newRow("nothing named") << QString();
+        QTest::newRow("a platform that cannot start") << QStringLiteral("xcb");
+        QTest::newRow("a platform that does not exist") << QStringLiteral("no-such-platform");
+    }
+
+    void withoutADisplayItSaysSoAndEnds()
+    {
+        QFETCH(QString, platform);
+        TestHome home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        if (!platform.isEmpty())
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        environment.insert(QStringLiteral("TELVORA_HOME"), home.file(QStringLiteral("data")));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TELVORA_BINARY), {});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(program.readAllStandardError(),
+                 QByteArray("Telvora needs a graphical desktop: no display found\n"));
+        // It gave up before it touched the user's files.
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("data"))));
+    }
+
+    // Nothing a new folder or the new phone book holds is open to other users, whatever
+    // the umask; folders that exist already keep the mode their owner gave them.
+    void newFoldersAndThePhoneBookAreTheOwnersAlone()
+    {
+        TestHome home;
+        const Umask open(0);
+        const QString shared = home.file(QStringLiteral("shared"));
+        QVERIFY(QDir().mkdir(shared));
+        QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadGroup |
+                                                  QFile::ExeGroup));
+        qputenv("TELVORA_HOME", (shared + QStringLiteral("/a/b")).toUtf8());
+        QString error;
+        QVERIFY2(DataFolder::enter(&error), qPrintable(error));
+        QCOMPARE(modeOf(shared), 0750);
+        QCOMPARE(modeOf(shared + QStringLiteral("/a")), 0700);
+        QCOMPARE(modeOf(shared + QStringLiteral("/a/b")), 0700);
+
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Created);
+        QCOMPARE(modeOf(shared + QStringLiteral("/a/b/data.mdb")), 0600);
+
+        IniStore settings(home.file(QStringLiteral("config/Telvora/registry.ini")));
+        QVERIFY(settings.createKey(QStringLiteral("HKEY_CURRENT_USER\\Software")));
+        QCOMPARE(modeOf(home.file(QStringLiteral("config/Telvora"))), 0700);
+        QCOMPARE(modeOf(settings.path()), 0600);
+    }
+};
+
+QTEST_GUILESS_MAIN(StartupTest)
+#include "tst_startup.moc"
