@@ -281,7 +281,7 @@ void DialForm::SaveCard()
     const QStringList columns = m_book.nameColumns();
     QList<std::pair<QString, QString>> values;
     for (const CardField& field : std::as_const(m_ui.card)) {
-        if (field.tag == QLatin1String("ID"))
+        if (field.tag == QLatin1String("ID") || field.isCutShort())
             continue;
         // Only the card's own columns: a field must never write into id, parent or group.
         const int position = FieldIndexByName(field.tag);

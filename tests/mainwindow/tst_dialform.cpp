@@ -10,7 +10,9 @@
 #include "ui/TabControl.h"
 #include "ui/Twips.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -298,6 +300,43 @@ private slots:
         QVERIFY(line(form, 1)->text().isEmpty());
         click(*form.controls().NamesList, QStringLiteral("Ann"));
         QCOMPARE(line(form, 1)->text(), QStringLiteral("Ann Jones"));
+    }
+
+    void longValuesAreShownCutShortAndKeptWhole()
+    {
+        TestHome home;
+        SampleBook book;
+        book.seed();
+        const QString company(CardField::kShownLimit + 1000, QLatin1Char('c'));
+        const QString notes = QStringLiteral("word ").repeated(6000);
+        {
+            PhoneBook writer;
+            writer.open(QStringLiteral("data.mdb"));
+            QVERIFY(writer.updateNameColumns(book.alice, {{QStringLiteral("Company"), company},
+                                                          {QStringLiteral("Notes"), notes}}));
+        }
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(form.CardId(), book.alice);
+        QLineEdit* companyField = line(form, 100);
+        QCOMPARE(companyField->text().size(), CardField::kShownLimit);
+        QVERIFY(companyField->text().endsWith(QChar(0x2026)));
+        QVERIFY(companyField->isReadOnly());
+
+        // A paste that would take a field past what it can hold is refused whole.
+        auto* notesField = qobject_cast<QPlainTextEdit*>(form.controls().Text1.value(0));
+        QGuiApplication::clipboard()->setText(company);
+        notesField->paste();
+        QCOMPARE(notesField->toPlainText(), notes);
+
+        line(form, 5)->setText(QStringLiteral("Boss"));
+        click(*form.controls().GroupsList, QStringLiteral("Work"));
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("JobTitle")).toString(),
+                 QStringLiteral("Boss"));
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Company")).toString(), company);
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Notes")).toString(), notes);
+        QVERIFY(!companyField->isReadOnly());
     }
 
     void idsBeyondThirtyTwoBitsReachTheirOwnRow()
