@@ -8,6 +8,7 @@
 #include "mainwindow/DialFormControls.h"
 #include "support/ScriptedPrompt.h"
 #include "ui/IdListBox.h"
+#include "ui/TabControl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -161,6 +162,8 @@ int main(int argc, char* argv[])
     Session state;
     state.form = std::make_unique<DialForm>(state.prompt);
     state.form->Form_Load();
+    // The tab with Notes and Company: a field on a hidden tab is never laid out.
+    state.form->controls().SSTab1->setCurrentIndex(1);
     settle();
     session = &state;
     benchmark::AddCustomContext("text size", std::to_string(textSize));
