@@ -9,10 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_ASSERT(text.startsWith(split.textPart));
     FUZZ_ASSERT(!split.textPart.contains(QLatin1Char('/')));
     // What the window writes always reads back as it was written.
-    if (!split.textPart.contains(QLatin1Char('/')) && size >= 4) {
-        const qint32 id = qint32(data[0]) | (qint32(data[1]) << 8) | (qint32(data[2]) << 16);
+    // Ids are 64-bit: every byte of the id counts, the highest ones above all.
+    if (!split.textPart.contains(QLatin1Char('/')) && size >= 9) {
+        quint64 bits = 0;
+        for (int i = 0; i < 8; ++i)
+            bits |= quint64(data[i]) << (8 * i);
+        const qint64 id = qint64(bits);
         const auto again = telvora::NameClipboardText::split(
-            telvora::NameClipboardText::make(split.textPart, int(data[3]), id));
+            telvora::NameClipboardText::make(split.textPart, int(data[8]), id));
         FUZZ_ASSERT(again.textPart == split.textPart);
         FUZZ_ASSERT(again.idPart == id);
     }

@@ -29,14 +29,14 @@ public:
     // The "Move to Group" menu, one item per group as last loaded.
     virtual QMenu& moveGroupMenu() = 0;
 
-    virtual void LoadGroups(std::optional<qint32> groupId, std::optional<int> listIndex) = 0;
-    virtual void LoadNames(std::optional<qint32> nameId, std::optional<int> listIndex) = 0;
+    virtual void LoadGroups(std::optional<qint64> groupId, std::optional<int> listIndex) = 0;
+    virtual void LoadNames(std::optional<qint64> nameId, std::optional<int> listIndex) = 0;
     virtual void GroupsList_Click() = 0;
     virtual void LoadCard() = 0;
 
     virtual QString ActiveList() const = 0;
-    virtual qint32 CardId() const = 0;
-    virtual void setCardId(qint32 id) = 0;
+    virtual qint64 CardId() const = 0;
+    virtual void setCardId(qint64 id) = 0;
 };
 
 } // namespace telvora

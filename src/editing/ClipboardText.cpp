@@ -2,7 +2,7 @@
 
 namespace telvora {
 
-QString NameClipboardText::make(const QString& text, int position, qint32 id)
+QString NameClipboardText::make(const QString& text, int position, qint64 id)
 {
     // One pass: a name holding "%2" must not take the position's place.
     return QStringLiteral("%1/%2/%3").arg(text, QString::number(position), QString::number(id));
@@ -19,7 +19,7 @@ NameClipboardText NameClipboardText::split(const QString& clipboard)
     if (second < 0)
         return result;
     bool ok = false;
-    const qint32 id = clipboard.mid(second + 1).trimmed().toInt(&ok);
+    const qint64 id = clipboard.mid(second + 1).trimmed().toLongLong(&ok);
     result.idPart = ok ? id : 0;
     return result;
 }

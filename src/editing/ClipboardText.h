@@ -9,9 +9,9 @@ namespace telvora {
 struct NameClipboardText
 {
     QString textPart;
-    qint32 idPart = 0; // 0 when the text carries no usable id
+    qint64 idPart = 0; // 0 when the text carries no usable id
 
-    static QString make(const QString& text, int position, qint32 id);
+    static QString make(const QString& text, int position, qint64 id);
     // The text before the first "/", and the id after the second one.
     static NameClipboardText split(const QString& clipboard);
 };

@@ -16,7 +16,7 @@ Prompt& EditContext::prompt()
     return m_window.prompt();
 }
 
-std::optional<qint32> EditContext::selectedId(const IdListBox& list)
+std::optional<qint64> EditContext::selectedId(const IdListBox& list)
 {
     const int index = list.listIndex();
     if (index < 0 || !list.isItemSelected(index))
@@ -24,17 +24,17 @@ std::optional<qint32> EditContext::selectedId(const IdListBox& list)
     return list.itemData(index);
 }
 
-qint32 EditContext::currentGroupId() const
+qint64 EditContext::currentGroupId() const
 {
     return selectedId(m_window.groupsList()).value_or(0);
 }
 
-std::optional<qint32> EditContext::currentNameId() const
+std::optional<qint64> EditContext::currentNameId() const
 {
     return selectedId(m_window.namesList());
 }
 
-std::optional<qint32> EditContext::ownerId() const
+std::optional<qint64> EditContext::ownerId() const
 {
     const QString active = m_window.ActiveList();
     if (active == QLatin1String("N"))
@@ -48,13 +48,26 @@ bool EditContext::stored(int changed)
 {
     if (changed >= 0)
         return true;
-    prompt().messageBox(
-        QStringLiteral("The change could not be saved: %1.").arg(book().errorText()),
-        Prompt::Buttons::Ok, Prompt::Icon::Critical);
+    // A refusal without a reason would leave the user guessing whether anything was kept.
+    const QString reason = book().errorText();
+    prompt().messageBox(QStringLiteral("The change could not be saved: %1.")
+                            .arg(reason.isEmpty() ? QStringLiteral("no reason was given") : reason),
+                        Prompt::Buttons::Ok, Prompt::Icon::Critical);
     return false;
 }
 
-bool EditContext::added(qint32 newId)
+bool EditContext::usable(std::optional<qint64> id)
+{
+    if (!id || *id >= 0)
+        return true;
+    prompt().messageBox(QStringLiteral("This entry has no usable id in the phone book file (only "
+                                       "a positive whole number stands for one row), so Telvora "
+                                       "leaves it as it is."),
+                        Prompt::Buttons::Ok, Prompt::Icon::Warning);
+    return false;
+}
+
+bool EditContext::added(qint64 newId)
 {
     return stored(newId > 0 ? 1 : -1);
 }

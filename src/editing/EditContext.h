@@ -19,16 +19,19 @@ public:
     Prompt& prompt();
 
     // The datum of the selected item of a list, or nothing when none is selected.
-    static std::optional<qint32> selectedId(const IdListBox& list);
+    static std::optional<qint64> selectedId(const IdListBox& list);
     // 0 when no group, or a fixed item, is selected.
-    qint32 currentGroupId() const;
-    std::optional<qint32> currentNameId() const;
+    qint64 currentGroupId() const;
+    std::optional<qint64> currentNameId() const;
     // Whose numbers the window shows, as the active list tells.
-    std::optional<qint32> ownerId() const;
+    std::optional<qint64> ownerId() const;
 
     // A change the file refused (changed == -1) is told to the user; true when it went in.
     bool stored(int changed);
-    bool added(qint32 newId);
+    bool added(qint64 newId);
+    // False, with the user told why, for a selected row whose id can stand for no row (see
+    // kUnusableId); true for a usable id and for no selection at all.
+    bool usable(std::optional<qint64> id);
 
 private:
     BrowseWindow& m_window;

@@ -13,7 +13,7 @@ void GroupCommands::AddMenu()
     const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New Group:"));
     if (text.isEmpty())
         return;
-    const qint32 id = m_context.book().addGroup(text);
+    const qint64 id = m_context.book().addGroup(text);
     if (m_context.added(id))
         m_context.window().LoadGroups(id, std::nullopt);
 }
@@ -24,11 +24,16 @@ void GroupCommands::GroupEditMenu()
     const int index = groups.listIndex();
     if (index < 0)
         return;
+    const qint64 id = groups.itemData(index);
+    if (!m_context.usable(id))
+        return;
     const QString text =
         m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), groups.itemText(index));
     if (text.isEmpty())
         return;
-    m_context.stored(m_context.book().renameGroup(groups.itemData(index), text));
+    // "All Groups" and "No Group" are no rows of the file: renaming them keeps nothing.
+    if (id != 0)
+        m_context.stored(m_context.book().renameGroup(id, text));
     m_context.window().LoadGroups(std::nullopt, index);
 }
 
@@ -36,7 +41,8 @@ void GroupCommands::DelMenu()
 {
     BrowseWindow& window = m_context.window();
     const int index = window.groupsList().listIndex();
-    if (const auto id = EditContext::selectedId(window.groupsList()); id && *id != 0)
+    if (const auto id = EditContext::selectedId(window.groupsList());
+        id && *id != 0 && m_context.usable(id))
         m_context.stored(m_context.book().deleteGroup(*id));
     window.LoadGroups(std::nullopt, index);
     window.GroupsList_Click();
@@ -46,6 +52,10 @@ void GroupCommands::PasteGroup()
 {
     BrowseWindow& window = m_context.window();
     const QString clipboard = PhonebookClipboard::text();
+    // With a group whose id is unusable the name would land in no group, not the one chosen.
+    if (!m_context.usable(m_context.currentGroupId())) {
+        return;
+    }
     if (!m_clipboard.holdsName() || clipboard.isEmpty()) {
         m_context.prompt().beep();
     } else {
@@ -60,7 +70,7 @@ void GroupCommands::PasteGroup()
     window.LoadNames(std::nullopt, window.namesList().listIndex());
 }
 
-void GroupCommands::MoveNameToGroup(qint32 nameId, qint32 groupId)
+void GroupCommands::MoveNameToGroup(qint64 nameId, qint64 groupId)
 {
     m_context.stored(m_context.book().moveNameToGroup(nameId, groupId));
 }

@@ -19,7 +19,7 @@ public:
     void GroupEditMenu();
     void DelMenu();
     void PasteGroup();
-    void MoveNameToGroup(qint32 nameId, qint32 groupId);
+    void MoveNameToGroup(qint64 nameId, qint64 groupId);
 
 private:
     EditContext& m_context;

@@ -11,20 +11,25 @@ namespace telvora {
 
 void NameCommands::AddName()
 {
+    if (!m_context.usable(m_context.currentGroupId()))
+        return;
     const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New Name:"));
     if (text.isEmpty())
         return;
-    const qint32 id = m_context.book().addName(text, 0, m_context.currentGroupId());
+    const qint64 id = m_context.book().addName(text, 0, m_context.currentGroupId());
     if (m_context.added(id))
         m_context.window().LoadNames(id, std::nullopt);
 }
 
 void NameCommands::AddSubName()
 {
+    if (!m_context.usable(m_context.currentNameId()) ||
+        !m_context.usable(m_context.currentGroupId()))
+        return;
     const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New SUB Name:"));
     if (text.isEmpty())
         return;
-    const qint32 id = m_context.book().addName(text, m_context.currentNameId().value_or(0),
+    const qint64 id = m_context.book().addName(text, m_context.currentNameId().value_or(0),
                                                m_context.currentGroupId());
     if (!m_context.added(id))
         return;
@@ -37,7 +42,7 @@ void NameCommands::NameEditMenu()
 {
     IdListBox& names = m_context.window().namesList();
     const auto id = EditContext::selectedId(names);
-    if (!id)
+    if (!id || !m_context.usable(id))
         return;
     const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New Number:"),
                                                      names.itemText(names.listIndex()));
@@ -51,7 +56,7 @@ void NameCommands::EditSUB()
 {
     IdListBox& subs = m_context.window().subList();
     const auto id = EditContext::selectedId(subs);
-    if (!id)
+    if (!id || !m_context.usable(id))
         return;
     const int index = subs.listIndex();
     const QString text =
@@ -75,13 +80,17 @@ void NameCommands::DelSUB()
 void NameCommands::deleteSelected(bool subList)
 {
     BrowseWindow& window = m_context.window();
+    // Checked before the question: a delete from an id that stands for no row would
+    // reach rows the user never chose.
+    if (!m_context.usable(EditContext::selectedId(subList ? window.subList() : window.namesList())))
+        return;
     const auto answer =
         m_context.prompt().messageBox(QStringLiteral("Are you Sure ??"), Prompt::Buttons::YesNo,
                                       Prompt::Icon::None, QStringLiteral("Confirm"));
     if (answer != Prompt::Answer::Yes)
         return;
     const auto id = EditContext::selectedId(subList ? window.subList() : window.namesList());
-    if (id) {
+    if (id && m_context.usable(id)) {
         window.setCardId(*id);
         m_context.stored(m_context.book().deleteNameTree(*id));
     }
@@ -96,10 +105,12 @@ void NameCommands::deleteSelected(bool subList)
 void NameCommands::SetGroupItem_Click(const QAction* item)
 {
     const auto name = m_context.currentNameId();
-    if (!item || !item->data().isValid() || !name)
+    if (!item || !item->data().isValid() || !name || !m_context.usable(name))
         return;
     PhoneBook& book = m_context.book();
-    const qint32 group = item->data().toInt();
+    const qint64 group = item->data().toLongLong();
+    if (!m_context.usable(group))
+        return;
     // A menu item can outlive its group; moving a name into a group that is gone would
     // hide it from every group but "All Groups".
     if (!book.groupName(group)) {

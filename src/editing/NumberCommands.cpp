@@ -44,7 +44,7 @@ int NumberCommands::currentEntry()
     return current >= 0 && numbers.isItemSelected(current) ? current : selected.last();
 }
 
-qint32 NumberCommands::owner()
+qint64 NumberCommands::owner()
 {
     // A number must belong to someone: when the lists select nobody (a group without
     // names was chosen), it goes to the contact whose card is shown.
@@ -53,12 +53,14 @@ qint32 NumberCommands::owner()
 
 void NumberCommands::addToList(const QString& text)
 {
-    const qint32 parent = owner();
+    const qint64 parent = owner();
+    if (!m_context.usable(parent))
+        return;
     if (parent == 0) {
         m_context.prompt().beep();
         return;
     }
-    const qint32 id = m_context.book().addNumber(text, parent, m_kind.kind);
+    const qint64 id = m_context.book().addNumber(text, parent, m_kind.kind);
     if (m_context.added(id))
         list().addItem(text, id);
 }
@@ -76,6 +78,8 @@ void NumberCommands::Edit()
     if (entry < 0)
         return;
     IdListBox& numbers = list();
+    if (!m_context.usable(numbers.itemData(entry)))
+        return;
     const QString text =
         m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), numbers.itemText(entry));
     if (text.isEmpty())
@@ -88,13 +92,13 @@ void NumberCommands::Edit()
 void NumberCommands::Delete()
 {
     const int entry = currentEntry();
-    if (entry < 0)
+    if (entry < 0 || !m_context.usable(list().itemData(entry)))
         return;
     const auto answer = m_context.prompt().messageBox(m_kind.deleteText, Prompt::Buttons::YesNo,
                                                       Prompt::Icon::None, m_kind.deleteTitle);
     if (answer != Prompt::Answer::Yes)
         return;
-    if (const auto id = m_context.ownerId())
+    if (const auto id = m_context.ownerId(); id && isRowId(*id))
         m_context.window().setCardId(*id);
     IdListBox& numbers = list();
     if (m_context.stored(m_context.book().deleteNumber(numbers.itemData(entry))))
@@ -116,9 +120,12 @@ void NumberCommands::Cut()
     if (entry < 0)
         return;
     IdListBox& numbers = list();
+    // Refused before the text goes anywhere: a cut that keeps the number is a copy.
+    if (!m_context.usable(numbers.itemData(entry)))
+        return;
     m_clipboard.setClipboardKind(m_kind.kind);
     PhonebookClipboard::setText(numbers.itemText(entry));
-    if (const auto id = m_context.ownerId())
+    if (const auto id = m_context.ownerId(); id && isRowId(*id))
         m_context.window().setCardId(*id);
     if (m_context.stored(m_context.book().deleteNumber(numbers.itemData(entry))))
         numbers.removeItem(entry);

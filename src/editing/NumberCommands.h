@@ -41,7 +41,7 @@ private:
     // The current entry when something is selected; beeps and gives -1 otherwise.
     int currentEntry();
     // Whose numbers the list shows: the selected name or sub-name, else the card's own.
-    qint32 owner();
+    qint64 owner();
     // Stores a number for the owner and lists it; beeps when there is no owner.
     void addToList(const QString& text);
 

@@ -31,7 +31,7 @@ void PhonebookClipboard::copyNameFrom(bool subList)
     const IdListBox& list = subList ? window.subList() : window.namesList();
     m_kind = subList ? QStringLiteral("S") : QStringLiteral("N");
     const int index = list.listIndex();
-    if (index < 0 || !list.isItemSelected(index))
+    if (index < 0 || !list.isItemSelected(index) || !m_context.usable(list.itemData(index)))
         return;
     setText(NameClipboardText::make(list.itemText(index), index, list.itemData(index)));
 }
@@ -46,9 +46,11 @@ void PhonebookClipboard::CopySub()
     copyNameFrom(true);
 }
 
-void PhonebookClipboard::MakeSubName(qint32 nameId, qint32 parentId)
+void PhonebookClipboard::MakeSubName(qint64 nameId, qint64 parentId)
 {
     PhoneBook& book = m_context.book();
+    if (!m_context.usable(nameId) || !m_context.usable(parentId))
+        return;
     if (book.isSelfOrBelow(nameId, parentId)) {
         m_context.prompt().beep();
         return;
@@ -58,7 +60,9 @@ void PhonebookClipboard::MakeSubName(qint32 nameId, qint32 parentId)
 
 void PhonebookClipboard::pasteUnderSelectedName(const NameClipboardText& clip)
 {
-    const std::optional<qint32> parent = m_context.currentNameId();
+    const std::optional<qint64> parent = m_context.currentNameId();
+    if (!m_context.usable(parent) || !m_context.usable(m_context.currentGroupId()))
+        return;
     if (clip.idPart > 0) {
         if (parent)
             MakeSubName(clip.idPart, *parent);
@@ -71,7 +75,7 @@ void PhonebookClipboard::pasteUnderSelectedName(const NameClipboardText& clip)
         m_context.prompt().beep();
         return;
     }
-    const qint32 id =
+    const qint64 id =
         m_context.book().addName(clip.textPart, parent.value_or(0), m_context.currentGroupId());
     if (m_context.added(id))
         m_context.window().LoadNames(id, std::nullopt);
@@ -96,9 +100,10 @@ void PhonebookClipboard::PasteSUB()
         m_context.prompt().beep();
     } else if (holdsName()) {
         pasteUnderSelectedName(NameClipboardText::split(clipboard));
-    } else {
+    } else if (m_context.usable(m_context.currentNameId()) &&
+               m_context.usable(m_context.currentGroupId())) {
         // Any other text becomes a new sub-name, named with the whole text.
-        const qint32 id = m_context.book().addName(clipboard, m_context.currentNameId().value_or(0),
+        const qint64 id = m_context.book().addName(clipboard, m_context.currentNameId().value_or(0),
                                                    m_context.currentGroupId());
         if (m_context.added(id)) {
             window.subList().addItem(clipboard, id);

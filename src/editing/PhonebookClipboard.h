@@ -30,7 +30,7 @@ public:
     void PasteSUB();
 
     // Files a name under another; refused, with a beep, where that would lose a branch.
-    void MakeSubName(qint32 nameId, qint32 parentId);
+    void MakeSubName(qint64 nameId, qint64 parentId);
 
 private:
     void copyNameFrom(bool subList);

@@ -141,7 +141,7 @@ void DialForm::reportOpenProblem()
     }
 }
 
-void DialForm::LoadGroups(std::optional<qint32> groupId, std::optional<int> listIndex)
+void DialForm::LoadGroups(std::optional<qint64> groupId, std::optional<int> listIndex)
 {
     if (m_startingUp)
         return;
@@ -165,7 +165,7 @@ void DialForm::LoadGroups(std::optional<qint32> groupId, std::optional<int> list
     m_listsLoading = false;
 }
 
-void DialForm::LoadNames(std::optional<qint32> nameId, std::optional<int> listIndex)
+void DialForm::LoadNames(std::optional<qint64> nameId, std::optional<int> listIndex)
 {
     if (m_startingUp)
         return;
@@ -256,11 +256,14 @@ void DialForm::LoadCard()
         m_cardId = source->itemData(source->listIndex());
 
     // A row that has gone (deleted elsewhere) shows as an empty card; SaveCard then
-    // finds no row to write into.
+    // finds no row to write into. A row whose id stands for no row shows empty and
+    // read-only, as nothing typed there could be kept.
     const QVariantList row = m_book.nameRow(m_cardId).value_or(QVariantList{});
+    const bool editable = m_book.isWritable() && m_cardId >= 0;
     for (const CardField& field : std::as_const(m_ui.card)) {
         const int position = FieldIndexByName(field.tag);
-        field.setText(row.isEmpty() ? QString() : row.value(position).toString());
+        field.setText(row.isEmpty() || position < 0 ? QString() : row.value(position).toString());
+        field.setReadOnly(!editable || field.tag == QLatin1String("ID"));
     }
     m_cardDirty = false;
 
@@ -273,18 +276,19 @@ void DialForm::LoadCard()
 
 void DialForm::SaveCard()
 {
-    if (m_cardId == 0)
+    if (!isRowId(m_cardId))
         return;
     const QStringList columns = m_book.nameColumns();
     QList<std::pair<QString, QString>> values;
     for (const CardField& field : std::as_const(m_ui.card)) {
-        if (field.tag == QLatin1String("ID"))
+        if (field.tag == QLatin1String("ID") || field.isCutShort())
             continue;
+        // Only the card's own columns: a field must never write into id, parent or group.
         const int position = FieldIndexByName(field.tag);
-        if (position != 0)
+        if (position >= 0 && schema::cardColumns().contains(field.tag, Qt::CaseInsensitive))
             values.append({columns.at(position), field.text()});
     }
-    if (m_book.updateNameColumns(m_cardId, values))
+    if (values.isEmpty() || m_book.updateNameColumns(m_cardId, values))
         return;
     // A contact deleted meanwhile takes its card with it; anything else is a failure the
     // user must hear of, as the edits are not in the file.
@@ -297,14 +301,14 @@ void DialForm::SaveCard()
 
 int DialForm::FieldIndexByName(const QString& name) const
 {
-    return m_fieldIndex.value(name.toUpper(), 0);
+    return m_fieldIndex.value(name.toUpper(), -1);
 }
 
 void DialForm::indexFields()
 {
-    // Every card load and save asks for each field's position; the columns only change
-    // when the file is opened, so the answers are worked out once. The last column of a
-    // name wins, as a walk over all of them would find.
+    // Every card load and save asks for each field's position among the columns the book
+    // reads for a card; they only change when the file is opened, so the answers are
+    // worked out once. Fields go by column name wherever the file keeps the column.
     m_fieldIndex.clear();
     const QStringList columns = m_book.nameColumns();
     for (int i = 0; i < columns.size(); ++i)

@@ -53,13 +53,15 @@ public:
     SearchForm* searchForm() const;
     LinkCommands& links() { return *m_links; }
 
-    void LoadGroups(std::optional<qint32> groupId = {}, std::optional<int> listIndex = {}) override;
-    void LoadNames(std::optional<qint32> nameId = {}, std::optional<int> listIndex = {}) override;
+    void LoadGroups(std::optional<qint64> groupId = {}, std::optional<int> listIndex = {}) override;
+    void LoadNames(std::optional<qint64> nameId = {}, std::optional<int> listIndex = {}) override;
     void GroupsList_Click() override;
     void NamesList_Click();
     void SubList_Click();
     void LoadCard() override;
     void SaveCard();
+    // The position of a column in the book's card row, by name without case; -1 when
+    // the file has no such column.
     int FieldIndexByName(const QString& name) const;
     static void SelectAllItems(IdListBox& list);
     void LoadSpeedDials();
@@ -80,8 +82,8 @@ public:
     void Combo1_Click() { m_cardDirty = true; }
 
     QString ActiveList() const override { return m_activeList; }
-    qint32 CardId() const override { return m_cardId; }
-    void setCardId(qint32 id) override { m_cardId = id; }
+    qint64 CardId() const override { return m_cardId; }
+    void setCardId(qint64 id) override { m_cardId = id; }
     bool CardDirty() const { return m_cardDirty; }
     bool ListsLoading() const { return m_listsLoading; }
     bool StartingUp() const { return m_startingUp; }
@@ -140,7 +142,7 @@ private:
 
     QHash<QString, int> m_fieldIndex;
     QString m_activeList;
-    qint32 m_cardId = 0;
+    qint64 m_cardId = 0;
     bool m_cardDirty = false;
     bool m_listsLoading = false;
     bool m_startingUp = true;

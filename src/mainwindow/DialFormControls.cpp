@@ -2,6 +2,7 @@
 
 #include "mainwindow/Icons.h"
 #include "ui/ButtonBar.h"
+#include "ui/CardTextEdit.h"
 #include "ui/IdListBox.h"
 #include "ui/TabControl.h"
 #include "ui/Twips.h"
@@ -29,20 +30,39 @@ QString CardField::text() const
     return {};
 }
 
-void CardField::setText(const QString& text) const
+void CardField::setText(const QString& value) const
 {
+    // A line field keeps at most kShownLimit characters and drops the rest without a word,
+    // and any field lays out its whole text on each key press: a longer value is shown cut
+    // short and is kept out of every save.
+    const bool cut = value.size() > kShownLimit;
+    const QString text = cut ? value.left(kShownLimit - 1) + QChar(0x2026) : value;
+    widget->setProperty("cutShort", cut);
+    widget->setToolTip(cut ? QStringLiteral("This field holds %1 characters, too many to show "
+                                            "and edit here; it is shown cut short and kept "
+                                            "as it is.")
+                                 .arg(value.size())
+                           : QString());
     if (auto* line = qobject_cast<QLineEdit*>(widget)) {
         line->setText(text);
         line->setCursorPosition(0);
-    } else if (auto* lines = qobject_cast<QPlainTextEdit*>(widget)) {
-        lines->setPlainText(text);
+    } else if (auto* lines = qobject_cast<CardTextEdit*>(widget)) {
+        lines->setCardText(text);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
+        plain->setPlainText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         combo->setEditText(text);
     }
 }
 
-void CardField::setReadOnly(bool readOnly) const
+bool CardField::isCutShort() const
 {
+    return widget->property("cutShort").toBool();
+}
+
+void CardField::setReadOnly(bool wanted) const
+{
+    const bool readOnly = wanted || isCutShort();
     if (auto* line = qobject_cast<QLineEdit*>(widget))
         line->setReadOnly(readOnly);
     else if (auto* lines = qobject_cast<QPlainTextEdit*>(widget))
@@ -307,7 +327,7 @@ DialFormControls DialFormControls::build(QWidget* form)
             widget = place(combo, QStringLiteral("Combo1"), entry.left, entry.top, entry.width,
                            entry.height);
         } else {
-            QWidget* editor = entry.multiLine ? static_cast<QWidget*>(new QPlainTextEdit(page))
+            QWidget* editor = entry.multiLine ? static_cast<QWidget*>(new CardTextEdit(page))
                                               : static_cast<QWidget*>(new QLineEdit(page));
             widget = place(editor, QStringLiteral("Text1_%1").arg(entry.index), entry.left,
                            entry.top, entry.width, entry.height);

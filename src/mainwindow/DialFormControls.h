@@ -22,12 +22,18 @@ class TabControl;
 // One field of the contact card: a control bound by its tag to a column of names.
 struct CardField
 {
+    // The most characters a field shows; a longer value is shown cut short, ending in
+    // "…", read-only, and is never saved from the field, so the stored text stays whole.
+    static constexpr qsizetype kShownLimit = 32767;
+
     QWidget* widget = nullptr;
     QString tag;
 
     QString text() const;
     void setText(const QString& text) const;
     void setReadOnly(bool readOnly) const;
+    // Whether the value last set was too long to show whole.
+    bool isCutShort() const;
 };
 
 // Every control of the main window, in one fixed arrangement made once. Controls that

@@ -106,10 +106,20 @@ QString columnText(sqlite3_stmt* statement, int column)
     return text ? QString(text, sqlite3_column_bytes16(statement, column) / 2) : QString();
 }
 
+// An id, parent or group as the lists carry it: a whole number that can stand for one row,
+// 0 for none, else kUnusableId, so that no value of the file reads as another row's id.
+qint64 idAt(sqlite3_stmt* statement, int column, bool zeroAllowed)
+{
+    if (sqlite3_column_type(statement, column) != SQLITE_INTEGER)
+        return kUnusableId;
+    const qint64 id = sqlite3_column_int64(statement, column);
+    return isRowId(id) || (zeroAllowed && id == 0) ? id : kUnusableId;
+}
+
 SearchHit hitAt(sqlite3_stmt* statement)
 {
-    return SearchHit{sqlite3_column_int(statement, 0), columnText(statement, 1),
-                     sqlite3_column_int(statement, 2), sqlite3_column_int(statement, 3)};
+    return SearchHit{idAt(statement, 0, false), columnText(statement, 1), idAt(statement, 2, true),
+                     idAt(statement, 3, true)};
 }
 
 QString matchCondition(const SearchPattern& pattern)
@@ -181,16 +191,16 @@ SearchHits NameSearch::run(const QString& nameText, const QString& numberText)
     return hits;
 }
 
-std::optional<SearchHit> NameSearch::row(qint32 id) const
+std::optional<SearchHit> NameSearch::row(qint64 id) const
 {
     sqlite3* db = handleOf(m_book);
-    if (!db)
+    if (!db || !isRowId(id))
         return std::nullopt;
-    Statement statement(
-        db, QStringLiteral("SELECT id, name, \"group\", parent FROM names WHERE id = ?"));
+    Statement statement(db, QStringLiteral("SELECT id, name, \"group\", parent FROM names"
+                                           " WHERE id = ? AND typeof(id) = 'integer'"));
     if (!statement)
         return std::nullopt;
-    sqlite3_bind_int(statement.get(), 1, id);
+    sqlite3_bind_int64(statement.get(), 1, id);
     if (sqlite3_step(statement.get()) != SQLITE_ROW)
         return std::nullopt;
     return hitAt(statement.get());

@@ -11,10 +11,10 @@ class PhoneBook;
 // One name or sub-name a search found, with what is needed to bring it up in the window.
 struct SearchHit
 {
-    qint32 id = 0;
+    qint64 id = 0;
     QString name;
-    qint32 group = 0;
-    qint32 parent = 0;
+    qint64 group = 0;
+    qint64 parent = 0;
     friend bool operator==(const SearchHit&, const SearchHit&) = default;
 };
 using SearchHits = QList<SearchHit>;
@@ -32,7 +32,7 @@ public:
     // reading every row; a book opened read-only may lack them.
     bool usedIndex() const { return m_usedIndex; }
     // One row of names as a search lists it; nothing when there is no such row.
-    std::optional<SearchHit> row(qint32 id) const;
+    std::optional<SearchHit> row(qint64 id) const;
 
 private:
     const PhoneBook& m_book;

@@ -29,7 +29,7 @@ QFont sans(qreal points, bool bold)
     return font;
 }
 
-int indexOfId(const IdListBox& list, qint32 id)
+int indexOfId(const IdListBox& list, qint64 id)
 {
     for (int i = 0; i < list.count(); ++i) {
         if (list.itemData(i) == id)
@@ -127,7 +127,7 @@ void SearchForm::reject()
 SearchHits SearchForm::lineage(const SearchHit& hit) const
 {
     SearchHits rows{hit};
-    QSet<qint32> seen{hit.id};
+    QSet<qint64> seen{hit.id};
     while (rows.first().parent > 0) {
         const auto above = m_search.row(rows.first().parent);
         // A parent that is gone, or rows filed in a circle, end the walk.
@@ -147,14 +147,16 @@ void SearchForm::NamesList_DblClick(int index)
         // deeper is brought up through the sub-name it is filed under.
         const SearchHits rows = lineage(m_results.at(index));
         const SearchHit& top = rows.first();
-        int group = indexOfId(*m_lists.groups, top.group);
+        int group = isRowId(top.group) ? indexOfId(*m_lists.groups, top.group) : -1;
         // A group that is not listed (deleted, or none) leaves the name under "All Groups",
         // the first item that stands for no group of its own.
         if (group < 0)
             group = indexOfId(*m_lists.groups, 0);
         m_lists.groups->setListIndex(group);
-        m_lists.names->setListIndex(indexOfId(*m_lists.names, top.id));
-        if (rows.size() > 1)
+        // A row whose id stands for no row cannot be told from another such row.
+        if (isRowId(top.id))
+            m_lists.names->setListIndex(indexOfId(*m_lists.names, top.id));
+        if (rows.size() > 1 && isRowId(rows.at(1).id))
             m_lists.subNames->setListIndex(indexOfId(*m_lists.subNames, rows.at(1).id));
     }
     hide();

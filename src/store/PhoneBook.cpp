@@ -13,6 +13,7 @@
 #include <QSqlRecord>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -89,6 +90,16 @@ QVariant columnValue(sqlite3_stmt* statement, int column)
     default:
         return QVariant(columnText(statement, column));
     }
+}
+
+// An id as a list carries it: the row's own when it is a positive whole number, else the
+// mark of a row no command may reach.
+qint64 idAt(sqlite3_stmt* statement, int column)
+{
+    if (sqlite3_column_type(statement, column) != SQLITE_INTEGER)
+        return kUnusableId;
+    const qint64 id = sqlite3_column_int64(statement, column);
+    return isRowId(id) ? id : kUnusableId;
 }
 
 // A statement stepped to its end or not ends its read when the call returns, so no half-read
@@ -278,22 +289,19 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
             return m_state;
         }
         m_state = State::Created;
-    } else {
-        if (!checkSchema())
+        if (!checkSchema(true))
             return m_state;
+    } else {
         m_state = writable ? State::Opened : State::ReadOnly;
         if (!writable)
             m_error = QStringLiteral("you may read it but not change it, so no change is saved");
-        else
+        if (!checkSchema(writable))
+            return m_state;
+        if (m_state == State::Opened)
             addMissingSearchIndex(db);
     }
 
     rememberFile();
-    QSqlQuery columns(db);
-    columns.exec(QStringLiteral("PRAGMA table_info(names)"));
-    m_nameColumns.clear();
-    while (columns.next())
-        m_nameColumns << columns.value(1).toString();
     return m_state;
 }
 
@@ -319,24 +327,157 @@ bool PhoneBook::createSchema()
     return true;
 }
 
-bool PhoneBook::checkSchema()
+namespace {
+
+struct ColumnInfo
 {
-    QSqlQuery query(database());
+    QString name;
+    QString type;
+    int primaryKey = 0;
+};
+
+// The columns of a table as the file declares them, looked up by name: a quoted name that
+// is no column would read as a text in a SELECT, so a probe statement cannot tell.
+std::optional<QList<ColumnInfo>> columnsOf(QSqlDatabase db, const QString& table, QString& error)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
+    query.addBindValue(table);
+    if (!query.exec()) {
+        error = query.lastError().databaseText();
+        return std::nullopt;
+    }
+    QList<ColumnInfo> columns;
+    while (query.next()) {
+        columns.append(
+            {query.value(0).toString(), query.value(1).toString(), query.value(2).toInt()});
+    }
+    return columns;
+}
+
+const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& name)
+{
+    for (const ColumnInfo& column : columns) {
+        if (column.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &column;
+    }
+    return nullptr;
+}
+
+// Whether SQLite numbers the table's rows itself through its id: an INTEGER PRIMARY KEY of
+// a table with row numbers. Any other id column may hold anything, and holds nothing
+// unless given a value.
+bool idIsRowNumber(QSqlDatabase db, const QString& table, const QList<ColumnInfo>& columns)
+{
+    int keys = 0;
+    for (const ColumnInfo& column : columns)
+        keys += column.primaryKey > 0 ? 1 : 0;
+    const ColumnInfo* id = findColumn(columns, QStringLiteral("id"));
+    if (keys != 1 || !id || id->primaryKey != 1 ||
+        id->type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) != 0)
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT wr FROM pragma_table_list WHERE schema = 'main' AND "
+                                 "name = ?"));
+    query.addBindValue(table);
+    return !query.exec() || !query.next() || query.value(0).toInt() == 0;
+}
+
+QString quotedList(const QStringList& names)
+{
+    QStringList list;
+    for (const QString& name : names)
+        list << QLatin1Char('"') + name + QLatin1Char('"');
+    return list.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+bool PhoneBook::checkSchema(bool writable)
+{
+    QSqlDatabase db = database();
+    m_nameColumns.clear();
+    m_numberedTables.clear();
+    QStringList missingCard;
     for (const auto& table : schema::requiredColumns()) {
-        QStringList columns;
-        for (const QString& column : table.columns)
-            columns << quoted(column);
-        const QString probe = QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
-                                  .arg(columns.join(QLatin1Char(',')), quoted(table.table));
-        if (!query.exec(probe)) {
-            const QString why = query.lastError().databaseText();
-            fail(why.contains(QLatin1String("no such"))
-                     ? QStringLiteral("it is not a phone book of this program (%1)").arg(why)
-                     : QStringLiteral("it cannot be read (%1)").arg(why));
+        QString error;
+        const auto columns = columnsOf(db, table.table, error);
+        if (!columns) {
+            fail(QStringLiteral("it cannot be read (%1)").arg(error));
             return false;
         }
+        if (columns->isEmpty()) {
+            fail(QStringLiteral("it is not a phone book of this program (it has no table \"%1\")")
+                     .arg(table.table));
+            return false;
+        }
+        QStringList missing;
+        for (const QString& column : table.columns) {
+            if (findColumn(*columns, column))
+                continue;
+            if (table.table == QLatin1String("names") && schema::cardColumns().contains(column))
+                missingCard << column;
+            else
+                missing << column;
+        }
+        if (!missing.isEmpty()) {
+            fail(QStringLiteral("it is not a phone book of this program (the table \"%1\" has "
+                                "no column %2)")
+                     .arg(table.table, quotedList(missing)));
+            return false;
+        }
+        if (table.columns.contains(QLatin1String("id")) &&
+            !idIsRowNumber(db, table.table, *columns))
+            m_numberedTables << table.table;
+        if (table.table == QLatin1String("names")) {
+            for (const QString& column : table.columns) {
+                if (const ColumnInfo* found = findColumn(*columns, column))
+                    m_nameColumns << found->name;
+            }
+        }
     }
+
+    if (!missingCard.isEmpty()) {
+        if (!writable) {
+            m_error = QStringLiteral("you may read it but not change it, and it has no column "
+                                     "%1, so that part of the card stays empty and no change "
+                                     "is saved")
+                          .arg(quotedList(missingCard));
+        } else if (!addCardColumns(missingCard)) {
+            // The file stays as it was; it is shown, but a card without somewhere to keep
+            // every field must not look as if it saved them.
+            m_error = QStringLiteral("it has no column %1 and the column could not be added "
+                                     "(%2), so no change is saved")
+                          .arg(quotedList(missingCard), m_error);
+            m_state = State::ReadOnly;
+        } else {
+            return checkSchema(writable);
+        }
+    }
+
+    QStringList selected;
+    for (const QString& column : std::as_const(m_nameColumns))
+        selected << quoted(column);
+    m_nameRowStatement =
+        QStringLiteral("SELECT %1 FROM names WHERE id = ? AND typeof(id) = 'integer'")
+            .arg(selected.join(QStringLiteral(", ")));
     return true;
+}
+
+bool PhoneBook::addCardColumns(const QStringList& missing)
+{
+    // Adding a column keeps every stored value; the rows read NULL in it, an empty field.
+    return inTransaction([&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        for (const QString& column : missing) {
+            if (!query.exec(
+                    QStringLiteral("ALTER TABLE names ADD COLUMN %1 TEXT").arg(quoted(column)))) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+        }
+        return true;
+    });
 }
 
 ListRows PhoneBook::readList(const QString& statement, const QVariantList& values) const
@@ -348,7 +489,7 @@ ListRows PhoneBook::readList(const QString& statement, const QVariantList& value
         return rows;
     const ResetWhenDone done{query};
     while (sqlite3_step(query) == SQLITE_ROW)
-        rows.append(ListRow{sqlite3_column_int(query, 0), columnText(query, 1)});
+        rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
     return rows;
 }
 
@@ -368,22 +509,30 @@ ListRows PhoneBook::topLevelNamesWithoutGroup() const
     return topLevelNamesInGroup(0);
 }
 
-ListRows PhoneBook::topLevelNamesInGroup(qint32 groupId) const
+ListRows PhoneBook::topLevelNamesInGroup(qint64 groupId) const
 {
+    // A group whose id is unusable has no names that can be told apart as its own.
+    if (groupId < 0)
+        return {};
     return readList(QLatin1String(statements::topLevelNamesInGroup), {groupId});
 }
 
-ListRows PhoneBook::subNames(qint32 parentId) const
+ListRows PhoneBook::subNames(qint64 parentId) const
 {
+    // 0 would list every top-level name as a sub-name.
+    if (!isRowId(parentId))
+        return {};
     return readList(QLatin1String(statements::subNames), {parentId});
 }
 
-ListRows PhoneBook::numbers(qint32 ownerId, const QString& kind) const
+ListRows PhoneBook::numbers(qint64 ownerId, const QString& kind) const
 {
+    if (!isRowId(ownerId))
+        return {};
     return readList(QLatin1String(statements::numbers), {kind, ownerId});
 }
 
-std::optional<qint32> PhoneBook::groupOfName(qint32 nameId) const
+std::optional<qint64> PhoneBook::groupOfName(qint64 nameId) const
 {
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
     sqlite3_stmt* query =
@@ -393,12 +542,15 @@ std::optional<qint32> PhoneBook::groupOfName(qint32 nameId) const
     const ResetWhenDone done{query};
     if (sqlite3_step(query) != SQLITE_ROW)
         return std::nullopt;
-    return sqlite3_column_int(query, 0);
+    // No group is 0; a group that is no whole number stands for no group that can be found.
+    if (sqlite3_column_type(query, 0) == SQLITE_INTEGER)
+        return sqlite3_column_int64(query, 0);
+    return kUnusableId;
 }
 
-std::optional<QString> PhoneBook::groupName(qint32 groupId) const
+std::optional<QString> PhoneBook::groupName(qint64 groupId) const
 {
-    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    PreparedReads* reads = isOpen() && isRowId(groupId) ? preparedReads() : nullptr;
     sqlite3_stmt* query =
         reads ? reads->bind(QLatin1String(statements::groupName), {groupId}) : nullptr;
     if (!query)
@@ -409,10 +561,10 @@ std::optional<QString> PhoneBook::groupName(qint32 groupId) const
     return columnText(query, 0);
 }
 
-std::optional<QVariantList> PhoneBook::nameRow(qint32 id) const
+std::optional<QVariantList> PhoneBook::nameRow(qint64 id) const
 {
-    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
-    sqlite3_stmt* query = reads ? reads->bind(QLatin1String(statements::nameRow), {id}) : nullptr;
+    PreparedReads* reads = isOpen() && isRowId(id) ? preparedReads() : nullptr;
+    sqlite3_stmt* query = reads ? reads->bind(m_nameRowStatement, {id}) : nullptr;
     if (!query)
         return std::nullopt;
     const ResetWhenDone done{query};
@@ -488,9 +640,38 @@ bool PhoneBook::execWrite(QSqlQuery& query)
     return true;
 }
 
-bool PhoneBook::updateNameColumns(qint32 id, const QList<std::pair<QString, QString>>& values)
+bool PhoneBook::refuseUnusable(qint64 id, bool zeroAllowed)
 {
-    if (values.isEmpty())
+    if (isRowId(id) || (zeroAllowed && id == 0))
+        return false;
+    m_error = QStringLiteral("the row has no usable id in the file (only a positive whole number "
+                             "stands for one row), so it is left as it is");
+    return true;
+}
+
+bool PhoneBook::singleRow(QSqlDatabase& db, const QString& table, qint64 id)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE id = ? AND typeof(id) = 'integer'")
+                      .arg(quoted(table)));
+    query.addBindValue(id);
+    if (!query.exec() || !query.next()) {
+        m_error = describe(query.lastError());
+        return false;
+    }
+    const qint64 count = query.value(0).toLongLong();
+    if (count > 1) {
+        m_error = QStringLiteral("%1 rows of the file share the id %2, so none of them is changed")
+                      .arg(count)
+                      .arg(id);
+        return false;
+    }
+    return true;
+}
+
+bool PhoneBook::updateNameColumns(qint64 id, const QList<std::pair<QString, QString>>& values)
+{
+    if (values.isEmpty() || refuseUnusable(id, false))
         return false;
     QStringList assignments;
     for (const auto& [column, value] : values) {
@@ -502,9 +683,12 @@ bool PhoneBook::updateNameColumns(qint32 id, const QList<std::pair<QString, QStr
     }
     bool updated = false;
     inWriteTransaction([&](QSqlDatabase& db) {
+        if (!singleRow(db, QStringLiteral("names"), id))
+            return false;
         QSqlQuery query(db);
-        if (!query.prepare(QStringLiteral("UPDATE names SET %1 WHERE id = ?")
-                               .arg(assignments.join(QStringLiteral(", "))))) {
+        if (!query.prepare(
+                QStringLiteral("UPDATE names SET %1 WHERE id = ? AND typeof(id) = 'integer'")
+                    .arg(assignments.join(QStringLiteral(", "))))) {
             m_error = describe(query.lastError());
             return false;
         }
@@ -519,46 +703,86 @@ bool PhoneBook::updateNameColumns(qint32 id, const QList<std::pair<QString, QStr
     return updated;
 }
 
-qint32 PhoneBook::insert(const QString& statement, const QVariantList& values)
+qint64 PhoneBook::insert(const QString& table, const QStringList& columns,
+                         const QVariantList& values)
 {
-    qint32 id = 0;
+    const bool numbered = m_numberedTables.contains(table);
+    qint64 id = 0;
     const bool done = inWriteTransaction([&](QSqlDatabase& db) {
         QSqlQuery query(db);
-        if (!query.prepare(statement)) {
+        QStringList names;
+        QVariantList bound = values;
+        if (numbered) {
+            // The file's id column does not number rows itself: the new row takes the next
+            // whole number above every usable id, so it never shares one.
+            if (!query.exec(QStringLiteral("SELECT max(id) FROM %1 WHERE typeof(id) = 'integer'")
+                                .arg(quoted(table))) ||
+                !query.next()) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+            const qint64 highest = query.value(0).toLongLong();
+            if (highest == std::numeric_limits<qint64>::max()) {
+                m_error = QStringLiteral("the file has no id left for a new row");
+                return false;
+            }
+            id = std::max<qint64>(highest, 0) + 1;
+            names << quoted(QStringLiteral("id"));
+            bound.prepend(id);
+        }
+        for (const QString& column : columns)
+            names << quoted(column);
+        const QString marks = QStringLiteral("?, ").repeated(int(names.size())).chopped(2);
+        if (!query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                               .arg(quoted(table), names.join(QStringLiteral(", ")), marks))) {
             m_error = describe(query.lastError());
             return false;
         }
-        for (const QVariant& value : values)
+        for (const QVariant& value : std::as_const(bound))
             query.addBindValue(value);
         if (!execWrite(query))
             return false;
-        id = query.lastInsertId().toInt();
+        if (!numbered)
+            id = query.lastInsertId().toLongLong();
+        if (!isRowId(id)) {
+            m_error = QStringLiteral("the file gave the new row no usable id");
+            return false;
+        }
         return true;
     });
     return done ? id : 0;
 }
 
-qint32 PhoneBook::addGroup(const QString& name)
+qint64 PhoneBook::addGroup(const QString& name)
 {
-    return insert(QStringLiteral("INSERT INTO groups (name) VALUES (?)"), {name});
+    return insert(QStringLiteral("groups"), {QStringLiteral("name")}, {name});
 }
 
-qint32 PhoneBook::addName(const QString& name, qint32 parent, qint32 group)
+qint64 PhoneBook::addName(const QString& name, qint64 parent, qint64 group)
 {
-    return insert(QStringLiteral("INSERT INTO names (name, parent, \"group\") VALUES (?, ?, ?)"),
+    if (refuseUnusable(parent, true) || refuseUnusable(group, true))
+        return 0;
+    return insert(QStringLiteral("names"),
+                  {QStringLiteral("name"), QStringLiteral("parent"), QStringLiteral("group")},
                   {name, parent, group});
 }
 
-qint32 PhoneBook::addNumber(const QString& number, qint32 owner, const QString& kind)
+qint64 PhoneBook::addNumber(const QString& number, qint64 owner, const QString& kind)
 {
-    return insert(QStringLiteral("INSERT INTO numbers (name, parent, type) VALUES (?, ?, ?)"),
+    if (refuseUnusable(owner, false))
+        return 0;
+    return insert(QStringLiteral("numbers"),
+                  {QStringLiteral("name"), QStringLiteral("parent"), QStringLiteral("type")},
                   {number, owner, kind});
 }
 
 bool PhoneBook::inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body)
 {
-    if (!prepareWrite())
-        return false;
+    return prepareWrite() && inTransaction(body);
+}
+
+bool PhoneBook::inTransaction(const std::function<bool(QSqlDatabase&)>& body)
+{
     QSqlDatabase db = database();
     // Taking the write lock first makes another program's lock show as what it is, and a
     // change of several rows (with the search index's triggers) all or nothing.
@@ -587,10 +811,15 @@ QString PhoneBook::describe(const QSqlError& error)
     return error.text();
 }
 
-int PhoneBook::change(const QStringList& statements, const QVariantList& values)
+int PhoneBook::changeRow(const QString& table, qint64 id, const QStringList& statements,
+                         const QVariantList& values)
 {
+    if (refuseUnusable(id, false))
+        return -1;
     int changed = 0;
     const bool done = inWriteTransaction([&](QSqlDatabase& db) {
+        if (!singleRow(db, table, id))
+            return false;
         for (const QString& statement : statements) {
             QSqlQuery query(db);
             if (!query.prepare(statement)) {
@@ -610,39 +839,88 @@ int PhoneBook::change(const QStringList& statements, const QVariantList& values)
     return done ? changed : -1;
 }
 
-int PhoneBook::renameGroup(qint32 id, const QString& name)
+namespace {
+// The one row a change is for: a real (5.0) or a text ('5') equal to the id is another row.
+const char kThisRow[] = " WHERE id = ? AND typeof(id) = 'integer'";
+} // namespace
+
+int PhoneBook::renameGroup(qint64 id, const QString& name)
 {
-    return change({QStringLiteral("UPDATE groups SET name = ? WHERE id = ?")}, {name, id});
+    const QString groups = QStringLiteral("groups");
+    return changeRow(groups, id,
+                     {QStringLiteral("UPDATE groups SET name = ?") + QLatin1String(kThisRow)},
+                     {name, id});
 }
 
-int PhoneBook::deleteGroup(qint32 id)
+int PhoneBook::deleteGroup(qint64 id)
 {
-    return change({QStringLiteral("DELETE FROM groups WHERE id = ?")}, {id});
+    return changeRow(QStringLiteral("groups"), id,
+                     {QStringLiteral("DELETE FROM groups") + QLatin1String(kThisRow)}, {id});
 }
 
-int PhoneBook::renameName(qint32 id, const QString& name)
+int PhoneBook::renameName(qint64 id, const QString& name)
 {
-    return change({QStringLiteral("UPDATE names SET name = ? WHERE id = ?")}, {name, id});
+    return changeRow(QStringLiteral("names"), id,
+                     {QStringLiteral("UPDATE names SET name = ?") + QLatin1String(kThisRow)},
+                     {name, id});
 }
 
-int PhoneBook::deleteNameTree(qint32 id)
+int PhoneBook::deleteNameTree(qint64 id)
 {
-    // UNION, not UNION ALL: a file whose names were filed in a circle still ends.
-    const QString tree = QStringLiteral("WITH RECURSIVE tree(id) AS (SELECT ? UNION"
-                                        " SELECT names.id FROM names JOIN tree"
-                                        " ON names.parent = tree.id) SELECT id FROM tree");
-    return change({QStringLiteral("DELETE FROM numbers WHERE parent IN (%1)").arg(tree),
-                   QStringLiteral("DELETE FROM names WHERE id IN (%1)").arg(tree)},
-                  {id});
+    if (refuseUnusable(id, false))
+        return -1;
+    // The walk goes down through positive whole-number ids only: from any other id (0
+    // above all, the parent of every top-level name) it would reach rows that are not
+    // below the chosen one. UNION, not UNION ALL: names filed in a circle still end.
+    const QString tree = QStringLiteral(
+        "WITH RECURSIVE tree(id) AS (SELECT ? UNION SELECT names.id FROM names JOIN tree"
+        " ON names.parent = tree.id WHERE typeof(names.id) = 'integer' AND names.id > 0)"
+        " SELECT id FROM tree");
+    int changed = 0;
+    const bool done = inWriteTransaction([&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        // An id that several rows share would take rows from outside the branch with it.
+        query.prepare(QStringLiteral("SELECT (SELECT count(*) FROM (%1)), (SELECT count(*) FROM"
+                                     " names WHERE typeof(id) = 'integer' AND id IN (%1))")
+                          .arg(tree));
+        query.addBindValue(id);
+        query.addBindValue(id);
+        if (!query.exec() || !query.next()) {
+            m_error = describe(query.lastError());
+            return false;
+        }
+        if (query.value(1).toLongLong() > query.value(0).toLongLong()) {
+            m_error = QStringLiteral("rows of the file share an id with this name or a sub-name "
+                                     "below it, so none of them is deleted");
+            return false;
+        }
+        for (const QString& statement :
+             {QStringLiteral("DELETE FROM numbers WHERE parent IN (%1)").arg(tree),
+              QStringLiteral("DELETE FROM names WHERE typeof(id) = 'integer' AND id IN (%1)")
+                  .arg(tree)}) {
+            QSqlQuery remove(db);
+            remove.prepare(statement);
+            remove.addBindValue(id);
+            if (!execWrite(remove))
+                return false;
+            changed += remove.numRowsAffected();
+        }
+        return true;
+    });
+    return done ? changed : -1;
 }
 
-int PhoneBook::moveNameToGroup(qint32 nameId, qint32 groupId)
+int PhoneBook::moveNameToGroup(qint64 nameId, qint64 groupId)
 {
-    return change({QStringLiteral("UPDATE names SET parent = 0, \"group\" = ? WHERE id = ?")},
-                  {groupId, nameId});
+    if (refuseUnusable(groupId, true))
+        return -1;
+    return changeRow(
+        QStringLiteral("names"), nameId,
+        {QStringLiteral("UPDATE names SET parent = 0, \"group\" = ?") + QLatin1String(kThisRow)},
+        {groupId, nameId});
 }
 
-bool PhoneBook::isSelfOrBelow(qint32 nameId, qint32 otherId) const
+bool PhoneBook::isSelfOrBelow(qint64 nameId, qint64 otherId) const
 {
     if (nameId == otherId)
         return true;
@@ -658,20 +936,27 @@ bool PhoneBook::isSelfOrBelow(qint32 nameId, qint32 otherId) const
     return query.exec() && query.next();
 }
 
-int PhoneBook::makeSubName(qint32 nameId, qint32 parentId)
+int PhoneBook::makeSubName(qint64 nameId, qint64 parentId)
 {
-    return change({QStringLiteral("UPDATE names SET parent = ? WHERE id = ?")}, {parentId, nameId});
+    if (refuseUnusable(parentId, false))
+        return -1;
+    return changeRow(QStringLiteral("names"), nameId,
+                     {QStringLiteral("UPDATE names SET parent = ?") + QLatin1String(kThisRow)},
+                     {parentId, nameId});
 }
 
-int PhoneBook::updateNumber(qint32 id, const QString& number, const QString& kind)
+int PhoneBook::updateNumber(qint64 id, const QString& number, const QString& kind)
 {
-    return change({QStringLiteral("UPDATE numbers SET name = ?, type = ? WHERE id = ?")},
-                  {number, kind, id});
+    return changeRow(
+        QStringLiteral("numbers"), id,
+        {QStringLiteral("UPDATE numbers SET name = ?, type = ?") + QLatin1String(kThisRow)},
+        {number, kind, id});
 }
 
-int PhoneBook::deleteNumber(qint32 id)
+int PhoneBook::deleteNumber(qint64 id)
 {
-    return change({QStringLiteral("DELETE FROM numbers WHERE id = ?")}, {id});
+    return changeRow(QStringLiteral("numbers"), id,
+                     {QStringLiteral("DELETE FROM numbers") + QLatin1String(kThisRow)}, {id});
 }
 
 } // namespace telvora

@@ -13,10 +13,20 @@
 
 namespace telvora {
 
+// The id a list item carries for a row whose id in the file is not a positive whole number
+// (0, negative, a real, text or NULL). Such a row is listed, but no command may reach it by
+// id: 0 is the parent of every top-level name, and the others match rows they are not.
+inline constexpr qint64 kUnusableId = -1;
+// Whether an id can stand for exactly one row of the file.
+constexpr bool isRowId(qint64 id)
+{
+    return id > 0;
+}
+
 // One list item as the window shows it: the row's text and the id it carries.
 struct ListRow
 {
-    qint32 id = 0;
+    qint64 id = 0;
     QString text;
     friend bool operator==(const ListRow&, const ListRow&) = default;
 };
@@ -54,41 +64,45 @@ public:
     ListRows groups() const;
     ListRows topLevelNames() const;
     ListRows topLevelNamesWithoutGroup() const;
-    ListRows topLevelNamesInGroup(qint32 groupId) const;
-    ListRows subNames(qint32 parentId) const;
-    ListRows numbers(qint32 ownerId, const QString& kind) const;
+    ListRows topLevelNamesInGroup(qint64 groupId) const;
+    ListRows subNames(qint64 parentId) const;
+    ListRows numbers(qint64 ownerId, const QString& kind) const;
 
-    std::optional<qint32> groupOfName(qint32 nameId) const;
-    std::optional<QString> groupName(qint32 groupId) const;
+    std::optional<qint64> groupOfName(qint64 nameId) const;
+    std::optional<QString> groupName(qint64 groupId) const;
 
-    // The names table's columns in table order, as a card binds to them by position.
+    // The columns of names that nameRow reads, in its order, spelt as the file spells
+    // them: id, name, parent, group, then each card column the file has.
     QStringList nameColumns() const { return m_nameColumns; }
-    // Every column of one names row, by position; nothing when the row does not exist.
-    std::optional<QVariantList> nameRow(qint32 id) const;
+    // Those columns of one names row; nothing when no row has this id.
+    std::optional<QVariantList> nameRow(qint64 id) const;
     // Writes the given columns of one names row. False, and nothing written, when the row
     // no longer exists, a column is unknown, or the file refuses the change.
-    bool updateNameColumns(qint32 id, const QList<std::pair<QString, QString>>& values);
+    bool updateNameColumns(qint64 id, const QList<std::pair<QString, QString>>& values);
 
-    // Each returns the new row's id, or 0 when nothing was stored.
-    qint32 addGroup(const QString& name);
-    qint32 addName(const QString& name, qint32 parent, qint32 group);
-    qint32 addNumber(const QString& number, qint32 owner, const QString& kind);
+    // Each returns the new row's id, or 0 when nothing was stored (errorText() says why).
+    // A parent or group below 0 stands for no usable row and is refused.
+    qint64 addGroup(const QString& name);
+    qint64 addName(const QString& name, qint64 parent, qint64 group);
+    qint64 addNumber(const QString& number, qint64 owner, const QString& kind);
 
     // Changes. Each returns the number of rows it changed, or -1 when the file refused the
-    // change (errorText() says why); a change of several rows is all or nothing.
-    int renameGroup(qint32 id, const QString& name);
-    int deleteGroup(qint32 id);
-    int renameName(qint32 id, const QString& name);
-    // Removes a name, every sub-name below it at any depth, and all their numbers.
-    int deleteNameTree(qint32 id);
+    // change (errorText() says why); a change of several rows is all or nothing. An id that
+    // is not a positive whole number, or that several rows share, is refused.
+    int renameGroup(qint64 id, const QString& name);
+    int deleteGroup(qint64 id);
+    int renameName(qint64 id, const QString& name);
+    // Removes a name, every sub-name below it at any depth, and all their numbers; the
+    // walk down goes through positive ids only.
+    int deleteNameTree(qint64 id);
     // Makes a name a top-level name of a group; its sub-names stay with it.
-    int moveNameToGroup(qint32 nameId, qint32 groupId);
+    int moveNameToGroup(qint64 nameId, qint64 groupId);
     // True when the name is the other row itself or one of the rows filed below it, so
     // filing the other row under it would cut a branch off from every list.
-    bool isSelfOrBelow(qint32 nameId, qint32 otherId) const;
-    int makeSubName(qint32 nameId, qint32 parentId);
-    int updateNumber(qint32 id, const QString& number, const QString& kind);
-    int deleteNumber(qint32 id);
+    bool isSelfOrBelow(qint64 nameId, qint64 otherId) const;
+    int makeSubName(qint64 nameId, qint64 parentId);
+    int updateNumber(qint64 id, const QString& number, const QString& kind);
+    int deleteNumber(qint64 id);
 
     QSqlDatabase database() const;
 
@@ -98,17 +112,23 @@ public:
     bool prepareWrite();
 
 private:
-    int change(const QStringList& statements, const QVariantList& values);
+    // Runs the statements on the one row of a table with this id.
+    int changeRow(const QString& table, qint64 id, const QStringList& statements,
+                  const QVariantList& values);
+    bool refuseUnusable(qint64 id, bool zeroAllowed);
+    bool singleRow(QSqlDatabase& db, const QString& table, qint64 id);
     // Runs the body inside a write transaction; false, with errorText() set, when the body
     // or the transaction fails, and then nothing of it is kept.
     bool inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body);
+    bool inTransaction(const std::function<bool(QSqlDatabase&)>& body);
     static QString describe(const QSqlError& error);
     ListRows readList(const QString& statement, const QVariantList& values) const;
-    qint32 insert(const QString& statement, const QVariantList& values);
+    qint64 insert(const QString& table, const QStringList& columns, const QVariantList& values);
     bool execWrite(QSqlQuery& query);
     bool restoreDeletedFile();
     void rememberFile();
-    bool checkSchema();
+    bool checkSchema(bool writable);
+    bool addCardColumns(const QStringList& missing);
     bool createSchema();
     void fail(const QString& reason);
 
@@ -122,6 +142,9 @@ private:
     QString m_filePath;
     QString m_error;
     QStringList m_nameColumns;
+    QString m_nameRowStatement;
+    // Tables whose id is not SQLite's own row number, so new rows are numbered by us.
+    QStringList m_numberedTables;
     State m_state = State::Closed;
     quint64 m_device = 0;
     quint64 m_inode = 0;

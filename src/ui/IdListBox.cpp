@@ -80,7 +80,7 @@ void IdListBox::setRows(ListRows rows)
     m_model.setRows(std::move(rows));
 }
 
-void IdListBox::addItem(const QString& text, qint32 id)
+void IdListBox::addItem(const QString& text, qint64 id)
 {
     m_model.append(ListRow{id, text});
 }
@@ -97,7 +97,7 @@ void IdListBox::removeItem(int index)
     m_settingFromCode = false;
 }
 
-qint32 IdListBox::itemData(int index) const
+qint64 IdListBox::itemData(int index) const
 {
     return index >= 0 && index < count() ? m_model.rows().at(index).id : 0;
 }

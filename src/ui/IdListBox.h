@@ -44,13 +44,13 @@ public:
 
     void clear();
     void setRows(ListRows rows);
-    void addItem(const QString& text, qint32 id);
+    void addItem(const QString& text, qint64 id);
     // Both change the item in place: the other items keep their places and selection.
     void setItemText(int index, const QString& text);
     void removeItem(int index);
 
     int count() const { return m_model.rowCount(); }
-    qint32 itemData(int index) const;
+    qint64 itemData(int index) const;
     QString itemText(int index) const;
     const ListRows& rows() const { return m_model.rows(); }
 

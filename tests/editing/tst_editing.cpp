@@ -131,9 +131,11 @@ void EditingTest::pasteIntoGroup()
     f.editing().groups().PasteGroup();
     QCOMPARE(texts(f.form->namesList()),
              (QStringList{QStringLiteral("Alice"), QStringLiteral("Bob Jr")}));
-    QCOMPARE(nameColumn(*f.form, f.book.bobJr, QStringLiteral("parent")).toInt(), 0);
-    QCOMPARE(nameColumn(*f.form, f.book.bobJr, QStringLiteral("group")).toInt(), f.book.family);
-    QCOMPARE(nameColumn(*f.form, f.book.grandkid, QStringLiteral("parent")).toInt(), f.book.bobJr);
+    QCOMPARE(nameColumn(*f.form, f.book.bobJr, QStringLiteral("parent")).toLongLong(), 0);
+    QCOMPARE(nameColumn(*f.form, f.book.bobJr, QStringLiteral("group")).toLongLong(),
+             f.book.family);
+    QCOMPARE(nameColumn(*f.form, f.book.grandkid, QStringLiteral("parent")).toLongLong(),
+             f.book.bobJr);
 
     // Text from elsewhere while a name was last copied: a new name from the text part.
     QGuiApplication::clipboard()->setText(QStringLiteral("Zoë/from a mail"));
@@ -163,8 +165,8 @@ void EditingTest::addAndRenameNames()
     f.editing().names().AddName();
     QCOMPARE(f.prompt.asked.last().text, QStringLiteral("Enter New Name:"));
     QCOMPARE(names.itemText(names.listIndex()), QStringLiteral("Aaron 'A' [x]_%"));
-    const qint32 aaron = names.itemData(names.listIndex());
-    QCOMPARE(nameColumn(*f.form, aaron, QStringLiteral("group")).toInt(), f.book.family);
+    const qint64 aaron = names.itemData(names.listIndex());
+    QCOMPARE(nameColumn(*f.form, aaron, QStringLiteral("group")).toLongLong(), f.book.family);
     QCOMPARE(f.form->CardId(), aaron);
 
     f.prompt.inputAnswers << QStringLiteral("Aaron's desk");
@@ -173,9 +175,9 @@ void EditingTest::addAndRenameNames()
     QCOMPARE(texts(subs), QStringList{QStringLiteral("Aaron's desk")});
     QCOMPARE(subs.listIndex(), 0);
     QCOMPARE(f.form->ActiveList(), QStringLiteral("S"));
-    const qint32 desk = subs.itemData(0);
+    const qint64 desk = subs.itemData(0);
     QCOMPARE(f.form->CardId(), desk);
-    QCOMPARE(nameColumn(*f.form, desk, QStringLiteral("parent")).toInt(), aaron);
+    QCOMPARE(nameColumn(*f.form, desk, QStringLiteral("parent")).toLongLong(), aaron);
 
     // Renaming a sub-name changes its entry in place; renaming a name reloads the list.
     f.prompt.inputAnswers << QStringLiteral("Front desk");
@@ -261,7 +263,7 @@ void EditingTest::aNameCannotBeFiledUnderItself()
     f.editing().clipboard().PasteName();
     f.editing().clipboard().PasteSUB();
     QCOMPARE(f.prompt.beeps, beeps + 2);
-    QCOMPARE(nameColumn(*f.form, f.book.bob, QStringLiteral("parent")).toInt(), 0);
+    QCOMPARE(nameColumn(*f.form, f.book.bob, QStringLiteral("parent")).toLongLong(), 0);
     QVERIFY(f.store().isSelfOrBelow(f.book.bob, f.book.grandkid));
     QVERIFY(!f.store().isSelfOrBelow(f.book.grandkid, f.book.bob));
     QVERIFY(!f.store().isSelfOrBelow(f.book.office, f.book.grandkid));
@@ -282,12 +284,12 @@ void EditingTest::copyAndPasteNamesMoveThem()
     f.editing().clipboard().PasteName();
     QVERIFY(!texts(f.form->namesList()).contains(QStringLiteral("Carol")));
     QCOMPARE(texts(f.form->subList()), QStringList{QStringLiteral("Carol")});
-    QCOMPARE(nameColumn(*f.form, f.book.carol, QStringLiteral("group")).toInt(), 0);
+    QCOMPARE(nameColumn(*f.form, f.book.carol, QStringLiteral("group")).toLongLong(), 0);
 
     // The clipboard keeps its text: pasting again under another name moves it on.
     click(f.form->namesList(), QStringLiteral("Bob"));
     f.editing().clipboard().PasteSUB();
-    QCOMPARE(nameColumn(*f.form, f.book.carol, QStringLiteral("parent")).toInt(), f.book.bob);
+    QCOMPARE(nameColumn(*f.form, f.book.carol, QStringLiteral("parent")).toLongLong(), f.book.bob);
     QVERIFY(texts(f.form->subList()).contains(QStringLiteral("Carol")));
 
     // Paste under a name after a number was copied beeps and stores nothing.
@@ -326,16 +328,16 @@ void EditingTest::moveToGroupUsesTheGroupOfTheItem()
     // Two groups of one name: the item moves the name to the group it was listed for.
     f.prompt.inputAnswers << QStringLiteral("Work");
     f.editing().groups().AddMenu();
-    const qint32 secondWork = f.form->groupsList().itemData(f.form->groupsList().listIndex());
+    const qint64 secondWork = f.form->groupsList().itemData(f.form->groupsList().listIndex());
     click(f.form->groupsList(), QStringLiteral("Family"));
     QAction* target = nullptr;
     for (QAction* action : f.form->moveGroupMenu().actions()) {
-        if (action->data().toInt() == secondWork)
+        if (action->data().toLongLong() == secondWork)
             target = action;
     }
     QVERIFY(target);
     target->trigger();
-    QCOMPARE(nameColumn(*f.form, f.book.alice, QStringLiteral("group")).toInt(), secondWork);
+    QCOMPARE(nameColumn(*f.form, f.book.alice, QStringLiteral("group")).toLongLong(), secondWork);
     // The names list shows the old state until a group is chosen again.
     QCOMPARE(texts(f.form->namesList()), QStringList{QStringLiteral("Alice")});
 
@@ -343,10 +345,10 @@ void EditingTest::moveToGroupUsesTheGroupOfTheItem()
     QSqlQuery query(f.store().database());
     QVERIFY(query.exec(QStringLiteral("DELETE FROM groups WHERE id = %1").arg(f.book.work)));
     for (QAction* action : f.form->moveGroupMenu().actions()) {
-        if (action->data().toInt() == f.book.work)
+        if (action->data().toLongLong() == f.book.work)
             action->trigger();
     }
-    QCOMPARE(nameColumn(*f.form, f.book.alice, QStringLiteral("group")).toInt(), secondWork);
+    QCOMPARE(nameColumn(*f.form, f.book.alice, QStringLiteral("group")).toLongLong(), secondWork);
 }
 
 void EditingTest::numberCommandsOnEveryList()
@@ -372,7 +374,7 @@ void EditingTest::numberCommandsOnEveryList()
         commands.Add();
         QCOMPARE(f.prompt.asked.last().text, QLatin1String(entry.addPrompt));
         QCOMPARE(list.count(), before + 1);
-        const qint32 id = list.itemData(before);
+        const qint64 id = list.itemData(before);
         QCOMPARE(f.count(QStringLiteral("numbers WHERE id = %1 AND parent = %2 AND type = '%3'")
                              .arg(id)
                              .arg(f.book.alice)
@@ -562,3 +564,71 @@ void EditingTest::menusAndToolbars()
 }
 
 QTEST_MAIN(EditingTest)
+
+void EditingTest::commandsRefuseRowsWithUnusableIds()
+{
+    // 0 is the parent of every top-level name; a row carrying it (or a negative id) is
+    // listed, but no command may take its id for the row's own.
+    SampleWindow w([](SampleWindow& self) {
+        QGuiApplication::clipboard()->clear();
+        writeRawBook({QStringLiteral("INSERT INTO groups (id, name) VALUES (-1, 'Odd group')"),
+                      QStringLiteral("INSERT INTO names (id, name, parent, \"group\") VALUES"
+                                     " (0, 'Zero', 0, 0), (-2, 'Negative', 0, 0)"),
+                      QStringLiteral("INSERT INTO numbers (id, name, parent, type) VALUES"
+                                     " (0, '000', %1, 'Phone')")
+                          .arg(self.book.alice)});
+    });
+    Editing& editing = w.form->editing();
+    PhoneBook& book = w.form->phoneBook();
+    const auto rows = [&book] {
+        return scalar(book, QStringLiteral("SELECT (SELECT count(*) FROM names) || '/' ||"
+                                           " (SELECT count(*) FROM numbers) || '/' ||"
+                                           " (SELECT count(*) FROM groups)"))
+            .toString();
+    };
+    const QString before = rows();
+    const auto refused = [&w](qsizetype messagesBefore) {
+        const auto messages = w.prompt.messages();
+        return messages.size() == messagesBefore + 1 &&
+               messages.last().icon == Prompt::Icon::Warning;
+    };
+
+    click(w.form->groupsList(), QStringLiteral("All Groups"));
+    for (const QString& name : {QStringLiteral("Zero"), QStringLiteral("Negative")}) {
+        click(w.form->namesList(), name);
+        qsizetype messages = w.prompt.messages().size();
+        w.prompt.messageAnswers = {Prompt::Answer::Ok, Prompt::Answer::Yes};
+        editing.names().DelName();
+        QVERIFY(refused(messages));
+        messages = w.prompt.messages().size();
+        w.prompt.inputAnswers = {QStringLiteral("Renamed")};
+        editing.names().NameEditMenu();
+        QVERIFY(refused(messages));
+        messages = w.prompt.messages().size();
+        editing.names().AddSubName();
+        QVERIFY(refused(messages));
+        messages = w.prompt.messages().size();
+        editing.clipboard().CopyName();
+        QVERIFY(refused(messages));
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+        QCOMPARE(rows(), before);
+    }
+
+    click(w.form->groupsList(), QStringLiteral("Odd group"));
+    qsizetype messages = w.prompt.messages().size();
+    w.prompt.inputAnswers = {QStringLiteral("New name")};
+    editing.names().AddName();
+    QVERIFY(refused(messages));
+
+    click(w.form->groupsList(), QStringLiteral("Family"));
+    IdListBox& phones = w.form->numberList(QStringLiteral("Phone"));
+    const int zero = int(texts(phones).indexOf(QStringLiteral("000")));
+    for (int i = 0; i < phones.count(); ++i)
+        phones.setItemSelected(i, i == zero);
+    phones.setListIndex(zero);
+    messages = w.prompt.messages().size();
+    w.prompt.messageAnswers = {Prompt::Answer::Ok, Prompt::Answer::Yes};
+    editing.numbers(QStringLiteral("Phone")).Delete();
+    QVERIFY(refused(messages));
+    QCOMPARE(rows(), before);
+}

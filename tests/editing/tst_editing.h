@@ -25,4 +25,5 @@ private slots:
     void numberPasteRefusesUnusableText();
     void refusedChangesAreToldAndAllOrNothing();
     void menusAndToolbars();
+    void commandsRefuseRowsWithUnusableIds();
 };

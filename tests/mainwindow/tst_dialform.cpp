@@ -1,6 +1,8 @@
 #include "mainwindow/AboutWindow.h"
 #include "mainwindow/DialForm.h"
+#include "store/Schema.h"
 #include "support/SampleBook.h"
+#include "support/SampleWindow.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "ui/ButtonBar.h"
@@ -8,7 +10,9 @@
 #include "ui/TabControl.h"
 #include "ui/Twips.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -117,7 +121,7 @@ private slots:
         {
             PhoneBook book;
             book.open(QStringLiteral("data.mdb"));
-            const qint32 fake = book.addGroup(QStringLiteral("All Groups"));
+            const qint64 fake = book.addGroup(QStringLiteral("All Groups"));
             book.addName(QStringLiteral("Inside"), 0, fake);
             book.addName(QStringLiteral("Outside"), 0, 0);
         }
@@ -264,6 +268,99 @@ private slots:
         QCOMPARE(form.CardId(), book.alice);
     }
 
+    void cardFieldsFollowColumnNames()
+    {
+        // Card columns first and a missing one: fields go by name, the missing column is
+        // added, and no field ever shows another column's value.
+        TestHome home;
+        QStringList card = schema::cardColumns();
+        card.removeAll(QStringLiteral("Email"));
+        writeRawBook(looseTables({{QStringLiteral("names"),
+                                   QStringLiteral("CREATE TABLE names (%1, id INTEGER PRIMARY KEY,"
+                                                  " name, parent, \"group\")")
+                                       .arg(card.join(QStringLiteral(", ")))}}) +
+                     QStringList{QStringLiteral("INSERT INTO names (id, name, parent, \"group\","
+                                                " FullName) VALUES (7, 'Ann', 0, 0, 'Ann Smith'),"
+                                                " (8, 'Bob', 0, 0, NULL)")});
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(form.phoneBook().state(), PhoneBook::State::Opened);
+        QCOMPARE(form.CardId(), qint64(7));
+        QCOMPARE(line(form, 1)->text(), QStringLiteral("Ann Smith"));
+        QVERIFY(line(form, 12)->text().isEmpty());
+
+        line(form, 1)->setText(QStringLiteral("Ann Jones"));
+        line(form, 12)->setText(QStringLiteral("ann@example.org"));
+        click(*form.controls().NamesList, QStringLiteral("Bob"));
+        QCOMPARE(nameColumn(form, 7, QStringLiteral("FullName")).toString(),
+                 QStringLiteral("Ann Jones"));
+        QCOMPARE(nameColumn(form, 7, QStringLiteral("Email")).toString(),
+                 QStringLiteral("ann@example.org"));
+        QVERIFY(line(form, 1)->text().isEmpty());
+        click(*form.controls().NamesList, QStringLiteral("Ann"));
+        QCOMPARE(line(form, 1)->text(), QStringLiteral("Ann Jones"));
+    }
+
+    void longValuesAreShownCutShortAndKeptWhole()
+    {
+        TestHome home;
+        SampleBook book;
+        book.seed();
+        const QString company(CardField::kShownLimit + 1000, QLatin1Char('c'));
+        const QString notes = QStringLiteral("word ").repeated(6000);
+        {
+            PhoneBook writer;
+            writer.open(QStringLiteral("data.mdb"));
+            QVERIFY(writer.updateNameColumns(book.alice, {{QStringLiteral("Company"), company},
+                                                          {QStringLiteral("Notes"), notes}}));
+        }
+        ScriptedPrompt prompt;
+        DialForm form(prompt);
+        form.Form_Load();
+        QCOMPARE(form.CardId(), book.alice);
+        QLineEdit* companyField = line(form, 100);
+        QCOMPARE(companyField->text().size(), CardField::kShownLimit);
+        QVERIFY(companyField->text().endsWith(QChar(0x2026)));
+        QVERIFY(companyField->isReadOnly());
+
+        // A paste that would take a field past what it can hold is refused whole.
+        auto* notesField = qobject_cast<QPlainTextEdit*>(form.controls().Text1.value(0));
+        QGuiApplication::clipboard()->setText(company);
+        notesField->paste();
+        QCOMPARE(notesField->toPlainText(), notes);
+
+        line(form, 5)->setText(QStringLiteral("Boss"));
+        click(*form.controls().GroupsList, QStringLiteral("Work"));
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("JobTitle")).toString(),
+                 QStringLiteral("Boss"));
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Company")).toString(), company);
+        QCOMPARE(nameColumn(form, book.alice, QStringLiteral("Notes")).toString(), notes);
+        QVERIFY(!companyField->isReadOnly());
+    }
+
+    void idsBeyondThirtyTwoBitsReachTheirOwnRow()
+    {
+        // 4294967297 cut to 32 bits is 1, the id of the sample book's first name.
+        const qint64 big = 4294967297;
+        SampleWindow w([big](SampleWindow&) {
+            writeRawBook({QStringLiteral("INSERT INTO names (id, name, parent, \"group\", Company)"
+                                         " VALUES (%1, 'Big', 0, 0, 'Big Co')")
+                              .arg(big)});
+        });
+        QCOMPARE(w.book.alice, qint64(1));
+        click(*w.form->controls().GroupsList, QStringLiteral("No Group"));
+        click(*w.form->controls().NamesList, QStringLiteral("Big"));
+        QCOMPARE(w.form->CardId(), big);
+        QCOMPARE(line(*w.form, 100)->text(), QStringLiteral("Big Co"));
+        line(*w.form, 100)->setText(QStringLiteral("Bigger Co"));
+        click(*w.form->controls().NamesList, QStringLiteral("Carol"));
+        QCOMPARE(nameColumn(*w.form, big, QStringLiteral("Company")).toString(),
+                 QStringLiteral("Bigger Co"));
+        QCOMPARE(nameColumn(*w.form, 1, QStringLiteral("Company")).toString(),
+                 QStringLiteral("Acme"));
+    }
+
     void cardOfAVanishedRowWritesNothing()
     {
         TestHome home;
@@ -363,13 +460,13 @@ private slots:
     void namesWithoutTextAreEmptyLines()
     {
         TestHome home;
-        qint32 id = 0;
+        qint64 id = 0;
         {
             PhoneBook book;
             book.open(QStringLiteral("data.mdb"));
             QSqlQuery query(book.database());
             QVERIFY(query.exec(QStringLiteral("INSERT INTO names (name) VALUES (NULL)")));
-            id = query.lastInsertId().toInt();
+            id = query.lastInsertId().toLongLong();
             book.addName(QStringLiteral("Named"), 0, 0);
         }
         ScriptedPrompt prompt;

@@ -23,15 +23,15 @@ void say(const QString& line)
     std::fflush(stdout);
 }
 
-qint32 anyName(PhoneBook& book, QRandomGenerator& random)
+qint64 anyName(PhoneBook& book, QRandomGenerator& random)
 {
     QSqlQuery query(book.database());
     query.exec(QStringLiteral("SELECT id FROM names ORDER BY random() LIMIT 1"));
     Q_UNUSED(random);
-    return query.next() ? query.value(0).toInt() : 0;
+    return query.next() ? query.value(0).toLongLong() : 0;
 }
 
-int numberCount(PhoneBook& book, qint32 id)
+int numberCount(PhoneBook& book, qint64 id)
 {
     QSqlQuery query(book.database());
     query.prepare(QStringLiteral("SELECT count(*) FROM numbers WHERE parent = ?"));
@@ -58,13 +58,13 @@ int main(int argc, char* argv[])
         const QString text = words[random.bounded(int(words.size()))] + QString::number(step);
         const int choice = random.bounded(10);
         if (choice < 4) {
-            const qint32 parent = random.bounded(3) == 0 ? anyName(book, random) : 0;
+            const qint64 parent = random.bounded(3) == 0 ? anyName(book, random) : 0;
             say(QStringLiteral("BEGIN 0"));
-            const qint32 id = book.addName(text, parent, 0);
+            const qint64 id = book.addName(text, parent, 0);
             if (id == 0)
                 return 4;
             say(QStringLiteral("NAME %1 %2").arg(id).arg(text));
-        } else if (const qint32 id = anyName(book, random); id == 0) {
+        } else if (const qint64 id = anyName(book, random); id == 0) {
             continue;
         } else if (choice < 6) {
             say(QStringLiteral("BEGIN %1").arg(id));

@@ -21,7 +21,7 @@ struct Row
     int numbers = 0;
     bool gone = false;
 };
-using Model = QHash<qint32, Row>;
+using Model = QHash<qint64, Row>;
 
 Model snapshot(PhoneBook& book)
 {
@@ -30,7 +30,7 @@ Model snapshot(PhoneBook& book)
     query.exec(QStringLiteral("SELECT names.id, names.name, (SELECT count(*) FROM numbers WHERE "
                               "numbers.parent = names.id) FROM names"));
     while (query.next())
-        model.insert(query.value(0).toInt(),
+        model.insert(query.value(0).toLongLong(),
                      Row{query.value(1).toString(), query.value(2).toInt()});
     return model;
 }
@@ -69,7 +69,7 @@ private slots:
             writer.waitForFinished();
             QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
 
-            QSet<qint32> uncertain;
+            QSet<qint64> uncertain;
             bool unfinishedAdd = false;
             for (const QByteArray& raw : writer.readAllStandardOutput().split('\n')) {
                 const QString line = QString::fromUtf8(raw);
@@ -81,13 +81,13 @@ private slots:
                     uncertain.clear();
                     unfinishedAdd = parts[1] == QLatin1String("0");
                     for (const QString& id : parts.mid(1))
-                        uncertain.insert(id.toInt());
+                        uncertain.insert(id.toLongLong());
                     continue;
                 }
                 uncertain.clear();
                 unfinishedAdd = false;
                 ++editsChecked;
-                const qint32 id = parts[1].toInt();
+                const qint64 id = parts[1].toLongLong();
                 if (kind == QLatin1String("NAME"))
                     model[id].name = line.section(QLatin1Char(' '), 2);
                 else if (kind == QLatin1String("GONE"))

@@ -143,7 +143,7 @@ private slots:
         TestHome home;
         PhoneBook book;
         QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Created);
-        const qint32 id = book.addName(QStringLiteral("Σωκράτης"), 0, 0);
+        const qint64 id = book.addName(QStringLiteral("Σωκράτης"), 0, 0);
         book.addNumber(QStringLiteral("+30 210 555"), id, QStringLiteral("Phone"));
         NameSearch search(book);
         QCOMPARE(names(search.run(QStringLiteral("ΣΩΚΡ"), {})), QStringList{"Σωκράτης"});
@@ -164,7 +164,7 @@ private slots:
     void anOlderBookGetsTheIndexOnOpenAndLosesNothing()
     {
         TestHome home;
-        qint32 id = 0;
+        qint64 id = 0;
         {
             PhoneBook book;
             book.open(QStringLiteral("data.mdb"));
@@ -200,7 +200,7 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        const qint32 id = book.addName(QStringLiteral("Όμηρος"), 0, 0);
+        const qint64 id = book.addName(QStringLiteral("Όμηρος"), 0, 0);
         book.addNumber(QStringLiteral("22"), id, QStringLiteral("Phone"));
         QSqlQuery query(book.database());
         QVERIFY(query.exec(QStringLiteral("DROP TABLE names_search")));

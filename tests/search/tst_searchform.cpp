@@ -24,7 +24,7 @@ struct Fixture
     SampleBook book;
     ScriptedPrompt prompt;
     std::unique_ptr<DialForm> form;
-    qint32 socrates = 0, mueller = 0;
+    qint64 socrates = 0, mueller = 0;
 
     Fixture()
     {

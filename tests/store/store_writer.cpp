@@ -16,11 +16,11 @@ int main(int argc, char* argv[])
     if (!book.isWritable())
         return 3;
     for (int i = 0;; ++i) {
-        const qint32 id = book.addName(QStringLiteral("Writer %1 ’Ä").arg(i), 0, 0);
+        const qint64 id = book.addName(QStringLiteral("Writer %1 ’Ä").arg(i), 0, 0);
         if (id == 0 ||
             book.addNumber(QStringLiteral("555-%1").arg(i), id, QStringLiteral("Phone")) == 0)
             return 4;
-        std::printf("%d\n", id);
+        std::printf("%lld\n", static_cast<long long>(id));
         std::fflush(stdout);
     }
 }

@@ -1,6 +1,8 @@
 #include "store/PhoneBook.h"
+#include "store/Schema.h"
 #include "store/SpeedDialSet.h"
 #include "store/Statements.h"
+#include "support/SampleBook.h"
 #include "support/TestHome.h"
 
 #include <QProcess>
@@ -11,7 +13,9 @@
 #include <unistd.h>
 
 using namespace telvora;
+using telvora::test::looseTables;
 using telvora::test::TestHome;
+using telvora::test::writeRawBook;
 
 namespace {
 
@@ -79,18 +83,18 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        QSet<qint32> seen;
+        QSet<qint64> seen;
         for (int i = 0; i < 20; ++i) {
-            const qint32 group = book.addGroup(QStringLiteral("G%1").arg(i));
+            const qint64 group = book.addGroup(QStringLiteral("G%1").arg(i));
             QVERIFY(group > 0);
             QVERIFY(!seen.contains(group));
             seen.insert(group);
         }
-        const qint32 name = book.addName(QStringLiteral("x"), 0, 0);
+        const qint64 name = book.addName(QStringLiteral("x"), 0, 0);
         exec(book, QStringLiteral("DELETE FROM names WHERE id = %1").arg(name));
-        const qint32 next = book.addName(QStringLiteral("y"), 0, 0);
+        const qint64 next = book.addName(QStringLiteral("y"), 0, 0);
         QVERIFY(next > name);
-        const qint32 number = book.addNumber(QStringLiteral("1"), next, QStringLiteral("Phone"));
+        const qint64 number = book.addNumber(QStringLiteral("1"), next, QStringLiteral("Phone"));
         QVERIFY(number > 0);
         QCOMPARE(book.numbers(next, QStringLiteral("Phone")),
                  (ListRows{{number, QStringLiteral("1")}}));
@@ -116,9 +120,9 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        const qint32 group = book.addGroup(text);
-        const qint32 other = book.addName(QStringLiteral("Other"), 0, group);
-        const qint32 id = book.addName(text, 0, group);
+        const qint64 group = book.addGroup(text);
+        const qint64 other = book.addName(QStringLiteral("Other"), 0, group);
+        const qint64 id = book.addName(text, 0, group);
         QVERIFY(book.addNumber(text, id, QStringLiteral("Fax")) > 0);
         QCOMPARE(book.groupName(group), std::optional<QString>(text));
         QCOMPARE(book.numbers(id, QStringLiteral("Fax")).value(0).text, text);
@@ -137,11 +141,11 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        const qint32 friends = book.addGroup(QStringLiteral("Friends"));
-        const qint32 work = book.addGroup(QStringLiteral("work"));
-        const qint32 ann = book.addName(QStringLiteral("ann"), 0, friends);
-        const qint32 bob = book.addName(QStringLiteral("Bob"), 0, 0);
-        const qint32 cid = book.addName(QStringLiteral("Cid"), 0, work);
+        const qint64 friends = book.addGroup(QStringLiteral("Friends"));
+        const qint64 work = book.addGroup(QStringLiteral("work"));
+        const qint64 ann = book.addName(QStringLiteral("ann"), 0, friends);
+        const qint64 bob = book.addName(QStringLiteral("Bob"), 0, 0);
+        const qint64 cid = book.addName(QStringLiteral("Cid"), 0, work);
         book.addName(QStringLiteral("Ann's assistant"), ann, friends);
         book.addName(QStringLiteral("Deep"), cid, 0);
 
@@ -155,8 +159,8 @@ private slots:
         QCOMPARE(texts(book.topLevelNamesInGroup(friends)), QStringList{QStringLiteral("ann")});
         QCOMPARE(texts(book.subNames(ann)), QStringList{QStringLiteral("Ann's assistant")});
         QCOMPARE(texts(book.subNames(cid)), QStringList{QStringLiteral("Deep")});
-        QCOMPARE(book.groupOfName(cid), std::optional<qint32>(work));
-        QCOMPARE(book.groupOfName(bob), std::optional<qint32>(0));
+        QCOMPARE(book.groupOfName(cid), std::optional<qint64>(work));
+        QCOMPARE(book.groupOfName(bob), std::optional<qint64>(0));
 
         // A deleted group's names are listed under all groups only.
         exec(book, QStringLiteral("DELETE FROM groups WHERE id = %1").arg(work));
@@ -178,7 +182,7 @@ private slots:
         QCOMPARE(names[0].text, QString());
         QVERIFY(names[0].id > 0);
 
-        const qint32 owner = names[0].id;
+        const qint64 owner = names[0].id;
         book.addNumber(QStringLiteral("1"), owner, QStringLiteral("Pager"));
         book.addNumber(QStringLiteral("2"), owner, QStringLiteral("phone"));
         for (const QString& kind : {QStringLiteral("Phone"), QStringLiteral("Fax"),
@@ -192,8 +196,8 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        const qint32 a = book.addName(QStringLiteral("A"), 0, 0);
-        const qint32 b = book.addName(QStringLiteral("B"), 0, 0);
+        const qint64 a = book.addName(QStringLiteral("A"), 0, 0);
+        const qint64 b = book.addName(QStringLiteral("B"), 0, 0);
         QVERIFY(book.updateNameColumns(a, {{QStringLiteral("Company"), QStringLiteral("Acme")},
                                            {QStringLiteral("gender"), QString()}}));
         QCOMPARE(scalar(book, QStringLiteral("SELECT Company FROM names WHERE id = %1").arg(a)),
@@ -276,6 +280,195 @@ private slots:
         QCOMPARE(readAll(path), truncated);
     }
 
+    void rowsWithUnusableIdsAreListedButNeverReached_data()
+    {
+        QTest::addColumn<QString>("odd");
+        QTest::newRow("zero") << QStringLiteral("0");
+        QTest::newRow("text") << QStringLiteral("'abc'");
+        QTest::newRow("negative") << QStringLiteral("-3");
+        QTest::newRow("null") << QStringLiteral("NULL");
+        QTest::newRow("real") << QStringLiteral("1.5");
+        QTest::newRow("real equal to an id") << QStringLiteral("1.0");
+    }
+
+    void rowsWithUnusableIdsAreListedButNeverReached()
+    {
+        QFETCH(QString, odd);
+        TestHome home;
+        writeRawBook(
+            looseTables() +
+            QStringList{QStringLiteral("INSERT INTO groups VALUES (1, 'Family'), (%1, 'Odd')"),
+                        QStringLiteral("INSERT INTO names (id, name, parent, \"group\") VALUES"
+                                       " (1, 'Ann', 0, 1), (2, 'Bob', 0, 0), (3, 'Ann Jr', 1, 1),"
+                                       " (%1, 'Odd', 0, 0), (4, 'Below odd', %1, 0)"),
+                        QStringLiteral("INSERT INTO numbers VALUES (1, '111', 1, 'Phone'),"
+                                       " (%1, '999', 2, 'Phone')")}
+                .replaceInStrings(QStringLiteral("%1"), odd));
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+        const QString everything = QStringLiteral(
+            "SELECT group_concat(name, ',') FROM (SELECT name FROM groups UNION ALL SELECT name"
+            " FROM names UNION ALL SELECT name FROM numbers UNION ALL SELECT Notes FROM names)");
+        const QString before = scalar(book, everything).toString();
+
+        QVERIFY(book.topLevelNames().contains(ListRow{kUnusableId, QStringLiteral("Odd")}));
+        QVERIFY(book.groups().contains(ListRow{kUnusableId, QStringLiteral("Odd")}));
+        QCOMPARE(book.numbers(2, QStringLiteral("Phone")),
+                 (ListRows{{kUnusableId, QStringLiteral("999")}}));
+        // 0 is the parent of every top-level name: it stands for no row either.
+        for (const qint64 id : {kUnusableId, qint64(0)}) {
+            QCOMPARE(book.deleteNameTree(id), -1);
+            QVERIFY(!book.errorText().isEmpty());
+            QCOMPARE(book.renameName(id, QStringLiteral("x")), -1);
+            QCOMPARE(book.moveNameToGroup(id, 1), -1);
+            QCOMPARE(book.makeSubName(id, 2), -1);
+            QCOMPARE(book.makeSubName(2, id), -1);
+            QVERIFY(!book.updateNameColumns(id, {{QStringLiteral("Notes"), QStringLiteral("x")}}));
+            QVERIFY(!book.nameRow(id));
+            QCOMPARE(book.renameGroup(id, QStringLiteral("x")), -1);
+            QCOMPARE(book.deleteGroup(id), -1);
+            QCOMPARE(book.updateNumber(id, QStringLiteral("1"), QStringLiteral("Phone")), -1);
+            QCOMPARE(book.deleteNumber(id), -1);
+            QCOMPARE(book.addNumber(QStringLiteral("1"), id, QStringLiteral("Phone")), 0);
+        }
+        QCOMPARE(book.addName(QStringLiteral("x"), kUnusableId, 0), 0);
+        QCOMPARE(book.addName(QStringLiteral("x"), 0, kUnusableId), 0);
+        QCOMPARE(book.moveNameToGroup(2, kUnusableId), -1);
+        QCOMPARE(scalar(book, everything).toString(), before);
+
+        // A delete takes the chosen row and what is filed below it, nothing else.
+        QVERIFY(book.deleteNameTree(1) > 0);
+        const QString rest =
+            scalar(book, QStringLiteral("SELECT group_concat(name, ',') FROM names")).toString();
+        QVERIFY(rest.contains(QStringLiteral("Odd")));
+        QVERIFY(rest.contains(QStringLiteral("Bob")));
+        QVERIFY(!rest.contains(QStringLiteral("Ann")));
+    }
+
+    void idsSharedByRowsAreRefusedAndNewIdsAreFree()
+    {
+        TestHome home;
+        writeRawBook(looseTables() +
+                     QStringList{QStringLiteral(
+                         "INSERT INTO names (id, name, parent, \"group\") VALUES (5, 'A', 0, 0),"
+                         " (5, 'B', 0, 0), (6, 'C', 0, 0), (7, 'Below C', 6, 0), (7, 'D', 0, 0)")});
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+        QCOMPARE(book.renameName(5, QStringLiteral("x")), -1);
+        QVERIFY(!book.errorText().isEmpty());
+        // A branch whose id another row shares would take that row with it.
+        QCOMPARE(book.deleteNameTree(6), -1);
+        QCOMPARE(
+            scalar(book, QStringLiteral("SELECT count(*) FROM names WHERE name <> 'x'")).toInt(),
+            5);
+        // Ids the file does not number itself are numbered above every id in use.
+        QCOMPARE(book.addName(QStringLiteral("New"), 0, 0), qint64(8));
+        QCOMPARE(book.addGroup(QStringLiteral("G")), qint64(1));
+        QCOMPARE(book.renameName(8, QStringLiteral("Renamed")), 1);
+    }
+
+    void idsBeyondThirtyTwoBits()
+    {
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        const qint64 one = book.addName(QStringLiteral("One"), 0, 0);
+        const qint64 big = 4294967297; // reads as 1 when cut to 32 bits
+        exec(book, QStringLiteral("INSERT INTO names (id, name, parent, \"group\") VALUES"
+                                  " (%1, 'Big', 0, 0)")
+                       .arg(big));
+        QCOMPARE(book.topLevelNames(), (ListRows{{big, QStringLiteral("Big")}, {one, "One"}}));
+        QVERIFY(book.updateNameColumns(big, {{QStringLiteral("Company"), QStringLiteral("Acme")}}));
+        QCOMPARE(book.nameRow(big)->value(book.nameColumns().indexOf(QStringLiteral("Company"))),
+                 QVariant(QStringLiteral("Acme")));
+        QVERIFY(book.nameRow(one)
+                    ->value(book.nameColumns().indexOf(QStringLiteral("Company")))
+                    .isNull());
+        const qint64 sub = book.addName(QStringLiteral("Sub"), big, 0);
+        QCOMPARE(sub, big + 1);
+        QCOMPARE(book.subNames(big), (ListRows{{sub, QStringLiteral("Sub")}}));
+        const qint64 number = book.addNumber(QStringLiteral("555"), big, QStringLiteral("Phone"));
+        QCOMPARE(book.numbers(big, QStringLiteral("Phone")), (ListRows{{number, "555"}}));
+        QVERIFY(book.numbers(one, QStringLiteral("Phone")).isEmpty());
+        QCOMPARE(book.deleteNameTree(big), 3);
+        QCOMPARE(texts(book.topLevelNames()), QStringList{QStringLiteral("One")});
+
+        // Past 2^31 a new row is stored and reported as stored.
+        exec(book, QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('groups', "
+                                  "2147483647)"));
+        QCOMPARE(book.addGroup(QStringLiteral("Past")), qint64(2147483648));
+        QCOMPARE(book.groupName(2147483648), std::optional<QString>(QStringLiteral("Past")));
+    }
+
+    void schemaIsCheckedByColumnName_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QStringList>("named");
+        const QString card = schema::cardColumns().join(QStringLiteral(", "));
+        QTest::newRow("names without parent and group")
+            << "names" << QStringLiteral("CREATE TABLE names (id, name, %1)").arg(card)
+            << QStringList{QStringLiteral("parent"), QStringLiteral("group")};
+        QTest::newRow("groups without name")
+            << "groups" << QStringLiteral("CREATE TABLE groups (id)")
+            << QStringList{QStringLiteral("name")};
+        QTest::newRow("numbers without type")
+            << "numbers" << QStringLiteral("CREATE TABLE numbers (id, name, parent)")
+            << QStringList{QStringLiteral("type")};
+        QTest::newRow("speed dials without number")
+            << "SpeedDials" << QStringLiteral("CREATE TABLE SpeedDials (Name)")
+            << QStringList{QStringLiteral("Number")};
+        QTest::newRow("no speed dials")
+            << "SpeedDials" << QString() << QStringList{QStringLiteral("SpeedDials")};
+    }
+
+    void schemaIsCheckedByColumnName()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, statement);
+        QFETCH(QStringList, named);
+        TestHome home;
+        writeRawBook(looseTables({{table, statement}}));
+        const QByteArray before = readAll(home.file(QStringLiteral("data.mdb")));
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+        for (const QString& name : named)
+            QVERIFY2(book.errorText().contains(name), qPrintable(book.errorText()));
+        QCOMPARE(readAll(home.file(QStringLiteral("data.mdb"))), before);
+    }
+
+    void missingCardColumnsAreAddedOrNamed()
+    {
+        TestHome home;
+        QStringList card = schema::cardColumns();
+        card.removeAll(QStringLiteral("Email"));
+        writeRawBook(looseTables({{QStringLiteral("names"),
+                                   QStringLiteral("CREATE TABLE names (id INTEGER PRIMARY KEY, "
+                                                  "name, parent, \"group\", %1)")
+                                       .arg(card.join(QStringLiteral(", ")))}}) +
+                     QStringList{QStringLiteral("INSERT INTO names (id, name, parent, \"group\","
+                                                " Company) VALUES (1, 'Ann', 0, 0, 'Acme')")});
+        {
+            // A file that may be changed gets the column, and keeps every value it holds.
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+            QCOMPARE(book.nameRow(1)->value(book.nameColumns().indexOf("Company")),
+                     QVariant("Acme"));
+            QVERIFY(book.nameColumns().contains(QStringLiteral("Email")));
+            QVERIFY(book.updateNameColumns(1, {{QStringLiteral("Email"), "ann@example.org"}}));
+        }
+        // A column cannot be added to a view: the file is shown, read-only, and says why.
+        writeRawBook({QStringLiteral("ALTER TABLE names RENAME TO stored_names"),
+                      QStringLiteral("CREATE VIEW names AS SELECT id, name, parent, \"group\", "
+                                     "%1 FROM stored_names")
+                          .arg(card.join(QStringLiteral(", ")))});
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::ReadOnly);
+        QVERIFY2(book.errorText().contains(QStringLiteral("Email")), qPrintable(book.errorText()));
+        QCOMPARE(texts(book.topLevelNames()), QStringList{QStringLiteral("Ann")});
+        QCOMPARE(book.addName(QStringLiteral("Lost"), 0, 0), 0);
+    }
+
     void unreadableOrReadOnlyFiles()
     {
         if (::geteuid() == 0)
@@ -350,8 +543,8 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        const qint32 group = book.addGroup(QStringLiteral("Work"));
-        const qint32 name = book.addName(QStringLiteral("Zoë"), 0, group);
+        const qint64 group = book.addGroup(QStringLiteral("Work"));
+        const qint64 name = book.addName(QStringLiteral("Zoë"), 0, group);
         book.addName(QStringLiteral("Zoë's office"), name, group);
         book.addNumber(QStringLiteral("1"), name, QStringLiteral("Phone"));
         book.addNumber(QStringLiteral("2"), name, QStringLiteral("Phone"));
@@ -359,7 +552,7 @@ private slots:
         // Each read stops after its first row or runs to the end; neither keeps a lock.
         QCOMPARE(book.numbers(name, QStringLiteral("Phone")).size(), 2);
         QCOMPARE(book.subNames(name).size(), 1);
-        QCOMPARE(book.groupOfName(name), std::optional<qint32>(group));
+        QCOMPARE(book.groupOfName(name), std::optional<qint64>(group));
         QCOMPARE(book.groupName(group), std::optional<QString>(QStringLiteral("Work")));
         QVERIFY(book.nameRow(name));
         QVERIFY(otherConnectionCanLockFile(book.filePath()));
@@ -382,15 +575,15 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        const qint32 id = book.addName(QStringLiteral("Δημήτρης"), 0, 7);
+        const qint64 id = book.addName(QStringLiteral("Δημήτρης"), 0, 7);
         const QVariantList row = book.nameRow(id).value_or(QVariantList{});
         const QStringList columns = book.nameColumns();
         QCOMPARE(row.size(), columns.size());
         QCOMPARE(row.at(0).typeId(), QMetaType::LongLong);
-        QCOMPARE(row.at(0).toInt(), id);
+        QCOMPARE(row.at(0).toLongLong(), id);
         QCOMPARE(row.at(columns.indexOf(QStringLiteral("name"))),
                  QVariant(QStringLiteral("Δημήτρης")));
-        QCOMPARE(row.at(columns.indexOf(QStringLiteral("group"))).toInt(), 7);
+        QCOMPARE(row.at(columns.indexOf(QStringLiteral("group"))).toLongLong(), 7);
         // A column never written reads as a null text, as the card shows it empty.
         const QVariant company = row.at(columns.indexOf(QStringLiteral("Company")));
         QVERIFY(company.isNull());
@@ -462,7 +655,7 @@ private slots:
             QTest::qWait(int(QRandomGenerator::global()->bounded(30, 150)));
             writer.kill();
             writer.waitForFinished();
-            QList<qint32> stored;
+            QList<qint64> stored;
             for (const QByteArray& line : writer.readAllStandardOutput().split('\n')) {
                 if (!line.isEmpty())
                     stored << line.toInt();
@@ -475,7 +668,7 @@ private slots:
                 continue;
             QCOMPARE(scalar(book, QStringLiteral("PRAGMA integrity_check")).toString(),
                      QStringLiteral("ok"));
-            for (qint32 id : std::as_const(stored)) {
+            for (qint64 id : std::as_const(stored)) {
                 QVERIFY2(book.nameRow(id), qPrintable(QString::number(id)));
                 QCOMPARE(book.numbers(id, QStringLiteral("Phone")).size(), 1);
             }

@@ -2,8 +2,10 @@
 
 #include "mainwindow/DialForm.h"
 #include "store/PhoneBook.h"
+#include "store/Schema.h"
 #include "ui/IdListBox.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -51,7 +53,7 @@ void click(IdListBox& list, const QString& text)
     list.setListIndex(index);
 }
 
-QVariant nameColumn(DialForm& form, qint32 id, const QString& column)
+QVariant nameColumn(DialForm& form, qint64 id, const QString& column)
 {
     QSqlQuery query(form.phoneBook().database());
     query.prepare(QStringLiteral("SELECT \"%1\" FROM names WHERE id = ?").arg(column));
@@ -67,6 +69,41 @@ QVariant scalar(PhoneBook& book, const QString& statement)
     if (!query.exec(statement) || !query.next())
         return {};
     return query.value(0);
+}
+
+QStringList looseTables(const QMap<QString, QString>& replaced)
+{
+    const QString card =
+        schema::cardColumns().join(QStringLiteral(" TEXT, ")) + QStringLiteral(" TEXT");
+    QMap<QString, QString> tables{
+        {QStringLiteral("groups"), QStringLiteral("CREATE TABLE groups (id, name TEXT)")},
+        {QStringLiteral("names"),
+         QStringLiteral("CREATE TABLE names (id, name TEXT, parent, \"group\", %1)").arg(card)},
+        {QStringLiteral("numbers"),
+         QStringLiteral("CREATE TABLE numbers (id, name TEXT, parent, type TEXT)")},
+        {QStringLiteral("SpeedDials"),
+         QStringLiteral("CREATE TABLE SpeedDials (Name TEXT, Number TEXT)")}};
+    tables.insert(replaced);
+    QStringList statements;
+    for (const QString& statement : std::as_const(tables)) {
+        if (!statement.isEmpty())
+            statements << statement;
+    }
+    return statements;
+}
+
+void writeRawBook(const QStringList& statements)
+{
+    const QString connection = QStringLiteral("raw-book");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(QStringLiteral("data.mdb"));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString& statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement + query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(connection);
 }
 
 } // namespace telvora::test
