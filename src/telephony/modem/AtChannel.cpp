@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -52,11 +54,16 @@ AtChannel::~AtChannel()
 bool AtChannel::open(const QString& path, QString* error)
 {
     close();
-    // A path that does not exist is left to the port to report.
     struct stat named
     {};
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &named) == 0;
-    if (exists && !isSerialDevice(named)) {
+    if (::stat(QFile::encodeName(path).constData(), &named) != 0) {
+        // Said here rather than by the port, which would first write (and sync) a lock file
+        // for a device that is not there.
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (!isSerialDevice(named)) {
         if (error)
             *error = kNotSerial;
         return false;
@@ -78,7 +85,7 @@ bool AtChannel::open(const QString& path, QString* error)
     struct stat opened
     {};
     if (::fstat(m_port->handle(), &opened) != 0 || !isSerialDevice(opened) ||
-        (exists && opened.st_rdev != named.st_rdev)) {
+        opened.st_rdev != named.st_rdev) {
         if (error)
             *error = kNotSerial;
         m_port->close();
