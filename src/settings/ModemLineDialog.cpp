@@ -57,8 +57,20 @@ void ModemLineDialog::OK_button_Click()
         m_prompt.messageBox(QStringLiteral("Name the modem's port, e.g. /dev/ttyACM0."));
         return;
     }
+    // The init string goes to the modem as one command line: a line break in it would send
+    // commands of its own, so it is refused here rather than cut.
+    for (const QString& problem : {ModemSettings::pathProblem(settings.path),
+                                   ModemSettings::initStringProblem(settings.initString)}) {
+        if (!problem.isEmpty()) {
+            m_prompt.messageBox(problem, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+            return;
+        }
+    }
     if (!m_provider.savePortSettings(m_key, settings)) {
-        m_prompt.messageBox(QStringLiteral("The modem settings could not be saved."));
+        const QString why = m_provider.settingsError();
+        m_prompt.messageBox(
+            why.isEmpty() ? QStringLiteral("The modem settings could not be saved.")
+                          : QStringLiteral("The modem settings could not be saved: %1").arg(why));
         return;
     }
     accept();

@@ -33,6 +33,27 @@ private slots:
         QCOMPARE(events[5].text, QByteArray("CONNECT 33600"));
     }
 
+    void refusalsAndSpellingsOfTheSameCode()
+    {
+        AtParser parser;
+        const auto events = parser.feed("\r\nDELAYED\r\nDELAYED 5\r\nBLACKLISTED\r\n"
+                                        "BLACKLIST FULL\r\nCALL BARRED\r\nNO DIAL-TONE\r\n"
+                                        "No Dialtone\r\nNOCARRIER\r\nRINGING\r\n");
+        QCOMPARE(kinds(events), (QList<Kind>{Kind::Refused, Kind::Refused, Kind::Refused,
+                                             Kind::Refused, Kind::Refused, Kind::NoDialTone,
+                                             Kind::NoDialTone, Kind::NoCarrier, Kind::Ringing}));
+        QCOMPARE(events[1].text, QByteArray("DELAYED 5"));
+        QVERIFY(AtParser::isCallProgress(Kind::Refused));
+    }
+
+    void whatMayComeWhileADialIsUnderWay()
+    {
+        for (const QByteArray& report : {QByteArray("+COLP: \"555\",129"), QByteArray("^ORIG:1,0"),
+                                         QByteArray("CARRIER 33600"), QByteArray("PROTOCOL: LAPM")})
+            QVERIFY2(AtParser::isDialReport(report), report.constData());
+        QVERIFY(!AtParser::isDialReport("LINE IN USE BY FAX"));
+    }
+
     void informationAndEchoLines()
     {
         AtParser parser;

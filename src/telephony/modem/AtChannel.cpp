@@ -1,8 +1,40 @@
 #include "telephony/modem/AtChannel.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace telvora {
+
+namespace {
+
+// Only a terminal device is ever opened: a path in the settings may lead to a disk, a
+// watchdog or a FIFO, on which opening alone can act.
+bool isSerialDevice(const struct stat& st)
+{
+    if (!S_ISCHR(st.st_mode))
+        return false;
+    const unsigned int majorNumber = major(st.st_rdev);
+    const unsigned int minorNumber = minor(st.st_rdev);
+    // Pseudo-terminals, which sysfs does not list.
+    if (majorNumber >= 136 && majorNumber <= 143)
+        return true;
+    // The virtual consoles, /dev/tty, /dev/console and /dev/ptmx are terminals, not ports.
+    if ((majorNumber == 4 && minorNumber < 64) || majorNumber == 5)
+        return false;
+    const QString subsystem =
+        QFileInfo(QStringLiteral("/sys/dev/char/%1:%2/subsystem").arg(majorNumber).arg(minorNumber))
+            .canonicalFilePath();
+    return subsystem.endsWith(QLatin1String("/class/tty"));
+}
+
+const QString kNotSerial = QStringLiteral("not a serial port");
+
+} // namespace
 
 AtChannel::AtChannel(QObject* parent) : QObject(parent)
 {
@@ -22,6 +54,20 @@ AtChannel::~AtChannel()
 bool AtChannel::open(const QString& path, QString* error)
 {
     close();
+    struct stat named
+    {};
+    if (::stat(QFile::encodeName(path).constData(), &named) != 0) {
+        // Said here rather than by the port, which would first write (and sync) a lock file
+        // for a device that is not there.
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (!isSerialDevice(named)) {
+        if (error)
+            *error = kNotSerial;
+        return false;
+    }
     m_port = new QSerialPort(path, this);
     m_port->setBaudRate(QSerialPort::Baud115200);
     m_port->setDataBits(QSerialPort::Data8);
@@ -35,13 +81,28 @@ bool AtChannel::open(const QString& path, QString* error)
         m_port = nullptr;
         return false;
     }
+    // The path may have been pointed elsewhere between the look and the open.
+    struct stat opened
+    {};
+    if (::fstat(m_port->handle(), &opened) != 0 || !isSerialDevice(opened) ||
+        opened.st_rdev != named.st_rdev) {
+        if (error)
+            *error = kNotSerial;
+        m_port->close();
+        delete m_port;
+        m_port = nullptr;
+        return false;
+    }
     // A pseudo-terminal refuses DTR; a real modem needs it raised to stay in command mode.
     m_port->setDataTerminalReady(true);
     m_port->clearError();
     m_parser.reset();
     connect(m_port, &QSerialPort::readyRead, this, &AtChannel::readAll);
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError)
+        // An unplugged USB modem reads as end of file, which the port reports as a read
+        // error; a closed pseudo-terminal as a resource error.
+        if (e == QSerialPort::ResourceError || e == QSerialPort::PermissionError ||
+            e == QSerialPort::ReadError || e == QSerialPort::WriteError)
             QMetaObject::invokeMethod(this, &AtChannel::lose, Qt::QueuedConnection);
     });
     return true;
@@ -136,11 +197,16 @@ void AtChannel::readAll()
                 continue;
             }
             if (e.kind == AtParser::Kind::Error) {
+                m_info.append(e.text);
                 finish(Result::Error);
                 continue;
             }
             if (e.kind == AtParser::Kind::Info) {
                 m_info.append(e.text);
+                // Waiting out the dial's time limit on a result nobody knows would leave the
+                // call hanging for minutes: it is the dial's end, whatever it means.
+                if (m_pending.dial && !AtParser::isDialReport(e.text))
+                    finish(Result::Unrecognised);
                 continue;
             }
             const bool endsPending =

@@ -26,9 +26,11 @@ public:
         Ok,
         Error,
         Timeout,
-        Progress, // a dial command ended with a call progress code
-        Closed,   // the port went away or was closed first
+        Progress,     // a dial command ended with a call progress code
+        Closed,       // the port went away or was closed first
+        Unrecognised, // a dial command ended with a line that is no known result code
     };
+    // With Error and Unrecognised, the last line of `info` is the modem's own words.
     using Done = std::function<void(Result result, const QByteArrayList& info)>;
 
     explicit AtChannel(QObject* parent = nullptr);

@@ -23,10 +23,28 @@ bool AtParser::isCallProgress(Kind kind)
     case Kind::NoAnswer:
     case Kind::Connect:
     case Kind::VoiceConnect:
+    case Kind::Refused:
         return true;
     default:
         return false;
     }
+}
+
+bool AtParser::isDialReport(const QByteArray& text)
+{
+    const QByteArray upper = text.trimmed().toUpper();
+    if (upper.isEmpty())
+        return true;
+    // Unsolicited and vendor codes ("+COLP: ...", "^ORIG:1,0", "%...") and the reports a
+    // data modem gives on its way to CONNECT (W1/W2).
+    const char first = upper.at(0);
+    if (first == '+' || first == '^' || first == '%' || first == '*' || first == '#')
+        return true;
+    for (const char* report : {"CARRIER", "PROTOCOL", "COMPRESSION", "DIALING", "DIALLING"}) {
+        if (upper.startsWith(report))
+            return true;
+    }
+    return false;
 }
 
 QList<AtParser::Event> AtParser::feed(const QByteArray& bytes)
@@ -64,6 +82,12 @@ void AtParser::endLine(QList<Event>& events)
     if (line.size() >= 2 && line.left(2).toUpper() == "AT")
         return;
     const QByteArray upper = line.toUpper();
+    // Modems spell the same code with or without spaces or a hyphen ("NO DIAL-TONE").
+    QByteArray squeezed;
+    for (const char c : upper) {
+        if (c != ' ' && c != '-' && c != '_')
+            squeezed.append(c);
+    }
     Kind kind = Kind::Info;
     if (upper == "OK")
         kind = Kind::Ok;
@@ -71,12 +95,19 @@ void AtParser::endLine(QList<Event>& events)
         kind = Kind::Error;
     else if (upper == "BUSY")
         kind = Kind::Busy;
-    else if (upper == "NO CARRIER")
+    else if (squeezed == "NOCARRIER")
         kind = Kind::NoCarrier;
-    else if (upper == "NO DIALTONE" || upper == "NO DIAL TONE")
+    else if (squeezed == "NODIALTONE")
         kind = Kind::NoDialTone;
-    else if (upper == "NO ANSWER")
+    else if (squeezed == "NOANSWER")
         kind = Kind::NoAnswer;
+    // Country rules stop a modem from redialling a number too often: it refuses for a
+    // while (DELAYED, optionally with minutes) or for good (BLACKLISTED, BLACKLIST FULL).
+    else if (squeezed.startsWith("DELAYED") || squeezed.startsWith("BLACKLIST") ||
+             squeezed == "CALLBARRED" || squeezed == "BARRED")
+        kind = Kind::Refused;
+    else if (upper == "RINGING" || upper == "RINGBACK")
+        kind = Kind::Ringing;
     else if (upper == "VCON")
         kind = Kind::VoiceConnect;
     else if (upper == "CONNECT" || upper.startsWith("CONNECT "))

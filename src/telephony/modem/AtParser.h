@@ -23,8 +23,10 @@ public:
         Connect,      // CONNECT [rate]: a data connection
         VoiceConnect, // VCON
         Ring,
-        Dle,  // a shielded code; `code` is its character
-        Info, // any other line, e.g. "+CLCC: 1,0,2,..." or an identification text
+        Refused, // the modem will not dial this number now: DELAYED, BLACKLISTED, CALL BARRED
+        Ringing, // the far end rings (a report some modems give before the result)
+        Dle,     // a shielded code; `code` is its character
+        Info,    // any other line, e.g. "+CLCC: 1,0,2,..." or an identification text
     };
     struct Event
     {
@@ -39,6 +41,10 @@ public:
 
     // True for the results that tell how a call went rather than how a command went.
     static bool isCallProgress(Kind kind);
+    // True for an information line that may come while a dial is under way (carrier and
+    // protocol reports, unsolicited "+..." codes); any other line there is a result code
+    // nobody here knows, and ends the dial.
+    static bool isDialReport(const QByteArray& text);
 
 private:
     void endLine(QList<Event>& events);

@@ -5,9 +5,12 @@
 #include "telephony/modem/AtChannel.h"
 
 #include <QDBusConnection>
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSerialPortInfo>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace mTAPIConsts;
 
@@ -17,11 +20,19 @@ namespace {
 
 const LineProviderRegistrar registrar(20, [] { return std::make_unique<ModemProvider>(); });
 
-constexpr int kCommandMs = 1500;
+// V.250 sets no time for a reply; real modems answer in well under a second, but one that
+// is busy, behind a slow USB bridge or resetting itself can take seconds.
+constexpr int kCommandMs = 5000;
+// An init string may reset the modem (ATZ, AT&F), which takes the longest of all.
+constexpr int kInitMs = 15000;
 // Longer than any modem waits for an answer (S7 is at most 255 s on most; 60 is usual).
 constexpr int kDialMs = 120000;
-constexpr int kHangUpMs = 3000;
+constexpr int kHangUpMs = 5000;
 constexpr int kPollMs = 500;
+// Without a way to hear of hot-plug, the system's ports are listed again at most this often.
+constexpr qint64 kRescanMs = 10000;
+// How many unopenable ports one turn of the event loop looks at before it lets others run.
+constexpr int kProbeBudget = 16;
 
 bool listsClass8(const QByteArray& classes)
 {
@@ -46,9 +57,49 @@ QString firstLine(const QByteArrayList& info)
     return info.isEmpty() ? QString() : QString::fromLatin1(info.constFirst()).trimmed();
 }
 
+// What a modem said, fit to be shown: printable ASCII, a few dozen characters at most.
+QString modemWords(const QByteArrayList& info)
+{
+    QString words;
+    const QByteArray text = info.isEmpty() ? QByteArray() : info.constLast().trimmed();
+    for (const char c : text.left(60))
+        words.append(c >= 0x20 && c < 0x7f ? QLatin1Char(c) : QLatin1Char('?'));
+    return words;
+}
+
+// Changes whenever the file is written, without reading it.
+QByteArray fileStamp(const QString& path)
+{
+    struct stat st
+    {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return QByteArrayLiteral("none");
+    return QByteArray::number(qulonglong(st.st_ino)) + ' ' +
+           QByteArray::number(qlonglong(st.st_size)) + ' ' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) + ' ' +
+           QByteArray::number(qlonglong(st.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qlonglong(st.st_ctim.tv_nsec));
+}
+
+const QString kDidNotAnswer = QStringLiteral("The modem did not answer");
+const QString kWentAway = QStringLiteral("The modem went away");
+
 } // namespace
 
-ModemProvider::ModemProvider() = default;
+ModemProvider::ModemProvider()
+{
+    m_hotPlug.setSingleShot(true);
+    connect(&m_hotPlug, &QTimer::timeout, this, [this] {
+        m_scanStale = true;
+        listChanged();
+    });
+    m_listChange.setSingleShot(true);
+    connect(&m_listChange, &QTimer::timeout, this, [this] {
+        if (events())
+            events()->lineListChanged();
+    });
+}
 
 ModemProvider::~ModemProvider()
 {
@@ -73,22 +124,64 @@ QByteArray ModemProvider::dialDigits(const QString& number)
 
 void ModemProvider::reloadSettings()
 {
-    m_settings = ModemSettings::load();
-    m_foundPorts.clear();
-    if (m_settings.scan) {
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-            m_foundPorts.append(info.systemLocation());
+    // Every dial attempt lists the lines: the file is read again only once it changed, and
+    // the system's ports only once they changed.
+    const QByteArray stamp = fileStamp(ModemSettings::filePath());
+    if (stamp != m_settingsStamp) {
+        m_settings = ModemSettings::load();
+        m_settingsStamp = stamp;
     }
+    if (!m_settings.scan) {
+        m_foundPorts.clear();
+        return;
+    }
+    const bool watched = m_watcher && !m_watcher->directories().isEmpty();
+    if (!m_scanned || m_scanStale || (!watched && m_sinceScan.elapsed() > kRescanMs))
+        scanPorts();
+}
+
+void ModemProvider::scanPorts()
+{
+    m_foundPorts.clear();
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        m_foundPorts.append(info.systemLocation());
+    ++m_portScans;
+    m_scanned = true;
+    m_scanStale = false;
+    m_sinceScan.start();
+    watchPorts();
+}
+
+void ModemProvider::watchPorts()
+{
+    if (m_watcher)
+        return;
+    // A serial device that comes or goes adds or removes its node in /dev.
+    m_watcher = new QFileSystemWatcher(this);
+    m_watcher->addPath(QStringLiteral("/dev"));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        // A device's nodes and links come in a burst: list once it is over.
+        m_hotPlug.start(300);
+    });
+}
+
+void ModemProvider::listChanged()
+{
+    if (!m_listChange.isActive())
+        m_listChange.start(100);
 }
 
 QList<ProviderLine> ModemProvider::lines()
 {
     reloadSettings();
     QStringList ports;
-    for (const ModemPortSettings& port : std::as_const(m_settings.ports))
+    QSet<QString> named;
+    for (const ModemPortSettings& port : std::as_const(m_settings.ports)) {
         ports.append(port.path);
+        named.insert(port.path);
+    }
     for (const QString& port : std::as_const(m_foundPorts)) {
-        if (!ports.contains(port))
+        if (!named.contains(port))
             ports.append(port);
     }
     bool queued = false;
@@ -103,13 +196,14 @@ QList<ProviderLine> ModemProvider::lines()
         QMetaObject::invokeMethod(this, &ModemProvider::probeNext, Qt::QueuedConnection);
 
     QList<ProviderLine> result;
+    result.reserve(ports.size());
     for (const QString& port : std::as_const(ports)) {
         const PortInfo& info = m_ports[port];
         if (info.probe == Probe::ModemManager)
             continue;
         // A port the user named is a line even before it answers; one the system merely
         // lists is a line once it answered like a modem.
-        if (!m_settings.find(port) && info.probe != Probe::Modem)
+        if (!named.contains(port) && info.probe != Probe::Modem)
             continue;
         ProviderLine line;
         line.key = port;
@@ -145,8 +239,17 @@ QString ModemProvider::lineName(const QString& port) const
 
 QString ModemProvider::lineState(const QString& lineKey) const
 {
-    if (const quint64 id = callOnPort(lineKey); id != 0)
-        return m_calls[id].connected ? QStringLiteral("In a call") : QStringLiteral("Dialling");
+    if (const quint64 id = callOnPort(lineKey); id != 0) {
+        const CallEntry& call = m_calls[id];
+        return call.waiting     ? QStringLiteral("Waiting for the modem to be free")
+               : call.connected ? QStringLiteral("In a call")
+                                : QStringLiteral("Dialling");
+    }
+    // Why the modem ended the last call matters more than that it is still hanging up.
+    if (const QString note = m_notes.value(lineKey); !note.isEmpty())
+        return note;
+    if (m_releasing.value(lineKey))
+        return QStringLiteral("Hanging up");
     const PortInfo info = m_ports.value(lineKey);
     switch (info.probe) {
     case Probe::NotYet:
@@ -185,9 +288,11 @@ ModemPortSettings ModemProvider::portSettings(const QString& lineKey) const
 
 bool ModemProvider::savePortSettings(const QString& lineKey, const ModemPortSettings& settings)
 {
-    if (settings.path.isEmpty())
+    if (!ModemSettings::pathProblem(settings.path).isEmpty() ||
+        !ModemSettings::initStringProblem(settings.initString).isEmpty())
         return false;
     m_settings = ModemSettings::load();
+    m_settingsStamp.clear();
     ModemSettings next = m_settings;
     next.ports.removeIf(
         [&](const ModemPortSettings& p) { return p.path == lineKey || p.path == settings.path; });
@@ -212,6 +317,7 @@ bool ModemProvider::removePort(const QString& lineKey)
     if (!next.save())
         return false;
     m_settings = next;
+    m_settingsStamp.clear();
     if (events())
         events()->lineListChanged();
     return true;
@@ -241,27 +347,39 @@ bool ModemProvider::isManaged(const QString& port, const QStringList& managed) c
 void ModemProvider::setProbe(const QString& port, Probe probe)
 {
     m_ports[port].probe = probe;
-    if (events()) {
-        events()->lineListChanged();
+    if (events())
         events()->lineStateUpdated(*this, port);
-    }
+    // The answer names the line, or makes a port the system lists a line at all.
+    listChanged();
+}
+
+bool ModemProvider::portBusy(const QString& port) const
+{
+    return m_releasing.value(port) || m_probes.value(port);
 }
 
 void ModemProvider::probeNext()
 {
-    if (m_probeChannel || m_probeQueue.isEmpty())
-        return;
-    const QStringList managed = managedPorts();
-    while (!m_probeQueue.isEmpty()) {
+    int budget = kProbeBudget;
+    while (m_probes.size() < kProbesAtOnce && !m_probeQueue.isEmpty()) {
+        if (budget-- == 0) {
+            QMetaObject::invokeMethod(this, &ModemProvider::probeNext, Qt::QueuedConnection);
+            return;
+        }
+        // Asked once for every batch of ports, not once a port.
+        if (!m_managedKnown) {
+            m_managed = managedPorts();
+            m_managedKnown = true;
+        }
         const QString port = m_probeQueue.takeFirst();
         if (!m_ports.contains(port) || m_ports[port].probe != Probe::NotYet)
             continue;
-        if (isManaged(port, managed)) {
+        if (isManaged(port, m_managed)) {
             setProbe(port, Probe::ModemManager);
             continue;
         }
         // A call on the port probes it itself.
-        if (callOnPort(port) != 0)
+        if (callOnPort(port) != 0 || portBusy(port))
             continue;
         auto* channel = new AtChannel(this);
         QString error;
@@ -271,17 +389,21 @@ void ModemProvider::probeNext()
             setProbe(port, Probe::Unopenable);
             continue;
         }
-        m_probeChannel = channel;
+        m_probes.insert(port, channel);
         m_ports[port].probe = Probe::Running;
         runProbe(channel, port, [this, channel, port](bool modem) {
             channel->close();
             channel->deleteLater();
+            m_probes.remove(port);
             if (m_ports.contains(port))
                 setProbe(port, modem ? Probe::Modem : Probe::NoAnswer);
+            QMetaObject::invokeMethod(
+                this, [this, port] { portFreed(port); }, Qt::QueuedConnection);
             QMetaObject::invokeMethod(this, &ModemProvider::probeNext, Qt::QueuedConnection);
         });
-        return;
     }
+    if (m_probeQueue.isEmpty() && m_probes.isEmpty())
+        m_managedKnown = false;
 }
 
 void ModemProvider::runProbe(AtChannel* channel, const QString& port,
@@ -336,7 +458,7 @@ void ModemProvider::runProbe(AtChannel* channel, const QString& port,
 quint64 ModemProvider::callOnPort(const QString& port) const
 {
     for (auto it = m_calls.cbegin(); it != m_calls.cend(); ++it) {
-        if (it->port == port && it->channel)
+        if (it->port == port && (it->channel || (it->waiting && !it->ended)))
             return it.key();
     }
     return 0;
@@ -344,13 +466,13 @@ quint64 ModemProvider::callOnPort(const QString& port) const
 
 qint32 ModemProvider::placeCall(quint64 id, const QString& lineKey, const QString& number)
 {
-    if (m_settings.ports.isEmpty() && m_ports.isEmpty())
+    if (!m_ports.contains(lineKey))
         lines();
     if (!m_ports.contains(lineKey))
         return LINEERR_NODEVICE;
     if (m_ports[lineKey].probe == Probe::ModemManager)
         return LINEERR_RESOURCEUNAVAIL;
-    if (callOnPort(lineKey) != 0 || (m_probeChannel && m_ports[lineKey].probe == Probe::Running))
+    if (callOnPort(lineKey) != 0)
         return LINEERR_INUSE;
 
     CallEntry entry;
@@ -363,31 +485,82 @@ qint32 ModemProvider::placeCall(quint64 id, const QString& lineKey, const QStrin
         events()->callPlaced(id, LINEERR_INVALADDRESS);
         return 0;
     }
+    m_notes.remove(lineKey);
+    m_calls.insert(id, entry);
+    if (portBusy(lineKey)) {
+        // The previous call is still hanging up, or the port is being probed: the call
+        // starts as soon as the modem is free, so no attempt is lost to the overlap.
+        m_calls[id].waiting = true;
+        if (events())
+            events()->lineStateUpdated(*this, lineKey);
+        return 0;
+    }
+    const qint32 refused = openCall(id);
+    if (refused != 0)
+        m_calls.remove(id);
+    return refused;
+}
+
+qint32 ModemProvider::openCall(quint64 id)
+{
+    CallEntry& entry = m_calls[id];
+    entry.waiting = false;
+    const QString port = entry.port;
     auto* channel = new AtChannel(this);
     QString error;
-    if (!channel->open(lineKey, &error)) {
+    if (!channel->open(port, &error)) {
         delete channel;
+        m_ports[port].error = error;
+        m_notes.insert(port, QStringLiteral("Cannot open the port: %1").arg(error));
         return LINEERR_RESOURCEUNAVAIL;
     }
     entry.channel = channel;
-    m_calls.insert(id, entry);
     connect(channel, &AtChannel::event, this,
             [this, id](const AtParser::Event& e) { onEvent(id, e); });
     connect(channel, &AtChannel::portLost, this, [this, id] {
         const auto found = m_calls.find(id);
         if (found == m_calls.end() || found->ended || found->dropping)
             return;
-        if (!found->placed) {
-            fail(id, LINEERR_OPERATIONFAILED);
-            return;
-        }
-        // The modem went away: whatever happens on the line now, the program hears nothing.
-        endCall(id, found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_UNAVAIL);
+        // The modem went away: whatever happens on the line now, the program hears nothing,
+        // and the call is lost whether or not anyone had answered.
+        endCall(id, LINEDISCONNECTMODE_UNAVAIL, kWentAway);
     });
     if (events())
-        events()->lineStateUpdated(*this, lineKey);
+        events()->lineStateUpdated(*this, port);
     startCall(id);
     return 0;
+}
+
+void ModemProvider::portFreed(const QString& port)
+{
+    if (portBusy(port))
+        return;
+    for (auto it = m_calls.begin(); it != m_calls.end(); ++it) {
+        if (it->port != port || !it->waiting || it->ended)
+            continue;
+        const quint64 id = it.key();
+        if (openCall(id) != 0) {
+            m_calls[id].waiting = false;
+            fail(id, LINEERR_RESOURCEUNAVAIL);
+        }
+        return;
+    }
+}
+
+void ModemProvider::failSetup(quint64 id, AtChannel::Result result)
+{
+    const auto found = m_calls.find(id);
+    if (found == m_calls.end() || found->ended)
+        return;
+    if (result == AtChannel::Result::Closed) {
+        endCall(id, LINEDISCONNECTMODE_UNAVAIL, kWentAway);
+        return;
+    }
+    if (result == AtChannel::Result::Timeout)
+        m_notes.insert(found->port, kDidNotAnswer);
+    else
+        m_notes.insert(found->port, QStringLiteral("The modem refused a setup command"));
+    fail(id, LINEERR_OPERATIONFAILED);
 }
 
 void ModemProvider::startCall(quint64 id)
@@ -400,10 +573,12 @@ void ModemProvider::startCall(quint64 id)
             setProbe(port, modem ? Probe::Modem : Probe::NoAnswer);
             if (!m_calls.contains(id) || m_calls[id].ended)
                 return;
-            if (modem)
+            if (modem) {
                 dialOn(id);
-            else
+            } else {
+                m_notes.insert(port, kDidNotAnswer);
                 fail(id, LINEERR_OPERATIONFAILED);
+            }
         });
         return;
     }
@@ -414,7 +589,7 @@ void ModemProvider::startCall(quint64 id)
                                if (r == AtChannel::Result::Ok)
                                    dialOn(id);
                                else
-                                   fail(id, LINEERR_OPERATIONFAILED);
+                                   failSetup(id, r);
                            });
 }
 
@@ -425,14 +600,21 @@ void ModemProvider::dialOn(quint64 id)
     const ModemPortSettings settings = portSettings(entry.port);
     AtChannel* channel = entry.channel;
     const auto setupStep = [this, id](AtChannel::Result r, const QByteArrayList&) {
-        if (r != AtChannel::Result::Ok && m_calls.contains(id) && !m_calls[id].ended)
-            fail(id, LINEERR_OPERATIONFAILED);
+        if (r != AtChannel::Result::Ok)
+            failSetup(id, r);
     };
+    if (const QString problem = ModemSettings::initStringProblem(settings.initString);
+        !problem.isEmpty()) {
+        // Never sent as it stands: it would be more than the one command line it claims.
+        m_notes.insert(entry.port, problem);
+        fail(id, LINEERR_OPERATIONFAILED);
+        return;
+    }
     QByteArray init = settings.initString.trimmed().toLatin1();
     if (!init.isEmpty()) {
         if (!init.toUpper().startsWith("AT"))
             init.prepend("AT");
-        channel->command(init, kCommandMs * 2, setupStep);
+        channel->command(init, kInitMs, setupStep);
     }
     if (entry.offHookOnly) {
         if (entry.kind == ModemKind::Cellular) {
@@ -445,7 +627,7 @@ void ModemProvider::dialOn(quint64 id)
                              if (!m_calls.contains(id) || m_calls[id].ended)
                                  return;
                              if (r != AtChannel::Result::Ok) {
-                                 fail(id, LINEERR_OPERATIONFAILED);
+                                 failSetup(id, r);
                                  return;
                              }
                              m_calls[id].placed = true;
@@ -476,7 +658,7 @@ void ModemProvider::dialOn(quint64 id)
         if (!m_calls.contains(id) || m_calls[id].ended)
             return;
         if (r != AtChannel::Result::Ok) {
-            fail(id, LINEERR_OPERATIONFAILED);
+            failSetup(id, r);
             return;
         }
         m_calls[id].placed = true;
@@ -485,19 +667,40 @@ void ModemProvider::dialOn(quint64 id)
     });
     channel->command(
         dial, kDialMs,
-        [this, id](AtChannel::Result r, const QByteArrayList&) {
+        [this, id](AtChannel::Result r, const QByteArrayList& info) {
             const auto found = m_calls.find(id);
             if (found == m_calls.end() || found->ended || found->dropping)
                 return;
+            const bool cellular = found->kind == ModemKind::Cellular;
             if (r == AtChannel::Result::Error) {
-                // A modem refuses a dial string it cannot dial; a cellular module also one
-                // it cannot dial now (no network).
-                endCall(id, found->kind == ModemKind::Cellular ? LINEDISCONNECTMODE_UNAVAIL
-                                                               : LINEDISCONNECTMODE_BADADDRESS);
+                const QString words = modemWords(info);
+                if (cellular) {
+                    // A cellular module refuses what it cannot dial now (no network).
+                    endCall(id, LINEDISCONNECTMODE_UNAVAIL,
+                            QStringLiteral("The modem could not call: %1").arg(words));
+                } else if (words.startsWith(QLatin1String("+C"))) {
+                    // An extended error is the modem's (or the network's) refusal, not a
+                    // verdict on the number.
+                    endCall(id, LINEDISCONNECTMODE_REJECT,
+                            QStringLiteral("The modem refused to dial: %1").arg(words));
+                } else {
+                    // A modem refuses a dial string it cannot dial.
+                    endCall(id, LINEDISCONNECTMODE_BADADDRESS);
+                }
+            } else if (r == AtChannel::Result::Unrecognised) {
+                // Nobody knows what it means, so nothing says another try would do better.
+                endCall(id,
+                        found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_REJECT,
+                        QStringLiteral("The modem ended the call with \"%1\", which is no "
+                                       "result code this program knows")
+                            .arg(modemWords(info)));
             } else if (r == AtChannel::Result::Timeout) {
                 endCall(id,
-                        found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_UNKNOWN);
-            } else if (r == AtChannel::Result::Ok && found->kind == ModemKind::Cellular) {
+                        found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_UNKNOWN,
+                        kDidNotAnswer);
+            } else if (r == AtChannel::Result::Closed) {
+                endCall(id, LINEDISCONNECTMODE_UNAVAIL, kWentAway);
+            } else if (r == AtChannel::Result::Ok && cellular) {
                 found->poll = new QTimer(this);
                 connect(found->poll, &QTimer::timeout, this, [this, id] {
                     const auto call = m_calls.find(id);
@@ -574,6 +777,16 @@ void ModemProvider::onEvent(quint64 id, const AtParser::Event& e)
     case AtParser::Kind::NoAnswer:
         endCall(id, connected ? afterAnswer : LINEDISCONNECTMODE_NOANSWER);
         break;
+    case AtParser::Kind::Refused:
+        // The modem itself will not dial the number (too many attempts, a barred number):
+        // dialling it again is what got it refused.
+        endCall(id, connected ? afterAnswer : LINEDISCONNECTMODE_REJECT,
+                QStringLiteral("The modem refused to dial: %1").arg(modemWords({e.text})));
+        break;
+    case AtParser::Kind::Ringing:
+        if (!connected)
+            events()->callStateChanged(id, LINECALLSTATE_RINGBACK, 0);
+        break;
     case AtParser::Kind::NoCarrier:
         if (!connected && found->kind == ModemKind::Data) {
             // A data modem gives up waiting for a carrier that a person never sends: the line
@@ -602,12 +815,14 @@ void ModemProvider::onEvent(quint64 id, const AtParser::Event& e)
     }
 }
 
-void ModemProvider::endCall(quint64 id, quint32 disconnectMode)
+void ModemProvider::endCall(quint64 id, quint32 disconnectMode, const QString& note)
 {
     CallEntry& entry = m_calls[id];
     if (entry.ended)
         return;
     entry.ended = true;
+    if (!note.isEmpty())
+        m_notes.insert(entry.port, note);
     if (entry.poll)
         entry.poll->stop();
     if (disconnectMode == LINEDISCONNECTMODE_BUSY)
@@ -638,15 +853,25 @@ void ModemProvider::closeChannel(CallEntry& entry, bool hangUp)
     if (!channel)
         return;
     channel->disconnect(this);
+    const QString port = entry.port;
     const bool voice = entry.kind == ModemKind::Voice;
-    const auto done = [channel](AtChannel::Result, const QByteArrayList&) {
+    // The port stays taken until the modem is back on hook: a call placed meanwhile waits
+    // for it instead of talking over the hang-up.
+    const auto done = [this, channel, port](AtChannel::Result, const QByteArrayList&) {
         channel->close();
         channel->deleteLater();
+        if (m_releasing.value(port) == channel)
+            m_releasing.remove(port);
+        QMetaObject::invokeMethod(
+            this, [this, port] { portFreed(port); }, Qt::QueuedConnection);
+        if (events())
+            events()->lineStateUpdated(*this, port);
     };
     if (!hangUp || !channel->isOpen()) {
         done(AtChannel::Result::Closed, {});
         return;
     }
+    m_releasing.insert(port, channel);
     const QByteArray hangUpCommand = entry.kind == ModemKind::Cellular ? "AT+CHUP" : "ATH";
     channel->interrupt(hangUpCommand, kHangUpMs,
                        [channel, voice, done](AtChannel::Result r, const QByteArrayList&) {
@@ -667,6 +892,11 @@ void ModemProvider::dropCall(quint64 id)
 {
     const auto found = m_calls.find(id);
     if (found == m_calls.end() || found->ended || !found->channel) {
+        // A call still waiting for its port never reaches the modem.
+        if (found != m_calls.end()) {
+            found->ended = true;
+            found->waiting = false;
+        }
         events()->callDropped(id, 0);
         return;
     }

@@ -1,27 +1,33 @@
 #pragma once
 
 #include "telephony/LineProvider.h"
+#include "telephony/modem/AtChannel.h"
 #include "telephony/modem/AtParser.h"
 #include "telephony/modem/ModemSettings.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
-namespace telvora {
+class QFileSystemWatcher;
 
-class AtChannel;
+namespace telvora {
 
 // AT modems on serial ports as line devices. A line is a port: every port the user named in
 // the modem settings, and every port the system lists that answered like a modem when it
-// was probed. Each port is probed once (identity, capabilities) in the background; the
-// answer names the line and picks how it dials:
+// was probed. Each port is probed once (identity, capabilities) in the background, a few
+// at a time; the answer names the line and picks how it dials:
 // - a voice modem dials in voice mode and hears busy, no dial tone and the answer itself;
 // - a data-only modem dials as for data and hears busy and no dial tone, nothing else;
 // - a cellular module dials a voice call and follows it with AT+CLCC.
 // Ports that ModemManager manages belong to the cellular lines and are left alone.
+//
+// One port carries one conversation with its modem at a time: a call placed while the port
+// is still being probed or hung up after the previous call waits until it is free.
 class ModemProvider : public QObject, public LineProvider
 {
     Q_OBJECT
@@ -40,7 +46,7 @@ public:
         Running,
         Modem,
         NoAnswer,    // the port opened but nothing answered AT
-        Unopenable,  // the port could not be opened
+        Unopenable,  // the port could not be opened, or is no serial port
         ModemManager // ModemManager drives it
     };
     struct PortInfo
@@ -52,6 +58,10 @@ public:
         QString identity; // what ATI3 says
         QString error;
     };
+
+    // How many ports are probed at once: each probe waits on a modem that may never answer,
+    // so a few run side by side, never all of them.
+    static constexpr int kProbesAtOnce = 4;
 
     ModemProvider();
     ~ModemProvider() override;
@@ -67,11 +77,15 @@ public:
     // The settings of a line's port (defaults for a port found on the system).
     ModemPortSettings portSettings(const QString& lineKey) const;
     // Saves the settings of the line `lineKey` (empty for a new port); a changed path makes
-    // another line, probed anew. False when the file could not be written.
+    // another line, probed anew. False when the file could not be written; settingsError()
+    // then tells why when the file itself is the reason.
     bool savePortSettings(const QString& lineKey, const ModemPortSettings& settings);
     bool removePort(const QString& lineKey);
+    QString settingsError() const { return m_settings.loadError; }
     // The modem's dial string for a number: the characters a modem dials, nothing else.
     static QByteArray dialDigits(const QString& number);
+    // How many times the system's serial ports were listed: once, then on hot-plug only.
+    int portScans() const { return m_portScans; }
 
 private:
     struct CallEntry
@@ -82,6 +96,7 @@ private:
         bool offHookOnly = false;
         AtChannel* channel = nullptr;
         QTimer* poll = nullptr;
+        bool waiting = false; // taken, but the port is not free yet
         bool placed = false;
         bool connected = false;
         bool ended = false;
@@ -91,29 +106,50 @@ private:
     };
 
     void reloadSettings();
+    void scanPorts();
+    void watchPorts();
     QString lineName(const QString& port) const;
     void probeNext();
     void runProbe(AtChannel* channel, const QString& port, std::function<void(bool)> done);
     void setProbe(const QString& port, Probe probe);
+    void listChanged();
     QStringList managedPorts() const;
     bool isManaged(const QString& port, const QStringList& managed) const;
+    bool portBusy(const QString& port) const;
+    void portFreed(const QString& port);
 
+    qint32 openCall(quint64 id);
     void startCall(quint64 id);
     void dialOn(quint64 id);
     void fail(quint64 id, qint32 error);
+    void failSetup(quint64 id, AtChannel::Result result);
     void onEvent(quint64 id, const AtParser::Event& event);
     void onCallList(quint64 id, const QByteArrayList& info);
     void connectCall(quint64 id);
-    void endCall(quint64 id, quint32 disconnectMode);
+    void endCall(quint64 id, quint32 disconnectMode, const QString& note = {});
     void finishDrop(quint64 id);
     void closeChannel(CallEntry& entry, bool hangUp);
     quint64 callOnPort(const QString& port) const;
 
     ModemSettings m_settings;
+    QByteArray m_settingsStamp;
     QStringList m_foundPorts;
+    bool m_scanned = false;
+    bool m_scanStale = false;
+    int m_portScans = 0;
+    QElapsedTimer m_sinceScan;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer m_hotPlug;
+    QTimer m_listChange;
     QHash<QString, PortInfo> m_ports;
+    // Why the last call on a port ended when the modem, not the far end, ended it.
+    QHash<QString, QString> m_notes;
     QStringList m_probeQueue;
-    QPointer<AtChannel> m_probeChannel;
+    QHash<QString, QPointer<AtChannel>> m_probes;
+    QStringList m_managed;
+    bool m_managedKnown = false;
+    // Channels still hanging up after their call, by port.
+    QHash<QString, QPointer<AtChannel>> m_releasing;
     QHash<quint64, CallEntry> m_calls;
 };
 

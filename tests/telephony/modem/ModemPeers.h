@@ -40,28 +40,11 @@ class ScriptedModem
 {
 public:
     ScriptedModem(const QString& profile, const QString& outcomes, const QStringList& extra = {})
+        : m_arguments(QStringList{QStringLiteral("--profile"), profile,
+                                  QStringLiteral("--outcomes"), outcomes} +
+                      extra)
     {
-        m_socat = std::make_unique<QProcess>();
-        m_socat->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_socat->start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") +
-                                                     m_dir.filePath(QStringLiteral("modem")),
-                                                 QStringLiteral("pty,raw,echo=0,link=") + host()});
-        for (int i = 0; i < 100 && !(QFile::exists(host()) &&
-                                     QFile::exists(m_dir.filePath(QStringLiteral("modem"))));
-             ++i)
-            QTest::qWait(20);
-        m_modem = std::make_unique<QProcess>();
-        m_modem->setProcessChannelMode(QProcess::ForwardedChannels);
-        m_modem->start(QStringLiteral("/usr/bin/python3"),
-                       QStringList{modemPeerFile(QStringLiteral("fakemodem.py")),
-                                   QStringLiteral("--tty"), m_dir.filePath(QStringLiteral("modem")),
-                                   QStringLiteral("--profile"), profile,
-                                   QStringLiteral("--outcomes"), outcomes, QStringLiteral("--log"),
-                                   log()} +
-                           extra);
-        m_modem->waitForStarted();
-        // The modem reads the pty once Python has started.
-        QTest::qWait(150);
+        start();
     }
     ~ScriptedModem()
     {
@@ -70,8 +53,8 @@ public:
     }
     bool running() const
     {
-        return m_socat->state() == QProcess::Running && m_modem->state() == QProcess::Running &&
-               QFile::exists(host());
+        return m_ready && m_socat->state() == QProcess::Running &&
+               m_modem->state() == QProcess::Running && QFile::exists(host());
     }
     QString host() const { return m_dir.filePath(QStringLiteral("host")); }
     QString log() const { return m_dir.filePath(QStringLiteral("modem.log")); }
@@ -99,8 +82,43 @@ public:
         stopProcess(m_socat);
         stopProcess(m_modem);
     }
+    // The modem comes back at the same path, as a USB modem plugged in again does; its
+    // script starts from the first outcome.
+    void replug()
+    {
+        unplug();
+        start();
+    }
 
 private:
+    void start()
+    {
+        const qsizetype readyBefore = received().count(" ready\n");
+        m_socat = std::make_unique<QProcess>();
+        m_socat->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_socat->start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") +
+                                                     m_dir.filePath(QStringLiteral("modem")),
+                                                 QStringLiteral("pty,raw,echo=0,link=") + host()});
+        for (int i = 0; i < 100 && !(QFile::exists(host()) &&
+                                     QFile::exists(m_dir.filePath(QStringLiteral("modem"))));
+             ++i)
+            QTest::qWait(20);
+        m_modem = std::make_unique<QProcess>();
+        m_modem->setProcessChannelMode(QProcess::ForwardedChannels);
+        m_modem->start(QStringLiteral("/usr/bin/python3"),
+                       QStringList{modemPeerFile(QStringLiteral("fakemodem.py")),
+                                   QStringLiteral("--tty"), m_dir.filePath(QStringLiteral("modem")),
+                                   QStringLiteral("--log"), log()} +
+                           m_arguments);
+        m_modem->waitForStarted();
+        // Setting the pty raw flushes what came before: wait until the modem says it is
+        // ready, however long Python takes to start on a busy machine.
+        m_ready =
+            QTest::qWaitFor([&] { return received().count(" ready\n") > readyBefore; }, 10000);
+    }
+
+    QStringList m_arguments;
+    bool m_ready = false;
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_socat;
     std::unique_ptr<QProcess> m_modem;

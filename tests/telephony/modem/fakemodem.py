@@ -6,6 +6,10 @@ cellular module ("gsm" profile).
 
 Each ATD consumes the next entry of --outcomes (the last one repeats):
   busy | answer | noanswer | nodialtone | nocarrier | connect
+  | delayed | blacklisted | barred | cme | gibberish   (the modem refuses or says
+  something no standard defines; hayes and data profiles)
+--reply-delay makes every command line wait that long before it is carried out,
+as a slow modem (or a busy USB bridge) does.
 Only the Python standard library is used.
 """
 import argparse, os, select, socket, sys, termios, time, tty
@@ -22,6 +26,7 @@ class Modem:
         self.dials = 0
         self.log = open(a.log, "a") if a.log else None
         self.timers = []            # (when, fn)
+        self.lines = []             # (when, command line) waiting out --reply-delay
         self.buf = b""
         self.reset()
 
@@ -85,7 +90,9 @@ class Modem:
                 self.out(c)
             if c in (b"\r",):
                 line, self.buf = self.buf.decode(errors="replace").strip(), b""
-                if line:
+                if line and self.a.reply_delay > 0:
+                    self.lines.append((time.monotonic() + self.a.reply_delay, line))
+                elif line:
                     self.command_line(line)
             elif c == b"\n":
                 continue
@@ -235,6 +242,11 @@ class Modem:
         d = self.a.delay
         if self.a.profile == "gsm":
             return self.dial_gsm(number, voice, outcome, d)
+        refusal = {"delayed": "DELAYED", "blacklisted": "BLACKLISTED", "barred": "CALL BARRED",
+                   "cme": "+CME ERROR: 258", "gibberish": "LINE IN USE BY FAX"}.get(outcome)
+        if refusal:
+            self.state = "dialing"
+            return self.later(d / 3, lambda: self.end(refusal))
         self.state = "dialing"
         # dial-tone check happens before dialling (X2/X4 report it)
         if outcome == "nodialtone":
@@ -322,15 +334,18 @@ class Modem:
 
     def tick(self):
         now = time.monotonic()
+        while self.lines and self.lines[0][0] <= now:
+            self.command_line(self.lines.pop(0)[1])
         due = [t for t in self.timers if t[0] <= now]
         self.timers = [t for t in self.timers if t[0] > now]
         for _, fn in due:
             fn()
 
     def timeout(self):
-        if not self.timers:
+        due = [t[0] for t in self.timers] + [t[0] for t in self.lines]
+        if not due:
             return 0.5
-        return max(0.0, min(t[0] for t in self.timers) - time.monotonic())
+        return max(0.0, min(due) - time.monotonic())
 
 
 def main():
@@ -343,6 +358,7 @@ def main():
     p.add_argument("--delay", type=float, default=1.0, help="call-progress delay, seconds")
     p.add_argument("--call-len", type=float, default=0, help="remote hangs up after N s (0: never)")
     p.add_argument("--scale", type=float, default=1.0)
+    p.add_argument("--reply-delay", type=float, default=0, help="seconds before each command runs")
     p.add_argument("--atd-waits", action="store_true",
                    help="gsm: ATD..; returns its final result only when the call is answered/fails")
     p.add_argument("--ignore-colp", action="store_true", help="gsm: +COLP=1 does not delay ATD's OK")
@@ -352,6 +368,7 @@ def main():
         fd = os.open(a.tty, os.O_RDWR | os.O_NOCTTY)
         tty.setraw(fd)
         m = Modem(a, lambda b: os.write(fd, b))
+        m.logl("ready")             # raw mode set: nothing written from now on is flushed
         conns = [fd]
         rd = lambda f: os.read(f, 4096)
     else:
