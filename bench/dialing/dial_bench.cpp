@@ -75,16 +75,15 @@ int main(int argc, char* argv[])
 
     QTemporaryDir home;
     qputenv("TELVORA_HOME", home.path().toUtf8());
-    auto fake = std::make_unique<RecordingProvider>();
-    RecordingProvider* provider = fake.get();
+    LineService lines;
+    RecordingProvider* provider = RecordingProvider::install(lines);
     provider->setLines({FakeProvider::line(QStringLiteral("l"), QStringLiteral("Line"))});
-    LineService::instance().addProvider(std::move(fake));
 
     ScriptedPrompt prompt;
     StoredSettings settings;
     settings.retryCount = 2;
     settings.pause = qint16(pause);
-    DialRun run(settings, prompt);
+    DialRun run(lines, settings, prompt);
 
     // Start of a run to the call request at the line.
     std::vector<double> clickToCall;

@@ -2,7 +2,6 @@
 #include "app/SingleInstance.h"
 #include "app/TermSignals.h"
 #include "mainwindow/DialForm.h"
-#include "settings/LineSettingsDialogs.h"
 #include "telephony/LineService.h"
 #include "ui/QtPrompt.h"
 
@@ -32,11 +31,11 @@ int main(int argc, char* argv[])
     if (!instance.claim())
         return 0;
 
+    // The lines outlive the window, whose dial run may still hold a call when it goes.
+    LineService lines;
     QtPrompt prompt;
-    DialForm form(prompt);
+    DialForm form(prompt, lines);
     prompt.setParent(&form);
-    LineSettingsDialogs lineDialogs(prompt);
-    LineService::instance().setDialogs(&lineDialogs);
     QObject::connect(&instance, &SingleInstance::activationRequested, &form, [&form] {
         form.showNormal();
         form.raise();

@@ -3,6 +3,7 @@
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
+#include "telephony/LineService.h"
 #include "ui/ButtonBar.h"
 #include "ui/IdListBox.h"
 #include "ui/TabControl.h"
@@ -44,7 +45,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -90,7 +92,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -122,7 +125,8 @@ private slots:
             book.addName(QStringLiteral("Outside"), 0, 0);
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(texts(*form.controls().NamesList),
                  (QStringList{QStringLiteral("Inside"), QStringLiteral("Outside")}));
@@ -132,7 +136,8 @@ private slots:
     {
         TestHome home;
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
         QVERIFY(QFile::exists(home.file(QStringLiteral("data.mdb"))));
@@ -156,7 +161,8 @@ private slots:
             file.write(junk);
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(prompt.messages().size(), 1);
         QVERIFY(prompt.messages()[0].text.contains(home.file(QStringLiteral("data.mdb"))));
@@ -176,7 +182,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
         click(*ui.GroupsList, QStringLiteral("Work"));
@@ -211,7 +218,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -247,7 +255,8 @@ private slots:
             extra.addGroup(QStringLiteral("Empty"));
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
         QCOMPARE(form.CardId(), 0); // "Empty" sorts first
@@ -270,7 +279,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QSqlQuery query(form.phoneBook().database());
         QVERIFY(query.exec(QStringLiteral("DELETE FROM names WHERE id = %1").arg(book.alice)));
@@ -289,7 +299,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         QSignalSpy exited(&form, &DialForm::exitRequested);
         form.Form_Load();
         qobject_cast<QPlainTextEdit*>(form.controls().Text1.value(0))
@@ -307,7 +318,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         QSignalSpy exited(&form, &DialForm::exitRequested);
         form.Form_Load();
         bool cancel = false;
@@ -336,7 +348,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -373,7 +386,8 @@ private slots:
             book.addName(QStringLiteral("Named"), 0, 0);
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(texts(*form.controls().NamesList),
                  (QStringList{QString(), QStringLiteral("Named")}));
@@ -385,7 +399,8 @@ private slots:
     {
         TestHome home;
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(form.size(), QSize(twips(9300), twips(6660)));
         QCOMPARE(form.minimumSize(), form.maximumSize());
@@ -476,7 +491,8 @@ private slots:
     {
         TestHome home;
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         form.Command3_Click();
         auto* about = form.findChild<AboutWindow*>();
