@@ -162,6 +162,12 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("TELVORA_HOME", home.path().toUtf8());
     QCoreApplication app(argc, argv);
+    // Without the modem lines' search of the machine's serial ports, to tell it apart.
+    if (qEnvironmentVariableIsSet("SIP_LATENCY_NO_PORT_SEARCH")) {
+        QFile modems(home.filePath(QStringLiteral("modems.json")));
+        if (!modems.open(QIODevice::WriteOnly) || modems.write("{\"scan\": false}") < 0)
+            return 1;
+    }
     const int attempts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
 
