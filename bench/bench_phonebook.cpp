@@ -9,6 +9,7 @@
 #include "store/Schema.h"
 #include "store/Statements.h"
 #include "support/ScriptedPrompt.h"
+#include "telephony/LineService.h"
 #include "ui/IdListBox.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ struct Session
 {
     QString folder;
     test::ScriptedPrompt prompt;
+    LineService lines;
     std::unique_ptr<DialForm> form;
     std::unique_ptr<BareSqlite> bare;
     // A few names spread over the whole list, so a click does not always find its rows hot.
@@ -57,7 +59,7 @@ struct Session
     DialForm& window()
     {
         if (!form) {
-            form = std::make_unique<DialForm>(prompt);
+            form = std::make_unique<DialForm>(prompt, lines);
             form->Form_Load();
         }
         return *form;
@@ -105,7 +107,7 @@ void formLoad(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto form = std::make_unique<DialForm>(session->prompt);
+        auto form = std::make_unique<DialForm>(session->prompt, session->lines);
         state.ResumeTiming();
         form->Form_Load();
         state.PauseTiming();

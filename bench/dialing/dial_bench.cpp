@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -75,30 +76,41 @@ int main(int argc, char* argv[])
 
     QTemporaryDir home;
     qputenv("TELVORA_HOME", home.path().toUtf8());
-    auto fake = std::make_unique<RecordingProvider>();
-    RecordingProvider* provider = fake.get();
+    LineService lines;
+    RecordingProvider* provider = RecordingProvider::install(lines);
     provider->setLines({FakeProvider::line(QStringLiteral("l"), QStringLiteral("Line"))});
-    LineService::instance().addProvider(std::move(fake));
 
     ScriptedPrompt prompt;
     StoredSettings settings;
     settings.retryCount = 2;
     settings.pause = qint16(pause);
-    DialRun run(settings, prompt);
+    DialRun run(lines, settings, prompt);
 
     // Start of a run to the call request at the line.
-    std::vector<double> clickToCall;
-    for (int i = 0; i < 200; ++i) {
-        const qsizetype before = provider->dialled.size();
-        QElapsedTimer timer;
-        timer.start();
-        run.start({QStringLiteral("5551234")});
-        const qint64 ns = timer.nsecsElapsed();
-        if (provider->dialled.size() == before + 1)
-            clickToCall.push_back(ns / 1e6);
-        run.HangCMD_Click();
-        drain();
-    }
+    const auto startToCall = [&] {
+        std::vector<double> times;
+        for (int i = 0; i < 200; ++i) {
+            const qsizetype before = provider->dialled.size();
+            QElapsedTimer timer;
+            timer.start();
+            run.start({QStringLiteral("5551234")});
+            const qint64 ns = timer.nsecsElapsed();
+            if (provider->dialled.size() == before + 1)
+                times.push_back(ns / 1e6);
+            run.HangCMD_Click();
+            drain();
+        }
+        return times;
+    };
+    std::vector<double> clickToCall = startToCall();
+    // The same without the modem lines' search of the machine's serial ports, to tell the
+    // run's own work from that search.
+    QFile modems(home.filePath(QStringLiteral("modems.json")));
+    if (!modems.open(QIODevice::WriteOnly) || modems.write("{\"scan\": false}") < 0)
+        return 1;
+    modems.close();
+    std::vector<double> clickToCallNoScan = startToCall();
+    modems.remove();
 
     // The pause: from the busy end to the next call request.
     std::vector<double> pauses;
@@ -130,10 +142,14 @@ int main(int argc, char* argv[])
     run.HangCMD_Click();
 
     const Stats c = stats(clickToCall);
+    const Stats n = stats(clickToCallNoScan);
     const Stats p = stats(pauses);
     std::printf(
         "start of a run to call request (%zu runs): min %.3f ms, median %.3f ms, max %.3f ms\n",
         clickToCall.size(), c.min, c.median, c.max);
+    std::printf("the same without the serial port search (%zu runs): min %.3f ms, median %.3f ms, "
+                "max %.3f ms\n",
+                clickToCallNoScan.size(), n.min, n.median, n.max);
     std::printf(
         "pause of %d s (%d runs): min %.1f ms, median %.1f ms, max %.1f ms, spread %.1f ms\n",
         pause, runs, p.min, p.median, p.max, p.max - p.min);

@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     const int settleLimitMs = (argc > 3 ? std::max(1, atoi(argv[3])) : 60) * 1000;
     QTemporaryDir home;
     qputenv("TELVORA_HOME", home.path().toLocal8Bit());
-    LineService& service = LineService::instance();
+    LineService service;
     // The providers are made the first time the lines are listed.
     service.listLines();
     LineProvider* modems = service.provider(QStringLiteral("modem"));
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     ScriptedPrompt prompt;
     QElapsedTimer open;
     open.start();
-    LinesDialog dialog(prompt);
+    LinesDialog dialog(service, prompt);
     dialog.show();
     QCoreApplication::processEvents();
     const double openMs = double(open.nsecsElapsed()) / 1e6;

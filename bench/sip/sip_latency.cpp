@@ -1,15 +1,14 @@
 // Measures a SIP line the way the dial run uses it, against a minimal SIP server in this
 // process that answers every INVITE with 486 Busy Here at once:
-//   click to INVITE   from a fresh line object's Create (the user's click) to the INVITE
-//                     arriving at the server;
-//   INVITE to busy    from the INVITE's arrival to the line object's Disconnected event;
+//   click to INVITE   from the user's click (the dial run looks at the lines and places
+//                     the call) to the INVITE arriving at the server;
+//   INVITE to busy    from the INVITE's arrival to the call's ended signal;
 //   idle CPU and RSS  of the process with no line at all, and with one SIP account whose
 //                     stack is running.
 // It must run where loopback is the only network, e.g.
 //   unshare -n sh -c 'ip link set lo up; build/bench/sip/sip_latency'
-#include "telephony/CvbTAPILine.h"
+#include "telephony/LineCall.h"
 #include "telephony/LineService.h"
-#include "telephony/mTAPIConsts.h"
 #include "telephony/sip/SipProvider.h"
 
 #include <QCoreApplication>
@@ -29,7 +28,6 @@
 #include <unistd.h>
 #include <vector>
 
-using namespace mTAPIConsts;
 using namespace telvora;
 using Clock = std::chrono::steady_clock;
 
@@ -164,6 +162,12 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("TELVORA_HOME", home.path().toUtf8());
     QCoreApplication app(argc, argv);
+    // Without the modem lines' search of the machine's serial ports, to tell it apart.
+    if (qEnvironmentVariableIsSet("SIP_LATENCY_NO_PORT_SEARCH")) {
+        QFile modems(home.filePath(QStringLiteral("modems.json")));
+        if (!modems.open(QIODevice::WriteOnly) || modems.write("{\"scan\": false}") < 0)
+            return 1;
+    }
     const int attempts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
 
@@ -173,17 +177,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // No line at all: the line object finds nothing and nothing starts.
-    {
-        auto line = CvbTAPILine::make();
-        if (line->Create()) {
-            std::fprintf(stderr, "expected no lines in a fresh home\n");
-            return 1;
-        }
+    // No line at all: the service finds nothing and nothing starts.
+    LineService lines;
+    if (!lines.listLines().isEmpty()) {
+        std::fprintf(stderr, "expected no lines in a fresh home\n");
+        return 1;
     }
     idleFigures("no line:", idleSeconds);
 
-    auto* sip = static_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+    auto* sip = dynamic_cast<SipProvider*>(lines.provider(QStringLiteral("sip")));
     SipAccount account;
     account.displayName = QStringLiteral("Bench");
     account.server = QStringLiteral("127.0.0.1:%1").arg(server.port());
@@ -203,16 +205,20 @@ int main(int argc, char** argv)
         bool busy = false;
         Clock::time_point disconnectedAt;
         const Clock::time_point click = Clock::now();
-        auto line = CvbTAPILine::make();
-        QObject::connect(line.get(), &CvbTAPILine::Disconnected, [&] {
-            disconnectedAt = Clock::now();
-            busy = line->DisconnectMode() == LINEDISCONNECTMODE_BUSY;
-        });
+        const QList<LineService::ListedLine> listed = lines.listLines();
+        if (listed.isEmpty()) {
+            std::fprintf(stderr, "attempt %d found no line\n", attempt);
+            return 1;
+        }
+        const std::unique_ptr<LineCall> call =
+            lines.placeCall(listed.first(), QStringLiteral("9001"));
         bool idle = false;
-        QObject::connect(line.get(), &CvbTAPILine::Idle, [&] { idle = true; });
-        if (!line->Create() ||
-            !line->OpenLine(LINECALLPRIVILEGE_NONE, LINEMEDIAMODE_INTERACTIVEVOICE) ||
-            !line->MakeCallAsynch(QStringLiteral("9001"))) {
+        QObject::connect(call.get(), &LineCall::ended, [&](CallEnd end) {
+            disconnectedAt = Clock::now();
+            busy = end == CallEnd::Busy;
+            idle = true;
+        });
+        if (call->isEnded()) {
             std::fprintf(stderr, "attempt %d could not be placed\n", attempt);
             return 1;
         }

@@ -3,7 +3,6 @@
 #include "app/SingleInstance.h"
 #include "app/TermSignals.h"
 #include "mainwindow/DialForm.h"
-#include "settings/LineSettingsDialogs.h"
 #include "settings/Registry.h"
 #include "telephony/LineService.h"
 #include "ui/QtPrompt.h"
@@ -55,11 +54,11 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", qPrintable(unguarded));
     }
 
+    // The lines outlive the window, whose dial run may still hold a call when it goes.
+    LineService lines;
     QtPrompt prompt;
-    DialForm form(prompt);
+    DialForm form(prompt, lines);
     prompt.setParent(&form);
-    LineSettingsDialogs lineDialogs(prompt);
-    LineService::instance().setDialogs(&lineDialogs);
     QObject::connect(&instance, &SingleInstance::activationRequested, &form, [&form] {
         form.showNormal();
         form.raise();

@@ -1,23 +1,16 @@
 #include "dialing/DialRun.h"
 
+#include "dialing/CallOutcome.h"
 #include "settings/StoredSettings.h"
-#include "telephony/CvbTAPILine.h"
-#include "telephony/mTAPIConsts.h"
+#include "telephony/LineCall.h"
+#include "telephony/LineService.h"
 #include "ui/Prompt.h"
-
-#include <stdexcept>
 
 namespace telvora {
 
-namespace {
-constexpr quint32 kLowApi = 0x00010003;
-constexpr quint32 kHiApi = 0x00030000;
-constexpr quint32 kPrivilegesNone = 1;
-constexpr quint32 kInteractiveVoice = 4;
-} // namespace
-
-DialRun::DialRun(const StoredSettings& settings, Prompt& prompt, QObject* parent)
-    : QObject(parent), m_settings(settings), m_prompt(prompt)
+DialRun::DialRun(LineService& lines, const StoredSettings& settings, Prompt& prompt,
+                 QObject* parent)
+    : QObject(parent), m_lines(lines), m_settings(settings), m_prompt(prompt)
 {
     // The pause is counted on the monotonic clock, once a second, with nothing spinning:
     // it ends after the set number of seconds whatever the wall clock does meanwhile.
@@ -34,11 +27,12 @@ DialRun::~DialRun()
 void DialRun::release()
 {
     stopPause();
-    if (m_line) {
-        m_line->disconnect(this);
-        m_line->DropCallAsynch();
+    m_attemptWaiting = false;
+    if (m_call) {
+        m_call->disconnect(this);
+        m_call->hangUp();
     }
-    m_line.reset();
+    m_call.reset();
 }
 
 void DialRun::start(const QStringList& numbers)
@@ -57,72 +51,74 @@ void DialRun::DialCmdTapi_Click()
 {
     if (m_attemptCount >= m_settings.retryCount || m_queue.isEmpty())
         return;
+    if (m_call && !m_call->isEnded()) {
+        // The line carries one call: the one before must be over before the next is
+        // placed. Clicks meanwhile only change what the waiting attempt will dial.
+        m_attemptWaiting = true;
+        m_call->hangUp();
+        return;
+    }
+    attempt();
+}
 
-    if (m_line)
-        m_line->disconnect(this);
-    m_line = CvbTAPILine::make();
-    CvbTAPILine& line = *m_line;
-    connect(&line, &CvbTAPILine::DropCallResult, this, &DialRun::DropCallResult);
-    connect(&line, &CvbTAPILine::MakeCallResult, this, &DialRun::MakeCallResult);
-    line.setLowAPI(kLowApi);
-    line.setHiAPI(kHiApi);
-    line.Create();
-    try {
-        line.setCurrentLineID(m_settings.lineIndex);
-    } catch (const std::exception&) {
-        // A line that does not exist (any more) leaves the first line.
-    }
-    bool opened = false;
-    try {
-        opened = line.OpenLine(kPrivilegesNone, kInteractiveVoice);
-    } catch (const std::exception&) {
-        // No line device at all: the open fails like any other.
-    }
-    if (!opened) {
-        const qint32 code = line.LastError();
-        m_prompt.messageBox(QStringLiteral("TAPI ERROR \n") + line.ErrorString(code),
-                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+void DialRun::attempt()
+{
+    const QList<LineService::ListedLine> lines = m_lines.listLines();
+    if (lines.isEmpty()) {
+        m_prompt.messageBox(QStringLiteral("No telephone line is set up.\n"
+                                           "To add one, open Setup and click \"Lines...\"."),
+                            Prompt::Buttons::Ok, Prompt::Icon::Warning);
         emit runEnded();
         return;
     }
+    // A line that does not exist (any more) leaves the first line.
+    const int index = m_settings.lineIndex;
+    const LineService::ListedLine& line =
+        index >= 0 && index < lines.size() ? lines.at(index) : lines.first();
 
     const QString number = m_queue.at(m_current);
-    const bool placed = line.MakeCallAsynch(number);
+    if (m_call) {
+        m_call->disconnect(this);
+        // Its own signal may have brought us here: it goes once that has returned.
+        m_call.release()->deleteLater();
+    }
+    m_call = m_lines.placeCall(line, number);
+    connect(m_call.get(), &LineCall::refused, this, &DialRun::callRefused);
+    connect(m_call.get(), &LineCall::ended, this, &DialRun::callEnded);
     ++m_attemptCount;
     m_hungUp = false;
     emit status(2,
                 QStringLiteral("Retry No: %1 / %2").arg(m_attemptCount).arg(m_settings.retryCount));
     emit status(3, QStringLiteral("Dialing: ") + number);
     m_current = (m_current + 1) % int(m_queue.size());
-    if (!placed) {
-        line.CloseLine();
-        const qint32 code = line.LastError();
-        m_prompt.messageBox(QStringLiteral("Error #%1\n%2").arg(code).arg(line.ErrorString(code)),
+    if (m_call->isEnded()) {
+        const LineError error = m_call->error();
+        m_prompt.messageBox(QStringLiteral("Error #%1\n%2")
+                                .arg(static_cast<qint32>(error))
+                                .arg(lineErrorText(error)),
                             Prompt::Buttons::Ok, Prompt::Icon::Information);
         emit runEnded();
     }
 }
 
-void DialRun::MakeCallResult(qint32 errorCode)
+void DialRun::callRefused(LineError error)
 {
-    if (errorCode == 0)
-        return;
     // The call could not be placed after all: say so, rather than leave "Dialing:" up.
-    emit status(3, QStringLiteral("Last Status : Call Failed (%1)")
-                       .arg(m_line ? m_line->ErrorString(errorCode) : QString::number(errorCode)));
+    emit status(3, QStringLiteral("Last Status : Call Failed (%1)").arg(lineErrorText(error)));
     emit runEnded();
 }
 
-void DialRun::DropCallResult(qint32 errorCode)
+void DialRun::callEnded(CallEnd end)
 {
-    if (errorCode != 0 || !m_line)
+    if (m_attemptWaiting) {
+        m_attemptWaiting = false;
+        attempt();
         return;
+    }
     if (m_hungUp) {
         emit runEnded();
         return;
     }
-    const CallOutcome::End end =
-        CallOutcome::classify(m_line->CallWasConnected(), m_line->DisconnectMode());
     emit status(3, CallOutcome::statusText(end));
     if (!CallOutcome::redial(end) || m_attemptCount >= m_settings.retryCount) {
         emit status(4, QString());
@@ -173,13 +169,10 @@ void DialRun::HangCMD_Click()
     stopPause();
     m_attemptCount = m_settings.retryCount;
     m_hungUp = true;
-    if (m_line && !wasWaiting && !m_line->DropCallAsynch()) {
-        // With no call under way there is nothing to drop and nothing to report.
-        if (const qint32 code = m_line->LastError(); code != 0) {
-            m_prompt.messageBox(
-                QStringLiteral("Error #%1\n%2").arg(code).arg(m_line->ErrorString(code)));
-        }
-    }
+    m_attemptWaiting = false;
+    // With no call under way there is nothing to end and nothing to report.
+    if (m_call && !wasWaiting)
+        m_call->hangUp();
     emit status(3, QStringLiteral("Last Status :  User Hang UP"));
 }
 

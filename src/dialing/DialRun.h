@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialing/CallOutcome.h"
+#include "telephony/LineCodes.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <memory>
 
-class CvbTAPILine;
-
 namespace telvora {
 
+class LineCall;
+class LineService;
 class Prompt;
 struct StoredSettings;
 
@@ -19,16 +19,19 @@ struct StoredSettings;
 // attempt reaches someone, the attempts are used up, or the user hangs up. An attempt
 // that ends unanswered for a reason that may pass (busy, no answer) is followed by
 // another after the configured pause. Progress goes to the status panels 2 to 4.
+// A run has at most one call in progress: a new run, or a new attempt, first ends the
+// call before it and waits for the line to let go of it.
 class DialRun final : public QObject
 {
     Q_OBJECT
 public:
-    DialRun(const StoredSettings& settings, Prompt& prompt, QObject* parent = nullptr);
+    DialRun(LineService& lines, const StoredSettings& settings, Prompt& prompt,
+            QObject* parent = nullptr);
     ~DialRun() override;
 
     // Starts a run over these numbers, dialled as given (the caller adds any prefix).
     void start(const QStringList& numbers);
-    // The attempt step: dials the queue's current number on a new line object.
+    // The attempt step: dials the queue's current number on the set-up line.
     void DialCmdTapi_Click();
     void HangCMD_Click();
 
@@ -36,8 +39,8 @@ public:
     int currentEntry() const { return m_current; }
     qint16 attemptCount() const { return m_attemptCount; }
     bool isWaiting() const { return m_pause.isActive(); }
-    // The line object of the latest attempt; nothing before the first.
-    CvbTAPILine* tapiline() const { return m_line.get(); }
+    // The call of the latest attempt; nothing before the first.
+    LineCall* call() const { return m_call.get(); }
     // Ends the call and lets go of the line, as the program does when it exits.
     void release();
 
@@ -48,19 +51,23 @@ signals:
     void runEnded();
 
 private:
-    void DropCallResult(qint32 errorCode);
-    void MakeCallResult(qint32 errorCode);
+    void attempt();
+    void callRefused(LineError error);
+    void callEnded(CallEnd end);
     void startPause();
     void pauseTick();
     void stopPause();
 
+    LineService& m_lines;
     const StoredSettings& m_settings;
     Prompt& m_prompt;
     QStringList m_queue;
     int m_current = 0;
     qint16 m_attemptCount = 0;
-    std::shared_ptr<CvbTAPILine> m_line;
+    std::unique_ptr<LineCall> m_call;
     bool m_hungUp = false;
+    // An attempt waits for the call before it to end.
+    bool m_attemptWaiting = false;
     QTimer m_pause;
     QElapsedTimer m_pauseClock;
 };

@@ -31,9 +31,9 @@ const QString kNoGroup = QStringLiteral("No Group");
 const QString kDataFile = QStringLiteral("data.mdb");
 } // namespace
 
-DialForm::DialForm(Prompt& prompt, QWidget* parent)
-    : QWidget(parent), m_prompt(prompt), m_ui(DialFormControls::build(this)), m_speedDials(m_book),
-      m_registry(Registry::defaultPath(), prompt)
+DialForm::DialForm(Prompt& prompt, LineService& lines, QWidget* parent)
+    : QWidget(parent), m_prompt(prompt), m_lines(lines), m_ui(DialFormControls::build(this)),
+      m_speedDials(m_book), m_registry(Registry::defaultPath(), prompt)
 {
     setWindowIcon(icons::application());
     m_moveGroupMenu = new QMenu(QStringLiteral("Move to Group"), this);
@@ -377,10 +377,10 @@ void DialForm::showFromTray()
 
 void DialForm::Command1_Click()
 {
-    auto* setup = new SetupForm(m_registry, m_storedSettings, m_prompt, this);
+    auto* setup = new SetupForm(m_registry, m_storedSettings, m_lines, m_prompt, this);
     setup->setAttribute(Qt::WA_DeleteOnClose);
     setup->setWindowModality(Qt::ApplicationModal);
-    setup->setLinesDialog([this](QWidget* parent) { LinesDialog::run(m_prompt, parent); });
+    setup->setLinesDialog([this](QWidget* parent) { LinesDialog::run(m_lines, m_prompt, parent); });
     setup->show();
 }
 

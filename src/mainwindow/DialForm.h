@@ -22,6 +22,7 @@ namespace telvora {
 class DialRun;
 class Editing;
 class KeypadSound;
+class LineService;
 class LinkCommands;
 class Prompt;
 class SearchForm;
@@ -34,7 +35,7 @@ class DialForm final : public QWidget, public BrowseWindow
 {
     Q_OBJECT
 public:
-    explicit DialForm(Prompt& prompt, QWidget* parent = nullptr);
+    DialForm(Prompt& prompt, LineService& lines, QWidget* parent = nullptr);
     ~DialForm() override;
 
     // Opens data.mdb in the working directory and fills the window.
@@ -123,6 +124,7 @@ private:
     void showFromTray();
 
     Prompt& m_prompt;
+    LineService& m_lines;
     DialFormControls m_ui;
     PhoneBook m_book;
     SpeedDialSet m_speedDials;

@@ -20,7 +20,7 @@ namespace telvora {
 
 void DialForm::connectDialing()
 {
-    m_dialRun = new DialRun(m_storedSettings, m_prompt, this);
+    m_dialRun = new DialRun(m_lines, m_storedSettings, m_prompt, this);
     connect(m_dialRun, &DialRun::status, this,
             [this](int panel, const QString& text) { m_ui.panels.value(panel)->setText(text); });
     m_keypadSound = new KeypadSound(this);

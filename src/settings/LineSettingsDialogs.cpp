@@ -1,82 +1,72 @@
 #include "settings/LineSettingsDialogs.h"
 
-#include "settings/ModemLineDialog.h"
-#include "settings/SipAccountDialog.h"
-#include "telephony/cellular/CellularProvider.h"
-#include "telephony/mTAPIConsts.h"
-#include "telephony/modem/ModemProvider.h"
+#include "telephony/LineProvider.h"
 #include "telephony/sip/SipAddress.h"
 #include "telephony/sip/SipProvider.h"
 #include "ui/Prompt.h"
 
-#include <QWidget>
+#include <QDialog>
+#include <QHash>
 #include <algorithm>
 #include <optional>
-
-using namespace mTAPIConsts;
 
 namespace telvora {
 
 namespace {
 
-std::optional<SipAccount> accountOf(SipProvider& sip, const QString& key)
+QHash<QString, LineSettingsDialogs::Make>& windows()
 {
-    const QList<SipAccount> accounts = sip.accounts();
-    const auto found = std::find_if(accounts.cbegin(), accounts.cend(),
-                                    [&key](const SipAccount& a) { return a.id == key; });
-    if (found == accounts.cend())
+    // Function-local, so registrars in other files can add to it during static
+    // initialisation whatever the order in which the files are initialised.
+    static QHash<QString, LineSettingsDialogs::Make> byKind;
+    return byKind;
+}
+
+std::optional<ProviderLine> lineOf(LineProvider& provider, const QString& key)
+{
+    const QList<ProviderLine> lines = provider.lines();
+    const auto found = std::find_if(lines.cbegin(), lines.cend(),
+                                    [&key](const ProviderLine& line) { return line.key == key; });
+    if (found == lines.cend())
         return std::nullopt;
     return *found;
 }
 
-QString lineNameOf(LineProvider& provider, const QString& key)
-{
-    for (const ProviderLine& line : provider.lines()) {
-        if (line.key == key)
-            return line.caps.lineName;
-    }
-    return key;
-}
-
 } // namespace
 
-qint32 LineSettingsDialogs::configDialog(LineProvider& provider, const QString& lineKey,
-                                         QObject* owner, const QString&)
+LineSettingsDialogs::Registrar::Registrar(const QString& kind, Make make)
 {
-    auto* parent = qobject_cast<QWidget*>(owner);
-    QDialog* dialog = nullptr;
-    if (auto* modem = dynamic_cast<ModemProvider*>(&provider))
-        dialog = new ModemLineDialog(*modem, m_prompt, lineKey, parent);
-    else if (auto* cellular = dynamic_cast<CellularProvider*>(&provider))
-        dialog = new CellularLineDialog(*cellular, lineKey, parent);
-    if (dialog) {
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-        dialog->show();
-        return 0;
-    }
-    auto* sip = dynamic_cast<SipProvider*>(&provider);
-    if (!sip)
-        return LINEERR_OPERATIONUNAVAIL;
-    if (!accountOf(*sip, lineKey))
-        return LINEERR_BADDEVICEID;
-    dialog = new SipAccountDialog(*sip, m_prompt, lineKey, parent);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    dialog->show();
-    return 0;
+    windows().insert(kind, std::move(make));
 }
 
-qint32 LineSettingsDialogs::translateDialog(LineProvider& provider, const QString& lineKey,
-                                            QObject*, const QString& number)
+bool LineSettingsDialogs::configDialog(LineProvider& provider, const QString& lineKey,
+                                       QWidget* owner)
+{
+    const Make make = windows().value(provider.kind());
+    if (!make || !lineOf(provider, lineKey))
+        return false;
+    QDialog* dialog = make(provider, lineKey, m_prompt, owner);
+    if (!dialog)
+        return false;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+    dialog->show();
+    return true;
+}
+
+bool LineSettingsDialogs::translateDialog(LineProvider& provider, const QString& lineKey,
+                                          const QString& number)
 {
     auto* sip = dynamic_cast<SipProvider*>(&provider);
     if (!sip)
-        return LINEERR_OPERATIONUNAVAIL;
-    const auto account = accountOf(*sip, lineKey);
-    if (!account)
-        return LINEERR_BADDEVICEID;
-    const QString line = lineNameOf(provider, lineKey);
+        return false;
+    const QList<SipAccount> accounts = sip->accounts();
+    const auto account = std::find_if(accounts.cbegin(), accounts.cend(),
+                                      [&lineKey](const SipAccount& a) { return a.id == lineKey; });
+    if (account == accounts.cend())
+        return false;
+    const auto listed = lineOf(provider, lineKey);
+    const QString line = listed ? listed->caps.lineName : lineKey;
     QString text;
     if (number.trimmed().isEmpty()) {
         text = QStringLiteral("Numbers dialled on \"%1\" are called at %2.")
@@ -88,7 +78,7 @@ qint32 LineSettingsDialogs::translateDialog(LineProvider& provider, const QStrin
     }
     m_prompt.messageBox(text, Prompt::Buttons::Ok, Prompt::Icon::Information,
                         QStringLiteral("Dialing Properties"));
-    return 0;
+    return true;
 }
 
 } // namespace telvora

@@ -1,7 +1,7 @@
 #include "settings/LinesDialog.h"
 
+#include "settings/LineSettingsDialogs.h"
 #include "settings/SipAccountDialog.h"
-#include "telephony/CvbTAPILine.h"
 #include "telephony/LineService.h"
 #include "telephony/sip/SipProvider.h"
 #include "ui/Prompt.h"
@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <stdexcept>
 
 namespace telvora {
 
@@ -48,15 +47,16 @@ QPushButton* button(const QString& caption, const char* name, QWidget* parent)
 
 } // namespace
 
-LinesDialog::LinesDialog(Prompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+LinesDialog::LinesDialog(LineService& lines, Prompt& prompt, QWidget* parent)
+    : QDialog(parent), m_lines(lines), m_prompt(prompt)
 {
     build();
     listLines();
 }
 
-void LinesDialog::run(Prompt& prompt, QWidget* parent)
+void LinesDialog::run(LineService& lines, Prompt& prompt, QWidget* parent)
 {
-    LinesDialog dialog(prompt, parent);
+    LinesDialog dialog(lines, prompt, parent);
     dialog.exec();
 }
 
@@ -103,8 +103,7 @@ void LinesDialog::build()
 
     // The service tells of changes from inside the providers' own work (a registration
     // answered, an account saved): the list is read again once that work is done.
-    LineService& service = LineService::instance();
-    connect(&service, &LineService::linesChanged, this, [this] {
+    connect(&m_lines, &LineService::linesChanged, this, [this] {
         if (m_listQueued)
             return;
         m_listQueued = true;
@@ -113,7 +112,7 @@ void LinesDialog::build()
             listLines();
         });
     });
-    connect(&service, &LineService::lineStateChanged, this, &LinesDialog::showState,
+    connect(&m_lines, &LineService::lineStateChanged, this, &LinesDialog::showState,
             Qt::QueuedConnection);
 }
 
@@ -128,7 +127,7 @@ void LinesDialog::listLines()
     const QSignalBlocker quiet(LinesList);
     LinesList->clear();
     QTreeWidgetItem* reselect = nullptr;
-    for (const LineService::ListedLine& listed : LineService::instance().listLines()) {
+    for (const LineService::ListedLine& listed : m_lines.listLines()) {
         const QString kind = listed.provider->kind();
         auto* item = new QTreeWidgetItem(LinesList);
         item->setText(NameColumn, listed.line.caps.lineName);
@@ -166,13 +165,12 @@ QTreeWidgetItem* LinesDialog::selectedItem() const
 
 LineProvider* LinesDialog::providerOf(const QTreeWidgetItem* item) const
 {
-    return item ? LineService::instance().provider(item->data(NameColumn, kKindRole).toString())
-                : nullptr;
+    return item ? m_lines.provider(item->data(NameColumn, kKindRole).toString()) : nullptr;
 }
 
 SipProvider* LinesDialog::sipProvider() const
 {
-    return dynamic_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+    return dynamic_cast<SipProvider*>(m_lines.provider(QStringLiteral("sip")));
 }
 
 void LinesDialog::updateButtons()
@@ -246,27 +244,9 @@ void LinesDialog::Settings_button_Click()
     const QTreeWidgetItem* item = selectedItem();
     if (!item)
         return;
-    const QString kind = item->data(NameColumn, kKindRole).toString();
+    LineProvider* provider = providerOf(item);
     const QString key = item->data(NameColumn, kKeyRole).toString();
-    // The line object numbers lines as the service lists them now, which is not always
-    // as this list was made.
-    auto line = CvbTAPILine::make();
-    bool shown = false;
-    if (line->Create()) {
-        const QList<LineService::ListedLine> lines = LineService::instance().listLines();
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (lines[i].provider->kind() != kind || lines[i].line.key != key)
-                continue;
-            try {
-                line->setCurrentLineID(static_cast<qint32>(i));
-                shown = line->ConfigDialog(this, QString());
-            } catch (const std::invalid_argument&) {
-                shown = false;
-            }
-            break;
-        }
-    }
-    if (!shown) {
+    if (!provider || !LineSettingsDialogs(m_prompt).configDialog(*provider, key, this)) {
         m_prompt.messageBox(
             QStringLiteral("The line \"%1\" has no settings to show.").arg(item->text(NameColumn)),
             Prompt::Buttons::Ok, Prompt::Icon::Information);

@@ -9,21 +9,22 @@ class QTreeWidgetItem;
 namespace telvora {
 
 class LineProvider;
+class LineService;
 class Prompt;
 class SipProvider;
 
 // "Telephone Lines": every line the line service has, with its kind and what its provider
 // says of its state, kept up to date while the window is open. SIP accounts are added,
-// edited and removed here; Settings opens a line's own settings through the line service,
-// whatever its kind.
+// edited and removed here; Settings opens the settings window registered for the line's
+// kind.
 class LinesDialog final : public QDialog
 {
     Q_OBJECT
 public:
-    explicit LinesDialog(Prompt& prompt, QWidget* parent = nullptr);
+    LinesDialog(LineService& lines, Prompt& prompt, QWidget* parent = nullptr);
 
     // Shows the window and returns once it is closed.
-    static void run(Prompt& prompt, QWidget* parent);
+    static void run(LineService& lines, Prompt& prompt, QWidget* parent);
 
     // The window for a SIP account opened by Add or Edit while it is open, else null.
     QDialog* accountDialog() const;
@@ -59,6 +60,7 @@ private:
     SipProvider* sipProvider() const;
     QTreeWidgetItem* selectedItem() const;
 
+    LineService& m_lines;
     Prompt& m_prompt;
     QDialog* m_accountDialog = nullptr;
     bool m_listQueued = false;

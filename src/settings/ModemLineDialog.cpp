@@ -1,5 +1,6 @@
 #include "settings/ModemLineDialog.h"
 
+#include "settings/LineSettingsDialogs.h"
 #include "telephony/cellular/CellularProvider.h"
 #include "telephony/modem/ModemProvider.h"
 #include "ui/Prompt.h"
@@ -13,6 +14,24 @@
 #include <QVBoxLayout>
 
 namespace telvora {
+
+namespace {
+
+const LineSettingsDialogs::Registrar modemWindow(
+    QStringLiteral("modem"),
+    [](LineProvider& provider, const QString& key, Prompt& prompt, QWidget* parent) -> QDialog* {
+        auto* modem = dynamic_cast<ModemProvider*>(&provider);
+        return modem ? new ModemLineDialog(*modem, prompt, key, parent) : nullptr;
+    });
+
+const LineSettingsDialogs::Registrar cellularWindow(
+    QStringLiteral("cellular"),
+    [](LineProvider& provider, const QString& key, Prompt&, QWidget* parent) -> QDialog* {
+        auto* cellular = dynamic_cast<CellularProvider*>(&provider);
+        return cellular ? new CellularLineDialog(*cellular, key, parent) : nullptr;
+    });
+
+} // namespace
 
 ModemLineDialog::ModemLineDialog(ModemProvider& provider, Prompt& prompt, const QString& lineKey,
                                  QWidget* parent)

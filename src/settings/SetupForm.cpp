@@ -2,7 +2,6 @@
 
 #include "settings/Registry.h"
 #include "settings/StoredSettings.h"
-#include "telephony/CvbTAPILine.h"
 #include "telephony/LineService.h"
 #include "ui/Prompt.h"
 #include "ui/Twips.h"
@@ -12,15 +11,14 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <stdexcept>
 
 namespace telvora {
 
 namespace {
 
-// The line service versions the window asks for: 1.3 to 3.0.
-constexpr quint32 kLowApi = 65539;
-constexpr quint32 kHiApi = 196608;
+// The line's icon, at its own size, inside the picture's frame.
+constexpr int kIconMargin = 4;
+constexpr int kIconSize = 32;
 
 template <typename Widget>
 Widget* place(Widget* widget, const QString& name, int left, int top, int width, int height)
@@ -30,20 +28,11 @@ Widget* place(Widget* widget, const QString& name, int left, int top, int width,
     return widget;
 }
 
-std::shared_ptr<CvbTAPILine> registeredLine()
-{
-    auto line = CvbTAPILine::make();
-    line->setLowAPI(kLowApi);
-    line->setHiAPI(kHiApi);
-    if (!line->Create())
-        return nullptr;
-    return line;
-}
-
 } // namespace
 
-SetupForm::SetupForm(Registry& registry, StoredSettings& settings, Prompt& prompt, QWidget* parent)
-    : QDialog(parent), m_registry(registry), m_settings(settings), m_prompt(prompt)
+SetupForm::SetupForm(Registry& registry, StoredSettings& settings, LineService& lines,
+                     Prompt& prompt, QWidget* parent)
+    : QDialog(parent), m_registry(registry), m_settings(settings), m_lines(lines), m_prompt(prompt)
 {
     build();
     Form_Load();
@@ -108,7 +97,7 @@ void SetupForm::build()
     Cancel_button->setFocus();
 
     // Lines come and go, and learn their names, while the window is open.
-    connect(&LineService::instance(), &LineService::linesChanged, this, [this] {
+    connect(&m_lines, &LineService::linesChanged, this, [this] {
         const int selected = selectedLine();
         listLines();
         if (selected >= 0 && selected < cboLineSel->count())
@@ -137,12 +126,8 @@ void SetupForm::listLines()
 {
     const QSignalBlocker quiet(cboLineSel);
     cboLineSel->clear();
-    if (const auto line = registeredLine()) {
-        for (qint32 index = 0; index < line->numLines(); ++index) {
-            line->setCurrentLineID(index);
-            cboLineSel->addItem(line->LineName());
-        }
-    }
+    for (const LineService::ListedLine& line : m_lines.listLines())
+        cboLineSel->addItem(line.line.caps.lineName);
     // A stored position outside the list selects nothing.
     cboLineSel->setCurrentIndex(m_settings.lineIndex < cboLineSel->count() ? m_settings.lineIndex
                                                                            : -1);
@@ -172,14 +157,13 @@ void SetupForm::cboLineSel_Change()
     QPixmap picture(picIcon->size());
     picture.fill(Qt::transparent);
     bool painted = false;
-    if (const auto line = registeredLine(); line && selectedLine() >= 0) {
-        try {
-            line->setCurrentLineID(selectedLine());
-            QPainter painter(&picture);
-            painted = line->PaintDevIcon(&painter, 4, 4, 0, 0);
-        } catch (const std::exception&) {
-            painted = false;
-        }
+    // The lines are listed anew: the box may show a list from before a line came or went.
+    const QList<LineService::ListedLine> lines = m_lines.listLines();
+    if (const int selected = selectedLine(); selected >= 0 && selected < lines.size()) {
+        QPainter painter(&picture);
+        lines.at(selected).provider->paintIcon(
+            painter, QRect(kIconMargin, kIconMargin, kIconSize, kIconSize));
+        painted = true;
     }
     if (painted)
         picIcon->setPixmap(picture);

@@ -10,6 +10,7 @@ class QPushButton;
 
 namespace telvora {
 
+class LineService;
 class Prompt;
 class Registry;
 struct StoredSettings;
@@ -21,7 +22,7 @@ class SetupForm final : public QDialog
 {
     Q_OBJECT
 public:
-    SetupForm(Registry& registry, StoredSettings& settings, Prompt& prompt,
+    SetupForm(Registry& registry, StoredSettings& settings, LineService& lines, Prompt& prompt,
               QWidget* parent = nullptr);
 
     // Opens the dialog that adds, edits and removes telephone lines; the Setup window
@@ -53,6 +54,7 @@ private:
 
     Registry& m_registry;
     StoredSettings& m_settings;
+    LineService& m_lines;
     Prompt& m_prompt;
     std::function<void(QWidget*)> m_openLines;
 };

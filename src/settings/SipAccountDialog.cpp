@@ -1,5 +1,6 @@
 #include "settings/SipAccountDialog.h"
 
+#include "settings/LineSettingsDialogs.h"
 #include "telephony/sip/SipAccountStore.h"
 #include "telephony/sip/SipProvider.h"
 #include "ui/Prompt.h"
@@ -17,6 +18,13 @@
 namespace telvora {
 
 namespace {
+
+const LineSettingsDialogs::Registrar sipWindow(
+    QStringLiteral("sip"),
+    [](LineProvider& provider, const QString& key, Prompt& prompt, QWidget* parent) -> QDialog* {
+        auto* sip = dynamic_cast<SipProvider*>(&provider);
+        return sip ? new SipAccountDialog(*sip, prompt, key, parent) : nullptr;
+    });
 
 std::optional<SipAccount> findAccount(SipProvider& provider, const QString& id)
 {

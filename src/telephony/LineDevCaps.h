@@ -5,8 +5,7 @@
 
 namespace telvora {
 
-// What a line device can do, as the line service reports it. Texts are plain texts: the
-// record is the service's own, so no caller copies bytes out of a buffer.
+// What a line device can do, as its provider tells it.
 struct LineDevCaps
 {
     QString lineName;
@@ -22,15 +21,6 @@ struct LineDevCaps
     quint32 generateToneMaxNumFreq = 0;
     quint32 generateToneModes = 0;
     quint32 numTerminals = 0;
-};
-
-// Extension identifier that version negotiation returns for a device.
-struct LineExtensionID
-{
-    quint32 id0 = 0;
-    quint32 id1 = 0;
-    quint32 id2 = 0;
-    quint32 id3 = 0;
 };
 
 } // namespace telvora

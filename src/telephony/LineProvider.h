@@ -18,9 +18,6 @@ struct ProviderLine
 {
     QString key;
     LineDevCaps caps;
-    // Versions of the service's interface that this device accepts.
-    quint32 lowestVersion = 0x00010003;
-    quint32 highestVersion = 0x00020002;
 };
 
 class LineProvider;
@@ -48,8 +45,8 @@ protected:
 };
 
 // One kind of line device (SIP accounts, modems, cellular modems). A provider lives as
-// long as the service, which lives as long as the process. It must be cheap to construct
-// and to list: whatever is heavy (a SIP stack, probing hardware) waits for activate().
+// long as its service. It must be cheap to construct and to list: whatever is heavy
+// (a SIP stack, probing hardware) waits for activate().
 class LineProvider
 {
 public:
@@ -59,8 +56,8 @@ public:
     virtual QString kind() const = 0;
     // The devices there are now, without starting anything.
     virtual QList<ProviderLine> lines() = 0;
-    // Someone registered with the service, or looked at its lines, while this provider has
-    // lines: get ready to call.
+    // Someone looked at the service's lines while this provider has lines: get ready to
+    // call.
     virtual void activate() {}
     // What the user should know of the line now, in a few words ("Registered", or why it
     // cannot call); empty when there is nothing to tell. Said again through

@@ -1,16 +1,11 @@
 #pragma once
 
-#include <QString>
 #include <QtGlobal>
 
-// The published values of the line service's messages, call states, errors and capability
-// bits. They keep the service's own names so that code reading a message matches the
-// service's documentation word for word.
+// The integer codes providers report calls, errors and capabilities in. They keep the
+// names they have always had, so a provider's code reads as the documentation of the
+// codes; above the providers, LineCodes turns them into enum class values.
 namespace mTAPIConsts {
-
-// Messages
-constexpr quint32 LINE_CALLSTATE = 2;
-constexpr quint32 LINE_REPLY = 12;
 
 // Call states
 constexpr quint32 LINECALLSTATE_IDLE = 0x1;
@@ -72,9 +67,5 @@ constexpr qint32 LINEERR_OPERATIONUNAVAIL = lineErr(0x49);
 constexpr qint32 LINEERR_RESOURCEUNAVAIL = lineErr(0x4B);
 constexpr qint32 LINEERR_TARGETNOTFOUND = lineErr(0x4E);
 constexpr qint32 LINEERR_UNINITIALIZED = lineErr(0x50);
-
-// The short text the program shows for a result code; every code it has no text for,
-// 0 included, is "Unknown Error".
-QString LineErrorText(quint32 code);
 
 } // namespace mTAPIConsts

@@ -15,13 +15,11 @@ namespace telvora::test {
 class RecordingProvider : public FakeProvider
 {
 public:
-    // Adds a recording provider beside the line service's own; the service keeps it.
-    static RecordingProvider* install()
+    // Adds a recording provider beside the service's own; the service keeps it.
+    static RecordingProvider* install(LineService& service)
     {
-        auto provider = std::make_unique<RecordingProvider>();
-        RecordingProvider* installed = provider.get();
-        LineService::instance().addProvider(std::move(provider));
-        return installed;
+        return static_cast<RecordingProvider*>(
+            &service.addProvider(std::make_unique<RecordingProvider>()));
     }
 
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override
@@ -38,6 +36,8 @@ public:
         end(mTAPIConsts::LINEDISCONNECTMODE_BUSY);
     }
     void end(quint32 mode) { state(lastCall, mTAPIConsts::LINECALLSTATE_DISCONNECTED, mode); }
+    // The line goes idle without saying why the call ended.
+    void idle() { state(lastCall, mTAPIConsts::LINECALLSTATE_IDLE); }
     void answer() { state(lastCall, mTAPIConsts::LINECALLSTATE_CONNECTED); }
 
     QStringList dialled;

@@ -40,7 +40,8 @@ private slots:
         registry.WriteRegistryString(key, StoredSettings::kTimeAttempt, QStringLiteral("1"));
         registry.WriteRegistryString(key, StoredSettings::kModemLine, QStringLiteral("0"));
 
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QStringList status3;
         connect(&form.dialRun(), &DialRun::status, this,

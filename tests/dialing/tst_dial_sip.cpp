@@ -9,7 +9,7 @@
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
-#include "telephony/CvbTAPILine.h"
+#include "telephony/LineCall.h"
 #include "telephony/LineService.h"
 #include "telephony/sip/SipProvider.h"
 
@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <csignal>
 
 using namespace telvora;
@@ -65,6 +66,7 @@ private:
     QTemporaryDir m_runtime;
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<ScriptedPrompt> m_prompt;
+    std::unique_ptr<LineService> m_lines;
     std::unique_ptr<DialForm> m_form;
     QStringList m_status3;
 
@@ -88,10 +90,8 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toUtf8());
         m_home = std::make_unique<TestHome>();
 
-        auto probe = CvbTAPILine::make();
-        probe->Create();
-        auto* sip =
-            static_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+        m_lines = std::make_unique<LineService>();
+        auto* sip = dynamic_cast<SipProvider*>(m_lines->provider(QStringLiteral("sip")));
         QVERIFY(sip);
         SipAccount alice;
         alice.displayName = QStringLiteral("Alice");
@@ -99,7 +99,6 @@ private slots:
         alice.user = QStringLiteral("alice");
         alice.password = QStringLiteral("secret");
         QVERIFY(!sip->addAccount(alice).isEmpty());
-        probe.reset();
 
         m_prompt = std::make_unique<ScriptedPrompt>();
         Registry registry(Registry::defaultPath(), *m_prompt);
@@ -115,7 +114,7 @@ private slots:
             speedDials.open();
             QVERIFY(speedDials.add(QStringLiteral("Busy line"), QStringLiteral("9003")));
         }
-        m_form = std::make_unique<DialForm>(*m_prompt);
+        m_form = std::make_unique<DialForm>(*m_prompt, *m_lines);
         m_form->Form_Load();
         connect(&m_form->dialRun(), &DialRun::status, this, [this](int panel, const QString& text) {
             if (panel == 3)
@@ -135,6 +134,7 @@ private slots:
         if (m_form)
             m_form->ExitCMD_Click();
         m_form.reset();
+        m_lines.reset();
     }
 
     void aBusyNumberIsDialledThreeTimes()
@@ -185,9 +185,8 @@ private slots:
         QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
         m_form->controls().DialCombo->setEditText(QStringLiteral("3001"));
         m_form->controls().quickDial->click();
-        QTRY_VERIFY_WITH_TIMEOUT(m_form->dialRun().tapiline() &&
-                                     m_form->dialRun().tapiline()->CallWasConnected(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_form->dialRun().call() && m_form->dialRun().call()->wasAnswered(), 10000);
         QTest::qWait(1000);
         QVERIFY(killPeer(QStringLiteral("baresip-answer")));
         QVERIFY(ended.wait(60000));
@@ -196,6 +195,28 @@ private slots:
         // The line itself is still there: the next call goes through.
         quickDial(QStringLiteral("6002"));
         QCOMPARE(panel(3), QStringLiteral("Last Status : Call Ended"));
+    }
+
+    // Dial clicked a hundred times at once: the line never carries two calls, and only the
+    // first click and the last reach the far end.
+    void aHundredClicksOnDialSendTwoInvites()
+    {
+        QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
+        m_form->controls().DialCombo->setEditText(QStringLiteral("8005"));
+        int most = 0;
+        for (int i = 0; i < 100; ++i) {
+            m_form->controls().quickDial->click();
+            most = std::max(most, m_lines->callCount());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->dialRun().call() &&
+                                     m_form->dialRun().call()->state() == CallState::Ringing,
+                                 10000);
+        QTest::qWait(500);
+        QCOMPARE(invitesTo(QStringLiteral("8005")), 2);
+        QCOMPARE(most, 1);
+        m_form->controls().HangCMD->click();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(invitesTo(QStringLiteral("8005")), 2);
     }
 
     void hangUpDuringThePause()

@@ -4,7 +4,7 @@
 #include "settings/StoredSettings.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
-#include "telephony/CvbTAPILine.h"
+#include "telephony/LineCall.h"
 #include "telephony/LineService.h"
 
 #include <QElapsedTimer>
@@ -25,8 +25,9 @@ struct Fixture
     TestHome home;
     ScriptedPrompt prompt;
     StoredSettings settings;
+    LineService lines;
     QMap<int, QStringList> panels;
-    DialRun run{settings, prompt};
+    DialRun run{lines, settings, prompt};
     QSignalSpy ended{&run, &DialRun::runEnded};
 
     Fixture(qint16 attempts, qint16 pause)
@@ -35,10 +36,7 @@ struct Fixture
                          [this](int panel, const QString& text) { panels[panel] << text; });
         settings.retryCount = attempts;
         settings.pause = pause;
-        provider->dialled.clear();
-        provider->lineKeys.clear();
-        provider->refuseAtOnce = 0;
-        provider->replyInsidePlaceCall = 0;
+        provider = RecordingProvider::install(lines);
         provider->setLines({FakeProvider::line(QStringLiteral("first"), QStringLiteral("One")),
                             FakeProvider::line(QStringLiteral("second"), QStringLiteral("Two"))});
     }
@@ -57,22 +55,13 @@ class DialRunTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { provider = RecordingProvider::install(); }
-
     void outcomes()
     {
-        using End = CallOutcome::End;
-        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_BUSY), End::Busy);
-        QCOMPARE(CallOutcome::classify(true, LINEDISCONNECTMODE_BUSY), End::Answered);
-        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_NOANSWER), End::NoAnswer);
-        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_REJECT), End::Declined);
-        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_BADADDRESS), End::InvalidNumber);
-        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_UNREACHABLE), End::Unreachable);
-        QCOMPARE(CallOutcome::classify(false, 0), End::Unexplained);
-        QCOMPARE(CallOutcome::classify(false, LINEDISCONNECTMODE_UNKNOWN), End::Unexplained);
+        using End = CallEnd;
         for (End end : {End::Busy, End::NoAnswer, End::NoDialTone, End::Unexplained})
             QVERIFY(CallOutcome::redial(end));
-        for (End end : {End::Answered, End::Declined, End::InvalidNumber, End::Unreachable})
+        for (End end : {End::Answered, End::Declined, End::InvalidNumber, End::Unreachable,
+                        End::LineLost, End::HungUp})
             QVERIFY(!CallOutcome::redial(end));
         QCOMPARE(CallOutcome::statusText(End::Busy), QStringLiteral("Last Status : Busy"));
     }
@@ -174,11 +163,11 @@ private slots:
         QTRY_VERIFY(f.run.isWaiting());
         f.run.start({QStringLiteral("new")});
         Fixture::settle();
-        CvbTAPILine* newLine = f.run.tapiline();
+        LineCall* newCall = f.run.call();
         QTest::qWait(1300);
         // The old run's pause ended nothing and started nothing.
         QCOMPARE(provider->dialled, (QStringList{QStringLiteral("old"), QStringLiteral("new")}));
-        QCOMPARE(f.run.tapiline(), newLine);
+        QCOMPARE(f.run.call(), newCall);
         QCOMPARE(f.run.attemptCount(), qint16(1));
     }
 
@@ -215,10 +204,14 @@ private slots:
             Fixture f(3, 0);
             provider->setLines({});
             f.run.start({QStringLiteral("5")});
+            // With no line at all, the box says how to add one.
             QCOMPARE(f.prompt.messages().size(), 1);
-            QVERIFY(f.prompt.messages()[0].text.startsWith(QStringLiteral("TAPI ERROR \n")));
-            QCOMPARE(f.prompt.messages()[0].icon, Prompt::Icon::Critical);
+            QVERIFY(f.prompt.messages()[0].text.startsWith(
+                QStringLiteral("No telephone line is set up.")));
+            QVERIFY(f.prompt.messages()[0].text.contains(QStringLiteral("Lines...")));
+            QCOMPARE(f.prompt.messages()[0].icon, Prompt::Icon::Warning);
             QCOMPARE(f.run.attemptCount(), qint16(0));
+            QCOMPARE(f.ended.size(), 1);
             QVERIFY(provider->dialled.isEmpty());
         }
         {
@@ -243,6 +236,51 @@ private slots:
         }
     }
 
+    void aNewRunFirstEndsTheCallBeforeIt()
+    {
+        Fixture f(3, 0);
+        provider->dropAtOnce = false;
+        f.run.start({QStringLiteral("first")});
+        Fixture::settle();
+        const quint64 first = provider->lastCall;
+        // A hundred clicks on Dial within a moment: the line never carries two calls, and
+        // the run that waits dials the last number asked for, once.
+        for (int i = 0; i < 100; ++i) {
+            f.run.start({QStringLiteral("n%1").arg(i)});
+            QCOMPARE(f.lines.callCount(), 1);
+        }
+        Fixture::settle();
+        QCOMPARE(provider->dialled, QStringList{QStringLiteral("first")});
+        QCOMPARE(provider->drops, QList<quint64>{first});
+        provider->dropped(first, 0);
+        Fixture::settle();
+        QCOMPARE(provider->dialled, (QStringList{QStringLiteral("first"), QStringLiteral("n99")}));
+        QCOMPARE(f.lines.callCount(), 1);
+        QCOMPARE(f.last(2), QStringLiteral("Retry No: 1 / 3"));
+        QCOMPARE(f.last(3), QStringLiteral("Dialing: n99"));
+        QVERIFY(f.ended.isEmpty());
+
+        // Hang UP while the next run waits for the line dials nothing more.
+        f.run.start({QStringLiteral("never")});
+        f.run.HangCMD_Click();
+        provider->dropped(provider->lastCall, 0);
+        Fixture::settle();
+        QCOMPARE(provider->dialled.size(), 2);
+        QCOMPARE(f.ended.size(), 1);
+        QVERIFY(f.prompt.asked.isEmpty());
+    }
+
+    void aLineThatGoesIdleWithoutAReasonDoesNotStallTheRun()
+    {
+        Fixture f(2, 0);
+        f.run.start({QStringLiteral("5")});
+        Fixture::settle();
+        provider->idle();
+        Fixture::settle();
+        QCOMPARE(provider->dialled.size(), 2);
+        QVERIFY(f.panels[3].contains(QStringLiteral("Last Status : Call Dropped")));
+    }
+
     void linesAndQueueEdges()
     {
         Fixture f(1, 0);
@@ -256,14 +294,19 @@ private slots:
 
         for (qint16 index : {qint16(-1), qint16(7)}) {
             f.settings.lineIndex = index;
+            provider->lineKeys.clear();
             f.run.start({QStringLiteral("6")});
-            QCOMPARE(provider->lineKeys.last(), QStringLiteral("first"));
+            // The call before is ended first.
+            Fixture::settle();
+            QCOMPARE(provider->lineKeys, QStringList{QStringLiteral("first")});
         }
         const int before = int(provider->dialled.size());
         f.run.start({});
+        Fixture::settle();
         QCOMPARE(int(provider->dialled.size()), before);
         // An empty number takes the line without dialling digits.
         f.run.start({QString()});
+        Fixture::settle();
         QCOMPARE(provider->dialled.last(), QString());
     }
 };

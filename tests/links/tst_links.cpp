@@ -5,6 +5,7 @@
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
+#include "telephony/LineService.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,6 +46,7 @@ struct Window
 {
     TestHome home;
     ScriptedPrompt prompt;
+    LineService lines;
     std::unique_ptr<DialForm> form;
     RecordingUrlHandler* handler = nullptr;
 
@@ -52,7 +54,7 @@ struct Window
     {
         SampleBook book;
         book.seed();
-        form = std::make_unique<DialForm>(prompt);
+        form = std::make_unique<DialForm>(prompt, lines);
         form->Form_Load();
         auto recording = std::make_unique<RecordingUrlHandler>();
         handler = recording.get();

@@ -5,6 +5,7 @@
 #include "support/SampleWindow.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
+#include "telephony/LineService.h"
 #include "ui/ButtonBar.h"
 #include "ui/IdListBox.h"
 #include "ui/TabControl.h"
@@ -48,7 +49,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -94,7 +96,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -126,7 +129,8 @@ private slots:
             book.addName(QStringLiteral("Outside"), 0, 0);
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(texts(*form.controls().NamesList),
                  (QStringList{QStringLiteral("Inside"), QStringLiteral("Outside")}));
@@ -136,7 +140,8 @@ private slots:
     {
         TestHome home;
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
         QVERIFY(QFile::exists(home.file(QStringLiteral("data.mdb"))));
@@ -160,7 +165,8 @@ private slots:
             file.write(junk);
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(prompt.messages().size(), 1);
         QVERIFY(prompt.messages()[0].text.contains(home.file(QStringLiteral("data.mdb"))));
@@ -180,7 +186,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
         click(*ui.GroupsList, QStringLiteral("Work"));
@@ -215,7 +222,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -251,7 +259,8 @@ private slots:
             extra.addGroup(QStringLiteral("Empty"));
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
         QCOMPARE(form.CardId(), 0); // "Empty" sorts first
@@ -367,7 +376,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QSqlQuery query(form.phoneBook().database());
         QVERIFY(query.exec(QStringLiteral("DELETE FROM names WHERE id = %1").arg(book.alice)));
@@ -386,7 +396,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         QSignalSpy exited(&form, &DialForm::exitRequested);
         form.Form_Load();
         qobject_cast<QPlainTextEdit*>(form.controls().Text1.value(0))
@@ -404,7 +415,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         QSignalSpy exited(&form, &DialForm::exitRequested);
         form.Form_Load();
         bool cancel = false;
@@ -433,7 +445,8 @@ private slots:
         SampleBook book;
         book.seed();
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         const auto& ui = form.controls();
 
@@ -470,7 +483,8 @@ private slots:
             book.addName(QStringLiteral("Named"), 0, 0);
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(texts(*form.controls().NamesList),
                  (QStringList{QString(), QStringLiteral("Named")}));
@@ -482,7 +496,8 @@ private slots:
     {
         TestHome home;
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(form.size(), QSize(twips(9300), twips(6660)));
         QCOMPARE(form.minimumSize(), form.maximumSize());
@@ -573,7 +588,8 @@ private slots:
     {
         TestHome home;
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         form.Command3_Click();
         auto* about = form.findChild<AboutWindow*>();

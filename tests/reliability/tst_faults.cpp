@@ -65,8 +65,6 @@ class FaultsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { provider = RecordingProvider::install(); }
-
     void fileDeletedWhileRunningIsWrittenBack()
     {
         Fixture f;
@@ -237,12 +235,13 @@ private slots:
     void aStormOfStaleLineEventsChangesNothing()
     {
         TestHome home;
+        LineService lines;
+        provider = RecordingProvider::install(lines);
         provider->setLines({FakeProvider::line(QStringLiteral("l"), QStringLiteral("Line"))});
-        provider->dialled.clear();
         ScriptedPrompt prompt;
         StoredSettings settings;
         settings.retryCount = 3;
-        DialRun run(settings, prompt);
+        DialRun run(lines, settings, prompt);
         QSignalSpy ended(&run, &DialRun::runEnded);
         QList<quint64> calls;
         for (int i = 0; i < 5; ++i) {
@@ -255,7 +254,7 @@ private slots:
         run.start({QStringLiteral("2")});
         const quint64 current = provider->lastCall;
         const int dialled = int(provider->dialled.size());
-        // Replies and states for calls whose line objects are gone, in any order, twice over.
+        // Replies and states for calls that are over, in any order, twice over.
         for (int pass = 0; pass < 2; ++pass) {
             for (quint64 call : calls + QList<quint64>{live, 999999}) {
                 provider->dropped(call, 0);

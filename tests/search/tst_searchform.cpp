@@ -4,6 +4,7 @@
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
+#include "telephony/LineService.h"
 #include "ui/IdListBox.h"
 #include "ui/Twips.h"
 
@@ -23,6 +24,7 @@ struct Fixture
     TestHome home;
     SampleBook book;
     ScriptedPrompt prompt;
+    LineService lines;
     std::unique_ptr<DialForm> form;
     qint64 socrates = 0, mueller = 0;
 
@@ -34,7 +36,7 @@ struct Fixture
         socrates = extra.addName(QStringLiteral("Σωκράτης"), 0, book.family);
         mueller = extra.addName(QStringLiteral("Müller 50%_off"), 0, 0);
         extra.addNumber(QStringLiteral("30-111"), socrates, QStringLiteral("Home"));
-        form = std::make_unique<DialForm>(prompt);
+        form = std::make_unique<DialForm>(prompt, lines);
         form->Form_Load();
         form->controls().SearchCMD->click();
     }

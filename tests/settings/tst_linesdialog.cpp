@@ -1,4 +1,3 @@
-#include "settings/LineSettingsDialogs.h"
 #include "settings/LinesDialog.h"
 #include "settings/Registry.h"
 #include "settings/SetupForm.h"
@@ -34,7 +33,7 @@ private:
     QTemporaryDir m_runtimeDir;
     std::unique_ptr<TestHome> m_home;
     ScriptedPrompt m_prompt;
-    std::unique_ptr<LineSettingsDialogs> m_dialogs;
+    std::unique_ptr<LineService> m_lines;
     FakeProvider* m_modem = nullptr;
     SipProvider* m_sip = nullptr;
 
@@ -79,25 +78,23 @@ private slots:
         qputenv("HOME", m_fakeUserHome.path().toUtf8());
         qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
         m_home = std::make_unique<TestHome>();
-        m_dialogs = std::make_unique<LineSettingsDialogs>(m_prompt);
-        LineService::instance().setDialogs(m_dialogs.get());
+        m_lines = std::make_unique<LineService>();
         auto modem = std::make_unique<FakeProvider>();
         modem->setLines({FakeProvider::line(QStringLiteral("ttyS0"), QStringLiteral("Modem"))});
-        m_modem =
-            static_cast<FakeProvider*>(&LineService::instance().addProvider(std::move(modem)));
-        QVERIFY(LineService::instance().listLines().size() == 1);
-        m_sip = dynamic_cast<SipProvider*>(LineService::instance().provider(QStringLiteral("sip")));
+        m_modem = static_cast<FakeProvider*>(&m_lines->addProvider(std::move(modem)));
+        QVERIFY(m_lines->listLines().size() == 1);
+        m_sip = dynamic_cast<SipProvider*>(m_lines->provider(QStringLiteral("sip")));
         QVERIFY(m_sip);
     }
     void cleanupTestCase()
     {
-        LineService::instance().setDialogs(nullptr);
+        m_lines.reset();
         m_home.reset();
     }
 
     void listsEveryLineWithItsKindAndState()
     {
-        LinesDialog dialog(m_prompt);
+        LinesDialog dialog(*m_lines, m_prompt);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Telephone Lines"));
         QCOMPARE(dialog.LinesList->topLevelItemCount(), 1);
@@ -121,7 +118,7 @@ private slots:
 
     void addedAccountRegisters()
     {
-        LinesDialog dialog(m_prompt);
+        LinesDialog dialog(*m_lines, m_prompt);
         dialog.show();
         add(dialog, QStringLiteral("Alice"), QStringLiteral("secret"));
         QCOMPARE(row(dialog, QStringLiteral("Alice"))->text(LinesDialog::KindColumn),
@@ -145,7 +142,7 @@ private slots:
 
     void wrongPasswordShowsTheRefusalThenEditFixesIt()
     {
-        LinesDialog dialog(m_prompt);
+        LinesDialog dialog(*m_lines, m_prompt);
         dialog.show();
         add(dialog, QStringLiteral("Mallory"), QStringLiteral("wrong"));
         const QString refused = QStringLiteral("Registration refused: wrong user name or password");
@@ -180,7 +177,7 @@ private slots:
 
     void removeAsksFirst()
     {
-        LinesDialog dialog(m_prompt);
+        LinesDialog dialog(*m_lines, m_prompt);
         dialog.show();
         const int lines = dialog.LinesList->topLevelItemCount();
         select(dialog, QStringLiteral("Outgoing"));
@@ -208,13 +205,13 @@ private slots:
     {
         Registry registry(Registry::defaultPath(), m_prompt);
         StoredSettings settings;
-        SetupForm setup(registry, settings, m_prompt);
+        SetupForm setup(registry, settings, *m_lines, m_prompt);
         QVERIFY(setup.cboLineSel->findText(QStringLiteral("Alice")) >= 0);
         QVERIFY(setup.cboLineSel->findText(QStringLiteral("Mal")) >= 0);
         int opened = 0;
         setup.setLinesDialog([this, &opened](QWidget* parent) {
             ++opened;
-            LinesDialog dialog(m_prompt, parent);
+            LinesDialog dialog(*m_lines, m_prompt, parent);
             dialog.show();
             add(dialog, QStringLiteral("Bob"), QStringLiteral("secret"));
             dialog.Close_button->click();

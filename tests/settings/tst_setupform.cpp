@@ -26,6 +26,15 @@ struct Fixture
     ScriptedPrompt prompt;
     Registry registry{Registry::defaultPath(), prompt};
     StoredSettings settings;
+    LineService lines;
+
+    Fixture()
+    {
+        auto* provider =
+            static_cast<FakeProvider*>(&lines.addProvider(std::make_unique<FakeProvider>()));
+        provider->setLines({FakeProvider::line(QStringLiteral("a"), QStringLiteral("Office line")),
+                            FakeProvider::line(QStringLiteral("b"), QStringLiteral("Home modem"))});
+    }
 
     void store(const QString& name, const QString& text)
     {
@@ -38,7 +47,7 @@ struct Fixture
     }
     std::unique_ptr<SetupForm> open()
     {
-        return std::make_unique<SetupForm>(registry, settings, prompt);
+        return std::make_unique<SetupForm>(registry, settings, lines, prompt);
     }
 };
 
@@ -49,14 +58,6 @@ class SetupFormTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        auto provider = std::make_unique<FakeProvider>();
-        provider->setLines({FakeProvider::line(QStringLiteral("a"), QStringLiteral("Office line")),
-                            FakeProvider::line(QStringLiteral("b"), QStringLiteral("Home modem"))});
-        LineService::instance().addProvider(std::move(provider));
-    }
-
     void firstRun()
     {
         Fixture f;

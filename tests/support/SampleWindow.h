@@ -4,6 +4,7 @@
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
+#include "telephony/LineService.h"
 
 #include <functional>
 #include <memory>
@@ -11,13 +12,14 @@
 namespace telvora::test {
 
 // The main window on the sample book in a data folder of its own, with a prompt the
-// test scripts. What the test needs in place before the window loads (settings, more
-// rows) goes in the preparation, which runs once the book is written.
+// test scripts and a line service of its own. What the test needs in place before the window loads
+// (settings, more rows) goes in the preparation, which runs once the book is written.
 struct SampleWindow
 {
     TestHome home;
     SampleBook book;
     ScriptedPrompt prompt;
+    LineService lines;
     std::unique_ptr<DialForm> form;
 
     explicit SampleWindow(const std::function<void(SampleWindow&)>& prepare = {})
@@ -25,7 +27,7 @@ struct SampleWindow
         book.seed();
         if (prepare)
             prepare(*this);
-        form = std::make_unique<DialForm>(prompt);
+        form = std::make_unique<DialForm>(prompt, lines);
         form->Form_Load();
     }
 };

@@ -1,29 +1,27 @@
 #pragma once
 
-#include "telephony/CvbTAPILine.h"
+#include "telephony/LineCall.h"
 
 #include <QStringList>
 
 namespace telvora::test {
 
-// The events one line object raised, in order, as "MakeCallResult(0)", "Connected", ...
+// The signals one call raised, in order: "placed", "refused", "ringing", "connected",
+// "ended". What they carried is read from the call itself (error(), end()).
 class LineEvents : public QObject
 {
 public:
     LineEvents() = default;
-    explicit LineEvents(CvbTAPILine& line) { watch(line); }
+    explicit LineEvents(LineCall& call) { watch(call); }
 
-    void watch(CvbTAPILine& line)
+    void watch(LineCall& call)
     {
-        connect(&line, &CvbTAPILine::MakeCallResult, this,
-                [this](qint32 code) { m_list << QStringLiteral("MakeCallResult(%1)").arg(code); });
-        connect(&line, &CvbTAPILine::DropCallResult, this,
-                [this](qint32 code) { m_list << QStringLiteral("DropCallResult(%1)").arg(code); });
-        connect(&line, &CvbTAPILine::Connected, this,
-                [this] { m_list << QStringLiteral("Connected"); });
-        connect(&line, &CvbTAPILine::Disconnected, this,
-                [this] { m_list << QStringLiteral("Disconnected"); });
-        connect(&line, &CvbTAPILine::Idle, this, [this] { m_list << QStringLiteral("Idle"); });
+        connect(&call, &LineCall::placed, this, [this] { m_list << QStringLiteral("placed"); });
+        connect(&call, &LineCall::refused, this, [this] { m_list << QStringLiteral("refused"); });
+        connect(&call, &LineCall::ringing, this, [this] { m_list << QStringLiteral("ringing"); });
+        connect(&call, &LineCall::connected, this,
+                [this] { m_list << QStringLiteral("connected"); });
+        connect(&call, &LineCall::ended, this, [this] { m_list << QStringLiteral("ended"); });
     }
 
     QStringList list() const { return m_list; }

@@ -1,12 +1,12 @@
 // Cellular lines through ModemManager's voice interfaces, played by python-dbusmock on a
 // private bus that the program takes for the system bus.
-#include "modem/LineCall.h"
 #include "modem/ModemPeers.h"
+#include "modem/TestCall.h"
 #include "support/TestHome.h"
 #include "telephony/cellular/CellularProvider.h"
-#include "telephony/mTAPIConsts.h"
 
-using namespace mTAPIConsts;
+#include <QSignalSpy>
+
 using namespace telvora;
 using namespace telvora::test;
 
@@ -20,6 +20,7 @@ class CellularLineTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<LineService> m_lines;
     std::unique_ptr<PrivateBus> m_bus;
 
     void setOutcomes(const QString& outcomes)
@@ -34,18 +35,23 @@ private slots:
     {
         m_home = std::make_unique<TestHome>();
         QVERIFY(writeModemSettings(m_home->path(), {}));
+        m_lines = std::make_unique<LineService>();
         // The bus must exist before the first listing connects to it.
         m_bus = std::make_unique<PrivateBus>();
         QVERIFY(m_bus->startFake(QStringLiteral("busy"), 150));
     }
 
-    void cleanupTestCase() { m_bus.reset(); }
+    void cleanupTestCase()
+    {
+        m_lines.reset();
+        m_bus.reset();
+    }
 
     void aLinePerVoiceModemNamedFromIt()
     {
-        QVERIFY(lineIndex(QStringLiteral("cellular"), kKey0) >= 0);
-        auto* provider = static_cast<CellularProvider*>(
-            LineService::instance().provider(QStringLiteral("cellular")));
+        QVERIFY(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0) >= 0);
+        auto* provider =
+            static_cast<CellularProvider*>(m_lines->provider(QStringLiteral("cellular")));
         const auto lines = provider->lines();
         QCOMPARE(lines.size(), 1);
         QCOMPARE(lines[0].caps.lineName, QStringLiteral("ModemProto FM-LTE"));
@@ -57,12 +63,12 @@ private slots:
     void busy()
     {
         setOutcomes(QStringLiteral("busy"));
-        LineCall call;
-        QVERIFY(
-            call.place(lineIndex(QStringLiteral("cellular"), kKey0), QStringLiteral("5551234")));
-        QVERIFY(call.waitIdle());
-        QCOMPARE(call.line->DisconnectMode(), LINEDISCONNECTMODE_BUSY);
-        QVERIFY(!call.line->CallWasConnected());
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0),
+                           QStringLiteral("5551234")));
+        QVERIFY(call.waitEnded());
+        QCOMPARE(call.call->end(), CallEnd::Busy);
+        QVERIFY(!call.call->wasAnswered());
         // Every call is deleted once it ends.
         QTRY_VERIFY(!PrivateBus::gdbusCall(QStringLiteral("/org/freedesktop/ModemManager1/Call/0"),
                                            QStringLiteral("org.freedesktop.DBus.Properties.GetAll"),
@@ -72,39 +78,40 @@ private slots:
     void answeredThenOurHangUp()
     {
         setOutcomes(QStringLiteral("answer"));
-        LineCall call;
-        QVERIFY(
-            call.place(lineIndex(QStringLiteral("cellular"), kKey0), QStringLiteral("5551234")));
-        QVERIFY(call.waitFor(QStringLiteral("Connected")));
-        QVERIFY(call.line->CallWasConnected());
-        QVERIFY(call.line->DropCallAsynch());
-        QVERIFY(call.waitIdle());
-        QVERIFY(call.events.contains(QStringLiteral("DropCallResult(0)")));
-        QCOMPARE(LineService::instance().callCount(), 0);
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0),
+                           QStringLiteral("5551234")));
+        QVERIFY(call.waitFor(QStringLiteral("connected")));
+        QVERIFY(call.call->wasAnswered());
+        call.call->hangUp();
+        QVERIFY(call.waitEnded());
+        QCOMPARE(call.call->end(), CallEnd::HungUp);
+        QCOMPARE(m_lines->callCount(), 0);
     }
 
     void anEmptyNumberIsRefused()
     {
-        LineCall call;
-        QVERIFY(call.place(lineIndex(QStringLiteral("cellular"), kKey0), QString()));
-        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(%1)").arg(LINEERR_INVALADDRESS)));
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0), QString()));
+        QVERIFY(call.waitFor(QStringLiteral("refused")));
+        QCOMPARE(call.call->error(), LineError::InvalidAddress);
     }
 
     void theModemRemovedMidCall()
     {
         setOutcomes(QStringLiteral("noanswer"));
-        QSignalSpy changed(&LineService::instance(), &LineService::linesChanged);
-        LineCall call;
-        QVERIFY(
-            call.place(lineIndex(QStringLiteral("cellular"), kKey0), QStringLiteral("5551234")));
-        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        QSignalSpy changed(m_lines.get(), &LineService::linesChanged);
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0),
+                           QStringLiteral("5551234")));
+        QVERIFY(call.waitFor(QStringLiteral("placed")));
         QVERIFY(PrivateBus::gdbusCall(QStringLiteral("/org/freedesktop/ModemManager1"),
                                       QStringLiteral("org.freedesktop.DBus.Mock.RemoveModem"),
                                       {kModem0}));
-        QVERIFY(call.waitIdle());
-        QCOMPARE(call.line->DisconnectMode(), LINEDISCONNECTMODE_UNAVAIL);
+        QVERIFY(call.waitEnded());
+        QCOMPARE(call.call->end(), CallEnd::LineLost);
         QVERIFY(!changed.isEmpty());
-        QCOMPARE(lineIndex(QStringLiteral("cellular"), kKey0, 0), -1);
+        QCOMPARE(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0, 0), -1);
     }
 
     void aModemPluggedInBecomesALine()
@@ -112,8 +119,8 @@ private slots:
         QVERIFY(PrivateBus::gdbusCall(QStringLiteral("/org/freedesktop/ModemManager1"),
                                       QStringLiteral("org.freedesktop.DBus.Mock.AddModem"),
                                       {QStringLiteral("Quectel"), QStringLiteral("EG25")}));
-        auto* provider = static_cast<CellularProvider*>(
-            LineService::instance().provider(QStringLiteral("cellular")));
+        auto* provider =
+            static_cast<CellularProvider*>(m_lines->provider(QStringLiteral("cellular")));
         QTRY_COMPARE(provider->lines().size(), 1);
         QCOMPARE(provider->lines()[0].caps.lineName, QStringLiteral("Quectel EG25"));
     }

@@ -1,14 +1,12 @@
 // A cellular line through the real ModemManager daemon in its test mode, on a private bus,
 // driving the scripted modem's cellular profile through a virtual port (a UNIX socket).
-#include "modem/LineCall.h"
 #include "modem/ModemPeers.h"
+#include "modem/TestCall.h"
 #include "support/TestHome.h"
 #include "telephony/cellular/CellularProvider.h"
-#include "telephony/mTAPIConsts.h"
 
 #include <QStandardPaths>
 
-using namespace mTAPIConsts;
 using namespace telvora;
 using namespace telvora::test;
 
@@ -17,6 +15,7 @@ class CellularDaemonTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<LineService> m_lines;
     std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<QProcess> m_modem;
     std::unique_ptr<QProcess> m_daemon;
@@ -31,6 +30,7 @@ private slots:
         QVERIFY2(!daemon.isEmpty(), "ModemManager is not installed");
         m_home = std::make_unique<TestHome>();
         QVERIFY(writeModemSettings(m_home->path(), {}));
+        m_lines = std::make_unique<LineService>();
         m_bus = std::make_unique<PrivateBus>();
         const QString socket = m_bus->dir() + QStringLiteral("/modem.sock");
         m_modem = std::make_unique<QProcess>();
@@ -62,6 +62,7 @@ private slots:
 
     void cleanupTestCase()
     {
+        m_lines.reset();
         stopProcess(m_daemon);
         stopProcess(m_modem);
         m_bus.reset();
@@ -69,14 +70,14 @@ private slots:
 
     void theModemBecomesALineNamedFromIt()
     {
-        LineService::instance().listLines();
-        auto* provider = static_cast<CellularProvider*>(
-            LineService::instance().provider(QStringLiteral("cellular")));
+        m_lines->listLines();
+        auto* provider =
+            static_cast<CellularProvider*>(m_lines->provider(QStringLiteral("cellular")));
         QVERIFY(provider);
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 60000) {
-            const auto lines = LineService::instance().listLines();
+            const auto lines = m_lines->listLines();
             for (int i = 0; i < lines.size(); ++i) {
                 if (lines[i].provider == provider) {
                     m_index = i;
@@ -95,22 +96,21 @@ private slots:
     {
         QVERIFY(m_index >= 0);
         // The daemon's modem starts disabled: the line enables it and waits for the network.
-        LineCall busy;
+        TestCall busy(*m_lines);
         QVERIFY(busy.place(m_index, QStringLiteral("5551234")));
-        QVERIFY(busy.waitIdle(45000));
-        QVERIFY(!busy.line->CallWasConnected());
+        QVERIFY(busy.waitEnded(45000));
+        QVERIFY(!busy.call->wasAnswered());
         // The daemon tells busy as "terminated, reason unknown": an end worth redialling.
-        QVERIFY(busy.line->DisconnectMode() == LINEDISCONNECTMODE_UNKNOWN ||
-                busy.line->DisconnectMode() == LINEDISCONNECTMODE_BUSY);
+        QVERIFY(busy.call->end() == CallEnd::Unexplained || busy.call->end() == CallEnd::Busy);
 
-        LineCall answered;
+        TestCall answered(*m_lines);
         QVERIFY(answered.place(m_index, QStringLiteral("5551234")));
-        QVERIFY2(answered.waitFor(QStringLiteral("Connected"), 20000),
+        QVERIFY2(answered.waitFor(QStringLiteral("connected"), 20000),
                  qPrintable(answered.events.list().join(QLatin1Char(' '))));
-        QVERIFY(answered.waitIdle(20000));
-        QVERIFY(answered.line->CallWasConnected());
-        QCOMPARE(answered.line->DisconnectMode(), LINEDISCONNECTMODE_NORMAL);
-        QCOMPARE(LineService::instance().callCount(), 0);
+        QVERIFY(answered.waitEnded(20000));
+        QVERIFY(answered.call->wasAnswered());
+        QCOMPARE(answered.call->end(), CallEnd::Answered);
+        QCOMPARE(m_lines->callCount(), 0);
     }
 };
 

@@ -1,12 +1,10 @@
 // Modem lines against the scripted modem on a socat pseudo-terminal, in its voice, data and
 // cellular profiles.
-#include "modem/LineCall.h"
 #include "modem/ModemPeers.h"
+#include "modem/TestCall.h"
 #include "support/TestHome.h"
-#include "telephony/mTAPIConsts.h"
 #include "telephony/modem/ModemProvider.h"
 
-using namespace mTAPIConsts;
 using namespace telvora;
 using namespace telvora::test;
 
@@ -15,12 +13,14 @@ class ModemLineTest : public QObject
     Q_OBJECT
 
     std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<LineService> m_lines;
 
     // Dials `number` on a fresh scripted modem and waits for the call's idle end.
     struct Outcome
     {
         QStringList events;
-        quint32 mode = 0;
+        CallEnd end = CallEnd::Unexplained;
+        LineError error = LineError::None;
         bool connected = false;
         QStringList dials;
     };
@@ -33,27 +33,32 @@ class ModemLineTest : public QObject
         Outcome result;
         if (!modem.running() || !writeModemSettings(m_home->path(), {modem.host()}, init))
             return result;
-        LineCall call;
-        if (!call.place(lineIndex(QStringLiteral("modem"), modem.host()), number))
+        TestCall call(*m_lines);
+        if (!call.place(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()), number))
             return result;
-        call.waitIdle();
+        call.waitDone();
         result.events = call.events.list();
-        result.mode = call.line->DisconnectMode();
-        result.connected = call.line->CallWasConnected();
+        result.end = call.call->end();
+        result.error = call.call->error();
+        result.connected = call.call->wasAnswered();
         result.dials = modem.dials();
         return result;
     }
 
 private slots:
-    void initTestCase() { m_home = std::make_unique<TestHome>(); }
+    void initTestCase()
+    {
+        m_home = std::make_unique<TestHome>();
+        m_lines = std::make_unique<LineService>();
+    }
+    void cleanupTestCase() { m_lines.reset(); }
 
     void theLineIsNamedFromTheProbe()
     {
         ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("busy"));
         QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
-        QVERIFY(lineIndex(QStringLiteral("modem"), modem.host()) >= 0);
-        auto* provider =
-            static_cast<ModemProvider*>(LineService::instance().provider(QStringLiteral("modem")));
+        QVERIFY(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()) >= 0);
+        auto* provider = static_cast<ModemProvider*>((*m_lines).provider(QStringLiteral("modem")));
         QTRY_COMPARE(provider->portInfo(modem.host()).probe, ModemProvider::Probe::Modem);
         QCOMPARE(provider->portInfo(modem.host()).kind, ModemProvider::ModemKind::Voice);
         const auto lines = provider->lines();
@@ -70,7 +75,7 @@ private slots:
     void voiceBusy()
     {
         const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("busy"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_BUSY);
+        QCOMPARE(o.end, CallEnd::Busy);
         QVERIFY(!o.connected);
         QCOMPARE(o.dials.size(), 1);
         QVERIFY2(o.dials[0].contains(QStringLiteral("fclass=8")), qPrintable(o.dials[0]));
@@ -80,29 +85,29 @@ private slots:
     {
         const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("answer"));
         QVERIFY(o.connected);
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NORMAL);
-        QCOMPARE(o.events.first(), QStringLiteral("MakeCallResult(0)"));
-        QVERIFY(o.events.contains(QStringLiteral("Connected")));
+        QCOMPARE(o.end, CallEnd::Answered);
+        QCOMPARE(o.events.first(), QStringLiteral("placed"));
+        QVERIFY(o.events.contains(QStringLiteral("connected")));
     }
 
     void voiceNoDialTone()
     {
         const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("nodialtone"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NODIALTONE);
+        QCOMPARE(o.end, CallEnd::NoDialTone);
         QVERIFY(!o.connected);
     }
 
     void voiceNoAnswer()
     {
         const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("noanswer"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NOANSWER);
+        QCOMPARE(o.end, CallEnd::NoAnswer);
         QVERIFY(!o.connected);
     }
 
     void dataBusyDialsWithX4()
     {
         const Outcome o = dialOnce(QStringLiteral("data"), QStringLiteral("busy"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_BUSY);
+        QCOMPARE(o.end, CallEnd::Busy);
         QCOMPARE(o.dials.size(), 1);
         QVERIFY2(o.dials[0].contains(QStringLiteral("fclass=0")), qPrintable(o.dials[0]));
     }
@@ -113,19 +118,19 @@ private slots:
         // an answered call must never be dialled again.
         const Outcome o = dialOnce(QStringLiteral("data"), QStringLiteral("answer"));
         QVERIFY(o.connected);
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NORMAL);
+        QCOMPARE(o.end, CallEnd::Answered);
     }
 
     void dataNoDialTone()
     {
         const Outcome o = dialOnce(QStringLiteral("data"), QStringLiteral("nodialtone"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NODIALTONE);
+        QCOMPARE(o.end, CallEnd::NoDialTone);
     }
 
     void cellularBusy()
     {
         const Outcome o = dialOnce(QStringLiteral("gsm"), QStringLiteral("busy"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_BUSY);
+        QCOMPARE(o.end, CallEnd::Busy);
         QCOMPARE(o.dials.size(), 1);
         QVERIFY2(o.dials[0].contains(QStringLiteral("voice=True")), qPrintable(o.dials[0]));
     }
@@ -134,13 +139,13 @@ private slots:
     {
         const Outcome o = dialOnce(QStringLiteral("gsm"), QStringLiteral("answer"));
         QVERIFY(o.connected);
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NORMAL);
+        QCOMPARE(o.end, CallEnd::Answered);
     }
 
     void cellularNoAnswer()
     {
         const Outcome o = dialOnce(QStringLiteral("gsm"), QStringLiteral("noanswer"));
-        QCOMPARE(o.mode, LINEDISCONNECTMODE_NOANSWER);
+        QCOMPARE(o.end, CallEnd::NoAnswer);
         QVERIFY(!o.connected);
     }
 
@@ -148,8 +153,8 @@ private slots:
     {
         const Outcome o =
             dialOnce(QStringLiteral("hayes"), QStringLiteral("answer"), QStringLiteral("AT+BOGUS"));
-        QCOMPARE(o.events.first(),
-                 QStringLiteral("MakeCallResult(%1)").arg(LINEERR_OPERATIONFAILED));
+        QCOMPARE(o.events, QStringList{QStringLiteral("refused")});
+        QCOMPARE(o.error, LineError::OperationFailed);
         QVERIFY(o.dials.isEmpty());
     }
 
@@ -158,10 +163,10 @@ private slots:
         ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("busy"),
                             {QStringLiteral("--delay"), QStringLiteral("0.3")});
         QVERIFY(writeModemSettings(m_home->path(), {modem.host()}, QStringLiteral("M0L1")));
-        LineCall call;
-        QVERIFY(
-            call.place(lineIndex(QStringLiteral("modem"), modem.host()), QStringLiteral("555")));
-        QVERIFY(call.waitIdle());
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()),
+                           QStringLiteral("555")));
+        QVERIFY(call.waitEnded());
         const QByteArray log = modem.received();
         QVERIFY(log.contains("ATM0L1"));
         QVERIFY(log.indexOf("ATM0L1") < log.indexOf("ATDT555"));
@@ -172,16 +177,16 @@ private slots:
         ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("answer"),
                             {QStringLiteral("--delay"), QStringLiteral("5")});
         QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
-        LineCall call;
-        QVERIFY(
-            call.place(lineIndex(QStringLiteral("modem"), modem.host()), QStringLiteral("555")));
-        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()),
+                           QStringLiteral("555")));
+        QVERIFY(call.waitFor(QStringLiteral("placed")));
         QTest::qWait(300);
-        QVERIFY(call.line->DropCallAsynch());
-        QVERIFY(call.waitIdle(5000));
-        QVERIFY(call.events.contains(QStringLiteral("DropCallResult(0)")));
-        QVERIFY(!call.line->CallWasConnected());
-        QCOMPARE(LineService::instance().callCount(), 0);
+        call.call->hangUp();
+        QVERIFY(call.waitEnded(5000));
+        QCOMPARE(call.call->end(), CallEnd::HungUp);
+        QVERIFY(!call.call->wasAnswered());
+        QCOMPARE((*m_lines).callCount(), 0);
         // The dial was abandoned by the hang-up, and the modem went back on hook.
         QTRY_VERIFY(modem.received().contains("ATH"));
     }
@@ -190,13 +195,13 @@ private slots:
     {
         ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("answer"));
         QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
-        LineCall call;
-        QVERIFY(call.place(lineIndex(QStringLiteral("modem"), modem.host()), QString()));
-        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()), QString()));
+        QVERIFY(call.waitFor(QStringLiteral("placed")));
         QTRY_VERIFY(modem.received().contains("ATH1"));
         QVERIFY(modem.dials().isEmpty());
-        QVERIFY(call.line->DropCallAsynch());
-        QVERIFY(call.waitIdle(5000));
+        call.call->hangUp();
+        QVERIFY(call.waitEnded(5000));
     }
 
     void thePortClosingMidCallEndsIt()
@@ -204,31 +209,29 @@ private slots:
         ScriptedModem modem(QStringLiteral("hayes"), QStringLiteral("answer"),
                             {QStringLiteral("--delay"), QStringLiteral("5")});
         QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
-        LineCall call;
-        QVERIFY(
-            call.place(lineIndex(QStringLiteral("modem"), modem.host()), QStringLiteral("555")));
-        QVERIFY(call.waitFor(QStringLiteral("MakeCallResult(0)")));
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()),
+                           QStringLiteral("555")));
+        QVERIFY(call.waitFor(QStringLiteral("placed")));
         modem.unplug();
-        QVERIFY(call.waitIdle(5000));
-        QCOMPARE(call.line->DisconnectMode(), LINEDISCONNECTMODE_UNAVAIL);
-        QCOMPARE(LineService::instance().callCount(), 0);
+        QVERIFY(call.waitEnded(5000));
+        QCOMPARE(call.call->end(), CallEnd::LineLost);
+        QCOMPARE((*m_lines).callCount(), 0);
     }
 
     void aPortWithoutAModemIsNoLineWhenFoundButSaysSoWhenNamed()
     {
-        auto* provider =
-            static_cast<ModemProvider*>(LineService::instance().provider(QStringLiteral("modem")));
+        auto* provider = static_cast<ModemProvider*>((*m_lines).provider(QStringLiteral("modem")));
         QVERIFY(writeModemSettings(m_home->path(), {QStringLiteral("/nonexistent/ttyQ9")}));
-        QVERIFY(lineIndex(QStringLiteral("modem"), QStringLiteral("/nonexistent/ttyQ9")) >= 0);
+        QVERIFY(lineIndex(*m_lines, QStringLiteral("modem"),
+                          QStringLiteral("/nonexistent/ttyQ9")) >= 0);
         QTRY_VERIFY(provider->lineState(QStringLiteral("/nonexistent/ttyQ9"))
                         .startsWith(QStringLiteral("Cannot open the port")));
-        LineCall call;
-        QVERIFY(call.line->Create());
-        call.line->setCurrentLineID(
-            lineIndex(QStringLiteral("modem"), QStringLiteral("/nonexistent/ttyQ9")));
-        QVERIFY(call.line->OpenLine(1, 4));
-        QVERIFY(!call.line->MakeCallAsynch(QStringLiteral("555")));
-        QCOMPARE(call.line->LastError(), LINEERR_RESOURCEUNAVAIL);
+        TestCall call(*m_lines);
+        QVERIFY(!call.place(
+            lineIndex(*m_lines, QStringLiteral("modem"), QStringLiteral("/nonexistent/ttyQ9")),
+            QStringLiteral("555")));
+        QCOMPARE(call.call->error(), LineError::ResourceUnavailable);
     }
 
     void dialDigitsKeepWhatAModemDials()

@@ -167,7 +167,7 @@ QList<ProviderLine> CellularProvider::lines()
         LineDevCaps& caps = line.caps;
         const QString manufacturer = p.value(QStringLiteral("Manufacturer")).toString().trimmed();
         const QString model = p.value(QStringLiteral("Model")).toString().trimmed();
-        caps.lineName = (manufacturer + QLatin1Char(' ') + model).trimmed();
+        caps.lineName = QString(manufacturer + QLatin1Char(' ') + model).trimmed();
         if (caps.lineName.isEmpty())
             caps.lineName = QStringLiteral("Cellular modem %1").arg(index + 1);
         caps.providerInfo = QStringLiteral("ModemManager");

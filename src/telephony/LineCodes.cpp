@@ -1,9 +1,13 @@
+#include "telephony/LineCodes.h"
+
 #include "telephony/mTAPIConsts.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace mTAPIConsts {
+namespace telvora {
+
+using namespace mTAPIConsts;
 
 namespace {
 
@@ -105,10 +109,63 @@ static_assert(std::is_sorted(std::begin(errorTexts), std::end(errorTexts),
                                  return a.code < b.code;
                              }));
 
+// The network had no room for the call: as good as busy.
+constexpr quint32 kCongestion = 0x200;
+
 } // namespace
 
-QString LineErrorText(quint32 code)
+CallState callStateFromCode(quint32 state)
 {
+    switch (state) {
+    case LINECALLSTATE_RINGBACK:
+        return CallState::Ringing;
+    case LINECALLSTATE_CONNECTED:
+        return CallState::Connected;
+    case LINECALLSTATE_DISCONNECTED:
+    case LINECALLSTATE_IDLE:
+        return CallState::Ended;
+    default:
+        // Dial tone, dialling, proceeding, busy tone: still on the way to the far end.
+        return CallState::Dialing;
+    }
+}
+
+CallEnd callEndFromCode(bool answered, quint32 disconnectMode)
+{
+    // A line, or a far end, that went away says so even after an answer: the user must
+    // know the call was cut rather than ended.
+    if (disconnectMode & LINEDISCONNECTMODE_UNAVAIL)
+        return CallEnd::LineLost;
+    if (answered && (disconnectMode & LINEDISCONNECTMODE_UNREACHABLE))
+        return CallEnd::LineLost;
+    if (answered)
+        return CallEnd::Answered;
+    if (disconnectMode & (LINEDISCONNECTMODE_BUSY | kCongestion))
+        return CallEnd::Busy;
+    if (disconnectMode & LINEDISCONNECTMODE_NOANSWER)
+        return CallEnd::NoAnswer;
+    if (disconnectMode & LINEDISCONNECTMODE_REJECT)
+        return CallEnd::Declined;
+    if (disconnectMode & LINEDISCONNECTMODE_BADADDRESS)
+        return CallEnd::InvalidNumber;
+    if (disconnectMode & LINEDISCONNECTMODE_UNREACHABLE)
+        return CallEnd::Unreachable;
+    if (disconnectMode & LINEDISCONNECTMODE_NODIALTONE)
+        return CallEnd::NoDialTone;
+    return CallEnd::Unexplained;
+}
+
+LineError lineErrorFromCode(qint32 code)
+{
+    // A provider that reports a failure without a code still failed.
+    if (code > 0)
+        return LineError::OperationFailed;
+    return static_cast<LineError>(code);
+}
+
+QString lineErrorText(LineError error)
+{
+    const auto code = static_cast<quint32>(error);
     const auto* found =
         std::lower_bound(std::begin(errorTexts), std::end(errorTexts), code,
                          [](const ErrorText& entry, quint32 value) { return entry.code < value; });
@@ -117,4 +174,4 @@ QString LineErrorText(quint32 code)
     return QString::fromLatin1(found->text);
 }
 
-} // namespace mTAPIConsts
+} // namespace telvora
