@@ -29,73 +29,17 @@ void startProgram(QProcess& process, const QString& home)
     QVERIFY(process.waitForStarted());
 }
 
-// An environment of its own for the lock and the socket: $XDG_RUNTIME_DIR and $TMPDIR in
-// a fresh folder, put back when the object goes.
-struct RuntimeFolders
-{
-    QTemporaryDir dir;
-    QByteArray previousRuntime = qgetenv("XDG_RUNTIME_DIR");
-    QByteArray previousTemp = qgetenv("TMPDIR");
-
-    RuntimeFolders()
-    {
-        QDir(dir.path()).mkdir(QStringLiteral("tmp"));
-        qputenv("TMPDIR", tmp().toUtf8());
-        qunsetenv("XDG_RUNTIME_DIR");
-    }
-    ~RuntimeFolders()
-    {
-        restore("XDG_RUNTIME_DIR", previousRuntime);
-        restore("TMPDIR", previousTemp);
-    }
-    static void restore(const char* name, const QByteArray& value)
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    QString tmp() const { return dir.filePath(QStringLiteral("tmp")); }
-    // Where this user's private folder goes when there is no $XDG_RUNTIME_DIR.
-    QString ours() const { return tmp() + QStringLiteral("/telvora-%1").arg(::geteuid()); }
-};
-
-// A lock and a socket held by something that is not a running copy of the program.
-struct Impostor
-{
-    int lock = -1;
-    QLocalServer server;
-    QByteArray answer;
-
-    Impostor(const QString& folder, const QString& key, QByteArray reply) : answer(std::move(reply))
-    {
-        lock = ::open(QFile::encodeName(folder + QLatin1Char('/') + key + QStringLiteral(".lock"))
-                          .constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        ::flock(lock, LOCK_EX | LOCK_NB);
-        server.listen(folder + QLatin1Char('/') + key + QStringLiteral(".socket"));
-        QObject::connect(&server, &QLocalServer::newConnection, &server, [this] {
-            QLocalSocket* socket = server.nextPendingConnection();
-            if (!answer.isEmpty())
-                socket->write(answer);
-        });
-    }
-    ~Impostor() { ::close(lock); }
-};
-
-// Starts the program on the data folder and expects it to keep running after saying,
-// on its error output, why it cannot tell whether it already runs.
+// Expects the program to start on the data folder, saying why it cannot tell whether
+// it already runs. Waiting by the event loop lets a socket of this process answer.
 void expectStartWithReport(const QString& home)
 {
     QProcess program;
     startProgram(program, home);
-    // Waiting by the event loop lets a socket of this process answer meanwhile.
     QByteArray errors;
     QTRY_VERIFY_WITH_TIMEOUT(
         (errors += program.readAllStandardError()).contains("cannot tell whether it is already"),
         15000);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home + QStringLiteral("/data.mdb")), 10000);
-    QTest::qWait(200);
     QCOMPARE(program.state(), QProcess::Running);
     program.kill();
     program.waitForFinished(5000);
@@ -117,8 +61,28 @@ bool waitForFile(const QString& path, int ms)
 class SingleInstanceTest : public QObject
 {
     Q_OBJECT
+    // Each test's own temporary folder, and no $XDG_RUNTIME_DIR unless it sets one.
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    const QByteArray m_systemTmp = qgetenv("TMPDIR");
+    QString privateFolder() const
+    {
+        return m_tmp->filePath(QStringLiteral("telvora-%1").arg(::geteuid()));
+    }
 
 private slots:
+    void init()
+    {
+        // Made in the system's temporary folder, not inside the last test's.
+        m_tmp.reset();
+        if (m_systemTmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_systemTmp);
+        m_tmp = std::make_unique<QTemporaryDir>();
+        qputenv("TMPDIR", m_tmp->path().toUtf8());
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+
     void dataFolderComesFromTheEnvironment()
     {
         TestHome home;
@@ -152,59 +116,49 @@ private slots:
         TestHome home;
         SingleInstance one(SingleInstance::keyFor(home.file(QStringLiteral("one"))));
         SingleInstance two(SingleInstance::keyFor(home.file(QStringLiteral("two"))));
-        QVERIFY(one.claim());
-        QVERIFY(two.claim());
+        QVERIFY(one.claim() && one.problem().isEmpty());
+        QVERIFY(two.claim() && two.problem().isEmpty());
     }
 
-    // What another user can leave where the private folder belongs, or what a folder can
-    // have become, when there is no $XDG_RUNTIME_DIR.
+    // What another user can leave where the private folder belongs, or what it can have
+    // become; and the place a lock was once looked for, taken by a "copy" elsewhere.
     void nothingInPlaceOfThePrivateFolderKeepsTheProgramFromStarting_data()
     {
         QTest::addColumn<QString>("planted");
-        QTest::newRow("a file") << QStringLiteral("file");
-        QTest::newRow("a link to a folder") << QStringLiteral("link");
-        QTest::newRow("a folder open to others") << QStringLiteral("open");
-        QTest::newRow("a folder of another user") << QStringLiteral("foreign");
+        for (const char* row : {"file", "link", "open folder", "foreign folder"})
+            QTest::newRow(row) << QString::fromLatin1(row);
     }
 
     void nothingInPlaceOfThePrivateFolderKeepsTheProgramFromStarting()
     {
         QFETCH(QString, planted);
         TestHome home;
-        RuntimeFolders folders;
-        const QString target = folders.ours();
-        const QString elsewhere = folders.dir.filePath(QStringLiteral("elsewhere"));
+        const QString target = privateFolder();
+        const QString elsewhere = home.file(QStringLiteral("elsewhere"));
         QVERIFY(QDir().mkdir(elsewhere));
-        if (planted == QLatin1String("file")) {
-            QFile file(target);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        } else if (planted == QLatin1String("link")) {
+        if (planted == QLatin1String("file"))
+            QVERIFY(QFile(target).open(QIODevice::WriteOnly));
+        else if (planted == QLatin1String("link"))
             QVERIFY(QFile::link(elsewhere, target));
-        } else {
+        else
             QVERIFY(QDir().mkdir(target));
-            if (planted == QLatin1String("open"))
-                QVERIFY(::chmod(QFile::encodeName(target).constData(), 0777) == 0);
-            else if (::geteuid() != 0 ||
-                     ::chown(QFile::encodeName(target).constData(), 65534, 65534) != 0)
-                QSKIP("making a folder of another user needs root");
-        }
-        // The place a lock was once looked for, taken by a "copy" on another machine.
-        QFile oldLock(QDir(folders.tmp())
-                          .filePath(SingleInstance::keyFor(home.path()) + QStringLiteral(".lock")));
+        if (planted == QLatin1String("open folder"))
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), 0777) == 0);
+        if (planted == QLatin1String("foreign folder") &&
+            (::geteuid() != 0 || ::chown(QFile::encodeName(target).constData(), 65534, 65534)))
+            QSKIP("making a folder of another user needs root");
+        QFile oldLock(
+            m_tmp->filePath(SingleInstance::keyFor(home.path()) + QStringLiteral(".lock")));
         QVERIFY(oldLock.open(QIODevice::WriteOnly));
         oldLock.write("1\nsomewhere-else\ntelvora\n");
         oldLock.close();
 
-        SingleInstance instance(SingleInstance::keyFor(home.path()));
-        QVERIFY(instance.claim());
-        QVERIFY(instance.problem().contains(target));
-        // Nothing went into the planted place.
-        QVERIFY(QDir(elsewhere).isEmpty());
         expectStartWithReport(home.path());
+        QVERIFY(QDir(elsewhere).isEmpty());
     }
 
-    // A running process of this user holds the lock, but what answers at the socket is not
-    // a copy of the program: it says something else, or nothing.
+    // A process of this user holds the lock, but what answers at the socket is not a copy
+    // of the program: it says something else, or nothing.
     void aSocketThatIsNotOursIsReportedAndIgnored_data()
     {
         QTest::addColumn<QByteArray>("answer");
@@ -216,23 +170,27 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         TestHome home;
-        RuntimeFolders folders;
-        qputenv("XDG_RUNTIME_DIR", folders.dir.path().toUtf8());
-        QString problem;
-        QCOMPARE(SingleInstance::runtimeFolder(&problem), folders.dir.path());
-        Impostor impostor(folders.dir.path(), SingleInstance::keyFor(home.path()), answer);
-        QVERIFY(impostor.server.isListening());
+        qputenv("XDG_RUNTIME_DIR", m_tmp->path().toUtf8());
+        const QString key = m_tmp->filePath(SingleInstance::keyFor(home.path()));
+        const int lock = ::open(QFile::encodeName(key + QStringLiteral(".lock")).constData(),
+                                O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0);
+        QLocalServer server;
+        QVERIFY(server.listen(key + QStringLiteral(".socket")));
+        connect(&server, &QLocalServer::newConnection, &server,
+                [&] { server.nextPendingConnection()->write(answer); });
         expectStartWithReport(home.path());
+        ::close(lock);
     }
 
+    // A runtime folder open to others is passed over for the private one.
     void aRuntimeFolderOpenToOthersIsNotUsed()
     {
-        RuntimeFolders folders;
-        QVERIFY(::chmod(QFile::encodeName(folders.tmp()).constData(), 0755) == 0);
-        qputenv("XDG_RUNTIME_DIR", folders.tmp().toUtf8());
+        QVERIFY(::chmod(QFile::encodeName(m_tmp->path()).constData(), 0755) == 0);
+        qputenv("XDG_RUNTIME_DIR", m_tmp->path().toUtf8());
         QString problem;
-        QCOMPARE(SingleInstance::runtimeFolder(&problem), folders.ours());
-        QCOMPARE(QFileInfo(folders.ours()).permissions().toInt() & 0x0077, 0);
+        QCOMPARE(SingleInstance::runtimeFolder(&problem), privateFolder());
+        QCOMPARE(QFileInfo(privateFolder()).permissions().toInt() & 0x0077, 0);
     }
 
     void twoRealProcessesAndAKilledFirstCopy()

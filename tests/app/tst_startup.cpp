@@ -21,14 +21,6 @@ int modeOf(const QString& path)
     return int(info.st_mode & 07777);
 }
 
-// Sets the umask for one test and puts the previous one back.
-struct Umask
-{
-    explicit Umask(mode_t mask) : previous(::umask(mask)) {}
-    ~Umask() { ::umask(previous); }
-    mode_t previous;
-};
-
 } // namespace
 
 class StartupTest : public QObject
@@ -36,32 +28,26 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void withoutADisplayItSaysSoAndEnds_data()
-    {
-        QTest::addColumn<QString>("platform");
-        QTest::newRow("nothing named") << QString();
-        QTest::newRow("a platform that cannot start") << QStringLiteral("xcb");
-        QTest::newRow("a platform that does not exist") << QStringLiteral("no-such-platform");
-    }
-
+    // No platform named, one that cannot start here, one that does not exist.
     void withoutADisplayItSaysSoAndEnds()
     {
-        QFETCH(QString, platform);
         TestHome home;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-            environment.remove(QString::fromLatin1(name));
-        if (!platform.isEmpty())
-            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-        environment.insert(QStringLiteral("TELVORA_HOME"), home.file(QStringLiteral("data")));
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(TELVORA_BINARY), {});
-        QVERIFY(program.waitForFinished(20000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 1);
-        QCOMPARE(program.readAllStandardError(),
-                 QByteArray("Telvora needs a graphical desktop: no display found\n"));
+        for (const QString platform : {"", "xcb", "no-such-platform"}) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                environment.remove(QString::fromLatin1(name));
+            if (!platform.isEmpty())
+                environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+            environment.insert(QStringLiteral("TELVORA_HOME"), home.file(QStringLiteral("data")));
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(TELVORA_BINARY), {});
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
+            QCOMPARE(program.readAllStandardError(),
+                     QByteArray("Telvora needs a graphical desktop: no display found\n"));
+        }
         // It gave up before it touched the user's files.
         QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("data"))));
     }
@@ -71,7 +57,7 @@ private slots:
     void newFoldersAndThePhoneBookAreTheOwnersAlone()
     {
         TestHome home;
-        const Umask open(0);
+        const mode_t umask = ::umask(0);
         const QString shared = home.file(QStringLiteral("shared"));
         QVERIFY(QDir().mkdir(shared));
         QVERIFY(QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner |
@@ -92,6 +78,7 @@ private slots:
         QVERIFY(settings.createKey(QStringLiteral("HKEY_CURRENT_USER\\Software")));
         QCOMPARE(modeOf(home.file(QStringLiteral("config/Telvora"))), 0700);
         QCOMPARE(modeOf(settings.path()), 0600);
+        ::umask(umask);
     }
 };
 
