@@ -37,6 +37,7 @@ int main(int argc, char* argv[])
     prompt.setParent(&form);
     LineSettingsDialogs lineDialogs(prompt);
     LineService::instance().setDialogs(&lineDialogs);
+    LineService::instance().startUp();
     QObject::connect(&instance, &SingleInstance::activationRequested, &form, [&form] {
         form.showNormal();
         form.raise();

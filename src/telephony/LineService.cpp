@@ -49,6 +49,13 @@ void LineService::ensureProviders()
         addProvider(entry.factory());
 }
 
+void LineService::startUp()
+{
+    ensureProviders();
+    for (const auto& provider : m_providers)
+        provider->startUp();
+}
+
 LineProvider& LineService::addProvider(std::unique_ptr<LineProvider> provider)
 {
     provider->setEvents(this);

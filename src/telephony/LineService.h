@@ -53,6 +53,9 @@ public:
     // lines get ready to call, as they do when someone registers.
     QList<ListedLine> listLines();
 
+    // Tells every provider the program has started (LineProvider::startUp).
+    void startUp();
+
     // Adds a provider beside the registered ones, for programs that bring their own.
     LineProvider& addProvider(std::unique_ptr<LineProvider> provider);
     LineProvider* provider(const QString& kind) const;
