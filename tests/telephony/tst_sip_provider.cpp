@@ -50,6 +50,7 @@ private slots:
     void addressesArriveAsWritten();
     void hostileAccountIsNeverSent();
     void iteratesSlowlyOnceIdle();
+    void manyAccountsRegisterOnlyTheFirst();
 };
 
 quint32 SipProviderTest::dialToTheEnd(const QString& line, const QString& number)
@@ -170,6 +171,32 @@ void SipProviderTest::iteratesSlowlyOnceIdle()
     m_sip->releaseCall(call);
     // Once the last messages of the call are done, only refreshes are left to wait for.
     QTRY_VERIFY_WITH_TIMEOUT(!m_sip->iteratesFast(), 5000);
+}
+
+void SipProviderTest::manyAccountsRegisterOnlyTheFirst()
+{
+    QList<SipAccount> accounts;
+    for (int i = 0; i < 60; ++i) {
+        SipAccount a;
+        a.id = QStringLiteral("many-%1").arg(i);
+        a.server = QStringLiteral("127.0.0.1:5070");
+        a.user = QStringLiteral("many%1").arg(i);
+        a.registerEnabled = false;
+        accounts.append(a);
+    }
+    QTest::qWait(20); // a new modification time
+    QVERIFY(SipAccountStore().save(accounts));
+    QCOMPARE(m_sip->lines().size(), 60);
+    QCOMPARE(m_sip->lineState(QStringLiteral("many-0")), QStringLiteral("Not registering"));
+    accounts[59].registerEnabled = true;
+    QTest::qWait(20);
+    QVERIFY(SipAccountStore().save(accounts));
+    QCOMPARE(m_sip->lines().size(), 60);
+    QVERIFY2(m_sip->lineState(QStringLiteral("many-59")).contains(QLatin1String("when dialled")),
+             qPrintable(m_sip->lineState(QStringLiteral("many-59"))));
+    // Dialled, it joins the stack and calls like any other.
+    QCOMPARE(dialToTheEnd(QStringLiteral("many-59"), QStringLiteral("*486")),
+             LINEDISCONNECTMODE_BUSY);
 }
 
 QTEST_GUILESS_MAIN(SipProviderTest)

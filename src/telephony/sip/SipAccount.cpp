@@ -35,11 +35,11 @@ std::optional<SipAccount::Problem> SipAccount::problem() const
         return Problem{
             Field::User,
             QStringLiteral("The user name cannot contain blanks, quotes or backslashes.")};
-    if (!server.isEmpty() && !sipHostAddress(server, transport))
+    if (!server.isEmpty() && !isHostPort(server))
         return Problem{Field::Server,
                        QStringLiteral("The server must be a host name or address, with a port if "
                                       "needed (host or host:port).")};
-    if (!outboundProxy.isEmpty() && !sipHostAddress(outboundProxy, transport))
+    if (!outboundProxy.isEmpty() && !isHostPort(outboundProxy))
         return Problem{
             Field::OutboundProxy,
             QStringLiteral("The outbound proxy must be a host name or address, with a port "

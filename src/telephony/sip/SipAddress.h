@@ -15,6 +15,10 @@ namespace telvora {
 // own address type, which escapes what a user part or a display name needs escaped: no
 // field is ever pasted into the text of an address.
 
+// Whether the text is exactly a host name, an IPv4 address or a bracketed IPv6 address,
+// with or without a port: cheap enough to check thousands of accounts with.
+bool isHostPort(const QString& text);
+
 // sip:host or sip:host:port (with the transport as a parameter unless it is UDP), or null
 // when the text is not exactly a host or host:port.
 std::shared_ptr<linphone::Address> sipHostAddress(const QString& hostPort,

@@ -155,6 +155,11 @@ constexpr int kIdleIterateMs = 500;
 // After the last call or transaction, the stack still has a few messages to finish (the ACK
 // of a final response, the answer to a BYE).
 constexpr qint64 kSettleMs = 2000;
+// The stack does work in proportion to all its accounts for every registration event of each
+// (and writes its whole configuration for every account added once it runs), so that a few
+// thousand accounts would hold the program for minutes. Only so many register; the others
+// join the stack when they are dialled.
+constexpr int kStackAccounts = 50;
 
 } // namespace
 
@@ -293,6 +298,9 @@ bool SipProvider::startCore()
     config->setInt("sip", "sip_tcp_port", -1);
     config->setInt("sip", "sip_tls_port", -1);
     config->setInt("sip", "sip_dtls_port", 0);
+    // Passwords stay with us: the stack keeps none in its configuration, and does not rewrite
+    // every one of them each time one is added.
+    config->setInt("sip", "store_auth_info", 0);
     config->setInt("video", "automatically_initiate", 0);
     config->setInt("video", "automatically_accept", 0);
 
@@ -314,26 +322,38 @@ bool SipProvider::startCore()
 
     m_listener = std::make_shared<SipCoreListener>(this);
     m_core->addListener(m_listener);
+    // Accounts added before the start cost the stack nothing more than themselves; after it,
+    // each one makes it write out all the others again.
+    syncAccounts();
     if (m_core->start() != 0) {
         m_core->removeListener(m_listener);
         m_core.reset();
         return false;
     }
-    syncAccounts();
     keepAwake();
     return true;
 }
 
 void SipProvider::syncAccounts()
 {
+    int inStack = 0;
     for (const SipAccount& account : std::as_const(m_accounts)) {
         AccountEntry& entry = m_entries[account.id];
-        if (entry.handle && entry.account == account)
+        if (entry.handle && entry.account == account) {
+            ++inStack;
             continue;
+        }
         if (entry.handle)
             removeFromCore(entry);
         entry.account = account;
+        entry.beyondLimit = inStack >= kStackAccounts && !m_dialled.contains(account.id);
+        if (entry.beyondLimit) {
+            entry.registration = Registration::None;
+            continue;
+        }
         addToCore(entry);
+        if (entry.handle)
+            ++inStack;
     }
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         if (m_index.contains(it.key())) {
@@ -506,6 +526,10 @@ QString SipProvider::lineState(const QString& lineKey) const
     }
     if (!account->registerEnabled)
         return QStringLiteral("Not registering");
+    if (entry != m_entries.cend() && entry->beyondLimit)
+        return QStringLiteral("Not registered: only the first %1 accounts register; this one "
+                              "is used when dialled")
+            .arg(kStackAccounts);
     if (entry == m_entries.cend())
         return QStringLiteral("Not registered yet");
     if (entry->waitingForPassword)
@@ -598,7 +622,13 @@ qint32 SipProvider::placeCall(quint64 id, const QString& lineKey, const QString&
         events()->callPlaced(id, LINEERR_INVALADDRESS);
         return 0;
     }
-    const AccountEntry& accountEntry = m_entries[account.id];
+    AccountEntry& accountEntry = m_entries[account.id];
+    if (accountEntry.beyondLimit) {
+        // Dialled for the first time: it joins the stack, and stays in it.
+        m_dialled.insert(account.id);
+        accountEntry.beyondLimit = false;
+        addToCore(accountEntry);
+    }
     if (accountEntry.handle)
         m_core->setDefaultAccount(accountEntry.handle);
     auto params = m_core->createCallParams(nullptr);

@@ -93,6 +93,7 @@ private:
         Registration registration = Registration::None;
         QString registrationText;
         bool waitingForPassword = false;
+        bool beyondLimit = false; // kept out of the stack until dialled
     };
 
     void reloadAccounts();
@@ -123,6 +124,7 @@ private:
     QHash<QString, AccountEntry> m_entries;
     QHash<const linphone::Account*, QString> m_byHandle;
     QSet<QString> m_registering; // accounts whose registration waits for an answer
+    QSet<QString> m_dialled;     // accounts beyond the limit that joined the stack when dialled
     QElapsedTimer m_settleTimer;
     QHash<quint64, CallEntry> m_calls;
     quint64 m_placing = 0;
