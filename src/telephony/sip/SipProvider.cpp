@@ -149,9 +149,9 @@ quint32 disconnectModeFor(const linphone::Call& call, bool connected, bool faile
 }
 
 // Fast while anything is under way, so that answers are read as they come; slow when idle,
-// where only registration refreshes are due and half a second early or late is nothing.
+// where only registration refreshes are due and a second early or late is nothing.
 constexpr int kBusyIterateMs = 20;
-constexpr int kIdleIterateMs = 500;
+constexpr int kIdleIterateMs = 1000;
 // After the last call or transaction, the stack still has a few messages to finish (the ACK
 // of a final response, the answer to a BYE).
 constexpr qint64 kSettleMs = 2000;
