@@ -7,6 +7,7 @@
 #include "mainwindow/DialForm.h"
 #include "mainwindow/DialFormControls.h"
 #include "support/ScriptedPrompt.h"
+#include "telephony/LineService.h"
 #include "ui/IdListBox.h"
 #include "ui/TabControl.h"
 
@@ -29,6 +30,7 @@ qsizetype textSize = 1 << 20;
 struct Session
 {
     test::ScriptedPrompt prompt;
+    LineService lines;
     std::unique_ptr<DialForm> form;
 
     IdListBox& names() { return *form->controls().NamesList; }
@@ -160,7 +162,7 @@ int main(int argc, char* argv[])
     }
 
     Session state;
-    state.form = std::make_unique<DialForm>(state.prompt);
+    state.form = std::make_unique<DialForm>(state.prompt, state.lines);
     state.form->Form_Load();
     // The tab with Notes and Company: a field on a hidden tab is never laid out.
     state.form->controls().SSTab1->setCurrentIndex(1);

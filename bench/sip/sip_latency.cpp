@@ -196,9 +196,18 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // As the program does once it has started: the stack starts from the event loop, before
+    // anyone dials.
+    lines.startUp();
+    QElapsedTimer starting;
+    starting.start();
+    while (!sip->isStarted() && starting.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+
     std::vector<double> clickToInvite;
     std::vector<double> inviteToBusy;
-    // The first attempt starts the SIP stack; it is reported on its own.
+    // The first attempt is reported on its own: without the start above it would start the
+    // SIP stack.
     double firstClickToInvite = 0;
     for (int attempt = 0; attempt <= attempts; ++attempt) {
         const int invitesBefore = server.invites();
@@ -241,8 +250,7 @@ int main(int argc, char** argv)
         clickToInvite.push_back(toInvite);
         inviteToBusy.push_back(toMs(disconnectedAt - server.lastInvite()));
     }
-    std::printf("%-28s %6.2f ms (starts the SIP stack)\n", "first click to INVITE",
-                firstClickToInvite);
+    std::printf("%-28s %6.2f ms\n", "first click to INVITE", firstClickToInvite);
     printFigure("click to INVITE", clickToInvite);
     printFigure("INVITE to busy reported", inviteToBusy);
     idleFigures("one SIP account:", idleSeconds);

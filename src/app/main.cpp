@@ -59,6 +59,7 @@ int main(int argc, char* argv[])
     QtPrompt prompt;
     DialForm form(prompt, lines);
     prompt.setParent(&form);
+    lines.startUp();
     QObject::connect(&instance, &SingleInstance::activationRequested, &form, [&form] {
         form.showNormal();
         form.raise();

@@ -70,7 +70,7 @@ bool LineSettingsDialogs::translateDialog(LineProvider& provider, const QString&
     QString text;
     if (number.trimmed().isEmpty()) {
         text = QStringLiteral("Numbers dialled on \"%1\" are called at %2.")
-                   .arg(line, sipAddressFor(QStringLiteral("<number>"), *account));
+                   .arg(line, sipAddressPattern(*account));
     } else if (const QString address = sipAddressFor(number, *account); address.isEmpty()) {
         text = QStringLiteral("\"%1\" leaves nothing to dial on \"%2\".").arg(number, line);
     } else {

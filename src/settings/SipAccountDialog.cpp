@@ -116,6 +116,25 @@ void SipAccountDialog::build()
     connect(Cancel_button, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+QLineEdit* SipAccountDialog::fieldOf(SipAccount::Field field) const
+{
+    switch (field) {
+    case SipAccount::Field::DisplayName:
+        return displayName;
+    case SipAccount::Field::Server:
+        return server;
+    case SipAccount::Field::User:
+        return user;
+    case SipAccount::Field::Password:
+        return password;
+    case SipAccount::Field::OutboundProxy:
+        return outboundProxy;
+    case SipAccount::Field::Id:
+        break;
+    }
+    return nullptr;
+}
+
 QString SipAccountDialog::problem()
 {
     const auto fail = [](QLineEdit* field, const QString& text) {
@@ -165,6 +184,14 @@ void SipAccountDialog::OK_button_Click()
     account.transport = static_cast<SipAccount::Transport>(transport->currentIndex());
     account.outboundProxy = outboundProxy->text().trimmed();
     account.registerEnabled = registerAccount->isChecked();
+    // What would let a field write into the messages sent for the account is refused here,
+    // pointing at the field, as it is when the accounts file holds it.
+    if (const auto wrong = account.problem()) {
+        if (QLineEdit* field = fieldOf(wrong->field))
+            field->setFocus();
+        m_prompt.messageBox(wrong->text, Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return;
+    }
 
     bool saved = false;
     if (m_accountId.isEmpty()) {

@@ -45,6 +45,7 @@ private:
     void build();
     // The first problem with the fields, empty when there is none; focuses its field.
     QString problem();
+    QLineEdit* fieldOf(SipAccount::Field field) const;
 
     SipProvider& m_provider;
     Prompt& m_prompt;

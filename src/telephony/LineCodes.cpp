@@ -109,9 +109,6 @@ static_assert(std::is_sorted(std::begin(errorTexts), std::end(errorTexts),
                                  return a.code < b.code;
                              }));
 
-// The network had no room for the call: as good as busy.
-constexpr quint32 kCongestion = 0x200;
-
 } // namespace
 
 CallState callStateFromCode(quint32 state)
@@ -140,7 +137,7 @@ CallEnd callEndFromCode(bool answered, quint32 disconnectMode)
         return CallEnd::LineLost;
     if (answered)
         return CallEnd::Answered;
-    if (disconnectMode & (LINEDISCONNECTMODE_BUSY | kCongestion))
+    if (disconnectMode & (LINEDISCONNECTMODE_BUSY | LINEDISCONNECTMODE_CONGESTION))
         return CallEnd::Busy;
     if (disconnectMode & LINEDISCONNECTMODE_NOANSWER)
         return CallEnd::NoAnswer;

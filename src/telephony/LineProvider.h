@@ -59,6 +59,10 @@ public:
     // Someone looked at the service's lines while this provider has lines: get ready to
     // call.
     virtual void activate() {}
+    // The program has started: a provider that should be ready before anyone dials (a SIP
+    // account registered) starts getting ready, from the event loop, without holding up
+    // the start. Nothing is done by default.
+    virtual void startUp() {}
     // What the user should know of the line now, in a few words ("Registered", or why it
     // cannot call); empty when there is nothing to tell. Said again through
     // lineStateUpdated() whenever it changes.

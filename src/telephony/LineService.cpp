@@ -35,6 +35,13 @@ void LineService::ensureProviders()
         m_providers.push_back(std::move(provider));
 }
 
+void LineService::startUp()
+{
+    ensureProviders();
+    for (const auto& provider : m_providers)
+        provider->startUp();
+}
+
 LineProvider& LineService::addProvider(std::unique_ptr<LineProvider> provider)
 {
     provider->setEvents(this);

@@ -40,6 +40,9 @@ public:
     // ready to call.
     QList<ListedLine> listLines();
 
+    // Tells every provider the program has started (LineProvider::startUp).
+    void startUp();
+
     // Adds a provider beside the registered ones, for programs that bring their own.
     LineProvider& addProvider(std::unique_ptr<LineProvider> provider);
     LineProvider* provider(const QString& kind);

@@ -292,7 +292,8 @@ private slots:
                                                 " FullName) VALUES (7, 'Ann', 0, 0, 'Ann Smith'),"
                                                 " (8, 'Bob', 0, 0, NULL)")});
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(form.phoneBook().state(), PhoneBook::State::Opened);
         QCOMPARE(form.CardId(), qint64(7));
@@ -325,7 +326,8 @@ private slots:
                                                           {QStringLiteral("Notes"), notes}}));
         }
         ScriptedPrompt prompt;
-        DialForm form(prompt);
+        LineService lines;
+        DialForm form(prompt, lines);
         form.Form_Load();
         QCOMPARE(form.CardId(), book.alice);
         QLineEdit* companyField = line(form, 100);

@@ -105,6 +105,29 @@ private slots:
         QVERIFY(m_sip->removeAccount(dialog.accountId()));
     }
 
+    void fieldsThatWouldWriteHeadersAreRefused()
+    {
+        ScriptedPrompt prompt;
+        SipAccountDialog dialog(*m_sip, prompt);
+        dialog.show();
+        dialog.displayName->setText(QStringLiteral("Eve") + QChar(0x1b) + QStringLiteral("X"));
+        dialog.server->setText(QStringLiteral("pbx.example"));
+        dialog.user->setText(QStringLiteral("eve"));
+        dialog.OK_button->click();
+        QCOMPARE(prompt.messages().size(), 1);
+        QVERIFY2(prompt.messages()[0].text.startsWith(QLatin1String("The name contains")),
+                 qPrintable(prompt.messages()[0].text));
+        QCOMPARE(dialog.focusWidget(), dialog.displayName);
+
+        dialog.displayName->setText(QStringLiteral("Eve"));
+        dialog.server->setText(QStringLiteral("pbx.example>;lr"));
+        dialog.OK_button->click();
+        QCOMPARE(prompt.messages().size(), 2);
+        QCOMPARE(dialog.focusWidget(), dialog.server);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(m_sip->accounts().isEmpty());
+    }
+
     void addedAccountIsStoredWithEveryField()
     {
         ScriptedPrompt prompt;

@@ -1,5 +1,7 @@
+#include "ProviderEvents.h"
 #include "support/TestHome.h"
 #include "telephony/LineService.h"
+#include "telephony/mTAPIConsts.h"
 #include "telephony/sip/SipAccountStore.h"
 #include "telephony/sip/SipAddress.h"
 #include "telephony/sip/SipProvider.h"
@@ -28,6 +30,9 @@ private slots:
     void accountsFileIsTheUsersOnly();
     void accountsRoundTrip();
     void editedFileIsReadAgain();
+    void fieldsThatWouldWriteIntoMessages_data();
+    void fieldsThatWouldWriteIntoMessages();
+    void hostileAccountsFileIsShownNeverSent();
 };
 
 void SipConfigTest::numbersBecomeAddressesAtTheServer_data()
@@ -41,7 +46,7 @@ void SipConfigTest::numbersBecomeAddressesAtTheServer_data()
         << " +49 (0)30-123.45 [6] " << udp << "sip:+49030123456@pbx.example:5070";
     QTest::newRow("sip address") << "sip:bob@elsewhere.example" << udp
                                  << "sip:bob@elsewhere.example";
-    QTest::newRow("sips address") << "SIPS:bob@secure.example" << udp << "SIPS:bob@secure.example";
+    QTest::newRow("sips address") << "SIPS:bob@secure.example" << udp << "sips:bob@secure.example";
     QTest::newRow("user at host") << "bob@elsewhere.example" << udp << "sip:bob@elsewhere.example";
     QTest::newRow("empty") << "" << udp << "";
     QTest::newRow("only separators") << " - . ( ) " << udp << "";
@@ -49,6 +54,18 @@ void SipConfigTest::numbersBecomeAddressesAtTheServer_data()
                          << "sip:12@pbx.example:5070;transport=tcp";
     QTest::newRow("tls") << "12" << static_cast<int>(SipAccount::Transport::Tls)
                          << "sip:12@pbx.example:5070;transport=tls";
+    // What a user part cannot hold is escaped, never sent raw.
+    QTest::newRow("hash") << "*31#0123" << udp << "sip:*31%230123@pbx.example:5070";
+    QTest::newRow("tel number") << "tel:+1-555-0100" << udp
+                                << "sip:+15550100@pbx.example:5070;user=phone";
+    QTest::newRow("tel with extension")
+        << "TEL:+1555 0100;ext=12" << udp << "sip:+15550100;ext=12@pbx.example:5070;user=phone";
+    QTest::newRow("empty tel") << "tel:" << udp << "";
+    // Nothing that would end the address or add to the request gets through, not even cut.
+    QTest::newRow("line break") << "123\r\nX-Injected: yes" << udp << "";
+    QTest::newRow("sip address with a header") << "sip:bob@h.example?X-Injected=yes" << udp << "";
+    QTest::newRow("sip address cut short") << "sip:bob@h.example>;x" << udp << "";
+    QTest::newRow("user at a bad host") << "bob@h.example>" << udp << "";
 }
 
 void SipConfigTest::numbersBecomeAddressesAtTheServer()
@@ -150,6 +167,93 @@ void SipConfigTest::noAccountsStartsNothing()
     account.user = QStringLiteral("dave");
     QVERIFY(!sip->addAccount(account).isEmpty());
     QVERIFY(!sip->isStarted());
+    QVERIFY(SipAccountStore().save({}));
+}
+
+void SipConfigTest::fieldsThatWouldWriteIntoMessages_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("problemField"); // -1: none
+    using F = SipAccount::Field;
+    QTest::newRow("fine") << "displayName"
+                          << "Eve \"the\" \\ Boss" << -1;
+    QTest::newRow("name with a line break") << "displayName"
+                                            << "Eve\r\nX-Injected: yes" << int(F::DisplayName);
+    QTest::newRow("name with a tab") << "displayName"
+                                     << "Eve\tBoss" << int(F::DisplayName);
+    QTest::newRow("name with a line separator")
+        << "displayName" << QStringLiteral("Eve\u2028Boss") << int(F::DisplayName);
+    QTest::newRow("user with a line break") << "user"
+                                            << "eve\nX: y" << int(F::User);
+    QTest::newRow("user with a quote") << "user"
+                                       << "eve\"" << int(F::User);
+    QTest::newRow("password with NUL")
+        << "password" << QString(QStringLiteral("pw") + QChar(0)) << int(F::Password);
+    QTest::newRow("server with a line break") << "server"
+                                              << "h.example\r\n"
+                                              << int(F::Server);
+    QTest::newRow("server with a parameter") << "server"
+                                             << "h.example;lr" << int(F::Server);
+    QTest::newRow("server cut short") << "server"
+                                      << "h.example>x" << int(F::Server);
+    QTest::newRow("server with a user") << "server"
+                                        << "u@h.example" << int(F::Server);
+    QTest::newRow("server with a port") << "server"
+                                        << "h.example:5070" << -1;
+    QTest::newRow("server by IPv6") << "server"
+                                    << "[::1]:5070" << -1;
+    QTest::newRow("proxy with a header") << "outboundProxy"
+                                         << "p.example?X=1" << int(F::OutboundProxy);
+    QTest::newRow("id with a line break") << "id"
+                                          << "a\nb" << int(F::Id);
+}
+
+void SipConfigTest::fieldsThatWouldWriteIntoMessages()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(int, problemField);
+    SipAccount account;
+    account.id = QStringLiteral("x");
+    account.server = QStringLiteral("h.example");
+    account.user = QStringLiteral("eve");
+    QString* fields[] = {&account.id,   &account.displayName, &account.server,
+                         &account.user, &account.password,    &account.outboundProxy};
+    const QStringList names = {QStringLiteral("id"),       QStringLiteral("displayName"),
+                               QStringLiteral("server"),   QStringLiteral("user"),
+                               QStringLiteral("password"), QStringLiteral("outboundProxy")};
+    *fields[names.indexOf(field)] = value;
+    const auto problem = account.problem();
+    QCOMPARE(problem ? int(problem->field) : -1, problemField);
+    if (problem)
+        QVERIFY(!problem->text.isEmpty());
+}
+
+void SipConfigTest::hostileAccountsFileIsShownNeverSent()
+{
+    // Written by hand, as someone else could: a display name that would add a header.
+    QFile file(SipAccountStore::filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(R"({"sip": [
+        {"id": "bad", "display_name": "Eve\r\nX-Injected: yes", "server": "127.0.0.1:9",
+         "user": "eve", "register": true},
+        {"id": "good", "display_name": "Good", "server": "127.0.0.1:9", "user": "good",
+         "register": false}]})");
+    file.close();
+
+    SipProvider sip;
+    test::ProviderEvents events(sip);
+    const QList<ProviderLine> lines = sip.lines();
+    QCOMPARE(lines.size(), 2);
+    // Still listed, so it can be mended or removed, with a name a list can show.
+    QVERIFY(!lines[0].caps.lineName.contains(QLatin1Char('\n')));
+    QVERIFY2(sip.lineState(QStringLiteral("bad")).contains(QLatin1String("control character")),
+             qPrintable(sip.lineState(QStringLiteral("bad"))));
+    // Refused before the stack is even started.
+    QCOMPARE(sip.placeCall(1, QStringLiteral("bad"), QStringLiteral("123")),
+             mTAPIConsts::LINEERR_RESOURCEUNAVAIL);
+    QVERIFY(!sip.isStarted());
     QVERIFY(SipAccountStore().save({}));
 }
 

@@ -708,9 +708,9 @@ void ModemProvider::dialOn(quint64 id)
                         return;
                     call->channel->command(
                         "AT+CLCC", kCommandMs,
-                        [this, id](AtChannel::Result rc, const QByteArrayList& info) {
+                        [this, id](AtChannel::Result rc, const QByteArrayList& calls) {
                             if (rc == AtChannel::Result::Ok)
-                                onCallList(id, info);
+                                onCallList(id, calls);
                         });
                 });
                 found->poll->start(kPollMs);

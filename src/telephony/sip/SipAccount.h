@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace telvora {
 
@@ -14,6 +15,22 @@ struct SipAccount
         Tls,
     };
 
+    // The fields a problem can be found in, so that a window can point at the right one.
+    enum class Field
+    {
+        Id,
+        DisplayName,
+        Server,
+        User,
+        Password,
+        OutboundProxy,
+    };
+    struct Problem
+    {
+        Field field;
+        QString text; // a sentence that names the field
+    };
+
     QString id; // stable key of the line, made when the account is added
     QString displayName;
     QString server; // host or host:port of the registrar and proxy
@@ -25,6 +42,13 @@ struct SipAccount
     // A call that hears nothing from the far side for this long ends as unreachable, so a
     // dead address does not hold an attempt for the protocol's 32 seconds.
     int responseTimeoutSecs = 10;
+
+    // Why the account cannot be handed to the SIP stack as it is, if it cannot. Every field
+    // ends up inside a message (an address, a header, the digest), so a line break or any
+    // other control character would let the field write headers of its own; a server or a
+    // proxy must be exactly a host or host:port. Whether the fields a working account needs
+    // are filled in is the settings window's business, not this check's.
+    std::optional<Problem> problem() const;
 
     friend bool operator==(const SipAccount&, const SipAccount&) = default;
 };

@@ -44,13 +44,24 @@ namespace {
 const LineProviderRegistrar registrar(10, [] { return std::make_unique<SipProvider>(); });
 
 // Accounts are numbered in the order of the file; a line's name is its display name.
+// A name as a list can show it: what a hostile file put in it must not break the list's rows.
+QString shown(QString text)
+{
+    for (QChar& c : text) {
+        if (hasControlCharacter(QString(c)))
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 LineDevCaps capsOf(const SipAccount& account, int index)
 {
     LineDevCaps caps;
-    caps.lineName = account.displayName.isEmpty() ? account.user + QLatin1Char('@') + account.server
-                                                  : account.displayName;
+    caps.lineName =
+        shown(account.displayName.isEmpty() ? account.user + QLatin1Char('@') + account.server
+                                            : account.displayName);
     caps.providerInfo = QStringLiteral("SIP (liblinphone)");
-    caps.switchInfo = account.server;
+    caps.switchInfo = shown(account.server);
     caps.permanentLineID = 0x00010000u | static_cast<quint32>(index);
     caps.stringFormat = LINESTRINGFORMAT_ASCII;
     caps.numAddresses = 1;
@@ -62,19 +73,52 @@ LineDevCaps capsOf(const SipAccount& account, int index)
     return caps;
 }
 
-std::string hostUri(const QString& host, SipAccount::Transport transport)
+// How a call that was refused with this final response ended. The rule, as Help states it:
+// whatever may pass by itself (busy, nobody answered, a server overloaded for the moment) is
+// tried again; a refusal that will be the same next time (declined, no such number, the
+// server will not take the call from us) is not.
+quint32 disconnectModeForResponse(int code)
 {
-    QString uri = QLatin1String("sip:") + host;
-    if (transport == SipAccount::Transport::Tcp)
-        uri += QLatin1String(";transport=tcp");
-    else if (transport == SipAccount::Transport::Tls)
-        uri += QLatin1String(";transport=tls");
-    return uri.toStdString();
+    switch (code) {
+    case 486: // Busy Here
+    case 600: // Busy Everywhere
+        return LINEDISCONNECTMODE_BUSY;
+    case 408: // Request Timeout: rang out at a proxy
+    case 480: // Temporarily Unavailable: what many servers say when nobody answers
+    case 487: // Request Terminated, without our cancel: the server stopped the ringing
+        return LINEDISCONNECTMODE_NOANSWER;
+    case 603: // Decline
+    case 607: // Unwanted
+    case 608: // Rejected
+        return LINEDISCONNECTMODE_REJECT;
+    case 301: // Moved Permanently
+    case 404: // Not Found
+    case 410: // Gone
+    case 416: // Unsupported URI Scheme
+    case 484: // Address Incomplete
+    case 485: // Ambiguous
+    case 604: // Does Not Exist Anywhere
+        return LINEDISCONNECTMODE_BADADDRESS;
+    case 501: // Not Implemented
+    case 505: // Version Not Supported
+    case 513: // Message Too Large
+        return LINEDISCONNECTMODE_UNREACHABLE;
+    default:
+        break;
+    }
+    // Server failures (500, 502, 503 with or without Retry-After, 504...) are the network
+    // having no room for the call now: as good as busy.
+    if (code >= 500 && code < 600)
+        return LINEDISCONNECTMODE_CONGESTION;
+    // Every other refusal (our credentials refused, no common codec, a redirection we do not
+    // follow...) will be the same next time.
+    return LINEDISCONNECTMODE_UNREACHABLE;
 }
 
 // Why a call that ended without our drop ended, as the service reports it.
-quint32 disconnectModeFor(linphone::Reason reason, bool connected, bool failed)
+quint32 disconnectModeFor(const linphone::Call& call, bool connected, bool failed, bool rang)
 {
+    const linphone::Reason reason = call.getReason();
     if (connected) {
         // A talk cut by the network (the far end's media stopped, the transport failed) is
         // not one the far end ended: the dial run must be able to say so.
@@ -83,39 +127,46 @@ quint32 disconnectModeFor(linphone::Reason reason, bool connected, bool failed)
                          reason == linphone::Reason::ServerTimeout;
         return cut ? LINEDISCONNECTMODE_UNREACHABLE : LINEDISCONNECTMODE_NORMAL;
     }
+    const auto info = call.getErrorInfo();
+    const int code = info ? info->getProtocolCode() : 0;
+    if (code >= 300 && code < 700)
+        return disconnectModeForResponse(code);
+    // The library ends a call that rang and was then refused with 487 (the server stopped
+    // the ringing) as an error without any reason or code: nobody answered it.
+    if (rang && reason == linphone::Reason::None)
+        return LINEDISCONNECTMODE_NOANSWER;
+    // No final response from anyone: the library's own reason.
     switch (reason) {
-    case linphone::Reason::Busy:
-    case linphone::Reason::DoNotDisturb:
-        return LINEDISCONNECTMODE_BUSY;
     case linphone::Reason::NotAnswered:
         return LINEDISCONNECTMODE_NOANSWER;
-    case linphone::Reason::Declined:
-        return LINEDISCONNECTMODE_REJECT;
-    case linphone::Reason::NotFound:
-    case linphone::Reason::AddressIncomplete:
-    case linphone::Reason::Gone:
-    case linphone::Reason::MovedPermanently:
-        return LINEDISCONNECTMODE_BADADDRESS;
     case linphone::Reason::IOError:
     case linphone::Reason::NoResponse:
     case linphone::Reason::ServerTimeout:
-    case linphone::Reason::TemporarilyUnavailable:
-    case linphone::Reason::BadGateway:
         return LINEDISCONNECTMODE_UNREACHABLE;
     default:
         return LINEDISCONNECTMODE_UNKNOWN;
     }
 }
 
+// Fast while anything is under way, so that answers are read as they come; slow when idle,
+// where only registration refreshes are due and a second early or late is nothing.
+constexpr int kBusyIterateMs = 20;
+constexpr int kIdleIterateMs = 1000;
+// After the last call or transaction, the stack still has a few messages to finish (the ACK
+// of a final response, the answer to a BYE).
+constexpr qint64 kSettleMs = 2000;
+// The stack does work in proportion to all its accounts for every registration event of each
+// (and writes its whole configuration for every account added once it runs), so that a few
+// thousand accounts would hold the program for minutes. Only so many register; the others
+// join the stack when they are dialled.
+constexpr int kStackAccounts = 50;
+
 } // namespace
 
 SipProvider::SipProvider()
 {
-    m_iterate.setInterval(20);
-    connect(&m_iterate, &QTimer::timeout, this, [this] {
-        if (m_core)
-            m_core->iterate();
-    });
+    m_iterate.setInterval(kIdleIterateMs);
+    connect(&m_iterate, &QTimer::timeout, this, &SipProvider::iterate);
     connect(this, &SipProvider::registrationChanged, this, [this](const QString& id) {
         if (events())
             events()->lineStateUpdated(*this, id);
@@ -139,7 +190,7 @@ void SipProvider::reloadAccounts()
         return;
     const bool first = !m_loaded;
     m_loaded = true;
-    m_accounts = m_store.load();
+    setAccounts(m_store.load());
     if (m_core)
         syncAccounts();
     // Someone else changed the file: whoever shows the lines must look again.
@@ -156,11 +207,66 @@ QList<ProviderLine> SipProvider::lines()
     return result;
 }
 
+void SipProvider::setAccounts(QList<SipAccount> accounts)
+{
+    m_accounts = std::move(accounts);
+    m_index.clear();
+    m_index.reserve(m_accounts.size());
+    for (qsizetype i = 0; i < m_accounts.size(); ++i)
+        m_index.insert(m_accounts[i].id, i);
+}
+
+const SipAccount* SipProvider::findAccount(const QString& id) const
+{
+    const auto found = m_index.constFind(id);
+    return found == m_index.cend() ? nullptr : &m_accounts[*found];
+}
+
 void SipProvider::activate()
 {
     reloadAccounts();
     if (!m_core && !m_accounts.isEmpty())
         startCore();
+}
+
+void SipProvider::startUp()
+{
+    // After the program's start, from the event loop: the window comes first, and the
+    // accounts are registered by the time anyone dials.
+    QTimer::singleShot(0, this, [this] { activate(); });
+}
+
+void SipProvider::iterate()
+{
+    if (!m_core)
+        return;
+    m_core->iterate();
+    pace();
+}
+
+void SipProvider::keepAwake()
+{
+    m_settleTimer.start();
+    pace();
+}
+
+bool SipProvider::iteratesFast() const
+{
+    return m_iterate.isActive() && m_iterate.interval() == kBusyIterateMs;
+}
+
+void SipProvider::pace()
+{
+    if (!m_core)
+        return;
+    const bool busy = !m_calls.isEmpty() || !m_registering.isEmpty() ||
+                      (m_settleTimer.isValid() && m_settleTimer.elapsed() < kSettleMs) ||
+                      m_core->getCallsNb() > 0;
+    const int interval = busy ? kBusyIterateMs : kIdleIterateMs;
+    if (m_iterate.isActive() && m_iterate.interval() == interval)
+        return;
+    m_iterate.setTimerType(busy ? Qt::PreciseTimer : Qt::CoarseTimer);
+    m_iterate.start(interval);
 }
 
 bool SipProvider::startCore()
@@ -192,6 +298,9 @@ bool SipProvider::startCore()
     config->setInt("sip", "sip_tcp_port", -1);
     config->setInt("sip", "sip_tls_port", -1);
     config->setInt("sip", "sip_dtls_port", 0);
+    // Passwords stay with us: the stack keeps none in its configuration, and does not rewrite
+    // every one of them each time one is added.
+    config->setInt("sip", "store_auth_info", 0);
     config->setInt("video", "automatically_initiate", 0);
     config->setInt("video", "automatically_accept", 0);
 
@@ -213,31 +322,41 @@ bool SipProvider::startCore()
 
     m_listener = std::make_shared<SipCoreListener>(this);
     m_core->addListener(m_listener);
+    // Accounts added before the start cost the stack nothing more than themselves; after it,
+    // each one makes it write out all the others again.
+    syncAccounts();
     if (m_core->start() != 0) {
         m_core->removeListener(m_listener);
         m_core.reset();
         return false;
     }
-    m_iterate.start();
-    syncAccounts();
+    keepAwake();
     return true;
 }
 
 void SipProvider::syncAccounts()
 {
-    QStringList wanted;
+    int inStack = 0;
     for (const SipAccount& account : std::as_const(m_accounts)) {
-        wanted.append(account.id);
         AccountEntry& entry = m_entries[account.id];
-        if (entry.handle && entry.account == account)
+        if (entry.handle && entry.account == account) {
+            ++inStack;
             continue;
+        }
         if (entry.handle)
             removeFromCore(entry);
         entry.account = account;
+        entry.beyondLimit = inStack >= kStackAccounts && !m_dialled.contains(account.id);
+        if (entry.beyondLimit) {
+            entry.registration = Registration::None;
+            continue;
+        }
         addToCore(entry);
+        if (entry.handle)
+            ++inStack;
     }
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (wanted.contains(it.key())) {
+        if (m_index.contains(it.key())) {
             ++it;
             continue;
         }
@@ -249,31 +368,37 @@ void SipProvider::syncAccounts()
 void SipProvider::addToCore(AccountEntry& entry)
 {
     const SipAccount& account = entry.account;
-    auto factory = linphone::Factory::get();
-    auto params = m_core->createAccountParams();
-    const QString identity =
-        QLatin1String("sip:") + account.user + QLatin1Char('@') + account.server;
-    auto identityAddress = factory->createAddress(identity.toStdString());
-    auto serverAddress = factory->createAddress(hostUri(account.server, account.transport));
+    // An account the file holds but no message may carry is shown with its reason and
+    // never reaches the stack.
+    if (const auto problem = account.problem()) {
+        entry.registration = Registration::Failed;
+        entry.registrationText = problem->text;
+        emit registrationChanged(account.id);
+        return;
+    }
+    auto identityAddress = sipIdentityAddress(account);
+    auto serverAddress = sipHostAddress(account.server, account.transport);
     if (!identityAddress || !serverAddress) {
         entry.registration = Registration::Failed;
         entry.registrationText = QStringLiteral("The account's server or user is not valid");
         emit registrationChanged(account.id);
         return;
     }
-    if (!account.displayName.isEmpty())
-        identityAddress->setDisplayName(account.displayName.toStdString());
+    auto params = m_core->createAccountParams();
     params->setIdentityAddress(identityAddress);
     params->setServerAddress(serverAddress);
     if (!account.outboundProxy.isEmpty()) {
-        if (auto proxy = factory->createAddress(hostUri(account.outboundProxy, account.transport)))
+        if (auto proxy = sipHostAddress(account.outboundProxy, account.transport))
             params->setRoutesAddresses({proxy});
     }
     params->enableRegister(account.registerEnabled);
     params->setNatPolicy(m_core->getNatPolicy());
     entry.handle = m_core->createAccount(params);
+    m_byHandle.insert(entry.handle.get(), account.id);
     entry.registration = account.registerEnabled ? Registration::InProgress : Registration::None;
     entry.registrationText.clear();
+    if (account.registerEnabled)
+        m_registering.insert(account.id);
 
     const auto addAuth = [this](const SipAccount& a, const QString& password) {
         m_core->addAuthInfo(linphone::Factory::get()->createAuthInfo(
@@ -310,8 +435,10 @@ void SipProvider::addToCore(AccountEntry& entry)
 
 void SipProvider::removeFromCore(AccountEntry& entry)
 {
+    m_registering.remove(entry.account.id);
     if (!entry.handle)
         return;
+    m_byHandle.remove(entry.handle.get());
     if (m_core) {
         m_core->removeAccount(entry.handle);
         if (auto auth = m_core->findAuthInfo("", entry.account.user.toStdString(),
@@ -331,7 +458,7 @@ bool SipProvider::saveAccounts(const QList<SipAccount>& accounts)
 {
     if (!m_store.save(accounts))
         return false;
-    m_accounts = accounts;
+    setAccounts(accounts);
     m_loaded = true;
     if (m_core)
         syncAccounts();
@@ -388,13 +515,21 @@ QString SipProvider::registrationText(const QString& accountId) const
 
 QString SipProvider::lineState(const QString& lineKey) const
 {
-    const auto account = std::find_if(m_accounts.cbegin(), m_accounts.cend(),
-                                      [&lineKey](const SipAccount& a) { return a.id == lineKey; });
-    if (account == m_accounts.cend())
+    const SipAccount* account = findAccount(lineKey);
+    if (!account)
         return {};
+    const auto entry = m_entries.constFind(lineKey);
+    // An account that cannot be used says why, whether it registers or not.
+    if (entry == m_entries.cend() || !entry->handle) {
+        if (const auto problem = account->problem())
+            return problem->text;
+    }
     if (!account->registerEnabled)
         return QStringLiteral("Not registering");
-    const auto entry = m_entries.constFind(lineKey);
+    if (entry != m_entries.cend() && entry->beyondLimit)
+        return QStringLiteral("Not registered: only the first %1 accounts register; this one "
+                              "is used when dialled")
+            .arg(kStackAccounts);
     if (entry == m_entries.cend())
         return QStringLiteral("Not registered yet");
     if (entry->waitingForPassword)
@@ -415,9 +550,18 @@ QString SipProvider::lineState(const QString& lineKey) const
 void SipProvider::onRegistrationState(const std::shared_ptr<linphone::Account>& account, int state,
                                       const QString& message)
 {
-    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (it->handle != account)
-            continue;
+    const auto owner = m_byHandle.constFind(account.get());
+    if (owner == m_byHandle.cend())
+        return;
+    const auto it = m_entries.find(*owner);
+    if (it == m_entries.end() || it->handle != account)
+        return;
+    {
+        if (static_cast<linphone::RegistrationState>(state) ==
+            linphone::RegistrationState::Progress)
+            m_registering.insert(it.key());
+        else
+            m_registering.remove(it.key());
         switch (static_cast<linphone::RegistrationState>(state)) {
         case linphone::RegistrationState::Ok:
             it->registration = Registration::Ok;
@@ -452,31 +596,39 @@ void SipProvider::onRegistrationState(const std::shared_ptr<linphone::Account>& 
             break;
         }
         emit registrationChanged(it.key());
-        return;
     }
 }
 
 qint32 SipProvider::placeCall(quint64 id, const QString& lineKey, const QString& number)
 {
     reloadAccounts();
-    const auto account = std::find_if(m_accounts.cbegin(), m_accounts.cend(),
-                                      [&lineKey](const SipAccount& a) { return a.id == lineKey; });
-    if (account == m_accounts.cend())
+    const SipAccount* found = findAccount(lineKey);
+    if (!found)
         return LINEERR_NODEVICE;
+    // Copied: starting the stack or a call may read the accounts file again.
+    const SipAccount account = *found;
+    // Never sent: the Lines window says what is wrong with it.
+    if (account.problem())
+        return LINEERR_RESOURCEUNAVAIL;
     if (!m_core && !startCore())
         return LINEERR_RESOURCEUNAVAIL;
 
     CallEntry& entry = m_calls[id];
+    keepAwake();
     // A SIP line has no dial tone to go off hook to: without a number there is no call.
-    const QString target = sipAddressFor(number, *account);
-    const auto address =
-        target.isEmpty() ? nullptr : linphone::Factory::get()->createAddress(target.toStdString());
+    const auto address = sipDialAddress(number, account);
     if (!address) {
         entry.ended = true;
         events()->callPlaced(id, LINEERR_INVALADDRESS);
         return 0;
     }
-    const AccountEntry& accountEntry = m_entries[account->id];
+    AccountEntry& accountEntry = m_entries[account.id];
+    if (accountEntry.beyondLimit) {
+        // Dialled for the first time: it joins the stack, and stays in it.
+        m_dialled.insert(account.id);
+        accountEntry.beyondLimit = false;
+        addToCore(accountEntry);
+    }
     if (accountEntry.handle)
         m_core->setDefaultAccount(accountEntry.handle);
     auto params = m_core->createCallParams(nullptr);
@@ -497,7 +649,7 @@ qint32 SipProvider::placeCall(quint64 id, const QString& lineKey, const QString&
     entry.timer = new QTimer(this);
     entry.timer->setSingleShot(true);
     connect(entry.timer, &QTimer::timeout, this, [this, id] { noResponse(id); });
-    entry.timer->start(account->responseTimeoutSecs * 1000);
+    entry.timer->start(account.responseTimeoutSecs * 1000);
     return 0;
 }
 
@@ -525,6 +677,7 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
     case linphone::Call::State::OutgoingRinging:
     case linphone::Call::State::OutgoingEarlyMedia:
         entry.heardFromFarEnd = true;
+        entry.rang = true;
         if (!entry.dropping && m_placing == 0)
             events()->callStateChanged(id, LINECALLSTATE_RINGBACK, 0);
         break;
@@ -545,8 +698,8 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
             break;
         entry.heardFromFarEnd = true;
         endCall(id, entry,
-                disconnectModeFor(call->getReason(), entry.connected,
-                                  state == linphone::Call::State::Error));
+                disconnectModeFor(*call, entry.connected, state == linphone::Call::State::Error,
+                                  entry.rang));
         break;
     }
     default:
@@ -595,6 +748,7 @@ void SipProvider::dropCall(quint64 id)
         return;
     }
     found->dropping = true;
+    keepAwake();
     // A far side that never answers the end of the call must not hold the drop for ever.
     if (found->timer)
         found->timer->start(5000);
@@ -614,6 +768,8 @@ void SipProvider::forget(quint64 id)
         found->timer->deleteLater();
     }
     m_calls.erase(found);
+    // The end of a call still has messages to finish.
+    keepAwake();
 }
 
 void SipProvider::releaseCall(quint64 id)

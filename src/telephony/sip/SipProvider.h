@@ -4,8 +4,10 @@
 #include "telephony/sip/SipAccount.h"
 #include "telephony/sip/SipAccountStore.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -21,12 +23,15 @@ namespace telvora {
 
 class SipCoreListener;
 
-// SIP accounts as line devices, through liblinphone. The SIP stack starts the first time a
-// line object registers while an account exists, and then runs for the rest of the process:
-// line objects come and go for every dial attempt, the stack does not.
+// SIP accounts as line devices, through liblinphone. The SIP stack starts soon after the
+// program does (startUp) when an account exists, or else the first time someone looks at the
+// lines, and then runs for the rest of the process: line objects come and go for every dial
+// attempt, the stack does not.
 //
-// The stack is driven from the thread that started it by a 20 ms timer; the library is not
-// thread-safe and does nothing by itself between iterations.
+// The stack is driven from the thread that started it by a timer; the library is not
+// thread-safe and does nothing by itself between iterations. The timer runs fast while a
+// call or a registration is under way and slowly when all is quiet, so that an idle program
+// does not wake the machine fifty times a second.
 class SipProvider : public QObject, public LineProvider
 {
     Q_OBJECT
@@ -46,6 +51,7 @@ public:
     QString kind() const override { return QStringLiteral("sip"); }
     QList<ProviderLine> lines() override;
     void activate() override;
+    void startUp() override;
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override;
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override;
@@ -61,6 +67,8 @@ public:
     Registration registration(const QString& accountId) const;
     QString registrationText(const QString& accountId) const;
     bool isStarted() const { return m_core != nullptr; }
+    // Whether the stack is driven at the pace of a call (else at the idle pace).
+    bool iteratesFast() const;
 
 signals:
     void registrationChanged(const QString& accountId);
@@ -73,6 +81,7 @@ private:
         std::shared_ptr<linphone::Call> call;
         QTimer* timer = nullptr;
         bool heardFromFarEnd = false;
+        bool rang = false;
         bool connected = false;
         bool ended = false;
         bool dropping = false;
@@ -84,9 +93,17 @@ private:
         Registration registration = Registration::None;
         QString registrationText;
         bool waitingForPassword = false;
+        bool beyondLimit = false; // kept out of the stack until dialled
     };
 
     void reloadAccounts();
+    void setAccounts(QList<SipAccount> accounts);
+    const SipAccount* findAccount(const QString& id) const;
+    void iterate();
+    // Something started that the stack must see through: iterate fast for a while.
+    void keepAwake();
+    // Sets the timer's pace to what is under way now.
+    void pace();
     bool startCore();
     void syncAccounts();
     void addToCore(AccountEntry& entry);
@@ -102,8 +119,13 @@ private:
 
     SipAccountStore m_store;
     QList<SipAccount> m_accounts;
+    QHash<QString, qsizetype> m_index; // account id -> position in m_accounts
     bool m_loaded = false;
     QHash<QString, AccountEntry> m_entries;
+    QHash<const linphone::Account*, QString> m_byHandle;
+    QSet<QString> m_registering; // accounts whose registration waits for an answer
+    QSet<QString> m_dialled;     // accounts beyond the limit that joined the stack when dialled
+    QElapsedTimer m_settleTimer;
     QHash<quint64, CallEntry> m_calls;
     quint64 m_placing = 0;
     std::unique_ptr<QTemporaryDir> m_runtimeDir;
