@@ -25,6 +25,19 @@ struct HeldMessage
 QList<HeldMessage>* held = nullptr;
 QtMessageHandler previousHandler = nullptr;
 
+// Gives the messages held so far to Qt's own output, in the order they came, and puts
+// back the handler that was there before.
+void releaseHeld()
+{
+    qInstallMessageHandler(previousHandler);
+    for (const HeldMessage& message : *held)
+        qt_message_output(
+            message.type,
+            QMessageLogContext(message.file, message.line, message.function, message.category),
+            message.text);
+    held->clear();
+}
+
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin"))) {
@@ -34,13 +47,7 @@ void holdMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
     }
     if (type == QtFatalMsg) {
         // Not ours to explain: let the messages out in order, and Qt end the process.
-        qInstallMessageHandler(previousHandler);
-        for (const HeldMessage& message : *held)
-            qt_message_output(
-                message.type,
-                QMessageLogContext(message.file, message.line, message.function, message.category),
-                message.text);
-        held->clear();
+        releaseHeld();
         qt_message_output(type, context, text);
         return;
     }
@@ -57,12 +64,7 @@ DisplayCheck::DisplayCheck()
 
 DisplayCheck::~DisplayCheck()
 {
-    qInstallMessageHandler(previousHandler);
-    for (const HeldMessage& message : *held)
-        qt_message_output(
-            message.type,
-            QMessageLogContext(message.file, message.line, message.function, message.category),
-            message.text);
+    releaseHeld();
     delete held;
     held = nullptr;
 }
