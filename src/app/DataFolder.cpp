@@ -1,5 +1,6 @@
 #include "app/DataFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,13 +25,16 @@ bool DataFolder::enter(QString* error)
 {
     const QString folder = path();
     if (folder.isEmpty()) {
-        *error = QStringLiteral("no data folder could be found for this user");
+        *error = QCoreApplication::translate("telvora::DataFolder",
+                                             "no data folder could be found for this user");
         return false;
     }
     if (!makePrivate(folder, error))
         return false;
     if (!QDir::setCurrent(folder)) {
-        *error = QStringLiteral("the folder \"%1\" could not be entered").arg(folder);
+        *error = QCoreApplication::translate("telvora::DataFolder",
+                                             "the folder \"%1\" could not be entered")
+                     .arg(folder);
         return false;
     }
     return true;
@@ -62,7 +66,9 @@ bool DataFolder::makePrivate(const QString& folder, QString* error)
         }
     }
     if (!QFileInfo(folder).isDir()) {
-        *error = QStringLiteral("the folder \"%1\" could not be created").arg(folder);
+        *error = QCoreApplication::translate("telvora::DataFolder",
+                                             "the folder \"%1\" could not be created")
+                     .arg(folder);
         return false;
     }
     return true;

@@ -77,24 +77,23 @@ bool SingleInstance::isPrivateFolder(const QString& path, QString* problem)
 {
     struct stat info = {};
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
-        *problem =
-            QStringLiteral("the folder %1 cannot be read (%2)").arg(path, systemError(errno));
+        *problem = tr("the folder %1 cannot be read (%2)").arg(path, systemError(errno));
         return false;
     }
     if (S_ISLNK(info.st_mode)) {
-        *problem = QStringLiteral("%1 is a link, not a folder of yours").arg(path);
+        *problem = tr("%1 is a link, not a folder of yours").arg(path);
         return false;
     }
     if (!S_ISDIR(info.st_mode)) {
-        *problem = QStringLiteral("%1 is not a folder").arg(path);
+        *problem = tr("%1 is not a folder").arg(path);
         return false;
     }
     if (info.st_uid != ::geteuid()) {
-        *problem = QStringLiteral("the folder %1 belongs to another user").arg(path);
+        *problem = tr("the folder %1 belongs to another user").arg(path);
         return false;
     }
     if ((info.st_mode & 0077) != 0 || (info.st_mode & 0700) != 0700) {
-        *problem = QStringLiteral("the folder %1 is open to other users (mode %2, not 700)")
+        *problem = tr("the folder %1 is open to other users (mode %2, not 700)")
                        .arg(path)
                        .arg(info.st_mode & 07777, 3, 8, QLatin1Char('0'));
         return false;
@@ -116,8 +115,7 @@ QString SingleInstance::runtimeFolder(QString* problem)
     const QString folder =
         QDir(QDir::tempPath()).filePath(QStringLiteral("telvora-%1").arg(::geteuid()));
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST) {
-        *problem =
-            QStringLiteral("the folder %1 cannot be created (%2)").arg(folder, systemError(errno));
+        *problem = tr("the folder %1 cannot be created (%2)").arg(folder, systemError(errno));
         return {};
     }
     return isPrivateFolder(folder, problem) ? folder : QString();
@@ -139,14 +137,13 @@ bool SingleInstance::claim()
     m_lockFd = ::open(QFile::encodeName(lockPath).constData(),
                       O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
     if (m_lockFd < 0) {
-        m_problem =
-            QStringLiteral("the lock %1 cannot be opened (%2)").arg(lockPath, systemError(errno));
+        m_problem = tr("the lock %1 cannot be opened (%2)").arg(lockPath, systemError(errno));
         return true;
     }
     struct stat info = {};
     if (::fstat(m_lockFd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
         releaseLock();
-        m_problem = QStringLiteral("the lock %1 is not a file of yours").arg(lockPath);
+        m_problem = tr("the lock %1 is not a file of yours").arg(lockPath);
         return true;
     }
     if (::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0) {
@@ -154,21 +151,19 @@ bool SingleInstance::claim()
         QLocalServer::removeServer(socketPath);
         m_server.setSocketOptions(QLocalServer::UserAccessOption);
         if (!m_server.listen(socketPath)) {
-            m_problem = QStringLiteral("a later start cannot reach this copy (%1)")
-                            .arg(m_server.errorString());
+            m_problem = tr("a later start cannot reach this copy (%1)").arg(m_server.errorString());
         }
         return true;
     }
     const int lockError = errno;
     releaseLock();
     if (lockError != EWOULDBLOCK) {
-        m_problem = QStringLiteral("the lock %1 cannot be taken (%2)")
-                        .arg(lockPath, systemError(lockError));
+        m_problem = tr("the lock %1 cannot be taken (%2)").arg(lockPath, systemError(lockError));
         return true;
     }
     if (askRunningCopy(socketPath))
         return false;
-    m_problem = QStringLiteral("another copy holds the lock %1 but did not answer").arg(lockPath);
+    m_problem = tr("another copy holds the lock %1 but did not answer").arg(lockPath);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "app/DataFolder.h"
 #include "app/DisplayCheck.h"
+#include "app/Language.h"
 #include "app/SingleInstance.h"
 #include "app/TermSignals.h"
 #include "mainwindow/DialForm.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     auto displayCheck = std::make_unique<DisplayCheck>();
     QApplication app(argc, argv);
     displayCheck.reset();
+    Language::install(app);
     QApplication::setApplicationName(QStringLiteral("Telvora"));
     QApplication::setApplicationVersion(QStringLiteral(TELVORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("telvora"));
@@ -33,8 +35,9 @@ int main(int argc, char* argv[])
 
     QString error;
     if (!DataFolder::enter(&error)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Telvora"),
-                              QStringLiteral("Telvora cannot start: %1.").arg(error));
+        QMessageBox::critical(
+            nullptr, QStringLiteral("Telvora"),
+            QCoreApplication::translate("main", "Telvora cannot start: %1.").arg(error));
         return 1;
     }
 
@@ -48,8 +51,8 @@ int main(int argc, char* argv[])
         return 0;
     QString unguarded;
     if (!instance.problem().isEmpty()) {
-        unguarded = QStringLiteral("Telvora cannot tell whether it is already running: %1. It "
-                                   "starts anyway.")
+        unguarded = QCoreApplication::translate("main", "Telvora cannot tell whether it is "
+                                                        "already running: %1. It starts anyway.")
                         .arg(instance.problem());
         std::fprintf(stderr, "%s\n", qPrintable(unguarded));
     }

@@ -1,5 +1,7 @@
 #include "dialing/CallOutcome.h"
 
+#include <QCoreApplication>
+
 namespace telvora {
 
 bool CallOutcome::redial(CallEnd end)
@@ -25,25 +27,25 @@ QString CallOutcome::statusText(CallEnd end)
 {
     switch (end) {
     case CallEnd::Busy:
-        return QStringLiteral("Last Status : Busy");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Busy");
     case CallEnd::NoAnswer:
-        return QStringLiteral("Last Status : No Answer");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : No Answer");
     case CallEnd::NoDialTone:
-        return QStringLiteral("Last Status : No Dial Tone");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : No Dial Tone");
     case CallEnd::Unexplained:
-        return QStringLiteral("Last Status : Call Dropped");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Call Dropped");
     case CallEnd::Answered:
-        return QStringLiteral("Last Status : Call Ended");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Call Ended");
     case CallEnd::Declined:
-        return QStringLiteral("Last Status : Declined");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Declined");
     case CallEnd::InvalidNumber:
-        return QStringLiteral("Last Status : Invalid Number");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Invalid Number");
     case CallEnd::Unreachable:
-        return QStringLiteral("Last Status : Unreachable");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Unreachable");
     case CallEnd::LineLost:
-        return QStringLiteral("Last Status : Line Lost");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status : Line Lost");
     case CallEnd::HungUp:
-        return QStringLiteral("Last Status :  User Hang UP");
+        return QCoreApplication::translate("telvora::CallOutcome", "Last Status :  User Hang UP");
     }
     return {};
 }

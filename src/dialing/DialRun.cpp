@@ -65,8 +65,8 @@ void DialRun::attempt()
 {
     const QList<LineService::ListedLine> lines = m_lines.listLines();
     if (lines.isEmpty()) {
-        m_prompt.messageBox(QStringLiteral("No telephone line is set up.\n"
-                                           "To add one, open Setup and click \"Lines...\"."),
+        m_prompt.messageBox(tr("No telephone line is set up.\n"
+                               "To add one, open Setup and click \"Lines...\"."),
                             Prompt::Buttons::Ok, Prompt::Icon::Warning);
         emit runEnded();
         return;
@@ -87,16 +87,14 @@ void DialRun::attempt()
     connect(m_call.get(), &LineCall::ended, this, &DialRun::callEnded);
     ++m_attemptCount;
     m_hungUp = false;
-    emit status(2,
-                QStringLiteral("Retry No: %1 / %2").arg(m_attemptCount).arg(m_settings.retryCount));
-    emit status(3, QStringLiteral("Dialing: ") + number);
+    emit status(2, tr("Retry No: %1 / %2").arg(m_attemptCount).arg(m_settings.retryCount));
+    emit status(3, tr("Dialing: ") + number);
     m_current = (m_current + 1) % int(m_queue.size());
     if (m_call->isEnded()) {
         const LineError error = m_call->error();
-        m_prompt.messageBox(QStringLiteral("Error #%1\n%2")
-                                .arg(static_cast<qint32>(error))
-                                .arg(lineErrorText(error)),
-                            Prompt::Buttons::Ok, Prompt::Icon::Information);
+        m_prompt.messageBox(
+            tr("Error #%1\n%2").arg(static_cast<qint32>(error)).arg(lineErrorText(error)),
+            Prompt::Buttons::Ok, Prompt::Icon::Information);
         emit runEnded();
     }
 }
@@ -104,7 +102,7 @@ void DialRun::attempt()
 void DialRun::callRefused(LineError error)
 {
     // The call could not be placed after all: say so, rather than leave "Dialing:" up.
-    emit status(3, QStringLiteral("Last Status : Call Failed (%1)").arg(lineErrorText(error)));
+    emit status(3, tr("Last Status : Call Failed (%1)").arg(lineErrorText(error)));
     emit runEnded();
 }
 
@@ -147,7 +145,7 @@ void DialRun::pauseTick()
     if (elapsedMs < pauseMs) {
         // Whole seconds left, rounded up: 10, 9, ... 1 for a pause of 10.
         const qint64 left = (pauseMs - elapsedMs + 999) / 1000;
-        emit status(4, QStringLiteral("Waiting : %1").arg(left));
+        emit status(4, tr("Waiting : %1").arg(left));
         // Wake at the next whole second of the pause, or at its end, whichever is first.
         const qint64 nextSecond = (elapsedMs / 1000 + 1) * 1000;
         m_pause.start(int(qMin(nextSecond, pauseMs) - elapsedMs));
@@ -173,7 +171,7 @@ void DialRun::HangCMD_Click()
     // With no call under way there is nothing to end and nothing to report.
     if (m_call && !wasWaiting)
         m_call->hangUp();
-    emit status(3, QStringLiteral("Last Status :  User Hang UP"));
+    emit status(3, tr("Last Status :  User Hang UP"));
 }
 
 } // namespace telvora

@@ -7,14 +7,14 @@ namespace telvora {
 
 void SpeedDialCommands::notFound()
 {
-    m_prompt.messageBox(QStringLiteral("Entry not found or No Name Selected"));
+    m_prompt.messageBox(tr("Entry not found or No Name Selected"));
 }
 
 bool SpeedDialCommands::refused(bool stored)
 {
     if (!stored) {
-        m_prompt.messageBox(QStringLiteral("The speed dial could not be saved."),
-                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        m_prompt.messageBox(tr("The speed dial could not be saved."), Prompt::Buttons::Ok,
+                            Prompt::Icon::Critical);
     }
     return stored;
 }
@@ -22,10 +22,10 @@ bool SpeedDialCommands::refused(bool stored)
 bool SpeedDialCommands::add(const QString& comboText)
 {
     // A cancelled question, or no name, stores nothing: a speed dial is found by its name.
-    const QString name = m_prompt.inputBox(QStringLiteral("Input Name"));
+    const QString name = m_prompt.inputBox(tr("Input Name"));
     if (name.isEmpty())
         return false;
-    const QString number = m_prompt.inputBox(QStringLiteral("Input Number"), comboText);
+    const QString number = m_prompt.inputBox(tr("Input Number"), comboText);
     if (number.isEmpty())
         return false;
     return refused(m_speedDials.add(name, number));
@@ -38,10 +38,10 @@ bool SpeedDialCommands::edit(const QString& comboText)
         notFound();
         return false;
     }
-    const QString name = m_prompt.inputBox(QStringLiteral("Input Name"), entry->name);
+    const QString name = m_prompt.inputBox(tr("Input Name"), entry->name);
     if (name.isEmpty())
         return false;
-    const QString number = m_prompt.inputBox(QStringLiteral("Input Number"), entry->number);
+    const QString number = m_prompt.inputBox(tr("Input Number"), entry->number);
     if (number.isEmpty())
         return false;
     return refused(m_speedDials.update(entry->rowId, name, number));
@@ -54,8 +54,7 @@ bool SpeedDialCommands::remove(const QString& comboText)
         notFound();
         return false;
     }
-    if (m_prompt.messageBox(QStringLiteral("Are You Sure"), Prompt::Buttons::YesNo) !=
-        Prompt::Answer::Yes)
+    if (m_prompt.messageBox(tr("Are You Sure"), Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
         return false;
     return refused(m_speedDials.remove(entry->rowId));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace telvora {
@@ -11,6 +12,8 @@ class SpeedDialSet;
 // the caller lists them anew.
 class SpeedDialCommands
 {
+    Q_DECLARE_TR_FUNCTIONS(telvora::SpeedDialCommands)
+
 public:
     SpeedDialCommands(SpeedDialSet& speedDials, Prompt& prompt)
         : m_speedDials(speedDials), m_prompt(prompt)

@@ -50,8 +50,8 @@ bool EditContext::stored(int changed)
         return true;
     // A refusal without a reason would leave the user guessing whether anything was kept.
     const QString reason = book().errorText();
-    prompt().messageBox(QStringLiteral("The change could not be saved: %1.")
-                            .arg(reason.isEmpty() ? QStringLiteral("no reason was given") : reason),
+    prompt().messageBox(tr("The change could not be saved: %1.")
+                            .arg(reason.isEmpty() ? tr("no reason was given") : reason),
                         Prompt::Buttons::Ok, Prompt::Icon::Critical);
     return false;
 }
@@ -60,9 +60,9 @@ bool EditContext::usable(std::optional<qint64> id)
 {
     if (!id || *id >= 0)
         return true;
-    prompt().messageBox(QStringLiteral("This entry has no usable id in the phone book file (only "
-                                       "a positive whole number stands for one row), so Telvora "
-                                       "leaves it as it is."),
+    prompt().messageBox(tr("This entry has no usable id in the phone book file (only "
+                           "a positive whole number stands for one row), so Telvora "
+                           "leaves it as it is."),
                         Prompt::Buttons::Ok, Prompt::Icon::Warning);
     return false;
 }

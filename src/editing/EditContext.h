@@ -2,6 +2,7 @@
 
 #include "editing/BrowseWindow.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <optional>
 
@@ -11,6 +12,8 @@ namespace telvora {
 // refused change is reported.
 class EditContext
 {
+    Q_DECLARE_TR_FUNCTIONS(telvora::EditContext)
+
 public:
     explicit EditContext(BrowseWindow& window) : m_window(window) {}
 

@@ -20,10 +20,10 @@ struct NumberMenu
     const char* deleteCaption;
 };
 const NumberMenu numberMenus[] = {
-    {"Phone", "PhonesAddEdit", "Phone", "Delete"},
-    {"Fax", "FaxesAddEdit", "Fax", "Delete"},
-    {"Mobile", "MobileAddEdit", "Mobile", "Delete"},
-    {"Home", "HomeAddEdit", "Home", "delete"},
+    {"Phone", "PhonesAddEdit", "Phone", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
+    {"Fax", "FaxesAddEdit", "Fax", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
+    {"Mobile", "MobileAddEdit", "Mobile", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
+    {"Home", "HomeAddEdit", "Home", QT_TRANSLATE_NOOP("telvora::Editing", "delete")},
 };
 
 void run(const QList<std::function<void()>>& commands, int index)
@@ -91,46 +91,34 @@ QAction* Editing::addItem(QMenu* menu, const QString& name, const QString& capti
 void Editing::buildMenus(QWidget* parent)
 {
     QMenu* groups = makeMenu(QStringLiteral("GroupAddEdit"), parent);
-    addItem(groups, QStringLiteral("AddMenu"), QStringLiteral("Add"),
-            [this] { m_groups.AddMenu(); });
-    addItem(groups, QStringLiteral("GroupEditMenu"), QStringLiteral("Edit"),
+    addItem(groups, QStringLiteral("AddMenu"), tr("Add"), [this] { m_groups.AddMenu(); });
+    addItem(groups, QStringLiteral("GroupEditMenu"), tr("Edit"),
             [this] { m_groups.GroupEditMenu(); });
-    addItem(groups, QStringLiteral("DelMenu"), QStringLiteral("Delete"),
-            [this] { m_groups.DelMenu(); });
-    addItem(groups, QStringLiteral("PasteGroup"), QStringLiteral("Paste"),
-            [this] { m_groups.PasteGroup(); });
+    addItem(groups, QStringLiteral("DelMenu"), tr("Delete"), [this] { m_groups.DelMenu(); });
+    addItem(groups, QStringLiteral("PasteGroup"), tr("Paste"), [this] { m_groups.PasteGroup(); });
 
     QMenu* names = makeMenu(QStringLiteral("NamesAddEdit"), parent);
-    addItem(names, QStringLiteral("AddName"), QStringLiteral("Add New Name"),
-            [this] { m_names.AddName(); });
-    addItem(names, QStringLiteral("AddSubName"), QStringLiteral("Add SUB Name"),
+    addItem(names, QStringLiteral("AddName"), tr("Add New Name"), [this] { m_names.AddName(); });
+    addItem(names, QStringLiteral("AddSubName"), tr("Add SUB Name"),
             [this] { m_names.AddSubName(); });
-    addItem(names, QStringLiteral("NameEditMenu"), QStringLiteral("Edit"),
-            [this] { m_names.NameEditMenu(); });
-    addItem(names, QStringLiteral("DelName"), QStringLiteral("Delete"),
-            [this] { m_names.DelName(); });
-    addItem(names, QStringLiteral("CopyName"), QStringLiteral("Copy"),
-            [this] { m_clipboard.CopyName(); });
-    addItem(names, QStringLiteral("CutName"), QStringLiteral("Cut"),
-            [this] { m_clipboard.CutName(); });
-    addItem(names, QStringLiteral("PasteName"), QStringLiteral("Paste"),
-            [this] { m_clipboard.PasteName(); });
+    addItem(names, QStringLiteral("NameEditMenu"), tr("Edit"), [this] { m_names.NameEditMenu(); });
+    addItem(names, QStringLiteral("DelName"), tr("Delete"), [this] { m_names.DelName(); });
+    addItem(names, QStringLiteral("CopyName"), tr("Copy"), [this] { m_clipboard.CopyName(); });
+    addItem(names, QStringLiteral("CutName"), tr("Cut"), [this] { m_clipboard.CutName(); });
+    addItem(names, QStringLiteral("PasteName"), tr("Paste"), [this] { m_clipboard.PasteName(); });
     QMenu& moveGroup = m_window.moveGroupMenu();
-    moveGroup.setTitle(QStringLiteral("Move to Group"));
+    moveGroup.setTitle(tr("Move to Group"));
     names->addMenu(&moveGroup)->setObjectName(QStringLiteral("MoveGroup"));
 
     QMenu* subs = makeMenu(QStringLiteral("SUBAddEdit"), parent);
-    addItem(subs, QStringLiteral("AddSUB"), QStringLiteral("Add"), [this] { m_names.AddSUB(); });
-    addItem(subs, QStringLiteral("EditSUB"), QStringLiteral("Edit"), [this] { m_names.EditSUB(); });
-    addItem(subs, QStringLiteral("DelSUB"), QStringLiteral("Delete"), [this] { m_names.DelSUB(); });
-    addItem(subs, QStringLiteral("CopySub"), QStringLiteral("Copy"),
-            [this] { m_clipboard.CopySub(); });
-    addItem(subs, QStringLiteral("CutSUB"), QStringLiteral("Cut"),
-            [this] { m_clipboard.CutSUB(); });
-    addItem(subs, QStringLiteral("PasteSUB"), QStringLiteral("Paste"),
-            [this] { m_clipboard.PasteSUB(); });
+    addItem(subs, QStringLiteral("AddSUB"), tr("Add"), [this] { m_names.AddSUB(); });
+    addItem(subs, QStringLiteral("EditSUB"), tr("Edit"), [this] { m_names.EditSUB(); });
+    addItem(subs, QStringLiteral("DelSUB"), tr("Delete"), [this] { m_names.DelSUB(); });
+    addItem(subs, QStringLiteral("CopySub"), tr("Copy"), [this] { m_clipboard.CopySub(); });
+    addItem(subs, QStringLiteral("CutSUB"), tr("Cut"), [this] { m_clipboard.CutSUB(); });
+    addItem(subs, QStringLiteral("PasteSUB"), tr("Paste"), [this] { m_clipboard.PasteSUB(); });
     // A sub-name has no numbers of its own to dial from here: the item does nothing.
-    addItem(subs, QStringLiteral("DialSUB"), QStringLiteral("Dial"), [] {});
+    addItem(subs, QStringLiteral("DialSUB"), tr("Dial"), [] {});
 
     for (const NumberMenu& entry : numberMenus) {
         const QString kind = QLatin1String(entry.kind);
@@ -139,22 +127,19 @@ void Editing::buildMenus(QWidget* parent)
         QMenu* menu = makeMenu(QLatin1String(entry.menu), parent);
         NumberMenuItems& items = m_numberMenus[kind];
         items.menu = menu;
-        addItem(menu, QStringLiteral("Add") + suffix, QStringLiteral("Add"),
-                [commands] { commands->Add(); });
-        items.needSelection << addItem(menu, QStringLiteral("Edit") + suffix,
-                                       QStringLiteral("Edit"), [commands] { commands->Edit(); });
+        addItem(menu, QStringLiteral("Add") + suffix, tr("Add"), [commands] { commands->Add(); });
+        items.needSelection << addItem(menu, QStringLiteral("Edit") + suffix, tr("Edit"),
+                                       [commands] { commands->Edit(); });
         items.needSelection << addItem(menu, QStringLiteral("Del") + suffix,
-                                       QLatin1String(entry.deleteCaption),
-                                       [commands] { commands->Delete(); });
+                                       tr(entry.deleteCaption), [commands] { commands->Delete(); });
         // Copy stays available: with nothing selected it answers with a beep.
-        addItem(menu, QStringLiteral("Copy") + suffix, QStringLiteral("Copy"),
+        addItem(menu, QStringLiteral("Copy") + suffix, tr("Copy"),
                 [commands] { commands->Copy(); });
-        items.needSelection << addItem(menu, QStringLiteral("Cut") + suffix, QStringLiteral("Cut"),
+        items.needSelection << addItem(menu, QStringLiteral("Cut") + suffix, tr("Cut"),
                                        [commands] { commands->Cut(); });
-        items.paste = addItem(menu, QStringLiteral("Paste") + suffix, QStringLiteral("Paste"),
+        items.paste = addItem(menu, QStringLiteral("Paste") + suffix, tr("Paste"),
                               [commands] { commands->Paste(); });
-        items.needSelection << addItem(menu, QStringLiteral("Dial") + suffix,
-                                       QStringLiteral("Dial"),
+        items.needSelection << addItem(menu, QStringLiteral("Dial") + suffix, tr("Dial"),
                                        [this, kind] { emit dialRequested(kind); });
     }
 }

@@ -10,7 +10,7 @@ namespace telvora {
 
 void GroupCommands::AddMenu()
 {
-    const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New Group:"));
+    const QString text = m_context.prompt().inputBox(tr("Enter New Group:"));
     if (text.isEmpty())
         return;
     const qint64 id = m_context.book().addGroup(text);
@@ -28,7 +28,7 @@ void GroupCommands::GroupEditMenu()
     if (!m_context.usable(id))
         return;
     const QString text =
-        m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), groups.itemText(index));
+        m_context.prompt().inputBox(tr("Enter New Number:"), groups.itemText(index));
     if (text.isEmpty())
         return;
     // "All Groups" and "No Group" are no rows of the file: renaming them keeps nothing.

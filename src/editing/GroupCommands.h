@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 namespace telvora {
@@ -10,6 +11,8 @@ class PhonebookClipboard;
 // Add, rename, delete a group, and paste a name into one.
 class GroupCommands
 {
+    Q_DECLARE_TR_FUNCTIONS(telvora::GroupCommands)
+
 public:
     GroupCommands(EditContext& context, PhonebookClipboard& clipboard)
         : m_context(context), m_clipboard(clipboard)

@@ -13,7 +13,7 @@ void NameCommands::AddName()
 {
     if (!m_context.usable(m_context.currentGroupId()))
         return;
-    const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New Name:"));
+    const QString text = m_context.prompt().inputBox(tr("Enter New Name:"));
     if (text.isEmpty())
         return;
     const qint64 id = m_context.book().addName(text, 0, m_context.currentGroupId());
@@ -26,7 +26,7 @@ void NameCommands::AddSubName()
     if (!m_context.usable(m_context.currentNameId()) ||
         !m_context.usable(m_context.currentGroupId()))
         return;
-    const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New SUB Name:"));
+    const QString text = m_context.prompt().inputBox(tr("Enter New SUB Name:"));
     if (text.isEmpty())
         return;
     const qint64 id = m_context.book().addName(text, m_context.currentNameId().value_or(0),
@@ -44,8 +44,8 @@ void NameCommands::NameEditMenu()
     const auto id = EditContext::selectedId(names);
     if (!id || !m_context.usable(id))
         return;
-    const QString text = m_context.prompt().inputBox(QStringLiteral("Enter New Number:"),
-                                                     names.itemText(names.listIndex()));
+    const QString text =
+        m_context.prompt().inputBox(tr("Enter New Number:"), names.itemText(names.listIndex()));
     if (text.isEmpty())
         return;
     m_context.stored(m_context.book().renameName(*id, text));
@@ -59,8 +59,7 @@ void NameCommands::EditSUB()
     if (!id || !m_context.usable(id))
         return;
     const int index = subs.listIndex();
-    const QString text =
-        m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), subs.itemText(index));
+    const QString text = m_context.prompt().inputBox(tr("Enter New Number:"), subs.itemText(index));
     if (text.isEmpty())
         return;
     if (m_context.stored(m_context.book().renameName(*id, text)))
@@ -84,9 +83,8 @@ void NameCommands::deleteSelected(bool subList)
     // reach rows the user never chose.
     if (!m_context.usable(EditContext::selectedId(subList ? window.subList() : window.namesList())))
         return;
-    const auto answer =
-        m_context.prompt().messageBox(QStringLiteral("Are you Sure ??"), Prompt::Buttons::YesNo,
-                                      Prompt::Icon::None, QStringLiteral("Confirm"));
+    const auto answer = m_context.prompt().messageBox(tr("Are you Sure ??"), Prompt::Buttons::YesNo,
+                                                      Prompt::Icon::None, tr("Confirm"));
     if (answer != Prompt::Answer::Yes)
         return;
     const auto id = EditContext::selectedId(subList ? window.subList() : window.namesList());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 class QAction;
 
 namespace telvora {
@@ -9,6 +11,8 @@ class EditContext;
 // Add, rename and delete names and sub-names, and move a name to a group.
 class NameCommands
 {
+    Q_DECLARE_TR_FUNCTIONS(telvora::NameCommands)
+
 public:
     explicit NameCommands(EditContext& context) : m_context(context) {}
 

@@ -15,14 +15,23 @@ NumberCommands::NumberCommands(EditContext& context, PhonebookClipboard& clipboa
 const QList<NumberKind>& NumberCommands::kinds()
 {
     static const QList<NumberKind> all{
-        {QStringLiteral("Phone"), QStringLiteral("Enter New Business Number:"),
-         QStringLiteral("Are you Sure ??"), QStringLiteral("Confirm")},
-        {QStringLiteral("Fax"), QStringLiteral("Enter New Fax Number:"),
-         QStringLiteral("Are You Sure?"), QStringLiteral("Confirm")},
-        {QStringLiteral("Mobile"), QStringLiteral("Enter New Number:"),
-         QStringLiteral("Are You Sure?"), QString()},
-        {QStringLiteral("Home"), QStringLiteral("Enter New Home Number:"),
-         QStringLiteral("Are You Sure?"), QStringLiteral("Confirm")},
+        {QStringLiteral("Phone"),
+         QString::fromUtf8(
+             QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Business Number:")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are you Sure ??")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Confirm"))},
+        {QStringLiteral("Fax"),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Fax Number:")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are You Sure?")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Confirm"))},
+        {QStringLiteral("Mobile"),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Number:")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are You Sure?")),
+         QString()},
+        {QStringLiteral("Home"),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Home Number:")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are You Sure?")),
+         QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Confirm"))},
     };
     return all;
 }
@@ -67,7 +76,7 @@ void NumberCommands::addToList(const QString& text)
 
 void NumberCommands::Add()
 {
-    const QString text = m_context.prompt().inputBox(m_kind.addPrompt);
+    const QString text = m_context.prompt().inputBox(tr(m_kind.addPrompt.toUtf8().constData()));
     if (!text.isEmpty())
         addToList(text);
 }
@@ -81,7 +90,7 @@ void NumberCommands::Edit()
     if (!m_context.usable(numbers.itemData(entry)))
         return;
     const QString text =
-        m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), numbers.itemText(entry));
+        m_context.prompt().inputBox(tr("Enter New Number:"), numbers.itemText(entry));
     if (text.isEmpty())
         return;
     const int changed = m_context.book().updateNumber(numbers.itemData(entry), text, m_kind.kind);
@@ -94,8 +103,9 @@ void NumberCommands::Delete()
     const int entry = currentEntry();
     if (entry < 0 || !m_context.usable(list().itemData(entry)))
         return;
-    const auto answer = m_context.prompt().messageBox(m_kind.deleteText, Prompt::Buttons::YesNo,
-                                                      Prompt::Icon::None, m_kind.deleteTitle);
+    const auto answer = m_context.prompt().messageBox(tr(m_kind.deleteText.toUtf8().constData()),
+                                                      Prompt::Buttons::YesNo, Prompt::Icon::None,
+                                                      tr(m_kind.deleteTitle.toUtf8().constData()));
     if (answer != Prompt::Answer::Yes)
         return;
     if (const auto id = m_context.ownerId(); id && isRowId(*id))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace telvora {
@@ -12,14 +13,16 @@ class PhonebookClipboard;
 struct NumberKind
 {
     QString kind;        // the record kind stored in the numbers table
-    QString addPrompt;   // the Add input box's prompt
-    QString deleteText;  // the Delete question
+    QString addPrompt;   // the Add input box's prompt, in English: translated when shown
+    QString deleteText;  // the Delete question, likewise
     QString deleteTitle; // its title; empty for the program's own
 };
 
 // Add, edit, delete, copy, cut and paste on one number list.
 class NumberCommands
 {
+    Q_DECLARE_TR_FUNCTIONS(telvora::NumberCommands)
+
 public:
     NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind);
 

@@ -7,26 +7,27 @@
 
 namespace telvora {
 
-const QUrl& HelpWindow::contentsPage()
+QUrl HelpWindow::contentsPage()
 {
-    static const QUrl page(QStringLiteral("qrc:/help/index.html"));
-    return page;
+    // Each translation names the pages in its own language, so Help follows the language
+    // of the windows; the pages link only to pages of their own folder.
+    return QUrl(tr("qrc:/help/index.html", "the help's contents page in this language"));
 }
 
 HelpWindow::HelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Telvora Help"));
+    setWindowTitle(tr("Telvora Help"));
     resize(640, 560);
     m_browser->setObjectName(QStringLiteral("HelpText"));
     // The pages link only to one another.
     m_browser->setOpenExternalLinks(false);
 
-    auto* contents = new QPushButton(QStringLiteral("&Contents"), this);
-    auto* back = new QPushButton(QStringLiteral("&Back"), this);
-    auto* forward = new QPushButton(QStringLiteral("&Forward"), this);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* contents = new QPushButton(tr("&Contents"), this);
+    auto* back = new QPushButton(tr("&Back"), this);
+    auto* forward = new QPushButton(tr("&Forward"), this);
+    auto* close = new QPushButton(tr("Close"), this);
     close->setShortcut(QKeySequence(Qt::Key_Escape));
     back->setEnabled(false);
     forward->setEnabled(false);

@@ -18,7 +18,7 @@ public:
     void showContents();
     QTextBrowser* browser() const { return m_browser; }
 
-    static const QUrl& contentsPage();
+    static QUrl contentsPage();
 
 private:
     QTextBrowser* m_browser;

@@ -3,6 +3,7 @@
 #include "links/UrlHandler.h"
 #include "ui/Prompt.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -34,7 +35,9 @@ QString mailRefusal(const QUrl& url)
     for (const QString& field : fields) {
         const QString key = field.section(QLatin1Char('='), 0, 0).trimmed().toLower();
         if (!key.isEmpty() && !allowed.contains(key))
-            return QStringLiteral("a mail may be given only recipients, a subject and a body");
+            return QCoreApplication::translate(
+                "telvora::OpenInBrowser",
+                "a mail may be given only recipients, a subject and a body");
     }
     return {};
 }
@@ -53,12 +56,13 @@ QString addressRefusal(const QString& address)
     for (const QChar c : address) {
         const QChar::Category category = c.category();
         if (category == QChar::Other_Control || category == QChar::Other_Format)
-            return QStringLiteral("it holds control characters");
+            return QCoreApplication::translate("telvora::OpenInBrowser",
+                                               "it holds control characters");
     }
     const QString text = address.trimmed();
     // A handler given an argument that starts with "-" may read it as an option.
     if (text.startsWith(QLatin1Char('-')))
-        return QStringLiteral("it starts with \"-\"");
+        return QCoreApplication::translate("telvora::OpenInBrowser", "it starts with \"-\"");
 
     const QRegularExpressionMatch scheme = schemePattern().match(text);
     if (scheme.hasMatch()) {
@@ -66,20 +70,24 @@ QString addressRefusal(const QString& address)
         if (name == QLatin1String("mailto"))
             return mailRefusal(QUrl(text, QUrl::TolerantMode));
         if (!isWebScheme(name)) {
-            return QStringLiteral("only web pages (http, https) and mail (mailto) are opened, "
-                                  "not \"%1:\" addresses")
+            return QCoreApplication::translate(
+                       "telvora::OpenInBrowser",
+                       "only web pages (http, https) and mail (mailto) are opened, "
+                       "not \"%1:\" addresses")
                 .arg(name.left(20));
         }
     } else {
         if (text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('~')) ||
             text.startsWith(QLatin1Char('.')) || text.contains(QLatin1Char('\\')))
-            return QStringLiteral("it names a file on this computer, not a web page");
+            return QCoreApplication::translate("telvora::OpenInBrowser",
+                                               "it names a file on this computer, not a web page");
         if (text.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive))
-            return QStringLiteral("it names a desktop entry, which would start a program");
+            return QCoreApplication::translate(
+                "telvora::OpenInBrowser", "it names a desktop entry, which would start a program");
     }
     const QUrl url = addressUrl(text);
     if (!url.isValid() || !isWebScheme(url.scheme()) || url.host().isEmpty())
-        return QStringLiteral("it is not a web address");
+        return QCoreApplication::translate("telvora::OpenInBrowser", "it is not a web address");
     return {};
 }
 
@@ -89,20 +97,27 @@ void OpenInBrowser(const QString& address, UrlHandler& handler, Prompt& prompt)
         return;
     const QString refusal = addressRefusal(address);
     if (!refusal.isEmpty()) {
-        prompt.messageBox(QStringLiteral("This address was not opened: %1.").arg(refusal),
+        prompt.messageBox(QCoreApplication::translate("telvora::OpenInBrowser",
+                                                      "This address was not opened: %1.")
+                              .arg(refusal),
                           Prompt::Buttons::Ok, Prompt::Icon::Warning,
-                          QStringLiteral("URL Refused"));
+                          QCoreApplication::translate("telvora::OpenInBrowser", "URL Refused"));
         return;
     }
     const QUrl url = addressUrl(address);
     if (!handler.hasHandler(url)) {
-        prompt.messageBox(QStringLiteral("Could not find associated Browser"), Prompt::Buttons::Ok,
-                          Prompt::Icon::Warning, QStringLiteral("Browser Not Found"));
+        prompt.messageBox(
+            QCoreApplication::translate("telvora::OpenInBrowser",
+                                        "Could not find associated Browser"),
+            Prompt::Buttons::Ok, Prompt::Icon::Warning,
+            QCoreApplication::translate("telvora::OpenInBrowser", "Browser Not Found"));
         return;
     }
     if (!url.isValid() || !handler.open(url)) {
-        prompt.messageBox(QStringLiteral("Web Page not Opened"), Prompt::Buttons::Ok,
-                          Prompt::Icon::Warning, QStringLiteral("URL Failed"));
+        prompt.messageBox(
+            QCoreApplication::translate("telvora::OpenInBrowser", "Web Page not Opened"),
+            Prompt::Buttons::Ok, Prompt::Icon::Warning,
+            QCoreApplication::translate("telvora::OpenInBrowser", "URL Failed"));
     }
 }
 

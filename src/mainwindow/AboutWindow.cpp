@@ -15,26 +15,25 @@ namespace {
 QString sqliteVersion(const PhoneBook& book)
 {
     if (!book.isOpen())
-        return QStringLiteral("(not in use: no phone book is open)");
+        return AboutWindow::tr("(not in use: no phone book is open)");
     QSqlQuery query(book.database());
     if (query.exec(QStringLiteral("SELECT sqlite_version()")) && query.next())
         return query.value(0).toString();
-    return QStringLiteral("(unknown)");
+    return AboutWindow::tr("(unknown)");
 }
 } // namespace
 
 QString AboutWindow::aboutText(const PhoneBook& book)
 {
-    return QStringLiteral(
-               "<h2>Telvora %1</h2>"
-               "<p>A phone book that dials its numbers through your telephone line and "
-               "redials busy numbers for you.</p>"
-               "<p>Copyright &copy; the Telvora developers.<br>"
-               "Telvora is free software: you can redistribute it and/or modify it under the "
-               "terms of the GNU General Public License, version 3 or (at your option) any later "
-               "version. It comes with no warranty.</p>"
-               "<p><b>Built with</b><br>Qt %2 (running on %3)<br>SQLite %4</p>"
-               "<p>Phone book: %5</p>")
+    return tr("<h2>Telvora %1</h2>"
+              "<p>A phone book that dials its numbers through your telephone line and "
+              "redials busy numbers for you.</p>"
+              "<p>Copyright &copy; the Telvora developers.<br>"
+              "Telvora is free software: you can redistribute it and/or modify it under the "
+              "terms of the GNU General Public License, version 3 or (at your option) any later "
+              "version. It comes with no warranty.</p>"
+              "<p><b>Built with</b><br>Qt %2 (running on %3)<br>SQLite %4</p>"
+              "<p>Phone book: %5</p>")
         .arg(QStringLiteral(TELVORA_VERSION), QStringLiteral(QT_VERSION_STR),
              QString::fromLatin1(qVersion()), sqliteVersion(book), book.filePath().toHtmlEscaped());
 }
@@ -42,7 +41,7 @@ QString AboutWindow::aboutText(const PhoneBook& book)
 AboutWindow::AboutWindow(const PhoneBook& book, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutWindow"));
-    setWindowTitle(QStringLiteral("About Telvora"));
+    setWindowTitle(tr("About Telvora"));
     auto* icon = new QLabel(this);
     icon->setPixmap(icons::application().pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);

@@ -26,8 +26,8 @@
 namespace telvora {
 
 namespace {
-const QString kAllGroups = QStringLiteral("All Groups");
-const QString kNoGroup = QStringLiteral("No Group");
+const char* const kAllGroups = QT_TRANSLATE_NOOP("telvora::DialForm", "All Groups");
+const char* const kNoGroup = QT_TRANSLATE_NOOP("telvora::DialForm", "No Group");
 const QString kDataFile = QStringLiteral("data.mdb");
 } // namespace
 
@@ -36,10 +36,10 @@ DialForm::DialForm(Prompt& prompt, LineService& lines, QWidget* parent)
       m_speedDials(m_book), m_registry(Registry::defaultPath(), prompt)
 {
     setWindowIcon(icons::application());
-    m_moveGroupMenu = new QMenu(QStringLiteral("Move to Group"), this);
+    m_moveGroupMenu = new QMenu(tr("Move to Group"), this);
     m_moveGroupMenu->setObjectName(QStringLiteral("MoveGroup"));
     m_setGroupItems << m_moveGroupMenu->addAction(QString());
-    m_speedDialsMenu = new QMenu(QStringLiteral("Speed Dials"), this);
+    m_speedDialsMenu = new QMenu(tr("Speed Dials"), this);
     m_speedDialsMenu->setObjectName(QStringLiteral("SpeedDials"));
     m_speedDialItems << m_speedDialsMenu->addAction(QString());
 
@@ -115,7 +115,7 @@ void DialForm::Form_Load()
 
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>(icons::application());
-        m_tray->setToolTip(QStringLiteral("Double Click for Telvora"));
+        m_tray->setToolTip(tr("Double Click for Telvora"));
         connect(m_tray.get(), &QSystemTrayIcon::activated, this, &DialForm::Picture1_MouseMove);
     }
     m_tray->show();
@@ -125,14 +125,14 @@ void DialForm::reportOpenProblem()
 {
     switch (m_book.state()) {
     case PhoneBook::State::Failed:
-        m_prompt.messageBox(QStringLiteral("The phone book \"%1\" could not be opened: %2.\n\n"
-                                           "The file is left as it is and nothing will be saved "
-                                           "to it.")
+        m_prompt.messageBox(tr("The phone book \"%1\" could not be opened: %2.\n\n"
+                               "The file is left as it is and nothing will be saved "
+                               "to it.")
                                 .arg(m_book.filePath(), m_book.errorText()),
                             Prompt::Buttons::Ok, Prompt::Icon::Critical);
         break;
     case PhoneBook::State::ReadOnly:
-        m_prompt.messageBox(QStringLiteral("The phone book \"%1\" is read-only: %2.")
+        m_prompt.messageBox(tr("The phone book \"%1\" is read-only: %2.")
                                 .arg(m_book.filePath(), m_book.errorText()),
                             Prompt::Buttons::Ok, Prompt::Icon::Warning);
         break;
@@ -156,7 +156,7 @@ void DialForm::LoadGroups(std::optional<qint64> groupId, std::optional<int> list
         if (groupId && *groupId == rows[i].id && !remembered)
             remembered = i;
     }
-    rows << ListRow{0, kAllGroups} << ListRow{0, kNoGroup};
+    rows << ListRow{0, tr(kAllGroups)} << ListRow{0, tr(kNoGroup)};
     m_ui.GroupsList->setRows(std::move(rows));
     if (listIndex)
         m_ui.GroupsList->setListIndex(*listIndex);
@@ -174,9 +174,9 @@ void DialForm::LoadNames(std::optional<qint64> nameId, std::optional<int> listIn
     ListRows rows;
     if (group >= 0) {
         const QString text = m_ui.GroupsList->itemText(group);
-        if (text == kAllGroups)
+        if (text == tr(kAllGroups))
             rows = m_book.topLevelNames();
-        else if (text == kNoGroup)
+        else if (text == tr(kNoGroup))
             rows = m_book.topLevelNamesWithoutGroup();
         else
             rows = m_book.topLevelNamesInGroup(m_ui.GroupsList->itemData(group));
@@ -199,7 +199,7 @@ void DialForm::LoadNames(std::optional<qint64> nameId, std::optional<int> listIn
 void DialForm::GroupsList_Click()
 {
     const int group = m_ui.GroupsList->listIndex();
-    setWindowTitle(QStringLiteral("Telvora  (%1)").arg(m_ui.GroupsList->itemText(group)));
+    setWindowTitle(tr("Telvora  (%1)").arg(m_ui.GroupsList->itemText(group)));
     if (m_listsLoading)
         return;
     LoadNames(std::nullopt, 0);
@@ -293,9 +293,9 @@ void DialForm::SaveCard()
     // A contact deleted meanwhile takes its card with it; anything else is a failure the
     // user must hear of, as the edits are not in the file.
     if (m_book.isWritable() && m_book.nameRow(m_cardId)) {
-        m_prompt.messageBox(QStringLiteral("The changes to the card could not be saved: %1.")
-                                .arg(m_book.errorText()),
-                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        m_prompt.messageBox(
+            tr("The changes to the card could not be saved: %1.").arg(m_book.errorText()),
+            Prompt::Buttons::Ok, Prompt::Icon::Critical);
     }
 }
 

@@ -38,11 +38,12 @@ void CardField::setText(const QString& value) const
     const bool cut = value.size() > kShownLimit;
     const QString text = cut ? value.left(kShownLimit - 1) + QChar(0x2026) : value;
     widget->setProperty("cutShort", cut);
-    widget->setToolTip(cut ? QStringLiteral("This field holds %1 characters, too many to show "
-                                            "and edit here; it is shown cut short and kept "
-                                            "as it is.")
-                                 .arg(value.size())
-                           : QString());
+    widget->setToolTip(
+        cut ? DialFormControls::tr("This field holds %1 characters, too many to show "
+                                   "and edit here; it is shown cut short and kept "
+                                   "as it is.")
+                  .arg(value.size())
+            : QString());
     if (auto* line = qobject_cast<QLineEdit*>(widget)) {
         line->setText(text);
         line->setCursorPosition(0);
@@ -148,16 +149,16 @@ IdListBox* list(QWidget* parent, const QString& name, IdListBox::Selection selec
 
 QList<ButtonBar::Button> editButtons(bool withSubName, bool withCopyCut)
 {
-    QList<ButtonBar::Button> buttons{{QStringLiteral("Add New"), icons::add()}};
+    QList<ButtonBar::Button> buttons{{DialFormControls::tr("Add New"), icons::add()}};
     if (withSubName)
-        buttons << ButtonBar::Button{QStringLiteral("Add SUB Name"), icons::addSub()};
-    buttons << ButtonBar::Button{QStringLiteral("Edit"), icons::edit()}
-            << ButtonBar::Button{QStringLiteral("Delete"), icons::remove()};
+        buttons << ButtonBar::Button{DialFormControls::tr("Add SUB Name"), icons::addSub()};
+    buttons << ButtonBar::Button{DialFormControls::tr("Edit"), icons::edit()}
+            << ButtonBar::Button{DialFormControls::tr("Delete"), icons::remove()};
     if (withCopyCut) {
-        buttons << ButtonBar::Button{QStringLiteral("Copy"), icons::copy()}
-                << ButtonBar::Button{QStringLiteral("Cut"), icons::cut()};
+        buttons << ButtonBar::Button{DialFormControls::tr("Copy"), icons::copy()}
+                << ButtonBar::Button{DialFormControls::tr("Cut"), icons::cut()};
     }
-    buttons << ButtonBar::Button{QStringLiteral("Paste"), icons::paste()};
+    buttons << ButtonBar::Button{DialFormControls::tr("Paste"), icons::paste()};
     return buttons;
 }
 
@@ -205,21 +206,19 @@ DialFormControls DialFormControls::build(QWidget* form)
 
     // Left: the three lists with their toolbars.
     c.GroupsList = list(form, QStringLiteral("GroupsList"), IdListBox::Selection::Single,
-                        QStringLiteral("Groups List"), 0, 0, 2490, 1950, groupFont);
-    c.NamesList = list(form, QStringLiteral("NamesList"), IdListBox::Selection::Single,
-                       QStringLiteral("List"), 0, 2025, 2490, 2430, listFont);
-    c.SubList = list(form, QStringLiteral("SubList"), IdListBox::Selection::Single,
-                     QStringLiteral("Sub List"), 0, 4500, 2490, 1710, listFont);
+                        tr("Groups List"), 0, 0, 2490, 1950, groupFont);
+    c.NamesList = list(form, QStringLiteral("NamesList"), IdListBox::Selection::Single, tr("List"),
+                       0, 2025, 2490, 2430, listFont);
+    c.SubList = list(form, QStringLiteral("SubList"), IdListBox::Selection::Single, tr("Sub List"),
+                     0, 4500, 2490, 1710, listFont);
     c.TbrGroups =
         bar(form, QStringLiteral("TbrGroups"), editButtons(false, false), 1, 2520, 0, 330, 1320);
     c.TbrNames =
         bar(form, QStringLiteral("TbrNames"), editButtons(true, true), 1, 2520, 1980, 330, 2310);
     c.TbrSUB =
         bar(form, QStringLiteral("TbrSUB"), editButtons(false, true), 1, 2520, 4365, 330, 1980);
-    c.Label1[3] =
-        label(form, QStringLiteral("Label1_3"), QStringLiteral("List"), 2520, 1665, 390, 285);
-    c.Label1[0] =
-        label(form, QStringLiteral("Label1_0"), QStringLiteral("Names"), 2295, 4410, 705, 285);
+    c.Label1[3] = label(form, QStringLiteral("Label1_3"), tr("List"), 2520, 1665, 390, 285);
+    c.Label1[0] = label(form, QStringLiteral("Label1_0"), tr("Names"), 2295, 4410, 705, 285);
     for (QLabel* heading : std::as_const(c.Label1)) {
         heading->setFont(boldSerif(12));
         // Headings sit partly under the lists and toolbars; those stay on top and clickable.
@@ -229,11 +228,10 @@ DialFormControls DialFormControls::build(QWidget* form)
     // Middle: the tab control with the number lists and the card.
     c.SSTab1 =
         place(new TabControl(twips(520), form), QStringLiteral("SSTab1"), 2880, 0, 4770, 6270);
-    QWidget* phones = c.SSTab1->addPage(QStringLiteral("Phones"), QStringLiteral("TabPhones"));
-    QWidget* general = c.SSTab1->addPage(QStringLiteral("General"), QStringLiteral("TabGeneral"));
-    QWidget* address = c.SSTab1->addPage(QStringLiteral("Address"), QStringLiteral("TabAddress"));
-    QWidget* internet =
-        c.SSTab1->addPage(QStringLiteral("Internet"), QStringLiteral("TabInternet"));
+    QWidget* phones = c.SSTab1->addPage(tr("Phones"), QStringLiteral("TabPhones"));
+    QWidget* general = c.SSTab1->addPage(tr("General"), QStringLiteral("TabGeneral"));
+    QWidget* address = c.SSTab1->addPage(tr("Address"), QStringLiteral("TabAddress"));
+    QWidget* internet = c.SSTab1->addPage(tr("Internet"), QStringLiteral("TabInternet"));
     c.SSTab1->setCurrentIndex(0);
 
     struct NumberRow
@@ -253,34 +251,38 @@ DialFormControls DialFormControls::build(QWidget* form)
         QToolButton** dial;
     };
     const NumberRow rows[] = {
-        {12, "Business", 135, 765, 975, "PhonesList", "Business Numbers", 675, 1425, "TbrPhones",
-         1080, "DialPhonesCMD", 720, &c.PhonesList, &c.TbrPhones, &c.DialPhonesCMD},
-        {13, "Fax", 420, 2160, 375, "FaxList", "Fax Numbers", 2160, 1035, "TbrFax", 2385,
+        {12, QT_TRANSLATE_NOOP("telvora::DialFormControls", "Business"), 135, 765, 975,
+         "PhonesList", QT_TRANSLATE_NOOP("telvora::DialFormControls", "Business Numbers"), 675,
+         1425, "TbrPhones", 1080, "DialPhonesCMD", 720, &c.PhonesList, &c.TbrPhones,
+         &c.DialPhonesCMD},
+        {13, QT_TRANSLATE_NOOP("telvora::DialFormControls", "Fax"), 420, 2160, 375, "FaxList",
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Fax Numbers"), 2160, 1035, "TbrFax", 2385,
          "DialFaxCMD", 2205, &c.FaxList, &c.TbrFax, &c.DialFaxCMD},
-        {14, "Mobile", 300, 3330, 705, "MobileList", "Mobile Numbers", 3285, 1035, "TbrMobile",
+        {14, QT_TRANSLATE_NOOP("telvora::DialFormControls", "Mobile"), 300, 3330, 705, "MobileList",
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Mobile Numbers"), 3285, 1035, "TbrMobile",
          3600, "DialMobileCMD", 3330, &c.MobileList, &c.TbrMobile, &c.DialMobileCMD},
-        {15, "Home", 330, 4365, 630, "HomeList", "Home Numbers", 4365, 840, "TbrHome", 4590,
+        {15, QT_TRANSLATE_NOOP("telvora::DialFormControls", "Home"), 330, 4365, 630, "HomeList",
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Home Numbers"), 4365, 840, "TbrHome", 4590,
          "DialHomeCMD", 4410, &c.HomeList, &c.TbrHome, &c.DialHomeCMD},
     };
     for (const NumberRow& row : rows) {
-        c.Label4[row.label] = label(phones, QStringLiteral("Label4_%1").arg(row.label),
-                                    QString::fromLatin1(row.caption), row.labelLeft, row.labelTop,
-                                    row.labelWidth, 240);
-        *row.list =
-            list(phones, QString::fromLatin1(row.listName), IdListBox::Selection::Extended,
-                 QString::fromLatin1(row.tip), 1215, row.listTop, 3075, row.listHeight, listFont);
+        c.Label4[row.label] =
+            label(phones, QStringLiteral("Label4_%1").arg(row.label), tr(row.caption),
+                  row.labelLeft, row.labelTop, row.labelWidth, 240);
+        *row.list = list(phones, QString::fromLatin1(row.listName), IdListBox::Selection::Extended,
+                         tr(row.tip), 1215, row.listTop, 3075, row.listHeight, listFont);
         *row.bar = bar(phones, QString::fromLatin1(row.barName), editButtons(false, true), 3, 90,
                        row.barTop, 1095, 660);
         *row.dial = pictureButton(phones, QString::fromLatin1(row.dialName), icons::dial(),
-                                  QStringLiteral("Dial"), 4275, row.dialTop, 420, 465);
+                                  tr("Dial"), 4275, row.dialTop, 420, 465);
     }
     c.GroupLabel = label(phones, QStringLiteral("GroupLabel"), {}, 2070, 405, 1215, 240);
     c.GroupLabel->setFont(plainSans(9.75));
 
     c.DialList = list(phones, QStringLiteral("DialList"), IdListBox::Selection::Extended,
-                      QStringLiteral("Numbers"), 2475, 1350, 1725, 645, listFont);
-    c.Command2 = button(phones, QStringLiteral("Command2"), QStringLiteral("TAPI"), 2475, 2100, 600,
-                        330, buttonFont);
+                      tr("Numbers"), 2475, 1350, 1725, 645, listFont);
+    c.Command2 =
+        button(phones, QStringLiteral("Command2"), tr("TAPI"), 2475, 2100, 600, 330, buttonFont);
     c.DialCmdTapi =
         button(phones, QStringLiteral("DialCmdTapi"), {}, 3150, 2100, 600, 330, buttonFont);
     for (QWidget* hidden : {static_cast<QWidget*>(c.DialList), static_cast<QWidget*>(c.Command2),
@@ -289,27 +291,38 @@ DialFormControls DialFormControls::build(QWidget* form)
 
     // The card, in the window's control order.
     const FieldPlace fields[] = {
-        {CardTab::General, 100, "Company", false, 1575, 540, 3120, 330, "Company", 345, 540, 1},
-        {CardTab::General, -1, "Gender", false, 1575, 945, 1095, 315, "Gender", 450, 990, 1},
-        {CardTab::General, 1, "FullName", false, 1575, 1575, 3120, 330, "Full Name / Contact Name",
-         30, 1530, 2},
-        {CardTab::General, 5, "JobTitle", false, 1575, 2025, 3120, 330, "Job Title", 375, 2115, 1},
-        {CardTab::General, 4, "Department", false, 1575, 2520, 3120, 330, "Department", 225, 2565,
-         1},
-        {CardTab::General, 6, "Extention", false, 1575, 2925, 3120, 330, "Extention", 330, 2970, 1},
-        {CardTab::General, 7, "CallBack", false, 1575, 3375, 3120, 330, "Call Back No", 150, 3420,
-         1},
-        {CardTab::General, 0, "Notes", true, 1560, 3735, 3120, 2355, "Notes", 540, 4545, 1},
-        {CardTab::Address, 2, "AddressBusiness", true, 1125, 405, 3570, 960, "Business Address", 90,
-         585, 2},
-        {CardTab::Address, 3, "AddressHome", true, 1125, 1440, 3570, 960, "Home Address", 90, 1575,
-         2},
-        {CardTab::Address, 8, "ZipCode", false, 1125, 2430, 1410, 330, "Zip Code", 90, 2475, 1},
-        {CardTab::Address, 9, "POBOX", false, 1125, 2835, 1410, 330, "POBox", 210, 2880, 1},
-        {CardTab::Address, 10, "State", false, 1125, 3195, 2040, 330, "State", 292, 3240, 1},
-        {CardTab::Address, 11, "Country", false, 1125, 3555, 3030, 330, "Country", 172, 3600, 1},
-        {CardTab::Internet, 12, "Email", false, 825, 450, 3390, 330, "Email:", 90, 495, 1},
-        {CardTab::Internet, 13, "HomePage", false, 825, 810, 3390, 330, "WEB:", 90, 855, 1},
+        {CardTab::General, 100, "Company", false, 1575, 540, 3120, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Company"), 345, 540, 1},
+        {CardTab::General, -1, "Gender", false, 1575, 945, 1095, 315,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Gender"), 450, 990, 1},
+        {CardTab::General, 1, "FullName", false, 1575, 1575, 3120, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Full Name / Contact Name"), 30, 1530, 2},
+        {CardTab::General, 5, "JobTitle", false, 1575, 2025, 3120, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Job Title"), 375, 2115, 1},
+        {CardTab::General, 4, "Department", false, 1575, 2520, 3120, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Department"), 225, 2565, 1},
+        {CardTab::General, 6, "Extention", false, 1575, 2925, 3120, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Extention"), 330, 2970, 1},
+        {CardTab::General, 7, "CallBack", false, 1575, 3375, 3120, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Call Back No"), 150, 3420, 1},
+        {CardTab::General, 0, "Notes", true, 1560, 3735, 3120, 2355,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Notes"), 540, 4545, 1},
+        {CardTab::Address, 2, "AddressBusiness", true, 1125, 405, 3570, 960,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Business Address"), 90, 585, 2},
+        {CardTab::Address, 3, "AddressHome", true, 1125, 1440, 3570, 960,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Home Address"), 90, 1575, 2},
+        {CardTab::Address, 8, "ZipCode", false, 1125, 2430, 1410, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Zip Code"), 90, 2475, 1},
+        {CardTab::Address, 9, "POBOX", false, 1125, 2835, 1410, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "POBox"), 210, 2880, 1},
+        {CardTab::Address, 10, "State", false, 1125, 3195, 2040, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "State"), 292, 3240, 1},
+        {CardTab::Address, 11, "Country", false, 1125, 3555, 3030, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Country"), 172, 3600, 1},
+        {CardTab::Internet, 12, "Email", false, 825, 450, 3390, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "Email:"), 90, 495, 1},
+        {CardTab::Internet, 13, "HomePage", false, 825, 810, 3390, 330,
+         QT_TRANSLATE_NOOP("telvora::DialFormControls", "WEB:"), 90, 855, 1},
     };
     int labelNumber = 0;
     for (const FieldPlace& entry : fields) {
@@ -334,7 +347,7 @@ DialFormControls DialFormControls::build(QWidget* form)
             c.Text1[entry.index] = widget;
         }
         widget->setProperty("tag", tag);
-        const QString caption = QString::fromLatin1(entry.caption);
+        const QString caption = tr(entry.caption);
         widget->setAccessibleName(caption);
         c.card << CardField{widget, tag};
 
@@ -357,26 +370,25 @@ DialFormControls DialFormControls::build(QWidget* form)
     c.Text1[14] = idField;
     c.card << CardField{idField, QStringLiteral("ID")};
 
-    c.GoMail = pictureButton(internet, QStringLiteral("GoMail"), icons::mail(),
-                             QStringLiteral("Email"), 4230, 450, 315, 345);
-    c.GOWWW = pictureButton(internet, QStringLiteral("GOWWW"), icons::web(),
-                            QStringLiteral("Goto WEB Site"), 4230, 810, 315, 345);
+    c.GoMail = pictureButton(internet, QStringLiteral("GoMail"), icons::mail(), tr("Email"), 4230,
+                             450, 315, 345);
+    c.GOWWW = pictureButton(internet, QStringLiteral("GOWWW"), icons::web(), tr("Goto WEB Site"),
+                            4230, 810, 315, 345);
 
     // Right: the quick-dial box and the command buttons.
     c.Picture2 = place(new QFrame(form), QStringLiteral("Picture2"), 7695, 45, 1635, 3525);
-    c.Label2 = label(c.Picture2, QStringLiteral("Label2"), QStringLiteral("Quick Dial"), 180, -45,
-                     1065, 240);
+    c.Label2 = label(c.Picture2, QStringLiteral("Label2"), tr("Quick Dial"), 180, -45, 1065, 240);
     c.tbrSpeed = bar(c.Picture2, QStringLiteral("tbrSpeed"),
-                     {{QStringLiteral("Add New Speed Dial"), icons::speedAdd()},
-                      {QStringLiteral("Edit Speed Dial"), icons::speedEdit()},
-                      {QStringLiteral("Delete Speed Dial"), icons::speedDelete()},
-                      {QStringLiteral("Speed Dials List"), icons::speedList()},
-                      {QStringLiteral("Clear Number"), icons::clear()}},
+                     {{tr("Add New Speed Dial"), icons::speedAdd()},
+                      {tr("Edit Speed Dial"), icons::speedEdit()},
+                      {tr("Delete Speed Dial"), icons::speedDelete()},
+                      {tr("Speed Dials List"), icons::speedList()},
+                      {tr("Clear Number"), icons::clear()}},
                      5, -45, 180, 1725, 330);
     c.DialCombo = place(new QComboBox(c.Picture2), QStringLiteral("DialCombo"), 45, 450, 1545, 315);
     c.DialCombo->setEditable(true);
     c.DialCombo->setInsertPolicy(QComboBox::NoInsert);
-    c.DialCombo->setAccessibleName(QStringLiteral("Number to dial"));
+    c.DialCombo->setAccessibleName(tr("Number to dial"));
     const int keyLefts[] = {0, 585, 1125};
     const int keyTops[] = {810, 1260, 1710, 2160};
     for (int digit = 1; digit <= 9; ++digit) {
@@ -390,25 +402,25 @@ DialFormControls DialFormControls::build(QWidget* form)
                          465, 420, keyFont);
     c.CmdHash = button(c.Picture2, QStringLiteral("CmdHash"), QStringLiteral("#"), 1125, 2160, 465,
                        420, keyFont);
-    c.quickDial = button(c.Picture2, QStringLiteral("quickDial"), QStringLiteral("&Dial"), 0, 2610,
-                         1590, 870, buttonFont);
-    c.quickDial->setToolTip(QStringLiteral("Quick Dial"));
+    c.quickDial = button(c.Picture2, QStringLiteral("quickDial"), tr("&Dial"), 0, 2610, 1590, 870,
+                         buttonFont);
+    c.quickDial->setToolTip(tr("Quick Dial"));
 
-    c.HangCMD = button(form, QStringLiteral("HangCMD"), QStringLiteral("&Hang UP"), 7695, 3600,
-                       1590, 825, buttonFont);
+    c.HangCMD =
+        button(form, QStringLiteral("HangCMD"), tr("&Hang UP"), 7695, 3600, 1590, 825, buttonFont);
     c.HangCMD->setIcon(icons::hangUp());
     c.HangCMD->setIconSize(QSize(24, 24));
-    c.HangCMD->setToolTip(QStringLiteral("Hang The Phone Call"));
-    c.SearchCMD = button(form, QStringLiteral("SearchCMD"), QStringLiteral("Searc&h"), 7695, 4455,
-                         780, 690, buttonFont);
-    c.Command1 = button(form, QStringLiteral("Command1"), QStringLiteral("&Setup"), 8505, 4455, 780,
-                        690, buttonFont);
-    c.Command3 = button(form, QStringLiteral("Command3"), QStringLiteral("A&bout"), 7695, 5175, 780,
-                        735, buttonFont);
-    c.ExitCMD = button(form, QStringLiteral("ExitCMD"), QStringLiteral("E&xit"), 8505, 5175, 780,
-                       735, buttonFont);
-    c.HelpCmd = button(form, QStringLiteral("HelpCmd"), QStringLiteral("&Help"), 7695, 5940, 1590,
-                       330, buttonFont);
+    c.HangCMD->setToolTip(tr("Hang The Phone Call"));
+    c.SearchCMD =
+        button(form, QStringLiteral("SearchCMD"), tr("Searc&h"), 7695, 4455, 780, 690, buttonFont);
+    c.Command1 =
+        button(form, QStringLiteral("Command1"), tr("&Setup"), 8505, 4455, 780, 690, buttonFont);
+    c.Command3 =
+        button(form, QStringLiteral("Command3"), tr("A&bout"), 7695, 5175, 780, 735, buttonFont);
+    c.ExitCMD =
+        button(form, QStringLiteral("ExitCMD"), tr("E&xit"), 8505, 5175, 780, 735, buttonFont);
+    c.HelpCmd =
+        button(form, QStringLiteral("HelpCmd"), tr("&Help"), 7695, 5940, 1590, 330, buttonFont);
 
     // Bottom: four status panels.
     c.StatusBar1 = place(new QStatusBar(form), QStringLiteral("StatusBar1"), 0, 6285, 9300, 375);

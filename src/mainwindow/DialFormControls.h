@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QMap>
 
@@ -40,6 +41,9 @@ struct CardField
 // form an array share a name and are kept by index (Text1(100) is named "Text1_100").
 struct DialFormControls
 {
+    Q_DECLARE_TR_FUNCTIONS(telvora::DialFormControls)
+
+public:
     IdListBox* GroupsList = nullptr;
     IdListBox* NamesList = nullptr;
     IdListBox* SubList = nullptr;

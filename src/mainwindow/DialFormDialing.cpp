@@ -151,7 +151,7 @@ void DialForm::LoadSpeedDials()
     if (entries.isEmpty()) {
         // With no speed dial left the menu must not offer one that is gone.
         QAction* item = m_speedDialItems.first();
-        item->setText(QStringLiteral("(No speed dials)"));
+        item->setText(tr("(No speed dials)"));
         item->setData(QVariant());
         item->setEnabled(false);
     }

@@ -44,25 +44,25 @@ SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget*
     : QDialog(parent), m_book(book), m_lists(lists), m_search(book)
 {
     setObjectName(QStringLiteral("SearchForm"));
-    setWindowTitle(QStringLiteral("Search"));
+    setWindowTitle(tr("Search"));
     setFixedSize(twips(5730), twips(5670));
     setSizeGripEnabled(false);
     setFont(sans(8.25, false));
 
-    Label1[0] = place(new QLabel(QStringLiteral("Name Contains : "), this),
-                      QStringLiteral("Label1_0"), 180, 90, 1905, 330);
+    Label1[0] = place(new QLabel(tr("Name Contains : "), this), QStringLiteral("Label1_0"), 180, 90,
+                      1905, 330);
     TxtName = place(new QLineEdit(this), QStringLiteral("TxtName"), 2070, 45, 2580, 420);
-    Label1[1] = place(new QLabel(QStringLiteral("Number Contains : "), this),
-                      QStringLiteral("Label1_1"), 180, 540, 1905, 330);
+    Label1[1] = place(new QLabel(tr("Number Contains : "), this), QStringLiteral("Label1_1"), 180,
+                      540, 1905, 330);
     TxtNumber = place(new QLineEdit(this), QStringLiteral("TxtNumber"), 2070, 495, 2580, 420);
-    SearchCMD = place(new QPushButton(QStringLiteral("Searc&h"), this), QStringLiteral("SearchCMD"),
-                      4725, 45, 825, 555);
-    clearCmd = place(new QPushButton(QStringLiteral("Clear"), this), QStringLiteral("clearCmd"),
-                     4725, 630, 825, 285);
+    SearchCMD = place(new QPushButton(tr("Searc&h"), this), QStringLiteral("SearchCMD"), 4725, 45,
+                      825, 555);
+    clearCmd =
+        place(new QPushButton(tr("Clear"), this), QStringLiteral("clearCmd"), 4725, 630, 825, 285);
     NamesList = place(new IdListBox(IdListBox::Selection::Single, this),
                       QStringLiteral("NamesList"), 135, 945, 5460, 3765);
-    ExitCMD = place(new QPushButton(QStringLiteral("E&xit"), this), QStringLiteral("ExitCMD"), 2160,
-                    4860, 1590, 735);
+    ExitCMD =
+        place(new QPushButton(tr("E&xit"), this), QStringLiteral("ExitCMD"), 2160, 4860, 1590, 735);
 
     for (QLabel* label : std::as_const(Label1)) {
         label->setFont(sans(9.75, true));
@@ -70,9 +70,9 @@ SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget*
     }
     Label1[0]->setBuddy(TxtName);
     Label1[1]->setBuddy(TxtNumber);
-    TxtName->setAccessibleName(QStringLiteral("Name Contains"));
-    TxtNumber->setAccessibleName(QStringLiteral("Number Contains"));
-    NamesList->setAccessibleName(QStringLiteral("Results"));
+    TxtName->setAccessibleName(tr("Name Contains"));
+    TxtNumber->setAccessibleName(tr("Number Contains"));
+    NamesList->setAccessibleName(tr("Results"));
     for (QPushButton* button : {SearchCMD, clearCmd, ExitCMD})
         button->setAutoDefault(false);
     // Enter searches from anywhere in the window; Esc is Exit, through reject().

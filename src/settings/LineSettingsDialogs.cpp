@@ -5,6 +5,7 @@
 #include "telephony/sip/SipProvider.h"
 #include "ui/Prompt.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QHash>
 #include <algorithm>
@@ -69,15 +70,21 @@ bool LineSettingsDialogs::translateDialog(LineProvider& provider, const QString&
     const QString line = listed ? listed->caps.lineName : lineKey;
     QString text;
     if (number.trimmed().isEmpty()) {
-        text = QStringLiteral("Numbers dialled on \"%1\" are called at %2.")
+        text = QCoreApplication::translate("telvora::LineSettingsDialogs",
+                                           "Numbers dialled on \"%1\" are called at %2.")
                    .arg(line, sipAddressPattern(*account));
     } else if (const QString address = sipAddressFor(number, *account); address.isEmpty()) {
-        text = QStringLiteral("\"%1\" leaves nothing to dial on \"%2\".").arg(number, line);
+        text = QCoreApplication::translate("telvora::LineSettingsDialogs",
+                                           "\"%1\" leaves nothing to dial on \"%2\".")
+                   .arg(number, line);
     } else {
-        text = QStringLiteral("\"%1\" is dialled on \"%2\" as %3").arg(number, line, address);
+        text = QCoreApplication::translate("telvora::LineSettingsDialogs",
+                                           "\"%1\" is dialled on \"%2\" as %3")
+                   .arg(number, line, address);
     }
-    m_prompt.messageBox(text, Prompt::Buttons::Ok, Prompt::Icon::Information,
-                        QStringLiteral("Dialing Properties"));
+    m_prompt.messageBox(
+        text, Prompt::Buttons::Ok, Prompt::Icon::Information,
+        QCoreApplication::translate("telvora::LineSettingsDialogs", "Dialing Properties"));
     return true;
 }
 

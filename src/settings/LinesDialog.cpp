@@ -25,9 +25,9 @@ QString kindText(const QString& kind)
     if (kind == QLatin1String("sip"))
         return QStringLiteral("SIP");
     if (kind == QLatin1String("modem"))
-        return QStringLiteral("Modem");
+        return LinesDialog::tr("Modem");
     if (kind == QLatin1String("cellular"))
-        return QStringLiteral("Cellular");
+        return LinesDialog::tr("Cellular");
     return kind;
 }
 
@@ -63,12 +63,11 @@ void LinesDialog::run(LineService& lines, Prompt& prompt, QWidget* parent)
 void LinesDialog::build()
 {
     setObjectName(QStringLiteral("LinesDialog"));
-    setWindowTitle(QStringLiteral("Telephone Lines"));
+    setWindowTitle(tr("Telephone Lines"));
 
     LinesList = new QTreeWidget(this);
     LinesList->setObjectName(QStringLiteral("LinesList"));
-    LinesList->setHeaderLabels(
-        {QStringLiteral("Line"), QStringLiteral("Kind"), QStringLiteral("State")});
+    LinesList->setHeaderLabels({tr("Line"), tr("Kind"), tr("State")});
     LinesList->setRootIsDecorated(false);
     LinesList->setAllColumnsShowFocus(true);
     LinesList->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -76,11 +75,11 @@ void LinesDialog::build()
     LinesList->setColumnWidth(NameColumn, 160);
     LinesList->setColumnWidth(KindColumn, 60);
 
-    Add_button = button(QStringLiteral("&Add..."), "Add_button", this);
-    Edit_button = button(QStringLiteral("&Edit..."), "Edit_button", this);
-    Remove_button = button(QStringLiteral("&Remove"), "Remove_button", this);
-    Settings_button = button(QStringLiteral("&Settings..."), "Settings_button", this);
-    Close_button = button(QStringLiteral("Close"), "Close_button", this);
+    Add_button = button(tr("&Add..."), "Add_button", this);
+    Edit_button = button(tr("&Edit..."), "Edit_button", this);
+    Remove_button = button(tr("&Remove"), "Remove_button", this);
+    Settings_button = button(tr("&Settings..."), "Settings_button", this);
+    Close_button = button(tr("Close"), "Close_button", this);
 
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {Add_button, Edit_button, Remove_button, Settings_button})
@@ -228,12 +227,11 @@ void LinesDialog::Remove_button_Click()
     const QString name = item->text(NameColumn);
     const QString key = item->data(NameColumn, kKeyRole).toString();
     if (m_prompt.messageBox(
-            QStringLiteral("Remove the line \"%1\"? Its SIP account and password are deleted.")
-                .arg(name),
+            tr("Remove the line \"%1\"? Its SIP account and password are deleted.").arg(name),
             Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
     if (!sip->removeAccount(key)) {
-        m_prompt.messageBox(QStringLiteral("The line \"%1\" could not be removed.").arg(name),
+        m_prompt.messageBox(tr("The line \"%1\" could not be removed.").arg(name),
                             Prompt::Buttons::Ok, Prompt::Icon::Critical);
     }
     listLines();
@@ -248,7 +246,7 @@ void LinesDialog::Settings_button_Click()
     const QString key = item->data(NameColumn, kKeyRole).toString();
     if (!provider || !LineSettingsDialogs(m_prompt).configDialog(*provider, key, this)) {
         m_prompt.messageBox(
-            QStringLiteral("The line \"%1\" has no settings to show.").arg(item->text(NameColumn)),
+            tr("The line \"%1\" has no settings to show.").arg(item->text(NameColumn)),
             Prompt::Buttons::Ok, Prompt::Icon::Information);
     }
 }

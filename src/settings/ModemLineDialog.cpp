@@ -38,26 +38,26 @@ ModemLineDialog::ModemLineDialog(ModemProvider& provider, Prompt& prompt, const 
     : QDialog(parent), m_provider(provider), m_prompt(prompt), m_key(lineKey)
 {
     setObjectName(QStringLiteral("ModemLineDialog"));
-    setWindowTitle(QStringLiteral("Modem Line"));
+    setWindowTitle(tr("Modem Line"));
     const ModemPortSettings settings = provider.portSettings(lineKey);
     auto* form = new QFormLayout;
     Port_text = new QLineEdit(settings.path, this);
     Port_text->setObjectName(QStringLiteral("Port_text"));
     Init_text = new QLineEdit(settings.initString, this);
     Init_text->setObjectName(QStringLiteral("Init_text"));
-    Init_text->setPlaceholderText(QStringLiteral("e.g. ATM0 (sent before each call)"));
-    Tone_option = new QRadioButton(QStringLiteral("Tone"), this);
+    Init_text->setPlaceholderText(tr("e.g. ATM0 (sent before each call)"));
+    Tone_option = new QRadioButton(tr("Tone"), this);
     Tone_option->setObjectName(QStringLiteral("Tone_option"));
-    Pulse_option = new QRadioButton(QStringLiteral("Pulse"), this);
+    Pulse_option = new QRadioButton(tr("Pulse"), this);
     Pulse_option->setObjectName(QStringLiteral("Pulse_option"));
     (settings.pulse ? Pulse_option : Tone_option)->setChecked(true);
     auto* dialMode = new QHBoxLayout;
     dialMode->addWidget(Tone_option);
     dialMode->addWidget(Pulse_option);
-    form->addRow(QStringLiteral("Port:"), Port_text);
-    form->addRow(QStringLiteral("Extra init string:"), Init_text);
-    form->addRow(QStringLiteral("Dialling:"), dialMode);
-    form->addRow(QStringLiteral("State:"), new QLabel(provider.lineState(lineKey), this));
+    form->addRow(tr("Port:"), Port_text);
+    form->addRow(tr("Extra init string:"), Init_text);
+    form->addRow(tr("Dialling:"), dialMode);
+    form->addRow(tr("State:"), new QLabel(provider.lineState(lineKey), this));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ModemLineDialog::OK_button_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -73,7 +73,7 @@ void ModemLineDialog::OK_button_Click()
     settings.initString = Init_text->text().trimmed();
     settings.pulse = Pulse_option->isChecked();
     if (settings.path.isEmpty()) {
-        m_prompt.messageBox(QStringLiteral("Name the modem's port, e.g. /dev/ttyACM0."));
+        m_prompt.messageBox(tr("Name the modem's port, e.g. /dev/ttyACM0."));
         return;
     }
     // The init string goes to the modem as one command line: a line break in it would send
@@ -87,9 +87,9 @@ void ModemLineDialog::OK_button_Click()
     }
     if (!m_provider.savePortSettings(m_key, settings)) {
         const QString why = m_provider.settingsError();
-        m_prompt.messageBox(
-            why.isEmpty() ? QStringLiteral("The modem settings could not be saved.")
-                          : QStringLiteral("The modem settings could not be saved: %1").arg(why));
+        m_prompt.messageBox(why.isEmpty()
+                                ? tr("The modem settings could not be saved.")
+                                : tr("The modem settings could not be saved: %1").arg(why));
         return;
     }
     accept();
@@ -100,7 +100,7 @@ CellularLineDialog::CellularLineDialog(CellularProvider& provider, const QString
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CellularLineDialog"));
-    setWindowTitle(QStringLiteral("Cellular Line"));
+    setWindowTitle(tr("Cellular Line"));
     auto* form = new QFormLayout;
     for (const auto& [label, value] : provider.details(lineKey))
         form->addRow(label + QLatin1Char(':'), new QLabel(value, this));

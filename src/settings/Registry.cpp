@@ -2,6 +2,7 @@
 
 #include "ui/Prompt.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -40,7 +41,8 @@ Registry::RootKey Registry::RootKeyFromName(const QString& name)
 std::optional<Registry::Split> Registry::SplitKeyPath(const QString& keyPath)
 {
     if (!keyPath.startsWith(QLatin1String("HKEY_")) || keyPath.endsWith(QLatin1Char('\\'))) {
-        m_prompt.messageBox(QStringLiteral("Incorrect Format:\n\n") + keyPath);
+        m_prompt.messageBox(
+            QCoreApplication::translate("telvora::Registry", "Incorrect Format:\n\n") + keyPath);
         return std::nullopt;
     }
     const qsizetype slash = keyPath.indexOf(QLatin1Char('\\'));

@@ -41,7 +41,7 @@ SetupForm::SetupForm(Registry& registry, StoredSettings& settings, LineService& 
 void SetupForm::build()
 {
     setObjectName(QStringLiteral("SetupForm"));
-    setWindowTitle(QStringLiteral("Setup"));
+    setWindowTitle(tr("Setup"));
     // One row below the arrangement holds the button that sets up the lines themselves.
     setFixedSize(twips(5340), twips(3660));
 
@@ -50,10 +50,13 @@ void SetupForm::build()
         int index;
         const char* caption;
         int left, top, width, height;
-    } labels[] = {{0, "Modem :", 315, 270, 780, 240},
-                  {2, "to Acces an Outside Line Call :", 315, 675, 2685, 240},
-                  {3, "Retry Times :", 315, 1215, 1185, 240},
-                  {1, "Time between redial attempts", 315, 1710, 2640, 240}};
+    } labels[] = {
+        {0, QT_TRANSLATE_NOOP("telvora::SetupForm", "Modem :"), 315, 270, 780, 240},
+        {2, QT_TRANSLATE_NOOP("telvora::SetupForm", "to Acces an Outside Line Call :"), 315, 675,
+         2685, 240},
+        {3, QT_TRANSLATE_NOOP("telvora::SetupForm", "Retry Times :"), 315, 1215, 1185, 240},
+        {1, QT_TRANSLATE_NOOP("telvora::SetupForm", "Time between redial attempts"), 315, 1710,
+         2640, 240}};
     // The arrangement was measured with a narrow face of Arial's proportions, as the main
     // window's was; wider faces cut the labels off.
     QFont face(QStringLiteral("Liberation Sans"));
@@ -63,9 +66,9 @@ void SetupForm::build()
     QFont bold = face;
     bold.setBold(true);
     for (const auto& entry : labels) {
-        auto* label = place(new QLabel(QLatin1String(entry.caption), this),
-                            QStringLiteral("Label1_%1").arg(entry.index), entry.left, entry.top,
-                            entry.width, entry.height);
+        auto* label =
+            place(new QLabel(tr(entry.caption), this), QStringLiteral("Label1_%1").arg(entry.index),
+                  entry.left, entry.top, entry.width, entry.height);
         label->setFont(bold);
     }
     cboLineSel = place(new QComboBox(this), QStringLiteral("cboLineSel"), 1215, 225, 3255, 315);
@@ -78,14 +81,14 @@ void SetupForm::build()
         place(new QLineEdit(this), QStringLiteral("retry_times_text"), 3285, 1170, 960, 375);
     TimeAttemptText =
         place(new QLineEdit(this), QStringLiteral("TimeAttemptText"), 3285, 1665, 960, 375);
-    OK_button = place(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("OK_button"), 315,
-                      2475, 1140, 420);
-    Cancel_button = place(new QPushButton(QStringLiteral("Cancel"), this),
-                          QStringLiteral("Cancel_button"), 1755, 2475, 1140, 420);
-    Apply_Button = place(new QPushButton(QStringLiteral("Apply"), this),
-                         QStringLiteral("Apply_Button"), 3105, 2475, 1140, 420);
-    Lines_button = place(new QPushButton(QStringLiteral("&Lines..."), this),
-                         QStringLiteral("Lines_button"), 315, 3045, 1140, 420);
+    OK_button =
+        place(new QPushButton(tr("OK"), this), QStringLiteral("OK_button"), 315, 2475, 1140, 420);
+    Cancel_button = place(new QPushButton(tr("Cancel"), this), QStringLiteral("Cancel_button"),
+                          1755, 2475, 1140, 420);
+    Apply_Button = place(new QPushButton(tr("Apply"), this), QStringLiteral("Apply_Button"), 3105,
+                         2475, 1140, 420);
+    Lines_button = place(new QPushButton(tr("&Lines..."), this), QStringLiteral("Lines_button"),
+                         315, 3045, 1140, 420);
     Lines_button->hide();
     OK_button->setDefault(true);
 
@@ -187,9 +190,9 @@ void SetupForm::Apply_Button_Click()
     }
     // Settings that silently did not reach the file would be lost at the next start.
     if (!saved) {
-        m_prompt.messageBox(QStringLiteral("The settings could not be saved to \"%1\".")
-                                .arg(m_registry.store().path()),
-                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        m_prompt.messageBox(
+            tr("The settings could not be saved to \"%1\".").arg(m_registry.store().path()),
+            Prompt::Buttons::Ok, Prompt::Icon::Critical);
     }
     ReadFromRegistry(m_registry, m_settings);
 }

@@ -64,40 +64,39 @@ SipAccountDialog::SipAccountDialog(SipProvider& provider, Prompt& prompt, const 
 void SipAccountDialog::build()
 {
     setObjectName(QStringLiteral("SipAccountDialog"));
-    setWindowTitle(m_accountId.isEmpty() ? QStringLiteral("Add SIP Account")
-                                         : QStringLiteral("SIP Account"));
+    setWindowTitle(m_accountId.isEmpty() ? tr("Add SIP Account") : tr("SIP Account"));
     const auto edit = [this](const char* name) {
         auto* field = new QLineEdit(this);
         field->setObjectName(QLatin1String(name));
         return field;
     };
     displayName = edit("displayName");
-    displayName->setPlaceholderText(QStringLiteral("as the line is listed"));
+    displayName->setPlaceholderText(tr("as the line is listed"));
     server = edit("server");
-    server->setPlaceholderText(QStringLiteral("host or host:port"));
+    server->setPlaceholderText(tr("host or host:port"));
     user = edit("user");
     password = edit("password");
     password->setEchoMode(QLineEdit::Password);
     // What is stored stays where it is; the field only ever takes a new password.
     if (!m_accountId.isEmpty())
-        password->setPlaceholderText(QStringLiteral("unchanged"));
+        password->setPlaceholderText(tr("unchanged"));
     transport = new QComboBox(this);
     transport->setObjectName(QStringLiteral("transport"));
     // In the order of SipAccount::Transport.
     transport->addItems({QStringLiteral("UDP"), QStringLiteral("TCP"), QStringLiteral("TLS")});
     outboundProxy = edit("outboundProxy");
-    outboundProxy->setPlaceholderText(QStringLiteral("none"));
-    registerAccount = new QCheckBox(QStringLiteral("&Register with the server"), this);
+    outboundProxy->setPlaceholderText(tr("none"));
+    registerAccount = new QCheckBox(tr("&Register with the server"), this);
     registerAccount->setObjectName(QStringLiteral("registerAccount"));
     registerAccount->setChecked(true);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Name:"), displayName);
-    form->addRow(QStringLiteral("&Server:"), server);
-    form->addRow(QStringLiteral("&User:"), user);
-    form->addRow(QStringLiteral("&Password:"), password);
-    form->addRow(QStringLiteral("&Transport:"), transport);
-    form->addRow(QStringLiteral("Outbound &proxy:"), outboundProxy);
+    form->addRow(tr("&Name:"), displayName);
+    form->addRow(tr("&Server:"), server);
+    form->addRow(tr("&User:"), user);
+    form->addRow(tr("&Password:"), password);
+    form->addRow(tr("&Transport:"), transport);
+    form->addRow(tr("Outbound &proxy:"), outboundProxy);
     form->addRow(QString(), registerAccount);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -143,17 +142,17 @@ QString SipAccountDialog::problem()
     };
     const QString host = server->text().trimmed();
     if (host.isEmpty())
-        return fail(server, QStringLiteral("Enter the server of the account (host or host:port)."));
+        return fail(server, tr("Enter the server of the account (host or host:port)."));
     if (hasBlank(host))
-        return fail(server, QStringLiteral("The server cannot contain blanks."));
+        return fail(server, tr("The server cannot contain blanks."));
     const QString name = user->text().trimmed();
     if (name.isEmpty() && registerAccount->isChecked())
-        return fail(user, QStringLiteral("Enter the user name: an account that registers with "
-                                         "its server needs one."));
+        return fail(user, tr("Enter the user name: an account that registers with "
+                             "its server needs one."));
     if (hasBlank(name))
-        return fail(user, QStringLiteral("The user name cannot contain blanks."));
+        return fail(user, tr("The user name cannot contain blanks."));
     if (hasBlank(outboundProxy->text().trimmed()))
-        return fail(outboundProxy, QStringLiteral("The outbound proxy cannot contain blanks."));
+        return fail(outboundProxy, tr("The outbound proxy cannot contain blanks."));
     return {};
 }
 
@@ -169,8 +168,8 @@ void SipAccountDialog::OK_button_Click()
         // password included when nothing was typed.
         const auto stored = findAccount(m_provider, m_accountId);
         if (!stored) {
-            m_prompt.messageBox(QStringLiteral("This account no longer exists."),
-                                Prompt::Buttons::Ok, Prompt::Icon::Warning);
+            m_prompt.messageBox(tr("This account no longer exists."), Prompt::Buttons::Ok,
+                                Prompt::Icon::Warning);
             reject();
             return;
         }
@@ -201,9 +200,9 @@ void SipAccountDialog::OK_button_Click()
         saved = m_provider.updateAccount(account);
     }
     if (!saved) {
-        m_prompt.messageBox(QStringLiteral("The account could not be saved to \"%1\".")
-                                .arg(SipAccountStore::filePath()),
-                            Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        m_prompt.messageBox(
+            tr("The account could not be saved to \"%1\".").arg(SipAccountStore::filePath()),
+            Prompt::Buttons::Ok, Prompt::Icon::Critical);
         return;
     }
     accept();

@@ -4,6 +4,7 @@
 #include "store/Statements.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -240,15 +241,17 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
 
     if (exists) {
         if (!info.isFile()) {
-            fail(QStringLiteral("it is not a file"));
+            fail(QCoreApplication::translate("telvora::PhoneBook", "it is not a file"));
             return m_state;
         }
         if (!info.isReadable()) {
-            fail(QStringLiteral("permission to read it is denied"));
+            fail(QCoreApplication::translate("telvora::PhoneBook",
+                                             "permission to read it is denied"));
             return m_state;
         }
         if (!hasSqliteHeader(m_filePath)) {
-            fail(QStringLiteral("it is not a phone book database (unknown file format)"));
+            fail(QCoreApplication::translate(
+                "telvora::PhoneBook", "it is not a phone book database (unknown file format)"));
             return m_state;
         }
     }
@@ -275,7 +278,8 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
                              : QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open()) {
         fail(exists ? db.lastError().text()
-                    : QStringLiteral("it is missing and could not be created (%1)")
+                    : QCoreApplication::translate("telvora::PhoneBook",
+                                                  "it is missing and could not be created (%1)")
                           .arg(db.lastError().text()));
         return m_state;
     }
@@ -285,7 +289,9 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
             const QString reason = m_error;
             db.close();
             QFile::remove(m_filePath); // ours, made a moment ago, and unusable
-            fail(QStringLiteral("it is missing and could not be created (%1)").arg(reason));
+            fail(QCoreApplication::translate("telvora::PhoneBook",
+                                             "it is missing and could not be created (%1)")
+                     .arg(reason));
             return m_state;
         }
         m_state = State::Created;
@@ -294,7 +300,8 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
     } else {
         m_state = writable ? State::Opened : State::ReadOnly;
         if (!writable)
-            m_error = QStringLiteral("you may read it but not change it, so no change is saved");
+            m_error = QCoreApplication::translate(
+                "telvora::PhoneBook", "you may read it but not change it, so no change is saved");
         if (!checkSchema(writable))
             return m_state;
         if (m_state == State::Opened)
@@ -403,11 +410,14 @@ bool PhoneBook::checkSchema(bool writable)
         QString error;
         const auto columns = columnsOf(db, table.table, error);
         if (!columns) {
-            fail(QStringLiteral("it cannot be read (%1)").arg(error));
+            fail(QCoreApplication::translate("telvora::PhoneBook", "it cannot be read (%1)")
+                     .arg(error));
             return false;
         }
         if (columns->isEmpty()) {
-            fail(QStringLiteral("it is not a phone book of this program (it has no table \"%1\")")
+            fail(QCoreApplication::translate(
+                     "telvora::PhoneBook",
+                     "it is not a phone book of this program (it has no table \"%1\")")
                      .arg(table.table));
             return false;
         }
@@ -421,8 +431,10 @@ bool PhoneBook::checkSchema(bool writable)
                 missing << column;
         }
         if (!missing.isEmpty()) {
-            fail(QStringLiteral("it is not a phone book of this program (the table \"%1\" has "
-                                "no column %2)")
+            fail(QCoreApplication::translate(
+                     "telvora::PhoneBook",
+                     "it is not a phone book of this program (the table \"%1\" has "
+                     "no column %2)")
                      .arg(table.table, quotedList(missing)));
             return false;
         }
@@ -439,16 +451,20 @@ bool PhoneBook::checkSchema(bool writable)
 
     if (!missingCard.isEmpty()) {
         if (!writable) {
-            m_error = QStringLiteral("you may read it but not change it, and it has no column "
-                                     "%1, so that part of the card stays empty and no change "
-                                     "is saved")
-                          .arg(quotedList(missingCard));
+            m_error =
+                QCoreApplication::translate(
+                    "telvora::PhoneBook", "you may read it but not change it, and it has no column "
+                                          "%1, so that part of the card stays empty and no change "
+                                          "is saved")
+                    .arg(quotedList(missingCard));
         } else if (!addCardColumns(missingCard)) {
             // The file stays as it was; it is shown, but a card without somewhere to keep
             // every field must not look as if it saved them.
-            m_error = QStringLiteral("it has no column %1 and the column could not be added "
-                                     "(%2), so no change is saved")
-                          .arg(quotedList(missingCard), m_error);
+            m_error =
+                QCoreApplication::translate("telvora::PhoneBook",
+                                            "it has no column %1 and the column could not be added "
+                                            "(%2), so no change is saved")
+                    .arg(quotedList(missingCard), m_error);
             m_state = State::ReadOnly;
         } else {
             return checkSchema(writable);
@@ -582,7 +598,8 @@ bool PhoneBook::prepareWrite()
 {
     if (!isWritable()) {
         if (m_error.isEmpty())
-            m_error = QStringLiteral("the phone book is not open for changes");
+            m_error = QCoreApplication::translate("telvora::PhoneBook",
+                                                  "the phone book is not open for changes");
         return false;
     }
     // The open connection keeps the file it opened even when the name now points
@@ -591,13 +608,16 @@ bool PhoneBook::prepareWrite()
     if (::stat(QFile::encodeName(m_filePath).constData(), &now) != 0) {
         if (errno == ENOENT)
             return restoreDeletedFile();
-        m_error = QStringLiteral("the file \"%1\" cannot be reached (%2)")
+        m_error = QCoreApplication::translate("telvora::PhoneBook",
+                                              "the file \"%1\" cannot be reached (%2)")
                       .arg(m_filePath, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     if (quint64(now.st_dev) != m_device || quint64(now.st_ino) != m_inode) {
-        m_error = QStringLiteral("the file \"%1\" was replaced while Telvora was running, so the "
-                                 "change is not saved; start Telvora again to use the new file")
+        m_error = QCoreApplication::translate(
+                      "telvora::PhoneBook",
+                      "the file \"%1\" was replaced while Telvora was running, so the "
+                      "change is not saved; start Telvora again to use the new file")
                       .arg(m_filePath);
         return false;
     }
@@ -613,8 +633,10 @@ bool PhoneBook::restoreDeletedFile()
         query.prepare(QStringLiteral("VACUUM INTO ?"));
         query.addBindValue(m_filePath);
         if (!query.exec()) {
-            m_error = QStringLiteral("the file \"%1\" was deleted and could not be written again "
-                                     "(%2)")
+            m_error = QCoreApplication::translate(
+                          "telvora::PhoneBook",
+                          "the file \"%1\" was deleted and could not be written again "
+                          "(%2)")
                           .arg(m_filePath, query.lastError().text());
             return false;
         }
@@ -644,8 +666,9 @@ bool PhoneBook::refuseUnusable(qint64 id, bool zeroAllowed)
 {
     if (isRowId(id) || (zeroAllowed && id == 0))
         return false;
-    m_error = QStringLiteral("the row has no usable id in the file (only a positive whole number "
-                             "stands for one row), so it is left as it is");
+    m_error = QCoreApplication::translate(
+        "telvora::PhoneBook", "the row has no usable id in the file (only a positive whole number "
+                              "stands for one row), so it is left as it is");
     return true;
 }
 
@@ -676,7 +699,9 @@ bool PhoneBook::updateNameColumns(qint64 id, const QList<std::pair<QString, QStr
     QStringList assignments;
     for (const auto& [column, value] : values) {
         if (!m_nameColumns.contains(column, Qt::CaseInsensitive)) {
-            m_error = QStringLiteral("the phone book has no column %1").arg(column);
+            m_error =
+                QCoreApplication::translate("telvora::PhoneBook", "the phone book has no column %1")
+                    .arg(column);
             return false;
         }
         assignments << quoted(column) + QStringLiteral(" = ?");
@@ -723,7 +748,8 @@ qint64 PhoneBook::insert(const QString& table, const QStringList& columns,
             }
             const qint64 highest = query.value(0).toLongLong();
             if (highest == std::numeric_limits<qint64>::max()) {
-                m_error = QStringLiteral("the file has no id left for a new row");
+                m_error = QCoreApplication::translate("telvora::PhoneBook",
+                                                      "the file has no id left for a new row");
                 return false;
             }
             id = std::max<qint64>(highest, 0) + 1;
@@ -745,7 +771,8 @@ qint64 PhoneBook::insert(const QString& table, const QStringList& columns,
         if (!numbered)
             id = query.lastInsertId().toLongLong();
         if (!isRowId(id)) {
-            m_error = QStringLiteral("the file gave the new row no usable id");
+            m_error = QCoreApplication::translate("telvora::PhoneBook",
+                                                  "the file gave the new row no usable id");
             return false;
         }
         return true;
@@ -807,7 +834,9 @@ QString PhoneBook::describe(const QSqlError& error)
 {
     const QString text = error.databaseText();
     if (text.contains(QLatin1String("locked")) || text.contains(QLatin1String("busy")))
-        return QStringLiteral("the phone book is in use by another program (%1)").arg(text);
+        return QCoreApplication::translate("telvora::PhoneBook",
+                                           "the phone book is in use by another program (%1)")
+            .arg(text);
     return error.text();
 }
 
@@ -890,8 +919,9 @@ int PhoneBook::deleteNameTree(qint64 id)
             return false;
         }
         if (query.value(1).toLongLong() > query.value(0).toLongLong()) {
-            m_error = QStringLiteral("rows of the file share an id with this name or a sub-name "
-                                     "below it, so none of them is deleted");
+            m_error = QCoreApplication::translate(
+                "telvora::PhoneBook", "rows of the file share an id with this name or a sub-name "
+                                      "below it, so none of them is deleted");
             return false;
         }
         for (const QString& statement :

@@ -3,6 +3,7 @@
 #include "telephony/cellular/MmObjects.h"
 #include "telephony/mTAPIConsts.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -38,28 +39,29 @@ QString stateText(int state)
 {
     switch (state) {
     case -1:
-        return QStringLiteral("Failed");
+        return QCoreApplication::translate("telvora::CellularProvider", "Failed");
     case 1:
-        return QStringLiteral("Starting");
+        return QCoreApplication::translate("telvora::CellularProvider", "Starting");
     case 2:
-        return QStringLiteral("Locked (SIM PIN needed)");
+        return QCoreApplication::translate("telvora::CellularProvider", "Locked (SIM PIN needed)");
     case 3:
-        return QStringLiteral("Disabled (enabled when you dial)");
+        return QCoreApplication::translate("telvora::CellularProvider",
+                                           "Disabled (enabled when you dial)");
     case 4:
-        return QStringLiteral("Disabling");
+        return QCoreApplication::translate("telvora::CellularProvider", "Disabling");
     case 5:
-        return QStringLiteral("Enabling");
+        return QCoreApplication::translate("telvora::CellularProvider", "Enabling");
     case 6:
-        return QStringLiteral("Enabled, no network");
+        return QCoreApplication::translate("telvora::CellularProvider", "Enabled, no network");
     case 7:
-        return QStringLiteral("Searching for a network");
+        return QCoreApplication::translate("telvora::CellularProvider", "Searching for a network");
     case 8:
     case 9:
     case 10:
     case 11:
-        return QStringLiteral("Registered");
+        return QCoreApplication::translate("telvora::CellularProvider", "Registered");
     default:
-        return QStringLiteral("Unknown");
+        return QCoreApplication::translate("telvora::CellularProvider", "Unknown");
     }
 }
 
@@ -169,7 +171,9 @@ QList<ProviderLine> CellularProvider::lines()
         const QString model = p.value(QStringLiteral("Model")).toString().trimmed();
         caps.lineName = QString(manufacturer + QLatin1Char(' ') + model).trimmed();
         if (caps.lineName.isEmpty())
-            caps.lineName = QStringLiteral("Cellular modem %1").arg(index + 1);
+            caps.lineName =
+                QCoreApplication::translate("telvora::CellularProvider", "Cellular modem %1")
+                    .arg(index + 1);
         caps.providerInfo = QStringLiteral("ModemManager");
         caps.switchInfo = p.value(QStringLiteral("PrimaryPort")).toString();
         caps.permanentLineID = 0x00030000u | (qHash(line.key) & 0xffffu);
@@ -192,7 +196,9 @@ QString CellularProvider::lineState(const QString& lineKey) const
         return {};
     for (const CallEntry& call : m_calls) {
         if (call.modemPath == modem->path && !call.ended)
-            return call.connected ? QStringLiteral("In a call") : QStringLiteral("Dialling");
+            return call.connected
+                       ? QCoreApplication::translate("telvora::CellularProvider", "In a call")
+                       : QCoreApplication::translate("telvora::CellularProvider", "Dialling");
     }
     return stateText(modemState(modem->path));
 }
@@ -207,14 +213,19 @@ QList<std::pair<QString, QString>> CellularProvider::details(const QString& line
     const auto text = [&p](const char* name) {
         return p.value(QLatin1String(name)).toString();
     };
-    rows.append({QStringLiteral("Manufacturer"), text("Manufacturer")});
-    rows.append({QStringLiteral("Model"), text("Model")});
-    rows.append({QStringLiteral("Firmware"), text("Revision")});
-    rows.append({QStringLiteral("Equipment identifier"), text("EquipmentIdentifier")});
-    rows.append({QStringLiteral("Port"), text("PrimaryPort")});
-    rows.append({QStringLiteral("Own numbers"),
+    rows.append({QCoreApplication::translate("telvora::CellularProvider", "Manufacturer"),
+                 text("Manufacturer")});
+    rows.append({QCoreApplication::translate("telvora::CellularProvider", "Model"), text("Model")});
+    rows.append(
+        {QCoreApplication::translate("telvora::CellularProvider", "Firmware"), text("Revision")});
+    rows.append({QCoreApplication::translate("telvora::CellularProvider", "Equipment identifier"),
+                 text("EquipmentIdentifier")});
+    rows.append(
+        {QCoreApplication::translate("telvora::CellularProvider", "Port"), text("PrimaryPort")});
+    rows.append({QCoreApplication::translate("telvora::CellularProvider", "Own numbers"),
                  p.value(QStringLiteral("OwnNumbers")).toStringList().join(QStringLiteral(", "))});
-    rows.append({QStringLiteral("State"), stateText(modemState(modem->path))});
+    rows.append({QCoreApplication::translate("telvora::CellularProvider", "State"),
+                 stateText(modemState(modem->path))});
     return rows;
 }
 

@@ -1,5 +1,6 @@
 #include "telephony/modem/AtChannel.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
@@ -32,7 +33,7 @@ bool isSerialDevice(const struct stat& st)
     return subsystem.endsWith(QLatin1String("/class/tty"));
 }
 
-const QString kNotSerial = QStringLiteral("not a serial port");
+const char* const kNotSerial = QT_TRANSLATE_NOOP("telvora::AtChannel", "not a serial port");
 
 } // namespace
 
@@ -65,7 +66,7 @@ bool AtChannel::open(const QString& path, QString* error)
     }
     if (!isSerialDevice(named)) {
         if (error)
-            *error = kNotSerial;
+            *error = QCoreApplication::translate("telvora::AtChannel", kNotSerial);
         return false;
     }
     m_port = new QSerialPort(path, this);
@@ -87,7 +88,7 @@ bool AtChannel::open(const QString& path, QString* error)
     if (::fstat(m_port->handle(), &opened) != 0 || !isSerialDevice(opened) ||
         opened.st_rdev != named.st_rdev) {
         if (error)
-            *error = kNotSerial;
+            *error = QCoreApplication::translate("telvora::AtChannel", kNotSerial);
         m_port->close();
         delete m_port;
         m_port = nullptr;

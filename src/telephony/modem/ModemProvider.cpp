@@ -4,6 +4,7 @@
 #include "telephony/mTAPIConsts.h"
 #include "telephony/modem/AtChannel.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
@@ -82,8 +83,9 @@ QByteArray fileStamp(const QString& path)
            QByteArray::number(qlonglong(st.st_ctim.tv_nsec));
 }
 
-const QString kDidNotAnswer = QStringLiteral("The modem did not answer");
-const QString kWentAway = QStringLiteral("The modem went away");
+const char* const kDidNotAnswer =
+    QT_TRANSLATE_NOOP("telvora::ModemProvider", "The modem did not answer");
+const char* const kWentAway = QT_TRANSLATE_NOOP("telvora::ModemProvider", "The modem went away");
 
 } // namespace
 
@@ -209,10 +211,14 @@ QList<ProviderLine> ModemProvider::lines()
         line.key = port;
         LineDevCaps& caps = line.caps;
         caps.lineName = lineName(port);
-        caps.providerInfo = info.kind == ModemKind::Cellular ? QStringLiteral("Cellular AT module")
-                            : info.kind == ModemKind::Voice  ? QStringLiteral("Voice modem")
-                            : info.kind == ModemKind::Data   ? QStringLiteral("Data modem")
-                                                             : QStringLiteral("Modem");
+        caps.providerInfo =
+            info.kind == ModemKind::Cellular
+                ? QCoreApplication::translate("telvora::ModemProvider", "Cellular AT module")
+            : info.kind == ModemKind::Voice
+                ? QCoreApplication::translate("telvora::ModemProvider", "Voice modem")
+            : info.kind == ModemKind::Data
+                ? QCoreApplication::translate("telvora::ModemProvider", "Data modem")
+                : QCoreApplication::translate("telvora::ModemProvider", "Modem");
         caps.switchInfo = port;
         caps.permanentLineID = 0x00020000u | (qHash(port) & 0xffffu);
         caps.stringFormat = LINESTRINGFORMAT_ASCII;
@@ -234,47 +240,53 @@ QString ModemProvider::lineName(const QString& port) const
         return info.manufacturer + QLatin1Char(' ') + info.model;
     if (!info.identity.isEmpty())
         return info.identity;
-    return QStringLiteral("Modem on %1").arg(QFileInfo(port).fileName());
+    return QCoreApplication::translate("telvora::ModemProvider", "Modem on %1")
+        .arg(QFileInfo(port).fileName());
 }
 
 QString ModemProvider::lineState(const QString& lineKey) const
 {
     if (const quint64 id = callOnPort(lineKey); id != 0) {
         const CallEntry& call = m_calls[id];
-        return call.waiting     ? QStringLiteral("Waiting for the modem to be free")
-               : call.connected ? QStringLiteral("In a call")
-                                : QStringLiteral("Dialling");
+        return call.waiting     ? QCoreApplication::translate("telvora::ModemProvider",
+                                                              "Waiting for the modem to be free")
+               : call.connected ? QCoreApplication::translate("telvora::ModemProvider", "In a call")
+                                : QCoreApplication::translate("telvora::ModemProvider", "Dialling");
     }
     // Why the modem ended the last call matters more than that it is still hanging up.
     if (const QString note = m_notes.value(lineKey); !note.isEmpty())
         return note;
     if (m_releasing.value(lineKey))
-        return QStringLiteral("Hanging up");
+        return QCoreApplication::translate("telvora::ModemProvider", "Hanging up");
     const PortInfo info = m_ports.value(lineKey);
     switch (info.probe) {
     case Probe::NotYet:
     case Probe::Running:
-        return QStringLiteral("Checking the modem...");
+        return QCoreApplication::translate("telvora::ModemProvider", "Checking the modem...");
     case Probe::NoAnswer:
-        return QStringLiteral("No modem answers on this port");
+        return QCoreApplication::translate("telvora::ModemProvider",
+                                           "No modem answers on this port");
     case Probe::Unopenable:
-        return QStringLiteral("Cannot open the port: %1").arg(info.error);
+        return QCoreApplication::translate("telvora::ModemProvider", "Cannot open the port: %1")
+            .arg(info.error);
     case Probe::ModemManager:
-        return QStringLiteral("Used by ModemManager (see its cellular line)");
+        return QCoreApplication::translate("telvora::ModemProvider",
+                                           "Used by ModemManager (see its cellular line)");
     case Probe::Modem:
         break;
     }
     switch (info.kind) {
     case ModemKind::Voice:
-        return QStringLiteral("Ready (voice modem)");
+        return QCoreApplication::translate("telvora::ModemProvider", "Ready (voice modem)");
     case ModemKind::Data:
-        return QStringLiteral("Ready (data modem: tells busy and no dial tone only)");
+        return QCoreApplication::translate("telvora::ModemProvider",
+                                           "Ready (data modem: tells busy and no dial tone only)");
     case ModemKind::Cellular:
-        return QStringLiteral("Ready (cellular module)");
+        return QCoreApplication::translate("telvora::ModemProvider", "Ready (cellular module)");
     case ModemKind::Unknown:
         break;
     }
-    return QStringLiteral("Ready");
+    return QCoreApplication::translate("telvora::ModemProvider", "Ready");
 }
 
 ModemPortSettings ModemProvider::portSettings(const QString& lineKey) const
@@ -511,7 +523,9 @@ qint32 ModemProvider::openCall(quint64 id)
     if (!channel->open(port, &error)) {
         delete channel;
         m_ports[port].error = error;
-        m_notes.insert(port, QStringLiteral("Cannot open the port: %1").arg(error));
+        m_notes.insert(
+            port, QCoreApplication::translate("telvora::ModemProvider", "Cannot open the port: %1")
+                      .arg(error));
         return LINEERR_RESOURCEUNAVAIL;
     }
     entry.channel = channel;
@@ -523,7 +537,8 @@ qint32 ModemProvider::openCall(quint64 id)
             return;
         // The modem went away: whatever happens on the line now, the program hears nothing,
         // and the call is lost whether or not anyone had answered.
-        endCall(id, LINEDISCONNECTMODE_UNAVAIL, kWentAway);
+        endCall(id, LINEDISCONNECTMODE_UNAVAIL,
+                QCoreApplication::translate("telvora::ModemProvider", kWentAway));
     });
     if (events())
         events()->lineStateUpdated(*this, port);
@@ -553,13 +568,17 @@ void ModemProvider::failSetup(quint64 id, AtChannel::Result result)
     if (found == m_calls.end() || found->ended)
         return;
     if (result == AtChannel::Result::Closed) {
-        endCall(id, LINEDISCONNECTMODE_UNAVAIL, kWentAway);
+        endCall(id, LINEDISCONNECTMODE_UNAVAIL,
+                QCoreApplication::translate("telvora::ModemProvider", kWentAway));
         return;
     }
     if (result == AtChannel::Result::Timeout)
-        m_notes.insert(found->port, kDidNotAnswer);
+        m_notes.insert(found->port,
+                       QCoreApplication::translate("telvora::ModemProvider", kDidNotAnswer));
     else
-        m_notes.insert(found->port, QStringLiteral("The modem refused a setup command"));
+        m_notes.insert(found->port,
+                       QCoreApplication::translate("telvora::ModemProvider",
+                                                   "The modem refused a setup command"));
     fail(id, LINEERR_OPERATIONFAILED);
 }
 
@@ -576,7 +595,8 @@ void ModemProvider::startCall(quint64 id)
             if (modem) {
                 dialOn(id);
             } else {
-                m_notes.insert(port, kDidNotAnswer);
+                m_notes.insert(
+                    port, QCoreApplication::translate("telvora::ModemProvider", kDidNotAnswer));
                 fail(id, LINEERR_OPERATIONFAILED);
             }
         });
@@ -677,29 +697,35 @@ void ModemProvider::dialOn(quint64 id)
                 if (cellular) {
                     // A cellular module refuses what it cannot dial now (no network).
                     endCall(id, LINEDISCONNECTMODE_UNAVAIL,
-                            QStringLiteral("The modem could not call: %1").arg(words));
+                            QCoreApplication::translate("telvora::ModemProvider",
+                                                        "The modem could not call: %1")
+                                .arg(words));
                 } else if (words.startsWith(QLatin1String("+C"))) {
                     // An extended error is the modem's (or the network's) refusal, not a
                     // verdict on the number.
                     endCall(id, LINEDISCONNECTMODE_REJECT,
-                            QStringLiteral("The modem refused to dial: %1").arg(words));
+                            QCoreApplication::translate("telvora::ModemProvider",
+                                                        "The modem refused to dial: %1")
+                                .arg(words));
                 } else {
                     // A modem refuses a dial string it cannot dial.
                     endCall(id, LINEDISCONNECTMODE_BADADDRESS);
                 }
             } else if (r == AtChannel::Result::Unrecognised) {
                 // Nobody knows what it means, so nothing says another try would do better.
-                endCall(id,
-                        found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_REJECT,
-                        QStringLiteral("The modem ended the call with \"%1\", which is no "
-                                       "result code this program knows")
-                            .arg(modemWords(info)));
+                endCall(
+                    id, found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_REJECT,
+                    QCoreApplication::translate("telvora::ModemProvider",
+                                                "The modem ended the call with \"%1\", which is no "
+                                                "result code this program knows")
+                        .arg(modemWords(info)));
             } else if (r == AtChannel::Result::Timeout) {
                 endCall(id,
                         found->connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_UNKNOWN,
-                        kDidNotAnswer);
+                        QCoreApplication::translate("telvora::ModemProvider", kDidNotAnswer));
             } else if (r == AtChannel::Result::Closed) {
-                endCall(id, LINEDISCONNECTMODE_UNAVAIL, kWentAway);
+                endCall(id, LINEDISCONNECTMODE_UNAVAIL,
+                        QCoreApplication::translate("telvora::ModemProvider", kWentAway));
             } else if (r == AtChannel::Result::Ok && cellular) {
                 found->poll = new QTimer(this);
                 connect(found->poll, &QTimer::timeout, this, [this, id] {
@@ -780,8 +806,10 @@ void ModemProvider::onEvent(quint64 id, const AtParser::Event& e)
     case AtParser::Kind::Refused:
         // The modem itself will not dial the number (too many attempts, a barred number):
         // dialling it again is what got it refused.
-        endCall(id, connected ? afterAnswer : LINEDISCONNECTMODE_REJECT,
-                QStringLiteral("The modem refused to dial: %1").arg(modemWords({e.text})));
+        endCall(
+            id, connected ? afterAnswer : LINEDISCONNECTMODE_REJECT,
+            QCoreApplication::translate("telvora::ModemProvider", "The modem refused to dial: %1")
+                .arg(modemWords({e.text})));
         break;
     case AtParser::Kind::Ringing:
         if (!connected)

@@ -1,5 +1,6 @@
 #include "telephony/modem/ModemSettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,22 +42,27 @@ QString ModemSettings::filePath()
 QString ModemSettings::pathProblem(const QString& path)
 {
     if (path.isEmpty())
-        return QStringLiteral("The port has no path.");
+        return QCoreApplication::translate("telvora::ModemSettings", "The port has no path.");
     if (path.size() > kMaxPathLength)
-        return QStringLiteral("The port's path is longer than any device path.");
+        return QCoreApplication::translate("telvora::ModemSettings",
+                                           "The port's path is longer than any device path.");
     if (hasControl(path))
-        return QStringLiteral("The port's path holds a control character.");
+        return QCoreApplication::translate("telvora::ModemSettings",
+                                           "The port's path holds a control character.");
     return {};
 }
 
 QString ModemSettings::initStringProblem(const QString& init)
 {
     if (init.size() > kMaxInitLength)
-        return QStringLiteral("The init string is longer than %1 characters.").arg(kMaxInitLength);
+        return QCoreApplication::translate("telvora::ModemSettings",
+                                           "The init string is longer than %1 characters.")
+            .arg(kMaxInitLength);
     for (const QChar c : init) {
         // Sent as one command line of plain ASCII: a CR or LF would end it and start another.
         if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return QStringLiteral(
+            return QCoreApplication::translate(
+                "telvora::ModemSettings",
                 "The init string may hold only printable ASCII characters (no line breaks).");
     }
     return {};
@@ -69,9 +75,11 @@ ModemSettings ModemSettings::load()
     if (!file.exists())
         return settings;
     if (file.size() > kMaxFileSize) {
-        settings.loadError = QStringLiteral("%1 is larger than %2 MB and was not read.")
-                                 .arg(file.fileName())
-                                 .arg(kMaxFileSize / (1024 * 1024));
+        settings.loadError =
+            QCoreApplication::translate("telvora::ModemSettings",
+                                        "%1 is larger than %2 MB and was not read.")
+                .arg(file.fileName())
+                .arg(kMaxFileSize / (1024 * 1024));
         qCWarning(lcModemSettings).noquote() << settings.loadError;
         return settings;
     }
@@ -82,7 +90,8 @@ ModemSettings ModemSettings::load()
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(file.read(kMaxFileSize), &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
-        settings.loadError = QStringLiteral("%1 is not a modem settings file: %2")
+        settings.loadError = QCoreApplication::translate("telvora::ModemSettings",
+                                                         "%1 is not a modem settings file: %2")
                                  .arg(file.fileName(), parseError.errorString());
         qCWarning(lcModemSettings).noquote() << settings.loadError;
         return settings;
@@ -102,7 +111,9 @@ ModemSettings ModemSettings::load()
         if (problem.isEmpty())
             problem = initStringProblem(port.initString);
         if (problem.isEmpty() && settings.ports.size() >= kMaxPorts)
-            problem = QStringLiteral("More than %1 ports are named.").arg(kMaxPorts);
+            problem = QCoreApplication::translate("telvora::ModemSettings",
+                                                  "More than %1 ports are named.")
+                          .arg(kMaxPorts);
         if (!problem.isEmpty()) {
             settings.setAside.append(value);
             if (!settings.problems.contains(problem))

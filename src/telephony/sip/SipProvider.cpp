@@ -4,6 +4,7 @@
 #include "telephony/sip/SecretStore.h"
 #include "telephony/sip/SipAddress.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QUuid>
 #include <linphone++/linphone.hh>
@@ -380,7 +381,8 @@ void SipProvider::addToCore(AccountEntry& entry)
     auto serverAddress = sipHostAddress(account.server, account.transport);
     if (!identityAddress || !serverAddress) {
         entry.registration = Registration::Failed;
-        entry.registrationText = QStringLiteral("The account's server or user is not valid");
+        entry.registrationText = QCoreApplication::translate(
+            "telvora::SipProvider", "The account's server or user is not valid");
         emit registrationChanged(account.id);
         return;
     }
@@ -408,23 +410,23 @@ void SipProvider::addToCore(AccountEntry& entry)
         // The account registers once the secret store has answered.
         entry.waitingForPassword = true;
         const QString id = account.id;
-        SecretStore::read(
-            SipAccountStore::keychainKey(id), [this, id, addAuth](std::optional<QString> password) {
-                const auto found = m_entries.find(id);
-                if (found == m_entries.end() || !m_core)
-                    return;
-                found->waitingForPassword = false;
-                if (!password) {
-                    found->registration = Registration::Failed;
-                    found->registrationText =
-                        QStringLiteral("The password could not be read from the secret store");
-                    emit registrationChanged(id);
-                    return;
-                }
-                addAuth(found->account, *password);
-                if (found->handle)
-                    m_core->addAccount(found->handle);
-            });
+        SecretStore::read(SipAccountStore::keychainKey(id), [this, id, addAuth](
+                                                                std::optional<QString> password) {
+            const auto found = m_entries.find(id);
+            if (found == m_entries.end() || !m_core)
+                return;
+            found->waitingForPassword = false;
+            if (!password) {
+                found->registration = Registration::Failed;
+                found->registrationText = QCoreApplication::translate(
+                    "telvora::SipProvider", "The password could not be read from the secret store");
+                emit registrationChanged(id);
+                return;
+            }
+            addAuth(found->account, *password);
+            if (found->handle)
+                m_core->addAccount(found->handle);
+        });
     } else {
         if (!account.password.isEmpty())
             addAuth(account, account.password);
@@ -525,26 +527,29 @@ QString SipProvider::lineState(const QString& lineKey) const
             return problem->text;
     }
     if (!account->registerEnabled)
-        return QStringLiteral("Not registering");
+        return QCoreApplication::translate("telvora::SipProvider", "Not registering");
     if (entry != m_entries.cend() && entry->beyondLimit)
-        return QStringLiteral("Not registered: only the first %1 accounts register; this one "
-                              "is used when dialled")
+        return QCoreApplication::translate(
+                   "telvora::SipProvider",
+                   "Not registered: only the first %1 accounts register; this one "
+                   "is used when dialled")
             .arg(kStackAccounts);
     if (entry == m_entries.cend())
-        return QStringLiteral("Not registered yet");
+        return QCoreApplication::translate("telvora::SipProvider", "Not registered yet");
     if (entry->waitingForPassword)
-        return QStringLiteral("Waiting for the password from the secret store");
+        return QCoreApplication::translate("telvora::SipProvider",
+                                           "Waiting for the password from the secret store");
     switch (entry->registration) {
     case Registration::Ok:
-        return QStringLiteral("Registered");
+        return QCoreApplication::translate("telvora::SipProvider", "Registered");
     case Registration::InProgress:
-        return QStringLiteral("Registering...");
+        return QCoreApplication::translate("telvora::SipProvider", "Registering...");
     case Registration::Failed:
         return entry->registrationText;
     case Registration::None:
         break;
     }
-    return QStringLiteral("Not registered");
+    return QCoreApplication::translate("telvora::SipProvider", "Not registered");
 }
 
 void SipProvider::onRegistrationState(const std::shared_ptr<linphone::Account>& account, int state,
@@ -565,7 +570,8 @@ void SipProvider::onRegistrationState(const std::shared_ptr<linphone::Account>& 
         switch (static_cast<linphone::RegistrationState>(state)) {
         case linphone::RegistrationState::Ok:
             it->registration = Registration::Ok;
-            it->registrationText = QStringLiteral("Registered");
+            it->registrationText =
+                QCoreApplication::translate("telvora::SipProvider", "Registered");
             break;
         case linphone::RegistrationState::Progress:
             it->registration = Registration::InProgress;
@@ -577,17 +583,20 @@ void SipProvider::onRegistrationState(const std::shared_ptr<linphone::Account>& 
             const linphone::Reason reason = account->getError();
             if (code == 401 || code == 403 || code == 407 ||
                 reason == linphone::Reason::Unauthorized || reason == linphone::Reason::Forbidden)
-                it->registrationText =
-                    QStringLiteral("Registration refused: wrong user name or password");
+                it->registrationText = QCoreApplication::translate(
+                    "telvora::SipProvider", "Registration refused: wrong user name or password");
             else if (code != 0)
-                it->registrationText = QStringLiteral("Registration failed: %1 %2")
+                it->registrationText = QCoreApplication::translate("telvora::SipProvider",
+                                                                   "Registration failed: %1 %2")
                                            .arg(code)
                                            .arg(QString::fromStdString(info->getPhrase()));
             else
                 it->registrationText =
-                    QStringLiteral("Registration failed: %1")
-                        .arg(message.isEmpty() ? QStringLiteral("no answer from the server")
-                                               : message);
+                    QCoreApplication::translate("telvora::SipProvider", "Registration failed: %1")
+                        .arg(message.isEmpty()
+                                 ? QCoreApplication::translate("telvora::SipProvider",
+                                                               "no answer from the server")
+                                 : message);
             break;
         }
         case linphone::RegistrationState::None:

@@ -1,0 +1,1745 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>main</name>
+    <message>
+        <source>Telvora cannot start: %1.</source>
+        <translation>Telvora kann nicht starten: %1.</translation>
+    </message>
+    <message>
+        <source>Telvora cannot tell whether it is already running: %1. It starts anyway.</source>
+        <translation>Telvora kann nicht feststellen, ob es bereits läuft: %1. Es startet trotzdem.</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::AboutWindow</name>
+    <message>
+        <source>(not in use: no phone book is open)</source>
+        <translation>(nicht in Gebrauch: kein Telefonbuch geöffnet)</translation>
+    </message>
+    <message>
+        <source>(unknown)</source>
+        <translation>(unbekannt)</translation>
+    </message>
+    <message>
+        <source>&lt;h2&gt;Telvora %1&lt;/h2&gt;&lt;p&gt;A phone book that dials its numbers through your telephone line and redials busy numbers for you.&lt;/p&gt;&lt;p&gt;Copyright &amp;copy; the Telvora developers.&lt;br&gt;Telvora is free software: you can redistribute it and/or modify it under the terms of the GNU General Public License, version 3 or (at your option) any later version. It comes with no warranty.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Built with&lt;/b&gt;&lt;br&gt;Qt %2 (running on %3)&lt;br&gt;SQLite %4&lt;/p&gt;&lt;p&gt;Phone book: %5&lt;/p&gt;</source>
+        <translation>&lt;h2&gt;Telvora %1&lt;/h2&gt;&lt;p&gt;Ein Telefonbuch, das seine Rufnummern über Ihre Telefonleitung wählt und besetzte Nummern für Sie erneut wählt.&lt;/p&gt;&lt;p&gt;Copyright &amp;copy; die Telvora-Entwickler.&lt;br&gt;Telvora ist freie Software: Sie können es unter den Bedingungen der GNU General Public License, Version 3 oder (nach Ihrer Wahl) jeder späteren Version, weitergeben und/oder verändern. Es wird ohne jede Gewährleistung geliefert.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Erstellt mit&lt;/b&gt;&lt;br&gt;Qt %2 (läuft unter %3)&lt;br&gt;SQLite %4&lt;/p&gt;&lt;p&gt;Telefonbuch: %5&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>About Telvora</source>
+        <translation>Über Telvora</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::AtChannel</name>
+    <message>
+        <source>not a serial port</source>
+        <translation>keine serielle Schnittstelle</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::CallOutcome</name>
+    <message>
+        <source>Last Status : Busy</source>
+        <translation>Letzter Status : Besetzt</translation>
+    </message>
+    <message>
+        <source>Last Status : No Answer</source>
+        <translation>Letzter Status : Keine Antwort</translation>
+    </message>
+    <message>
+        <source>Last Status : No Dial Tone</source>
+        <translation>Letzter Status : Kein Wählton</translation>
+    </message>
+    <message>
+        <source>Last Status : Call Dropped</source>
+        <translation>Letzter Status : Verbindung abgebrochen</translation>
+    </message>
+    <message>
+        <source>Last Status : Call Ended</source>
+        <translation>Letzter Status : Gespräch beendet</translation>
+    </message>
+    <message>
+        <source>Last Status : Declined</source>
+        <translation>Letzter Status : Abgewiesen</translation>
+    </message>
+    <message>
+        <source>Last Status : Invalid Number</source>
+        <translation>Letzter Status : Ungültige Rufnummer</translation>
+    </message>
+    <message>
+        <source>Last Status : Unreachable</source>
+        <translation>Letzter Status : Nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>Last Status : Line Lost</source>
+        <translation>Letzter Status : Leitung verloren</translation>
+    </message>
+    <message>
+        <source>Last Status :  User Hang UP</source>
+        <translation>Letzter Status :  Vom Benutzer aufgelegt</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::CellularLineDialog</name>
+    <message>
+        <source>Cellular Line</source>
+        <translation>Mobilfunkleitung</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::CellularProvider</name>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Starting</source>
+        <translation>Wird gestartet</translation>
+    </message>
+    <message>
+        <source>Locked (SIM PIN needed)</source>
+        <translation>Gesperrt (SIM-PIN nötig)</translation>
+    </message>
+    <message>
+        <source>Disabled (enabled when you dial)</source>
+        <translation>Ausgeschaltet (wird beim Wählen eingeschaltet)</translation>
+    </message>
+    <message>
+        <source>Disabling</source>
+        <translation>Wird ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Enabling</source>
+        <translation>Wird eingeschaltet</translation>
+    </message>
+    <message>
+        <source>Enabled, no network</source>
+        <translation>Eingeschaltet, kein Netz</translation>
+    </message>
+    <message>
+        <source>Searching for a network</source>
+        <translation>Sucht ein Netz</translation>
+    </message>
+    <message>
+        <source>Registered</source>
+        <translation>Angemeldet</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Cellular modem %1</source>
+        <translation>Mobilfunkmodem %1</translation>
+    </message>
+    <message>
+        <source>In a call</source>
+        <translation>Im Gespräch</translation>
+    </message>
+    <message>
+        <source>Dialling</source>
+        <translation>Wählt</translation>
+    </message>
+    <message>
+        <source>Manufacturer</source>
+        <translation>Hersteller</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Modell</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>Firmware-Version</translation>
+    </message>
+    <message>
+        <source>Equipment identifier</source>
+        <translation>Gerätekennung</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Schnittstelle</translation>
+    </message>
+    <message>
+        <source>Own numbers</source>
+        <translation>Eigene Rufnummern</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::DataFolder</name>
+    <message>
+        <source>no data folder could be found for this user</source>
+        <translation>für diesen Benutzer wurde kein Datenordner gefunden</translation>
+    </message>
+    <message>
+        <source>the folder &quot;%1&quot; could not be entered</source>
+        <translation>in den Ordner „%1“ konnte nicht gewechselt werden</translation>
+    </message>
+    <message>
+        <source>the folder &quot;%1&quot; could not be created</source>
+        <translation>der Ordner „%1“ konnte nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::DialForm</name>
+    <message>
+        <source>All Groups</source>
+        <translation>Alle Gruppen</translation>
+    </message>
+    <message>
+        <source>No Group</source>
+        <translation>Ohne Gruppe</translation>
+    </message>
+    <message>
+        <source>Move to Group</source>
+        <translation>In Gruppe verschieben</translation>
+    </message>
+    <message>
+        <source>Speed Dials</source>
+        <translation>Kurzwahlen</translation>
+    </message>
+    <message>
+        <source>Double Click for Telvora</source>
+        <translation>Doppelklick öffnet Telvora</translation>
+    </message>
+    <message>
+        <source>The phone book &quot;%1&quot; could not be opened: %2.
+
+The file is left as it is and nothing will be saved to it.</source>
+        <translation>Das Telefonbuch „%1“ konnte nicht geöffnet werden: %2.
+
+Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
+    </message>
+    <message>
+        <source>The phone book &quot;%1&quot; is read-only: %2.</source>
+        <translation>Das Telefonbuch „%1“ ist schreibgeschützt: %2.</translation>
+    </message>
+    <message>
+        <source>Telvora  (%1)</source>
+        <translation>Telvora  (%1)</translation>
+    </message>
+    <message>
+        <source>The changes to the card could not be saved: %1.</source>
+        <translation>Die Änderungen an der Karte konnten nicht gespeichert werden: %1.</translation>
+    </message>
+    <message>
+        <source>(No speed dials)</source>
+        <translation>(Keine Kurzwahlen)</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::DialFormControls</name>
+    <message>
+        <source>This field holds %1 characters, too many to show and edit here; it is shown cut short and kept as it is.</source>
+        <translation>Dieses Feld enthält %1 Zeichen, zu viele, um sie hier anzuzeigen und zu bearbeiten; es wird gekürzt angezeigt und bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>Add New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Add SUB Name</source>
+        <translation>Unternamen hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>Ausschneiden</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Groups List</source>
+        <translation>Gruppenliste</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>Liste</translation>
+    </message>
+    <message>
+        <source>Sub List</source>
+        <translation>Unterliste</translation>
+    </message>
+    <message>
+        <source>Names</source>
+        <translation>Namen</translation>
+    </message>
+    <message>
+        <source>Phones</source>
+        <translation>Telefon</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>Internet</source>
+        <translation>Internet</translation>
+    </message>
+    <message>
+        <source>Business</source>
+        <translation>Büro</translation>
+    </message>
+    <message>
+        <source>Business Numbers</source>
+        <translation>Rufnummern Büro</translation>
+    </message>
+    <message>
+        <source>Fax</source>
+        <translation>Fax</translation>
+    </message>
+    <message>
+        <source>Fax Numbers</source>
+        <translation>Faxnummern</translation>
+    </message>
+    <message>
+        <source>Mobile</source>
+        <translation>Mobil</translation>
+    </message>
+    <message>
+        <source>Mobile Numbers</source>
+        <translation>Mobilnummern</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Privat</translation>
+    </message>
+    <message>
+        <source>Home Numbers</source>
+        <translation>Rufnummern privat</translation>
+    </message>
+    <message>
+        <source>Dial</source>
+        <translation>Wählen</translation>
+    </message>
+    <message>
+        <source>Numbers</source>
+        <translation>Rufnummern</translation>
+    </message>
+    <message>
+        <source>TAPI</source>
+        <translation>TAPI</translation>
+    </message>
+    <message>
+        <source>Company</source>
+        <translation>Firma</translation>
+    </message>
+    <message>
+        <source>Gender</source>
+        <translation>Anrede</translation>
+    </message>
+    <message>
+        <source>Full Name / Contact Name</source>
+        <translation>Voller Name / Kontaktname</translation>
+    </message>
+    <message>
+        <source>Job Title</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Department</source>
+        <translation>Abteilung</translation>
+    </message>
+    <message>
+        <source>Extention</source>
+        <translation>Durchwahl</translation>
+    </message>
+    <message>
+        <source>Call Back No</source>
+        <translation>Rückrufnr.</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>Business Address</source>
+        <translation>Adresse Büro</translation>
+    </message>
+    <message>
+        <source>Home Address</source>
+        <translation>Adresse privat</translation>
+    </message>
+    <message>
+        <source>Zip Code</source>
+        <translation>PLZ</translation>
+    </message>
+    <message>
+        <source>POBox</source>
+        <translation>Postfach</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>Email:</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>WEB:</source>
+        <translation>Web:</translation>
+    </message>
+    <message>
+        <source>Email</source>
+        <translation>E-Mail schreiben</translation>
+    </message>
+    <message>
+        <source>Goto WEB Site</source>
+        <translation>Webseite öffnen</translation>
+    </message>
+    <message>
+        <source>Quick Dial</source>
+        <translation>Direktwahl</translation>
+    </message>
+    <message>
+        <source>Add New Speed Dial</source>
+        <translation>Neue Kurzwahl</translation>
+    </message>
+    <message>
+        <source>Edit Speed Dial</source>
+        <translation>Kurzwahl bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete Speed Dial</source>
+        <translation>Kurzwahl löschen</translation>
+    </message>
+    <message>
+        <source>Speed Dials List</source>
+        <translation>Kurzwahlliste</translation>
+    </message>
+    <message>
+        <source>Clear Number</source>
+        <translation>Eingabe leeren</translation>
+    </message>
+    <message>
+        <source>Number to dial</source>
+        <translation>Zu wählende Rufnummer</translation>
+    </message>
+    <message>
+        <source>&amp;Dial</source>
+        <translation>&amp;Wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Hang UP</source>
+        <translation>&amp;Auflegen</translation>
+    </message>
+    <message>
+        <source>Hang The Phone Call</source>
+        <translation>Gespräch beenden</translation>
+    </message>
+    <message>
+        <source>Searc&amp;h</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Setup</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>A&amp;bout</source>
+        <translation>&amp;Über</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::DialRun</name>
+    <message>
+        <source>No telephone line is set up.
+To add one, open Setup and click &quot;Lines...&quot;.</source>
+        <translation>Es ist keine Telefonleitung eingerichtet.
+Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitungen...“.</translation>
+    </message>
+    <message>
+        <source>Retry No: %1 / %2</source>
+        <translation>Versuch Nr.: %1 / %2</translation>
+    </message>
+    <message>
+        <source>Dialing: </source>
+        <translation>Wähle: </translation>
+    </message>
+    <message>
+        <source>Error #%1
+%2</source>
+        <translation>Fehler #%1
+%2</translation>
+    </message>
+    <message>
+        <source>Last Status : Call Failed (%1)</source>
+        <translation>Letzter Status : Anruf fehlgeschlagen (%1)</translation>
+    </message>
+    <message>
+        <source>Waiting : %1</source>
+        <translation>Wartezeit : %1</translation>
+    </message>
+    <message>
+        <source>Last Status :  User Hang UP</source>
+        <translation>Letzter Status :  Vom Benutzer aufgelegt</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::EditContext</name>
+    <message>
+        <source>The change could not be saved: %1.</source>
+        <translation>Die Änderung konnte nicht gespeichert werden: %1.</translation>
+    </message>
+    <message>
+        <source>no reason was given</source>
+        <translation>es wurde kein Grund genannt</translation>
+    </message>
+    <message>
+        <source>This entry has no usable id in the phone book file (only a positive whole number stands for one row), so Telvora leaves it as it is.</source>
+        <translation>Dieser Eintrag hat in der Telefonbuchdatei keine brauchbare Kennung (nur eine positive ganze Zahl bezeichnet eine Zeile), daher lässt Telvora ihn unverändert.</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::Editing</name>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>löschen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Add New Name</source>
+        <translation>Neuer Name</translation>
+    </message>
+    <message>
+        <source>Add SUB Name</source>
+        <translation>Unternamen hinzufügen</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>Ausschneiden</translation>
+    </message>
+    <message>
+        <source>Move to Group</source>
+        <translation>In Gruppe verschieben</translation>
+    </message>
+    <message>
+        <source>Dial</source>
+        <translation>Wählen</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::GroupCommands</name>
+    <message>
+        <source>Enter New Group:</source>
+        <translation>Neue Gruppe eingeben:</translation>
+    </message>
+    <message>
+        <source>Enter New Number:</source>
+        <translation>Neue Nummer eingeben:</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::HelpWindow</name>
+    <message>
+        <source>Telvora Help</source>
+        <translation>Telvora-Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Contents</source>
+        <translation>&amp;Inhalt</translation>
+    </message>
+    <message>
+        <source>&amp;Back</source>
+        <translation>&amp;Zurück</translation>
+    </message>
+    <message>
+        <source>&amp;Forward</source>
+        <translation>&amp;Vorwärts</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>qrc:/help/index.html</source>
+        <comment>the help&apos;s contents page in this language</comment>
+        <translation>qrc:/help/de/index.html</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::LineError</name>
+    <message>
+        <source>Allocated</source>
+        <translation>Belegt</translation>
+    </message>
+    <message>
+        <source>Bad Device ID</source>
+        <translation>Ungültige Gerätekennung</translation>
+    </message>
+    <message>
+        <source>Bearer Mode Unavail</source>
+        <translation>Übertragungsart nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Call UnAvail</source>
+        <translation>Anruf nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Completion Overrun</source>
+        <translation>Rückrufaufträge überzählig</translation>
+    </message>
+    <message>
+        <source>Conference Full</source>
+        <translation>Konferenz voll</translation>
+    </message>
+    <message>
+        <source>Dial Billing</source>
+        <translation>Wählen: Gebührenton erwartet</translation>
+    </message>
+    <message>
+        <source>Dial Dialtone</source>
+        <translation>Wählen: Wählton erwartet</translation>
+    </message>
+    <message>
+        <source>Dial Prompt</source>
+        <translation>Wählen: Eingabeaufforderung</translation>
+    </message>
+    <message>
+        <source>Dial Quiet</source>
+        <translation>Wählen: Stille erwartet</translation>
+    </message>
+    <message>
+        <source>Incompatible API Version</source>
+        <translation>Inkompatible API-Version</translation>
+    </message>
+    <message>
+        <source>Incompatible Ext Version</source>
+        <translation>Inkompatible Erweiterungsversion</translation>
+    </message>
+    <message>
+        <source>Ini File Corrupt</source>
+        <translation>Einstellungsdatei beschädigt</translation>
+    </message>
+    <message>
+        <source>In Use</source>
+        <translation>Belegt durch anderen Anruf</translation>
+    </message>
+    <message>
+        <source>Invalid Address</source>
+        <translation>Ungültige Adresse</translation>
+    </message>
+    <message>
+        <source>Invalid Address ID</source>
+        <translation>Ungültige Adresskennung</translation>
+    </message>
+    <message>
+        <source>Invalid Address Mode</source>
+        <translation>Ungültiger Adressmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Address State</source>
+        <translation>Ungültiger Adresszustand</translation>
+    </message>
+    <message>
+        <source>Invalid App Handle</source>
+        <translation>Ungültiges Anwendungshandle</translation>
+    </message>
+    <message>
+        <source>Invalid App Name</source>
+        <translation>Ungültiger Anwendungsname</translation>
+    </message>
+    <message>
+        <source>Invalid Bearer Mode</source>
+        <translation>Ungültige Übertragungsart</translation>
+    </message>
+    <message>
+        <source>Invalid Call Completion Mode</source>
+        <translation>Ungültiger Rückrufmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Call Handle</source>
+        <translation>Ungültiges Anrufhandle</translation>
+    </message>
+    <message>
+        <source>Invalid Call Params</source>
+        <translation>Ungültige Anrufparameter</translation>
+    </message>
+    <message>
+        <source>Invalid Call Privilege</source>
+        <translation>Ungültige Anrufberechtigung</translation>
+    </message>
+    <message>
+        <source>Invalid Call Select</source>
+        <translation>Ungültige Anrufauswahl</translation>
+    </message>
+    <message>
+        <source>Invalid Call State</source>
+        <translation>Ungültiger Anrufzustand</translation>
+    </message>
+    <message>
+        <source>Invalid Call State List</source>
+        <translation>Ungültige Anrufzustandsliste</translation>
+    </message>
+    <message>
+        <source>Invalid Card</source>
+        <translation>Ungültige Karte</translation>
+    </message>
+    <message>
+        <source>Invalid Completion ID</source>
+        <translation>Ungültige Rückrufkennung</translation>
+    </message>
+    <message>
+        <source>Invalid Conf Call Handle</source>
+        <translation>Ungültiges Konferenzhandle</translation>
+    </message>
+    <message>
+        <source>Invalid Consult Call Handle</source>
+        <translation>Ungültiges Rückfragehandle</translation>
+    </message>
+    <message>
+        <source>Invalid Country Code</source>
+        <translation>Ungültige Landesvorwahl</translation>
+    </message>
+    <message>
+        <source>Invalid Device Class</source>
+        <translation>Ungültige Geräteklasse</translation>
+    </message>
+    <message>
+        <source>Invalid Device Handle</source>
+        <translation>Ungültiges Gerätehandle</translation>
+    </message>
+    <message>
+        <source>Invalid Digit List</source>
+        <translation>Ungültige Ziffernliste</translation>
+    </message>
+    <message>
+        <source>Invalid Digit Mode</source>
+        <translation>Ungültiger Ziffernmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Digits</source>
+        <translation>Ungültige Ziffern</translation>
+    </message>
+    <message>
+        <source>Invalid Ext Version</source>
+        <translation>Ungültige Erweiterungsversion</translation>
+    </message>
+    <message>
+        <source>Invalid Group ID</source>
+        <translation>Ungültige Gruppenkennung</translation>
+    </message>
+    <message>
+        <source>Invalid Line Handle</source>
+        <translation>Ungültiges Leitungshandle</translation>
+    </message>
+    <message>
+        <source>Invalid Line State</source>
+        <translation>Ungültiger Leitungszustand</translation>
+    </message>
+    <message>
+        <source>Invalid Location</source>
+        <translation>Ungültiger Standort</translation>
+    </message>
+    <message>
+        <source>Invalid Media List</source>
+        <translation>Ungültige Medienliste</translation>
+    </message>
+    <message>
+        <source>Invalid Media Mode</source>
+        <translation>Ungültiger Medienmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Message ID</source>
+        <translation>Ungültige Nachrichtenkennung</translation>
+    </message>
+    <message>
+        <source>Invalid Param</source>
+        <translation>Ungültiger Parameter</translation>
+    </message>
+    <message>
+        <source>Invalid Park ID</source>
+        <translation>Ungültige Parkkennung</translation>
+    </message>
+    <message>
+        <source>Invalid Park Mode</source>
+        <translation>Ungültiger Parkmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Pointer</source>
+        <translation>Ungültiger Zeiger</translation>
+    </message>
+    <message>
+        <source>Invalid Priv Select</source>
+        <translation>Ungültige Berechtigungsauswahl</translation>
+    </message>
+    <message>
+        <source>Invalid Rate</source>
+        <translation>Ungültige Rate</translation>
+    </message>
+    <message>
+        <source>Invalid Request Mode</source>
+        <translation>Ungültiger Anforderungsmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Terminal ID</source>
+        <translation>Ungültige Endgerätekennung</translation>
+    </message>
+    <message>
+        <source>Invalid Terminal Mode</source>
+        <translation>Ungültiger Endgerätemodus</translation>
+    </message>
+    <message>
+        <source>Invalid Time Out</source>
+        <translation>Ungültige Zeitüberschreitung</translation>
+    </message>
+    <message>
+        <source>Invalid Tone</source>
+        <translation>Ungültiger Ton</translation>
+    </message>
+    <message>
+        <source>Invalid Tone List</source>
+        <translation>Ungültige Tonliste</translation>
+    </message>
+    <message>
+        <source>Invalid Tone Mode</source>
+        <translation>Ungültiger Tonmodus</translation>
+    </message>
+    <message>
+        <source>Invalid Transfer Mode</source>
+        <translation>Ungültiger Vermittlungsmodus</translation>
+    </message>
+    <message>
+        <source>Line Mapper Failed</source>
+        <translation>Leitungszuordnung fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>No Conference</source>
+        <translation>Keine Konferenz</translation>
+    </message>
+    <message>
+        <source>No Device</source>
+        <translation>Kein Gerät</translation>
+    </message>
+    <message>
+        <source>No Driver</source>
+        <translation>Kein Treiber</translation>
+    </message>
+    <message>
+        <source>No Memory</source>
+        <translation>Kein Speicher</translation>
+    </message>
+    <message>
+        <source>No Request</source>
+        <translation>Keine Anforderung</translation>
+    </message>
+    <message>
+        <source>Not Owner</source>
+        <translation>Nicht Eigentümer</translation>
+    </message>
+    <message>
+        <source>Not Registered</source>
+        <translation>Nicht angemeldet</translation>
+    </message>
+    <message>
+        <source>Operation Failed</source>
+        <translation>Vorgang fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Operation Unavailable</source>
+        <translation>Vorgang nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Rate Unavailable</source>
+        <translation>Rate nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Resource Unavailable</source>
+        <translation>Ressource nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Request Overrun</source>
+        <translation>Zu viele Anforderungen</translation>
+    </message>
+    <message>
+        <source>Structure Too Small</source>
+        <translation>Struktur zu klein</translation>
+    </message>
+    <message>
+        <source>Target Not found</source>
+        <translation>Ziel nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Target Self</source>
+        <translation>Ziel ist der Anrufer selbst</translation>
+    </message>
+    <message>
+        <source>Uninitialized</source>
+        <translation>Nicht initialisiert</translation>
+    </message>
+    <message>
+        <source>UserUser Info Too Big</source>
+        <translation>Benutzerinformation zu groß</translation>
+    </message>
+    <message>
+        <source>Re-init</source>
+        <translation>Neuinitialisierung</translation>
+    </message>
+    <message>
+        <source>Address Blocked</source>
+        <translation>Adresse gesperrt</translation>
+    </message>
+    <message>
+        <source>Billing Rejected</source>
+        <translation>Gebührenabrechnung abgelehnt</translation>
+    </message>
+    <message>
+        <source>Invalid Feature</source>
+        <translation>Ungültiges Leistungsmerkmal</translation>
+    </message>
+    <message>
+        <source>No Multiple Instance</source>
+        <translation>Keine Mehrfachinstanz</translation>
+    </message>
+    <message>
+        <source>Unknown Error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::LineSettingsDialogs</name>
+    <message>
+        <source>Numbers dialled on &quot;%1&quot; are called at %2.</source>
+        <translation>Auf „%1“ gewählte Rufnummern werden unter %2 angerufen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; leaves nothing to dial on &quot;%2&quot;.</source>
+        <translation>„%1“ lässt auf „%2“ nichts zu wählen übrig.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is dialled on &quot;%2&quot; as %3</source>
+        <translation>„%1“ wird auf „%2“ als %3 gewählt</translation>
+    </message>
+    <message>
+        <source>Dialing Properties</source>
+        <translation>Wähleigenschaften</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::LinesDialog</name>
+    <message>
+        <source>Modem</source>
+        <translation>Modem</translation>
+    </message>
+    <message>
+        <source>Cellular</source>
+        <translation>Mobilfunk</translation>
+    </message>
+    <message>
+        <source>Telephone Lines</source>
+        <translation>Telefonleitungen</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Leitung</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>&amp;Add...</source>
+        <translation>&amp;Hinzufügen...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit...</source>
+        <translation>&amp;Bearbeiten...</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>&amp;Settings...</source>
+        <translation>Ein&amp;stellungen...</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Remove the line &quot;%1&quot;? Its SIP account and password are deleted.</source>
+        <translation>Die Leitung „%1“ entfernen? Ihr SIP-Konto und Passwort werden gelöscht.</translation>
+    </message>
+    <message>
+        <source>The line &quot;%1&quot; could not be removed.</source>
+        <translation>Die Leitung „%1“ konnte nicht entfernt werden.</translation>
+    </message>
+    <message>
+        <source>The line &quot;%1&quot; has no settings to show.</source>
+        <translation>Die Leitung „%1“ hat keine Einstellungen zum Anzeigen.</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ModemLineDialog</name>
+    <message>
+        <source>Modem Line</source>
+        <translation>Modemleitung</translation>
+    </message>
+    <message>
+        <source>e.g. ATM0 (sent before each call)</source>
+        <translation>z. B. ATM0 (vor jedem Anruf gesendet)</translation>
+    </message>
+    <message>
+        <source>Tone</source>
+        <translation>Tonwahl</translation>
+    </message>
+    <message>
+        <source>Pulse</source>
+        <translation>Impulswahl</translation>
+    </message>
+    <message>
+        <source>Port:</source>
+        <translation>Schnittstelle:</translation>
+    </message>
+    <message>
+        <source>Extra init string:</source>
+        <translation>Zusätzlicher Init-String:</translation>
+    </message>
+    <message>
+        <source>Dialling:</source>
+        <translation>Wahlverfahren:</translation>
+    </message>
+    <message>
+        <source>State:</source>
+        <translation>Zustand:</translation>
+    </message>
+    <message>
+        <source>Name the modem&apos;s port, e.g. /dev/ttyACM0.</source>
+        <translation>Geben Sie die Schnittstelle des Modems an, z. B. /dev/ttyACM0.</translation>
+    </message>
+    <message>
+        <source>The modem settings could not be saved.</source>
+        <translation>Die Modemeinstellungen konnten nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>The modem settings could not be saved: %1</source>
+        <translation>Die Modemeinstellungen konnten nicht gespeichert werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ModemProvider</name>
+    <message>
+        <source>The modem did not answer</source>
+        <translation>Das Modem hat nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>The modem went away</source>
+        <translation>Das Modem ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <source>Cellular AT module</source>
+        <translation>Mobilfunkmodul (AT)</translation>
+    </message>
+    <message>
+        <source>Voice modem</source>
+        <translation>Sprachmodem</translation>
+    </message>
+    <message>
+        <source>Data modem</source>
+        <translation>Datenmodem</translation>
+    </message>
+    <message>
+        <source>Modem</source>
+        <translation>Modem</translation>
+    </message>
+    <message>
+        <source>Modem on %1</source>
+        <translation>Modem an %1</translation>
+    </message>
+    <message>
+        <source>Waiting for the modem to be free</source>
+        <translation>Wartet, bis das Modem frei ist</translation>
+    </message>
+    <message>
+        <source>In a call</source>
+        <translation>Im Gespräch</translation>
+    </message>
+    <message>
+        <source>Dialling</source>
+        <translation>Wählt</translation>
+    </message>
+    <message>
+        <source>Hanging up</source>
+        <translation>Legt auf</translation>
+    </message>
+    <message>
+        <source>Checking the modem...</source>
+        <translation>Prüft das Modem...</translation>
+    </message>
+    <message>
+        <source>No modem answers on this port</source>
+        <translation>An dieser Schnittstelle antwortet kein Modem</translation>
+    </message>
+    <message>
+        <source>Cannot open the port: %1</source>
+        <translation>Die Schnittstelle kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>Used by ModemManager (see its cellular line)</source>
+        <translation>Von ModemManager belegt (siehe dessen Mobilfunkleitung)</translation>
+    </message>
+    <message>
+        <source>Ready (voice modem)</source>
+        <translation>Bereit (Sprachmodem)</translation>
+    </message>
+    <message>
+        <source>Ready (data modem: tells busy and no dial tone only)</source>
+        <translation>Bereit (Datenmodem: meldet nur „besetzt“ und „kein Wählton“)</translation>
+    </message>
+    <message>
+        <source>Ready (cellular module)</source>
+        <translation>Bereit (Mobilfunkmodul)</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>The modem refused a setup command</source>
+        <translation>Das Modem hat einen Einrichtungsbefehl abgelehnt</translation>
+    </message>
+    <message>
+        <source>The modem could not call: %1</source>
+        <translation>Das Modem konnte nicht anrufen: %1</translation>
+    </message>
+    <message>
+        <source>The modem refused to dial: %1</source>
+        <translation>Das Modem hat das Wählen abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>The modem ended the call with &quot;%1&quot;, which is no result code this program knows</source>
+        <translation>Das Modem hat den Anruf mit „%1“ beendet, einem Ergebniscode, den dieses Programm nicht kennt</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ModemSettings</name>
+    <message>
+        <source>The port has no path.</source>
+        <translation>Die Schnittstelle hat keinen Pfad.</translation>
+    </message>
+    <message>
+        <source>The port&apos;s path is longer than any device path.</source>
+        <translation>Der Pfad der Schnittstelle ist länger als jeder Gerätepfad.</translation>
+    </message>
+    <message>
+        <source>The port&apos;s path holds a control character.</source>
+        <translation>Der Pfad der Schnittstelle enthält ein Steuerzeichen.</translation>
+    </message>
+    <message>
+        <source>The init string is longer than %1 characters.</source>
+        <translation>Der Init-String ist länger als %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The init string may hold only printable ASCII characters (no line breaks).</source>
+        <translation>Der Init-String darf nur druckbare ASCII-Zeichen enthalten (keine Zeilenumbrüche).</translation>
+    </message>
+    <message>
+        <source>%1 is larger than %2 MB and was not read.</source>
+        <translation>%1 ist größer als %2 MB und wurde nicht gelesen.</translation>
+    </message>
+    <message>
+        <source>%1 is not a modem settings file: %2</source>
+        <translation>%1 ist keine Datei mit Modemeinstellungen: %2</translation>
+    </message>
+    <message>
+        <source>More than %1 ports are named.</source>
+        <translation>Es sind mehr als %1 Schnittstellen angegeben.</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::NameCommands</name>
+    <message>
+        <source>Enter New Name:</source>
+        <translation>Neuen Namen eingeben:</translation>
+    </message>
+    <message>
+        <source>Enter New SUB Name:</source>
+        <translation>Neuen Unternamen eingeben:</translation>
+    </message>
+    <message>
+        <source>Enter New Number:</source>
+        <translation>Neue Nummer eingeben:</translation>
+    </message>
+    <message>
+        <source>Are you Sure ??</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::NumberCommands</name>
+    <message>
+        <source>Enter New Business Number:</source>
+        <translation>Neue Büronummer eingeben:</translation>
+    </message>
+    <message>
+        <source>Are you Sure ??</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <source>Enter New Fax Number:</source>
+        <translation>Neue Faxnummer eingeben:</translation>
+    </message>
+    <message>
+        <source>Are You Sure?</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>Enter New Number:</source>
+        <translation>Neue Nummer eingeben:</translation>
+    </message>
+    <message>
+        <source>Enter New Home Number:</source>
+        <translation>Neue Privatnummer eingeben:</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::OpenInBrowser</name>
+    <message>
+        <source>a mail may be given only recipients, a subject and a body</source>
+        <translation>einer E-Mail dürfen nur Empfänger, ein Betreff und ein Text mitgegeben werden</translation>
+    </message>
+    <message>
+        <source>it holds control characters</source>
+        <translation>sie enthält Steuerzeichen</translation>
+    </message>
+    <message>
+        <source>it starts with &quot;-&quot;</source>
+        <translation>sie beginnt mit „-“</translation>
+    </message>
+    <message>
+        <source>only web pages (http, https) and mail (mailto) are opened, not &quot;%1:&quot; addresses</source>
+        <translation>geöffnet werden nur Webseiten (http, https) und E-Mail (mailto), keine „%1:“-Adressen</translation>
+    </message>
+    <message>
+        <source>it names a file on this computer, not a web page</source>
+        <translation>sie bezeichnet eine Datei auf diesem Computer, keine Webseite</translation>
+    </message>
+    <message>
+        <source>it names a desktop entry, which would start a program</source>
+        <translation>sie bezeichnet einen Desktop-Eintrag, der ein Programm starten würde</translation>
+    </message>
+    <message>
+        <source>it is not a web address</source>
+        <translation>sie ist keine Webadresse</translation>
+    </message>
+    <message>
+        <source>This address was not opened: %1.</source>
+        <translation>Diese Adresse wurde nicht geöffnet: %1.</translation>
+    </message>
+    <message>
+        <source>URL Refused</source>
+        <translation>Adresse abgelehnt</translation>
+    </message>
+    <message>
+        <source>Could not find associated Browser</source>
+        <translation>Kein zugeordneter Browser gefunden</translation>
+    </message>
+    <message>
+        <source>Browser Not Found</source>
+        <translation>Browser nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Web Page not Opened</source>
+        <translation>Webseite nicht geöffnet</translation>
+    </message>
+    <message>
+        <source>URL Failed</source>
+        <translation>Adresse fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::PhoneBook</name>
+    <message>
+        <source>it is not a file</source>
+        <translation>es ist keine Datei</translation>
+    </message>
+    <message>
+        <source>permission to read it is denied</source>
+        <translation>die Leseberechtigung fehlt</translation>
+    </message>
+    <message>
+        <source>it is not a phone book database (unknown file format)</source>
+        <translation>es ist keine Telefonbuch-Datenbank (unbekanntes Dateiformat)</translation>
+    </message>
+    <message>
+        <source>it is missing and could not be created (%1)</source>
+        <translation>es fehlt und konnte nicht angelegt werden (%1)</translation>
+    </message>
+    <message>
+        <source>you may read it but not change it, so no change is saved</source>
+        <translation>Sie dürfen es lesen, aber nicht ändern; daher wird keine Änderung gespeichert</translation>
+    </message>
+    <message>
+        <source>it cannot be read (%1)</source>
+        <translation>es kann nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>it is not a phone book of this program (it has no table &quot;%1&quot;)</source>
+        <translation>es ist kein Telefonbuch dieses Programms (es hat keine Tabelle „%1“)</translation>
+    </message>
+    <message>
+        <source>it is not a phone book of this program (the table &quot;%1&quot; has no column %2)</source>
+        <translation>es ist kein Telefonbuch dieses Programms (die Tabelle „%1“ hat keine Spalte %2)</translation>
+    </message>
+    <message>
+        <source>you may read it but not change it, and it has no column %1, so that part of the card stays empty and no change is saved</source>
+        <translation>Sie dürfen es lesen, aber nicht ändern, und es hat keine Spalte %1; daher bleibt dieser Teil der Karte leer und keine Änderung wird gespeichert</translation>
+    </message>
+    <message>
+        <source>it has no column %1 and the column could not be added (%2), so no change is saved</source>
+        <translation>es hat keine Spalte %1, und die Spalte konnte nicht hinzugefügt werden (%2); daher wird keine Änderung gespeichert</translation>
+    </message>
+    <message>
+        <source>the phone book is not open for changes</source>
+        <translation>das Telefonbuch ist nicht für Änderungen geöffnet</translation>
+    </message>
+    <message>
+        <source>the file &quot;%1&quot; cannot be reached (%2)</source>
+        <translation>die Datei „%1“ ist nicht erreichbar (%2)</translation>
+    </message>
+    <message>
+        <source>the file &quot;%1&quot; was replaced while Telvora was running, so the change is not saved; start Telvora again to use the new file</source>
+        <translation>die Datei „%1“ wurde ersetzt, während Telvora lief; daher wird die Änderung nicht gespeichert. Starten Sie Telvora neu, um die neue Datei zu verwenden</translation>
+    </message>
+    <message>
+        <source>the file &quot;%1&quot; was deleted and could not be written again (%2)</source>
+        <translation>die Datei „%1“ wurde gelöscht und konnte nicht neu geschrieben werden (%2)</translation>
+    </message>
+    <message>
+        <source>the row has no usable id in the file (only a positive whole number stands for one row), so it is left as it is</source>
+        <translation>die Zeile hat in der Datei keine brauchbare Kennung (nur eine positive ganze Zahl bezeichnet eine Zeile); daher bleibt sie unverändert</translation>
+    </message>
+    <message>
+        <source>the phone book has no column %1</source>
+        <translation>das Telefonbuch hat keine Spalte %1</translation>
+    </message>
+    <message>
+        <source>the file has no id left for a new row</source>
+        <translation>die Datei hat keine Kennung mehr für eine neue Zeile frei</translation>
+    </message>
+    <message>
+        <source>the file gave the new row no usable id</source>
+        <translation>die Datei hat der neuen Zeile keine brauchbare Kennung gegeben</translation>
+    </message>
+    <message>
+        <source>the phone book is in use by another program (%1)</source>
+        <translation>das Telefonbuch wird von einem anderen Programm verwendet (%1)</translation>
+    </message>
+    <message>
+        <source>rows of the file share an id with this name or a sub-name below it, so none of them is deleted</source>
+        <translation>Zeilen der Datei teilen sich eine Kennung mit diesem Namen oder einem Unternamen darunter; daher wird keine davon gelöscht</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::Registry</name>
+    <message>
+        <source>Incorrect Format:
+
+</source>
+        <translation>Falsches Format:
+
+</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SearchForm</name>
+    <message>
+        <source>Search</source>
+        <translation>Suche</translation>
+    </message>
+    <message>
+        <source>Name Contains : </source>
+        <translation>Name enthält : </translation>
+    </message>
+    <message>
+        <source>Number Contains : </source>
+        <translation>Nummer enthält : </translation>
+    </message>
+    <message>
+        <source>Searc&amp;h</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Name Contains</source>
+        <translation>Name enthält</translation>
+    </message>
+    <message>
+        <source>Number Contains</source>
+        <translation>Nummer enthält</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SetupForm</name>
+    <message>
+        <source>Setup</source>
+        <translation>Optionen</translation>
+    </message>
+    <message>
+        <source>Modem :</source>
+        <translation>Leitung :</translation>
+    </message>
+    <message>
+        <source>to Acces an Outside Line Call :</source>
+        <translation>Amtsholung vor jeder Rufnummer :</translation>
+    </message>
+    <message>
+        <source>Retry Times :</source>
+        <translation>Wahlwiederholungen :</translation>
+    </message>
+    <message>
+        <source>Time between redial attempts</source>
+        <translation>Pause zwischen den Versuchen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Übernehmen</translation>
+    </message>
+    <message>
+        <source>&amp;Lines...</source>
+        <translation>&amp;Leitungen...</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved to &quot;%1&quot;.</source>
+        <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden.</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SingleInstance</name>
+    <message>
+        <source>the folder %1 cannot be read (%2)</source>
+        <translation>der Ordner %1 kann nicht gelesen werden (%2)</translation>
+    </message>
+    <message>
+        <source>%1 is a link, not a folder of yours</source>
+        <translation>%1 ist eine Verknüpfung, kein Ordner von Ihnen</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>the folder %1 belongs to another user</source>
+        <translation>der Ordner %1 gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>the folder %1 is open to other users (mode %2, not 700)</source>
+        <translation>der Ordner %1 ist für andere Benutzer offen (Modus %2, nicht 700)</translation>
+    </message>
+    <message>
+        <source>the folder %1 cannot be created (%2)</source>
+        <translation>der Ordner %1 kann nicht angelegt werden (%2)</translation>
+    </message>
+    <message>
+        <source>the lock %1 cannot be opened (%2)</source>
+        <translation>die Sperrdatei %1 kann nicht geöffnet werden (%2)</translation>
+    </message>
+    <message>
+        <source>the lock %1 is not a file of yours</source>
+        <translation>die Sperrdatei %1 ist keine Datei von Ihnen</translation>
+    </message>
+    <message>
+        <source>a later start cannot reach this copy (%1)</source>
+        <translation>ein späterer Start kann diese Instanz nicht erreichen (%1)</translation>
+    </message>
+    <message>
+        <source>the lock %1 cannot be taken (%2)</source>
+        <translation>die Sperre %1 kann nicht gesetzt werden (%2)</translation>
+    </message>
+    <message>
+        <source>another copy holds the lock %1 but did not answer</source>
+        <translation>eine andere Instanz hält die Sperre %1, hat aber nicht geantwortet</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SipAccount</name>
+    <message>
+        <source>name</source>
+        <translation>Anzeigename</translation>
+    </message>
+    <message>
+        <source>server</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>user name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>outbound proxy</source>
+        <translation>ausgehende Proxy</translation>
+    </message>
+    <message>
+        <source>The %1 contains a line break or another control character, which a SIP account cannot hold.</source>
+        <translation>Feld „%1“ enthält einen Zeilenumbruch oder ein anderes Steuerzeichen, das ein SIP-Konto nicht aufnehmen kann.</translation>
+    </message>
+    <message>
+        <source>The user name cannot contain blanks, quotes or backslashes.</source>
+        <translation>Der Benutzername darf keine Leerzeichen, Anführungszeichen oder Backslashes enthalten.</translation>
+    </message>
+    <message>
+        <source>The server must be a host name or address, with a port if needed (host or host:port).</source>
+        <translation>Der Server muss ein Hostname oder eine Adresse sein, bei Bedarf mit Port (Host oder Host:Port).</translation>
+    </message>
+    <message>
+        <source>The outbound proxy must be a host name or address, with a port if needed (host or host:port).</source>
+        <translation>Der ausgehende Proxy muss ein Hostname oder eine Adresse sein, bei Bedarf mit Port (Host oder Host:Port).</translation>
+    </message>
+    <message>
+        <source>account&apos;s id</source>
+        <translation>Kennung des Kontos</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SipAccountDialog</name>
+    <message>
+        <source>Add SIP Account</source>
+        <translation>SIP-Konto hinzufügen</translation>
+    </message>
+    <message>
+        <source>SIP Account</source>
+        <translation>SIP-Konto</translation>
+    </message>
+    <message>
+        <source>as the line is listed</source>
+        <translation>wie die Leitung aufgeführt wird</translation>
+    </message>
+    <message>
+        <source>host or host:port</source>
+        <translation>Host oder Host:Port</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>unverändert</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keiner</translation>
+    </message>
+    <message>
+        <source>&amp;Register with the server</source>
+        <translation>Beim Server &amp;registrieren</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Anzeigename:</translation>
+    </message>
+    <message>
+        <source>&amp;Server:</source>
+        <translation>&amp;Server:</translation>
+    </message>
+    <message>
+        <source>&amp;User:</source>
+        <translation>&amp;Benutzer:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>&amp;Transport:</source>
+        <translation>&amp;Transport:</translation>
+    </message>
+    <message>
+        <source>Outbound &amp;proxy:</source>
+        <translation>Ausgehender Pro&amp;xy:</translation>
+    </message>
+    <message>
+        <source>Enter the server of the account (host or host:port).</source>
+        <translation>Geben Sie den Server des Kontos ein (Host oder Host:Port).</translation>
+    </message>
+    <message>
+        <source>The server cannot contain blanks.</source>
+        <translation>Der Server darf keine Leerzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>Enter the user name: an account that registers with its server needs one.</source>
+        <translation>Geben Sie den Benutzernamen ein: Ein Konto, das sich beim Server anmeldet, braucht einen.</translation>
+    </message>
+    <message>
+        <source>The user name cannot contain blanks.</source>
+        <translation>Der Benutzername darf keine Leerzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>The outbound proxy cannot contain blanks.</source>
+        <translation>Der ausgehende Proxy darf keine Leerzeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>This account no longer exists.</source>
+        <translation>Dieses Konto gibt es nicht mehr.</translation>
+    </message>
+    <message>
+        <source>The account could not be saved to &quot;%1&quot;.</source>
+        <translation>Das Konto konnte nicht in „%1“ gespeichert werden.</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SipProvider</name>
+    <message>
+        <source>The account&apos;s server or user is not valid</source>
+        <translation>Server oder Benutzer des Kontos ist ungültig</translation>
+    </message>
+    <message>
+        <source>The password could not be read from the secret store</source>
+        <translation>Das Passwort konnte nicht aus dem Schlüsselbund gelesen werden</translation>
+    </message>
+    <message>
+        <source>Not registering</source>
+        <translation>Meldet sich nicht an</translation>
+    </message>
+    <message>
+        <source>Not registered: only the first %1 accounts register; this one is used when dialled</source>
+        <translation>Nicht angemeldet: Nur die ersten %1 Konten melden sich an; dieses wird beim Wählen verwendet</translation>
+    </message>
+    <message>
+        <source>Not registered yet</source>
+        <translation>Noch nicht angemeldet</translation>
+    </message>
+    <message>
+        <source>Waiting for the password from the secret store</source>
+        <translation>Wartet auf das Passwort aus dem Schlüsselbund</translation>
+    </message>
+    <message>
+        <source>Registered</source>
+        <translation>Angemeldet</translation>
+    </message>
+    <message>
+        <source>Registering...</source>
+        <translation>Meldet sich an...</translation>
+    </message>
+    <message>
+        <source>Not registered</source>
+        <translation>Nicht angemeldet</translation>
+    </message>
+    <message>
+        <source>Registration refused: wrong user name or password</source>
+        <translation>Anmeldung abgelehnt: falscher Benutzername oder falsches Passwort</translation>
+    </message>
+    <message>
+        <source>Registration failed: %1 %2</source>
+        <translation>Anmeldung fehlgeschlagen: %1 %2</translation>
+    </message>
+    <message>
+        <source>Registration failed: %1</source>
+        <translation>Anmeldung fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>no answer from the server</source>
+        <translation>keine Antwort vom Server</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SpeedDialCommands</name>
+    <message>
+        <source>Entry not found or No Name Selected</source>
+        <translation>Eintrag nicht gefunden oder kein Name ausgewählt</translation>
+    </message>
+    <message>
+        <source>The speed dial could not be saved.</source>
+        <translation>Die Kurzwahl konnte nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Input Name</source>
+        <translation>Name eingeben</translation>
+    </message>
+    <message>
+        <source>Input Number</source>
+        <translation>Rufnummer eingeben</translation>
+    </message>
+    <message>
+        <source>Are You Sure</source>
+        <translation>Sind Sie sicher?</translation>
+    </message>
+</context>
+</TS>
