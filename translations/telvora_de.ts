@@ -1460,11 +1460,11 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     </message>
     <message>
         <source>to Acces an Outside Line Call :</source>
-        <translation>Amtsholung vor jeder Rufnummer :</translation>
+        <translation>Vorwahl zur Amtsholung :</translation>
     </message>
     <message>
         <source>Retry Times :</source>
-        <translation>Wahlwiederholungen :</translation>
+        <translation>Versuche :</translation>
     </message>
     <message>
         <source>Time between redial attempts</source>
