@@ -1397,6 +1397,10 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>rows of the file share an id with this name or a sub-name below it, so none of them is deleted</source>
         <translation>Zeilen der Datei teilen sich eine Kennung mit diesem Namen oder einem Unternamen darunter; daher wird keine davon gelöscht</translation>
     </message>
+    <message>
+        <source>%1 rows of the file share the id %2, so none of them is changed</source>
+        <translation>%1 Zeilen der Datei teilen sich die Kennung %2; daher wird keine davon geändert</translation>
+    </message>
 </context>
 <context>
     <name>telvora::Registry</name>

@@ -684,7 +684,9 @@ bool PhoneBook::singleRow(QSqlDatabase& db, const QString& table, qint64 id)
     }
     const qint64 count = query.value(0).toLongLong();
     if (count > 1) {
-        m_error = QStringLiteral("%1 rows of the file share the id %2, so none of them is changed")
+        m_error = QCoreApplication::translate(
+                      "telvora::PhoneBook",
+                      "%1 rows of the file share the id %2, so none of them is changed")
                       .arg(count)
                       .arg(id);
         return false;
