@@ -8,20 +8,21 @@
 
 namespace telvora {
 
-NumberCommands::NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind)
+NumberCommands::NumberCommands(EditContext& context, PhonebookClipboard& clipboard,
+                               NumberListTexts kind)
     : m_context(context), m_clipboard(clipboard), m_kind(std::move(kind))
 {}
 
-const QList<NumberKind>& NumberCommands::kinds()
+const QList<NumberListTexts>& NumberCommands::kinds()
 {
-    static const QList<NumberKind> all{
-        {QStringLiteral("Phone"), QStringLiteral("Enter New Business Number:"),
+    static const QList<NumberListTexts> all{
+        {NumberKind::Phone, QStringLiteral("Enter New Business Number:"),
          QStringLiteral("Are you Sure ??"), QStringLiteral("Confirm")},
-        {QStringLiteral("Fax"), QStringLiteral("Enter New Fax Number:"),
-         QStringLiteral("Are You Sure?"), QStringLiteral("Confirm")},
-        {QStringLiteral("Mobile"), QStringLiteral("Enter New Number:"),
-         QStringLiteral("Are You Sure?"), QString()},
-        {QStringLiteral("Home"), QStringLiteral("Enter New Home Number:"),
+        {NumberKind::Fax, QStringLiteral("Enter New Fax Number:"), QStringLiteral("Are You Sure?"),
+         QStringLiteral("Confirm")},
+        {NumberKind::Mobile, QStringLiteral("Enter New Number:"), QStringLiteral("Are You Sure?"),
+         QString()},
+        {NumberKind::Home, QStringLiteral("Enter New Home Number:"),
          QStringLiteral("Are You Sure?"), QStringLiteral("Confirm")},
     };
     return all;
@@ -60,7 +61,7 @@ void NumberCommands::addToList(const QString& text)
         m_context.prompt().beep();
         return;
     }
-    const qint64 id = m_context.book().addNumber(text, parent, m_kind.kind);
+    const qint64 id = m_context.book().addNumber(text, parent, schema::kindText(m_kind.kind));
     if (m_context.added(id))
         list().addItem(text, id);
 }
@@ -84,7 +85,8 @@ void NumberCommands::Edit()
         m_context.prompt().inputBox(QStringLiteral("Enter New Number:"), numbers.itemText(entry));
     if (text.isEmpty())
         return;
-    const int changed = m_context.book().updateNumber(numbers.itemData(entry), text, m_kind.kind);
+    const int changed =
+        m_context.book().updateNumber(numbers.itemData(entry), text, schema::kindText(m_kind.kind));
     if (m_context.stored(changed) && changed > 0)
         numbers.setItemText(entry, text);
 }
@@ -110,7 +112,7 @@ void NumberCommands::Copy()
     const int entry = currentEntry();
     if (entry < 0)
         return;
-    m_clipboard.setClipboardKind(m_kind.kind);
+    m_clipboard.setClipboardKind(schema::kindText(m_kind.kind));
     PhonebookClipboard::setText(list().itemText(entry));
 }
 
@@ -123,7 +125,7 @@ void NumberCommands::Cut()
     // Refused before the text goes anywhere: a cut that keeps the number is a copy.
     if (!m_context.usable(numbers.itemData(entry)))
         return;
-    m_clipboard.setClipboardKind(m_kind.kind);
+    m_clipboard.setClipboardKind(schema::kindText(m_kind.kind));
     PhonebookClipboard::setText(numbers.itemText(entry));
     if (const auto id = m_context.ownerId(); id && isRowId(*id))
         m_context.window().setCardId(*id);

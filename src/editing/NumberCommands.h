@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QString>
 
 namespace telvora {
@@ -9,9 +11,9 @@ class IdListBox;
 class PhonebookClipboard;
 
 // The texts that set one number list apart from the others.
-struct NumberKind
+struct NumberListTexts
 {
-    QString kind;        // the record kind stored in the numbers table
+    NumberKind kind;
     QString addPrompt;   // the Add input box's prompt
     QString deleteText;  // the Delete question
     QString deleteTitle; // its title; empty for the program's own
@@ -21,10 +23,10 @@ struct NumberKind
 class NumberCommands
 {
 public:
-    NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind);
+    NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberListTexts kind);
 
-    static const QList<NumberKind>& kinds();
-    const NumberKind& kind() const { return m_kind; }
+    static const QList<NumberListTexts>& kinds();
+    const NumberListTexts& kind() const { return m_kind; }
 
     void Add();
     void Edit();
@@ -47,7 +49,7 @@ private:
 
     EditContext& m_context;
     PhonebookClipboard& m_clipboard;
-    NumberKind m_kind;
+    NumberListTexts m_kind;
 };
 
 } // namespace telvora

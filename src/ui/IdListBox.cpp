@@ -1,5 +1,7 @@
 #include "ui/IdListBox.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -175,6 +177,34 @@ void IdListBox::mousePressEvent(QMouseEvent* event)
         return;
     }
     QListView::mousePressEvent(event);
+}
+
+void IdListBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        emit menuKeyPressed(menuPosition());
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void IdListBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The Menu key already opened the menu from its key press; the windowing system's
+    // context request that follows it (at the pointer, wherever that is) is dropped, and
+    // a right press has been answered by mousePressEvent.
+    event->accept();
+}
+
+QPoint IdListBox::menuPosition() const
+{
+    const QRect row = visualRect(currentIndex());
+    if (!row.isValid() || !viewport()->rect().intersects(row))
+        return QPoint(0, 0);
+    return QPoint(row.left() + row.height(), row.bottom());
 }
 
 void IdListBox::onCurrentChanged(const QModelIndex& current)
