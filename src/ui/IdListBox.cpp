@@ -1,6 +1,7 @@
 #include "ui/IdListBox.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -197,6 +198,20 @@ void IdListBox::contextMenuEvent(QContextMenuEvent* event)
     // context request that follows it (at the pointer, wherever that is) is dropped, and
     // a right press has been answered by mousePressEvent.
     event->accept();
+}
+
+void IdListBox::focusInEvent(QFocusEvent* event)
+{
+    // A list reached with Tab that has no current row would get its first row made current,
+    // which reports a click and loads that row's card: passing through the sub-names on the
+    // way to the numbers would change whose numbers they are. Such a list keeps no current
+    // row until an arrow key or a click chooses one.
+    if (currentIndex().isValid()) {
+        QListView::focusInEvent(event);
+        return;
+    }
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
 }
 
 QPoint IdListBox::menuPosition() const
