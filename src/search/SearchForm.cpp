@@ -73,6 +73,15 @@ SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget*
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         ElidedLabel::shrinkToFit(*label, 7);
     }
+    // The two captions stand one above the other: both take the smaller size either needs.
+    qreal captionPoints = Label1[0]->font().pointSizeF();
+    for (QLabel* label : std::as_const(Label1))
+        captionPoints = qMin(captionPoints, label->font().pointSizeF());
+    for (QLabel* label : std::as_const(Label1)) {
+        QFont font = label->font();
+        font.setPointSizeF(captionPoints);
+        label->setFont(font);
+    }
     Label1[0]->setBuddy(TxtName);
     Label1[1]->setBuddy(TxtNumber);
     TxtName->setAccessibleName(QStringLiteral("Name Contains"));
