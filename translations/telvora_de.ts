@@ -336,14 +336,6 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
         <translation>Wählen</translation>
     </message>
     <message>
-        <source>Numbers</source>
-        <translation>Rufnummern</translation>
-    </message>
-    <message>
-        <source>TAPI</source>
-        <translation>TAPI</translation>
-    </message>
-    <message>
         <source>Company</source>
         <translation>Firma</translation>
     </message>
@@ -448,16 +440,8 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
         <translation>&amp;Wählen</translation>
     </message>
     <message>
-        <source>&amp;Hang UP</source>
-        <translation>&amp;Auflegen</translation>
-    </message>
-    <message>
         <source>Hang The Phone Call</source>
         <translation>Gespräch beenden</translation>
-    </message>
-    <message>
-        <source>Searc&amp;h</source>
-        <translation>&amp;Suchen</translation>
     </message>
     <message>
         <source>&amp;Setup</source>
@@ -474,6 +458,14 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
     <message>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Hang &amp;UP</source>
+        <translation>&amp;Auflegen</translation>
+    </message>
+    <message>
+        <source>Sea&amp;rch</source>
+        <translation>&amp;Suchen</translation>
     </message>
 </context>
 <context>

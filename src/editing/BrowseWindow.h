@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QString>
 #include <optional>
 
@@ -24,8 +26,8 @@ public:
     virtual IdListBox& groupsList() = 0;
     virtual IdListBox& namesList() = 0;
     virtual IdListBox& subList() = 0;
-    // The list of numbers of a record kind ("Phone", "Fax", "Mobile", "Home").
-    virtual IdListBox& numberList(const QString& kind) = 0;
+    // The list of numbers of a kind.
+    virtual IdListBox& numberList(NumberKind kind) = 0;
     // The "Move to Group" menu, one item per group as last loaded.
     virtual QMenu& moveGroupMenu() = 0;
 

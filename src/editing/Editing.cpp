@@ -5,7 +5,9 @@
 #include "ui/IdListBox.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
+#include <QShortcut>
 
 namespace telvora {
 
@@ -14,16 +16,17 @@ namespace {
 // The number lists' menus and the suffix of their items' names.
 struct NumberMenu
 {
-    const char* kind;
+    NumberKind kind;
     const char* menu;
     const char* suffix; // of the items' names: AddPhone, EditPhone, ...
     const char* deleteCaption;
 };
 const NumberMenu numberMenus[] = {
-    {"Phone", "PhonesAddEdit", "Phone", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
-    {"Fax", "FaxesAddEdit", "Fax", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
-    {"Mobile", "MobileAddEdit", "Mobile", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
-    {"Home", "HomeAddEdit", "Home", QT_TRANSLATE_NOOP("telvora::Editing", "delete")},
+    {NumberKind::Phone, "PhonesAddEdit", "Phone", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
+    {NumberKind::Fax, "FaxesAddEdit", "Fax", QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
+    {NumberKind::Mobile, "MobileAddEdit", "Mobile",
+     QT_TRANSLATE_NOOP("telvora::Editing", "Delete")},
+    {NumberKind::Home, "HomeAddEdit", "Home", QT_TRANSLATE_NOOP("telvora::Editing", "delete")},
 };
 
 void run(const QList<std::function<void()>>& commands, int index)
@@ -38,7 +41,7 @@ Editing::Editing(BrowseWindow& window, const EditingToolbars& toolbars, QWidget*
     : QObject(menuParent), m_window(window), m_context(window), m_clipboard(m_context),
       m_groups(m_context, m_clipboard), m_names(m_context)
 {
-    for (const NumberKind& kind : NumberCommands::kinds())
+    for (const NumberListTexts& kind : NumberCommands::kinds())
         m_numbers.insert(kind.kind, std::make_shared<NumberCommands>(m_context, m_clipboard, kind));
     buildMenus(menuParent);
 
@@ -46,25 +49,28 @@ Editing::Editing(BrowseWindow& window, const EditingToolbars& toolbars, QWidget*
     connect(toolbars.names, &ButtonBar::buttonClicked, this, &Editing::namesToolbarClick);
     connect(toolbars.subNames, &ButtonBar::buttonClicked, this, &Editing::subNamesToolbarClick);
     for (auto it = toolbars.numbers.cbegin(); it != toolbars.numbers.cend(); ++it) {
-        const QString kind = it.key();
+        const NumberKind kind = it.key();
         connect(it.value(), &ButtonBar::buttonClicked, this,
                 [this, kind](int index) { numbersToolbarClick(kind, index); });
     }
 
-    connect(&window.groupsList(), &IdListBox::rightButtonPressed, this, [this](const QPoint& at) {
-        namesListsMouseDown(m_window.groupsList(), QStringLiteral("GroupAddEdit"), at);
-    });
-    connect(&window.namesList(), &IdListBox::rightButtonPressed, this, [this](const QPoint& at) {
-        namesListsMouseDown(m_window.namesList(), QStringLiteral("NamesAddEdit"), at);
-    });
-    connect(&window.subList(), &IdListBox::rightButtonPressed, this, [this](const QPoint& at) {
-        namesListsMouseDown(m_window.subList(), QStringLiteral("SUBAddEdit"), at);
-    });
-    for (const NumberKind& kind : NumberCommands::kinds()) {
-        const QString name = kind.kind;
-        connect(&window.numberList(name), &IdListBox::rightButtonPressed, this,
-                [this, name](const QPoint& at) { numberListMouseDown(name, at); });
+    // A right press and the Menu key (or Shift+F10) open the same menu.
+    for (auto pressed : {&IdListBox::rightButtonPressed, &IdListBox::menuKeyPressed}) {
+        connect(&window.groupsList(), pressed, this, [this](const QPoint& at) {
+            namesListsMouseDown(m_window.groupsList(), QStringLiteral("GroupAddEdit"), at);
+        });
+        connect(&window.namesList(), pressed, this, [this](const QPoint& at) {
+            namesListsMouseDown(m_window.namesList(), QStringLiteral("NamesAddEdit"), at);
+        });
+        connect(&window.subList(), pressed, this, [this](const QPoint& at) {
+            namesListsMouseDown(m_window.subList(), QStringLiteral("SUBAddEdit"), at);
+        });
+        for (const NumberKind kind : kNumberKinds) {
+            connect(&window.numberList(kind), pressed, this,
+                    [this, kind](const QPoint& at) { numberListMouseDown(kind, at); });
+        }
     }
+    connectListKeys();
     connect(&window.moveGroupMenu(), &QMenu::triggered, this,
             [this](QAction* item) { m_names.SetGroupItem_Click(item); });
 }
@@ -121,7 +127,7 @@ void Editing::buildMenus(QWidget* parent)
     addItem(subs, QStringLiteral("DialSUB"), tr("Dial"), [] {});
 
     for (const NumberMenu& entry : numberMenus) {
-        const QString kind = QLatin1String(entry.kind);
+        const NumberKind kind = entry.kind;
         const QString suffix = QLatin1String(entry.suffix);
         NumberCommands* commands = m_numbers.value(kind).get();
         QMenu* menu = makeMenu(QLatin1String(entry.menu), parent);
@@ -144,6 +150,89 @@ void Editing::buildMenus(QWidget* parent)
     }
 }
 
+void Editing::addListKey(IdListBox& list, const QKeySequence& keys, std::function<void()> command)
+{
+    auto* shortcut = new QShortcut(keys, &list);
+    shortcut->setContext(Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, this, [command = std::move(command)] { command(); });
+}
+
+void Editing::connectListKeys()
+{
+    const QKeySequence add(Qt::Key_Insert);
+    const QKeySequence edit(Qt::Key_F2);
+    const QKeySequence remove(QKeySequence::Delete);
+    const QKeySequence copy(QKeySequence::Copy);
+    const QKeySequence cut(QKeySequence::Cut);
+    const QKeySequence paste(QKeySequence::Paste);
+
+    IdListBox& groups = m_window.groupsList();
+    addListKey(groups, add, [this] { m_groups.AddMenu(); });
+    addListKey(groups, edit, [this] { m_groups.GroupEditMenu(); });
+    addListKey(groups, remove, [this] { m_groups.DelMenu(); });
+    addListKey(groups, paste, [this] { m_groups.PasteGroup(); });
+
+    IdListBox& names = m_window.namesList();
+    addListKey(names, add, [this] { m_names.AddName(); });
+    addListKey(names, edit, [this] { m_names.NameEditMenu(); });
+    addListKey(names, remove, [this] { m_names.DelName(); });
+    addListKey(names, copy, [this] { m_clipboard.CopyName(); });
+    addListKey(names, cut, [this] { m_clipboard.CutName(); });
+    addListKey(names, paste, [this] { m_clipboard.PasteName(); });
+
+    IdListBox& subs = m_window.subList();
+    addListKey(subs, add, [this] { m_names.AddSUB(); });
+    addListKey(subs, edit, [this] { m_names.EditSUB(); });
+    addListKey(subs, remove, [this] { m_names.DelSUB(); });
+    addListKey(subs, copy, [this] { m_clipboard.CopySub(); });
+    addListKey(subs, cut, [this] { m_clipboard.CutSUB(); });
+    addListKey(subs, paste, [this] { m_clipboard.PasteSUB(); });
+
+    for (auto it = m_numbers.cbegin(); it != m_numbers.cend(); ++it) {
+        NumberCommands* commands = it.value().get();
+        IdListBox& list = m_window.numberList(it.key());
+        addListKey(list, add, [commands] { commands->Add(); });
+        addListKey(list, edit, [commands] { commands->Edit(); });
+        addListKey(list, remove, [commands] { commands->Delete(); });
+        addListKey(list, copy, [commands] { commands->Copy(); });
+        addListKey(list, cut, [commands] { commands->Cut(); });
+        addListKey(list, paste, [commands] { commands->Paste(); });
+    }
+
+    // The menus name the keys beside their items; the keys themselves act through the
+    // lists above, so an item's key never fires twice.
+    const QMap<QString, QKeySequence> itemKeys{
+        {QStringLiteral("AddMenu"), add},    {QStringLiteral("GroupEditMenu"), edit},
+        {QStringLiteral("DelMenu"), remove}, {QStringLiteral("PasteGroup"), paste},
+        {QStringLiteral("AddName"), add},    {QStringLiteral("NameEditMenu"), edit},
+        {QStringLiteral("DelName"), remove}, {QStringLiteral("CopyName"), copy},
+        {QStringLiteral("CutName"), cut},    {QStringLiteral("PasteName"), paste},
+        {QStringLiteral("AddSUB"), add},     {QStringLiteral("EditSUB"), edit},
+        {QStringLiteral("DelSUB"), remove},  {QStringLiteral("CopySub"), copy},
+        {QStringLiteral("CutSUB"), cut},     {QStringLiteral("PasteSUB"), paste},
+    };
+    const QStringList numberItems{QStringLiteral("Add"), QStringLiteral("Edit"),
+                                  QStringLiteral("Del"), QStringLiteral("Copy"),
+                                  QStringLiteral("Cut"), QStringLiteral("Paste")};
+    const QList<QKeySequence> numberKeys{add, edit, remove, copy, cut, paste};
+    for (QMenu* menu : std::as_const(m_menus)) {
+        for (QAction* item : menu->actions()) {
+            QKeySequence keys = itemKeys.value(item->objectName());
+            for (int i = 0; i < numberItems.size() && keys.isEmpty(); ++i) {
+                for (const NumberMenu& entry : numberMenus) {
+                    if (item->objectName() == numberItems[i] + QLatin1String(entry.suffix))
+                        keys = numberKeys[i];
+                }
+            }
+            if (keys.isEmpty())
+                continue;
+            item->setShortcut(keys);
+            item->setShortcutContext(Qt::WidgetShortcut);
+            item->setShortcutVisibleInContextMenu(true);
+        }
+    }
+}
+
 void Editing::namesListsMouseDown(IdListBox& list, const QString& menuName, const QPoint& position)
 {
     QMenu* menu = m_menus.value(menuName);
@@ -152,7 +241,7 @@ void Editing::namesListsMouseDown(IdListBox& list, const QString& menuName, cons
     menu->popup(list.viewport()->mapToGlobal(position));
 }
 
-void Editing::numberListMouseDown(const QString& kind, const QPoint& position)
+void Editing::numberListMouseDown(NumberKind kind, const QPoint& position)
 {
     const auto it = m_numberMenus.constFind(kind);
     if (it == m_numberMenus.constEnd())
@@ -196,7 +285,7 @@ void Editing::subNamesToolbarClick(int index)
         index);
 }
 
-void Editing::numbersToolbarClick(const QString& kind, int index)
+void Editing::numbersToolbarClick(NumberKind kind, int index)
 {
     NumberCommands* commands = m_numbers.value(kind).get();
     if (!commands)

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QKeySequence;
 class QMenu;
 class QWidget;
 
@@ -24,7 +25,7 @@ struct EditingToolbars
     ButtonBar* groups = nullptr;
     ButtonBar* names = nullptr;
     ButtonBar* subNames = nullptr;
-    QMap<QString, ButtonBar*> numbers; // by record kind
+    QMap<NumberKind, ButtonBar*> numbers;
 };
 
 // All editing of the phone book: the commands, the lists' pop-up menus and the routing
@@ -39,7 +40,7 @@ public:
     GroupCommands& groups() { return m_groups; }
     NameCommands& names() { return m_names; }
     PhonebookClipboard& clipboard() { return m_clipboard; }
-    NumberCommands& numbers(const QString& kind) { return *m_numbers.value(kind); }
+    NumberCommands& numbers(NumberKind kind) { return *m_numbers.value(kind); }
 
     // The pop-up menus by name: GroupAddEdit, NamesAddEdit, SUBAddEdit, PhonesAddEdit,
     // FaxesAddEdit, MobileAddEdit, HomeAddEdit.
@@ -47,29 +48,32 @@ public:
 
     // A right-button press in a list, at a position in the list's own coordinates.
     void namesListsMouseDown(IdListBox& list, const QString& menuName, const QPoint& position);
-    void numberListMouseDown(const QString& kind, const QPoint& position);
+    void numberListMouseDown(NumberKind kind, const QPoint& position);
 
     void groupsToolbarClick(int index);
     void namesToolbarClick(int index);
     void subNamesToolbarClick(int index);
-    void numbersToolbarClick(const QString& kind, int index);
+    void numbersToolbarClick(NumberKind kind, int index);
 
 signals:
     // The "Dial" item of a number list's menu: dial the selected numbers of that kind.
-    void dialRequested(const QString& kind);
+    void dialRequested(NumberKind kind);
 
 private:
     QMenu* makeMenu(const QString& name, QWidget* parent);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
                      std::function<void()> command);
     void buildMenus(QWidget* parent);
+    // The menus' keys, acting in the list that has the focus.
+    void connectListKeys();
+    void addListKey(IdListBox& list, const QKeySequence& keys, std::function<void()> command);
 
     BrowseWindow& m_window;
     EditContext m_context;
     PhonebookClipboard m_clipboard;
     GroupCommands m_groups;
     NameCommands m_names;
-    QMap<QString, std::shared_ptr<NumberCommands>> m_numbers;
+    QMap<NumberKind, std::shared_ptr<NumberCommands>> m_numbers;
     QMap<QString, QMenu*> m_menus;
     // For each number kind, its menu's items that need a selected number, and Paste.
     struct NumberMenuItems
@@ -78,7 +82,7 @@ private:
         QList<QAction*> needSelection;
         QAction* paste = nullptr;
     };
-    QMap<QString, NumberMenuItems> m_numberMenus;
+    QMap<NumberKind, NumberMenuItems> m_numberMenus;
 };
 
 } // namespace telvora

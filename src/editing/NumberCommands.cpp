@@ -8,27 +8,28 @@
 
 namespace telvora {
 
-NumberCommands::NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind)
+NumberCommands::NumberCommands(EditContext& context, PhonebookClipboard& clipboard,
+                               NumberListTexts kind)
     : m_context(context), m_clipboard(clipboard), m_kind(std::move(kind))
 {}
 
-const QList<NumberKind>& NumberCommands::kinds()
+const QList<NumberListTexts>& NumberCommands::kinds()
 {
-    static const QList<NumberKind> all{
-        {QStringLiteral("Phone"),
+    static const QList<NumberListTexts> all{
+        {NumberKind::Phone,
          QString::fromUtf8(
              QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Business Number:")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are you Sure ??")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Confirm"))},
-        {QStringLiteral("Fax"),
+        {NumberKind::Fax,
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Fax Number:")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are You Sure?")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Confirm"))},
-        {QStringLiteral("Mobile"),
+        {NumberKind::Mobile,
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Number:")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are You Sure?")),
          QString()},
-        {QStringLiteral("Home"),
+        {NumberKind::Home,
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Enter New Home Number:")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Are You Sure?")),
          QString::fromUtf8(QT_TRANSLATE_NOOP("telvora::NumberCommands", "Confirm"))},
@@ -69,7 +70,7 @@ void NumberCommands::addToList(const QString& text)
         m_context.prompt().beep();
         return;
     }
-    const qint64 id = m_context.book().addNumber(text, parent, m_kind.kind);
+    const qint64 id = m_context.book().addNumber(text, parent, schema::kindText(m_kind.kind));
     if (m_context.added(id))
         list().addItem(text, id);
 }
@@ -93,7 +94,8 @@ void NumberCommands::Edit()
         m_context.prompt().inputBox(tr("Enter New Number:"), numbers.itemText(entry));
     if (text.isEmpty())
         return;
-    const int changed = m_context.book().updateNumber(numbers.itemData(entry), text, m_kind.kind);
+    const int changed =
+        m_context.book().updateNumber(numbers.itemData(entry), text, schema::kindText(m_kind.kind));
     if (m_context.stored(changed) && changed > 0)
         numbers.setItemText(entry, text);
 }
@@ -120,7 +122,7 @@ void NumberCommands::Copy()
     const int entry = currentEntry();
     if (entry < 0)
         return;
-    m_clipboard.setClipboardKind(m_kind.kind);
+    m_clipboard.setClipboardKind(schema::kindText(m_kind.kind));
     PhonebookClipboard::setText(list().itemText(entry));
 }
 
@@ -133,7 +135,7 @@ void NumberCommands::Cut()
     // Refused before the text goes anywhere: a cut that keeps the number is a copy.
     if (!m_context.usable(numbers.itemData(entry)))
         return;
-    m_clipboard.setClipboardKind(m_kind.kind);
+    m_clipboard.setClipboardKind(schema::kindText(m_kind.kind));
     PhonebookClipboard::setText(numbers.itemText(entry));
     if (const auto id = m_context.ownerId(); id && isRowId(*id))
         m_context.window().setCardId(*id);

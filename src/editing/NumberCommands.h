@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -10,9 +12,9 @@ class IdListBox;
 class PhonebookClipboard;
 
 // The texts that set one number list apart from the others.
-struct NumberKind
+struct NumberListTexts
 {
-    QString kind;        // the record kind stored in the numbers table
+    NumberKind kind;
     QString addPrompt;   // the Add input box's prompt, in English: translated when shown
     QString deleteText;  // the Delete question, likewise
     QString deleteTitle; // its title; empty for the program's own
@@ -24,10 +26,10 @@ class NumberCommands
     Q_DECLARE_TR_FUNCTIONS(telvora::NumberCommands)
 
 public:
-    NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberKind kind);
+    NumberCommands(EditContext& context, PhonebookClipboard& clipboard, NumberListTexts kind);
 
-    static const QList<NumberKind>& kinds();
-    const NumberKind& kind() const { return m_kind; }
+    static const QList<NumberListTexts>& kinds();
+    const NumberListTexts& kind() const { return m_kind; }
 
     void Add();
     void Edit();
@@ -50,7 +52,7 @@ private:
 
     EditContext& m_context;
     PhonebookClipboard& m_clipboard;
-    NumberKind m_kind;
+    NumberListTexts m_kind;
 };
 
 } // namespace telvora

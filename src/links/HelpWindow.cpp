@@ -1,11 +1,39 @@
 #include "links/HelpWindow.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace telvora {
+
+namespace {
+
+// The pages name the data folder in use, which is the working directory, where the page
+// has the mark %DATA_FOLDER%.
+class HelpBrowser final : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        QVariant resource = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::HtmlResource)
+            return resource;
+        QString page = resource.typeId() == QMetaType::QByteArray
+                           ? QString::fromUtf8(resource.toByteArray())
+                           : resource.toString();
+        return page.replace(QLatin1String("%DATA_FOLDER%"),
+                            QDir::toNativeSeparators(QDir::currentPath()).toHtmlEscaped());
+    }
+};
+
+const QSize kPreferredSize(640, 560);
+
+} // namespace
 
 QUrl HelpWindow::contentsPage()
 {
@@ -15,11 +43,11 @@ QUrl HelpWindow::contentsPage()
 }
 
 HelpWindow::HelpWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this))
+    : QWidget(parent, Qt::Window), m_browser(new HelpBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(tr("Telvora Help"));
-    resize(640, 560);
+    resize(kPreferredSize);
     m_browser->setObjectName(QStringLiteral("HelpText"));
     // The pages link only to one another.
     m_browser->setOpenExternalLinks(false);
@@ -51,9 +79,23 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_browser->setSource(contentsPage());
 }
 
+void HelpWindow::placeOnScreen()
+{
+    const QWidget* owner = parentWidget() ? parentWidget() : this;
+    const QRect area = owner->screen()->availableGeometry();
+    // Room for the title bar and borders, which the window manager adds only once shown.
+    const QSize frame(16, 48);
+    const QSize size = kPreferredSize.boundedTo(area.size() - frame).expandedTo(minimumSizeHint());
+    resize(size);
+    move(area.left() + qMax(0, (area.width() - size.width() - frame.width()) / 2),
+         area.top() + qMax(0, (area.height() - size.height() - frame.height()) / 2));
+}
+
 void HelpWindow::showContents()
 {
     m_browser->setSource(contentsPage());
+    if (!isVisible())
+        placeOnScreen();
     show();
     raise();
     activateWindow();

@@ -21,6 +21,9 @@ public:
     static QUrl contentsPage();
 
 private:
+    // Sized and placed whole inside the screen's free area, whatever the screen and scale.
+    void placeOnScreen();
+
     QTextBrowser* m_browser;
 };
 

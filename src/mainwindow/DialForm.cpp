@@ -11,6 +11,7 @@
 #include "settings/SetupForm.h"
 #include "store/Schema.h"
 #include "ui/IdListBox.h"
+#include "ui/MenuText.h"
 #include "ui/Prompt.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace telvora {
@@ -44,23 +46,27 @@ DialForm::DialForm(Prompt& prompt, LineService& lines, QWidget* parent)
     m_speedDialItems << m_speedDialsMenu->addAction(QString());
 
     EditingToolbars toolbars{m_ui.TbrGroups, m_ui.TbrNames, m_ui.TbrSUB, {}};
-    toolbars.numbers = {{QStringLiteral("Phone"), m_ui.TbrPhones},
-                        {QStringLiteral("Fax"), m_ui.TbrFax},
-                        {QStringLiteral("Mobile"), m_ui.TbrMobile},
-                        {QStringLiteral("Home"), m_ui.TbrHome}};
+    toolbars.numbers = {{NumberKind::Phone, m_ui.TbrPhones},
+                        {NumberKind::Fax, m_ui.TbrFax},
+                        {NumberKind::Mobile, m_ui.TbrMobile},
+                        {NumberKind::Home, m_ui.TbrHome}};
     m_editing = new Editing(*this, toolbars, this);
     m_links = new LinkCommands(m_prompt, this);
     connectHandlers();
 }
 
-IdListBox& DialForm::numberList(const QString& kind)
+IdListBox& DialForm::numberList(NumberKind kind)
 {
-    if (kind == QLatin1String("Fax"))
+    switch (kind) {
+    case NumberKind::Fax:
         return *m_ui.FaxList;
-    if (kind == QLatin1String("Mobile"))
+    case NumberKind::Mobile:
         return *m_ui.MobileList;
-    if (kind == QLatin1String("Home"))
+    case NumberKind::Home:
         return *m_ui.HomeList;
+    case NumberKind::Phone:
+        break;
+    }
     return *m_ui.PhonesList;
 }
 
@@ -80,15 +86,29 @@ void DialForm::connectHandlers()
     connect(m_ui.Combo1, &QComboBox::editTextChanged, this, &DialForm::Combo1_Change);
     connect(m_ui.Combo1, &QComboBox::activated, this, &DialForm::Combo1_Click);
     connect(m_ui.ExitCMD, &QPushButton::clicked, this, &DialForm::ExitCMD_Click);
-    connect(m_ui.Command3, &QPushButton::clicked, this, &DialForm::Command3_Click);
-    connect(m_ui.Command1, &QPushButton::clicked, this, &DialForm::Command1_Click);
+    connect(m_ui.AboutCMD, &QPushButton::clicked, this, &DialForm::AboutCMD_Click);
+    connect(m_ui.SetupCMD, &QPushButton::clicked, this, &DialForm::SetupCMD_Click);
     connect(m_ui.SearchCMD, &QPushButton::clicked, this, &DialForm::SearchCMD_Click);
     connect(m_ui.HelpCmd, &QPushButton::clicked, this, &DialForm::HelpCmd_Click);
     connect(m_ui.GOWWW, &QToolButton::clicked, this, &DialForm::GOWWW_Click);
     connect(m_ui.GoMail, &QToolButton::clicked, this, &DialForm::GoMail_Click);
     connectDialing();
+    connectKeys();
     // A session that ends takes the program with it; the card must not go with it.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveCardIfDirty(); });
+}
+
+void DialForm::connectKeys()
+{
+    const std::pair<QKeySequence, void (DialForm::*)()> keys[] = {
+        {QKeySequence(Qt::Key_F1), &DialForm::HelpCmd_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), &DialForm::SearchCMD_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &DialForm::ExitCMD_Click},
+    };
+    for (const auto& [sequence, command] : keys) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, command);
+    }
 }
 
 void DialForm::Form_Load()
@@ -105,7 +125,7 @@ void DialForm::Form_Load()
     reportOpenProblem();
     const bool editable = m_book.isWritable();
     for (const CardField& field : std::as_const(m_ui.card))
-        field.setReadOnly(!editable || field.tag == QLatin1String("ID"));
+        field.setReadOnly(!editable || field.column == CardColumn::Id);
     m_startingUp = false;
 
     LoadGroups(std::nullopt, 0);
@@ -116,7 +136,7 @@ void DialForm::Form_Load()
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>(icons::application());
         m_tray->setToolTip(tr("Double Click for Telvora"));
-        connect(m_tray.get(), &QSystemTrayIcon::activated, this, &DialForm::Picture1_MouseMove);
+        connect(m_tray.get(), &QSystemTrayIcon::activated, this, &DialForm::TrayIcon_Activated);
     }
     m_tray->show();
 }
@@ -151,7 +171,7 @@ void DialForm::LoadGroups(std::optional<qint64> groupId, std::optional<int> list
     for (int i = 0; i < rows.size(); ++i) {
         if (i >= m_setGroupItems.size())
             m_setGroupItems << m_moveGroupMenu->addAction(QString());
-        m_setGroupItems[i]->setText(rows[i].text);
+        m_setGroupItems[i]->setText(menuText(rows[i].text));
         m_setGroupItems[i]->setData(rows[i].id);
         if (groupId && *groupId == rows[i].id && !remembered)
             remembered = i;
@@ -261,15 +281,15 @@ void DialForm::LoadCard()
     const QVariantList row = m_book.nameRow(m_cardId).value_or(QVariantList{});
     const bool editable = m_book.isWritable() && m_cardId >= 0;
     for (const CardField& field : std::as_const(m_ui.card)) {
-        const int position = FieldIndexByName(field.tag);
+        const int position = FieldIndexByName(schema::columnName(field.column));
         field.setText(row.isEmpty() || position < 0 ? QString() : row.value(position).toString());
-        field.setReadOnly(!editable || field.tag == QLatin1String("ID"));
+        field.setReadOnly(!editable || field.column == CardColumn::Id);
     }
     m_cardDirty = false;
 
-    for (const QString& kind : schema::numberKinds()) {
+    for (const NumberKind kind : kNumberKinds) {
         IdListBox& list = numberList(kind);
-        list.setRows(row.isEmpty() ? ListRows{} : m_book.numbers(m_cardId, kind));
+        list.setRows(row.isEmpty() ? ListRows{} : m_book.numbers(m_cardId, schema::kindText(kind)));
         SelectAllItems(list);
     }
 }
@@ -281,11 +301,11 @@ void DialForm::SaveCard()
     const QStringList columns = m_book.nameColumns();
     QList<std::pair<QString, QString>> values;
     for (const CardField& field : std::as_const(m_ui.card)) {
-        if (field.tag == QLatin1String("ID") || field.isCutShort())
-            continue;
         // Only the card's own columns: a field must never write into id, parent or group.
-        const int position = FieldIndexByName(field.tag);
-        if (position >= 0 && schema::cardColumns().contains(field.tag, Qt::CaseInsensitive))
+        if (field.column == CardColumn::Id || field.isCutShort())
+            continue;
+        const int position = FieldIndexByName(schema::columnName(field.column));
+        if (position >= 0)
             values.append({columns.at(position), field.text()});
     }
     if (values.isEmpty() || m_book.updateNameColumns(m_cardId, values))
@@ -362,7 +382,7 @@ void DialForm::ExitCMD_Click()
     emit exitRequested();
 }
 
-void DialForm::Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason)
+void DialForm::TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason == QSystemTrayIcon::DoubleClick)
         showFromTray();
@@ -375,7 +395,7 @@ void DialForm::showFromTray()
     activateWindow();
 }
 
-void DialForm::Command1_Click()
+void DialForm::SetupCMD_Click()
 {
     auto* setup = new SetupForm(m_registry, m_storedSettings, m_lines, m_prompt, this);
     setup->setAttribute(Qt::WA_DeleteOnClose);
@@ -384,7 +404,7 @@ void DialForm::Command1_Click()
     setup->show();
 }
 
-void DialForm::Command3_Click()
+void DialForm::AboutCMD_Click()
 {
     auto* about = new AboutWindow(m_book, this);
     about->setAttribute(Qt::WA_DeleteOnClose);
@@ -417,12 +437,12 @@ void DialForm::HelpCmd_Click()
 
 void DialForm::GOWWW_Click()
 {
-    m_links->GOWWW_Click(CardField{m_ui.Text1.value(13), {}}.text());
+    m_links->GOWWW_Click(m_ui.cardField(CardColumn::HomePage).text());
 }
 
 void DialForm::GoMail_Click()
 {
-    m_links->GoMail_Click(CardField{m_ui.Text1.value(12), {}}.text());
+    m_links->GoMail_Click(m_ui.cardField(CardColumn::Email).text());
 }
 
 } // namespace telvora

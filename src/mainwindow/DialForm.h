@@ -43,9 +43,10 @@ public:
     // The close request; unload mode 0 is the user closing the window.
     void Form_QueryUnload(bool& cancel, int unloadMode);
     void ExitCMD_Click();
-    void Picture1_MouseMove(QSystemTrayIcon::ActivationReason reason);
-    void Command3_Click();
-    void Command1_Click();
+    // The tray icon was clicked; a double click shows the window.
+    void TrayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+    void AboutCMD_Click();
+    void SetupCMD_Click();
     void SearchCMD_Click();
     void HelpCmd_Click();
     void GOWWW_Click();
@@ -95,7 +96,7 @@ public:
     IdListBox& groupsList() override { return *m_ui.GroupsList; }
     IdListBox& namesList() override { return *m_ui.NamesList; }
     IdListBox& subList() override { return *m_ui.SubList; }
-    IdListBox& numberList(const QString& kind) override;
+    IdListBox& numberList(NumberKind kind) override;
     QMenu& moveGroupMenu() override { return *m_moveGroupMenu; }
     SpeedDialSet& speedDials() { return m_speedDials; }
     Editing& editing() { return *m_editing; }
@@ -117,6 +118,8 @@ protected:
 private:
     void connectHandlers();
     void connectDialing();
+    // The window's own keys: F1 Help, Ctrl+F search, Ctrl+Q exit.
+    void connectKeys();
     void indexFields();
     void keyPress(QChar key);
     void reportOpenProblem();

@@ -3,18 +3,20 @@
 #include "mainwindow/Icons.h"
 #include "ui/ButtonBar.h"
 #include "ui/CardTextEdit.h"
+#include "ui/ElidedLabel.h"
 #include "ui/IdListBox.h"
 #include "ui/TabControl.h"
 #include "ui/Twips.h"
 
 #include <QComboBox>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTimer>
+#include <QTabBar>
 #include <QToolButton>
 
 namespace telvora {
@@ -56,6 +58,15 @@ void CardField::setText(const QString& value) const
     }
 }
 
+CardField DialFormControls::cardField(CardColumn column) const
+{
+    for (const CardField& field : card) {
+        if (field.column == column)
+            return field;
+    }
+    return {};
+}
+
 bool CardField::isCutShort() const
 {
     return widget->property("cutShort").toBool();
@@ -74,12 +85,15 @@ void CardField::setReadOnly(bool wanted) const
 
 namespace {
 
-// The arrangement was measured with narrow faces of Arial's proportions; Liberation has
-// them, and any sans or serif face stands in where it is missing.
+// The tab strip is no taller than the highest control the pages place under it allows
+// (the group label and the address and mail fields start at 405).
+constexpr int kTabStripHeight = 405;
+
+// The desktop's own face at the arrangement's sizes. Texts are laid out to fit faces as
+// wide as DejaVu Sans; a label whose text still does not fit ends it in "…".
 QFont boldSans(qreal points)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = QGuiApplication::font();
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
@@ -94,7 +108,7 @@ QFont plainSans(qreal points)
 
 QFont boldSerif(qreal points)
 {
-    QFont font(QStringLiteral("Liberation Serif"));
+    QFont font(QStringLiteral("serif"));
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(points);
     font.setBold(true);
@@ -112,7 +126,7 @@ Widget* place(Widget* widget, const QString& name, int left, int top, int width,
 QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
               int width, int height, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    auto* result = place(new QLabel(text, parent), name, left, top, width, height);
+    auto* result = place(new ElidedLabel(text, parent), name, left, top, width, height);
     result->setFont(boldSans(9.75));
     result->setAlignment(alignment);
     return result;
@@ -171,6 +185,22 @@ ButtonBar* bar(QWidget* parent, const QString& name, const QList<ButtonBar::Butt
     return result;
 }
 
+// Tab walks each list before its toolbar, down the left side, then into the tabs.
+void orderLeftSide(const DialFormControls& c)
+{
+    QList<QWidget*> order;
+    const std::pair<IdListBox*, ButtonBar*> lists[] = {
+        {c.GroupsList, c.TbrGroups}, {c.NamesList, c.TbrNames}, {c.SubList, c.TbrSUB}};
+    for (const auto& [list, toolbar] : lists) {
+        order << list;
+        for (int i = 1; i <= toolbar->buttonCount(); ++i)
+            order << toolbar->button(i);
+    }
+    order << c.SSTab1->tabBar();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 enum class CardTab
 {
     General,
@@ -182,7 +212,7 @@ struct FieldPlace
 {
     CardTab tab;
     int index;
-    const char* tag;
+    CardColumn column;
     bool multiLine;
     int left, top, width, height;
     const char* caption;
@@ -217,17 +247,21 @@ DialFormControls DialFormControls::build(QWidget* form)
         bar(form, QStringLiteral("TbrNames"), editButtons(true, true), 1, 2520, 1980, 330, 2310);
     c.TbrSUB =
         bar(form, QStringLiteral("TbrSUB"), editButtons(false, true), 1, 2520, 4365, 330, 1980);
-    c.Label1[3] = label(form, QStringLiteral("Label1_3"), tr("List"), 2520, 1665, 390, 285);
-    c.Label1[0] = label(form, QStringLiteral("Label1_0"), tr("Names"), 2295, 4410, 705, 285);
+    // The column beside the lists is the toolbars' but for one gap between the groups' and
+    // the names' buttons; both headings stand there, as "Names" at its own place (beside the
+    // sub-names, under their toolbar) could not be seen. They shrink, then end in "…", to
+    // fit the narrow column.
+    c.Label1[3] = label(form, QStringLiteral("Label1_3"), tr("List"), 2490, 1665, 390, 285);
+    c.Label1[0] = label(form, QStringLiteral("Label1_0"), tr("Names"), 2490, 1365, 390, 285);
     for (QLabel* heading : std::as_const(c.Label1)) {
         heading->setFont(boldSerif(12));
-        // Headings sit partly under the lists and toolbars; those stay on top and clickable.
-        heading->lower();
+        heading->setAlignment(Qt::AlignCenter);
+        static_cast<ElidedLabel*>(heading)->setSmallestPointSize(6.5);
     }
 
     // Middle: the tab control with the number lists and the card.
-    c.SSTab1 =
-        place(new TabControl(twips(520), form), QStringLiteral("SSTab1"), 2880, 0, 4770, 6270);
+    c.SSTab1 = place(new TabControl(twips(kTabStripHeight), form), QStringLiteral("SSTab1"), 2880,
+                     0, 4770, 6270);
     QWidget* phones = c.SSTab1->addPage(tr("Phones"), QStringLiteral("TabPhones"));
     QWidget* general = c.SSTab1->addPage(tr("General"), QStringLiteral("TabGeneral"));
     QWidget* address = c.SSTab1->addPage(tr("Address"), QStringLiteral("TabAddress"));
@@ -266,9 +300,10 @@ DialFormControls DialFormControls::build(QWidget* form)
          "DialHomeCMD", 4410, &c.HomeList, &c.TbrHome, &c.DialHomeCMD},
     };
     for (const NumberRow& row : rows) {
-        c.Label4[row.label] =
-            label(phones, QStringLiteral("Label4_%1").arg(row.label), tr(row.caption),
-                  row.labelLeft, row.labelTop, row.labelWidth, 240);
+        // Each caption may use the room up to its list, for wider faces and translations.
+        const int labelWidth = qMax(row.labelWidth, 1215 - 30 - row.labelLeft);
+        c.Label4[row.label] = label(phones, QStringLiteral("Label4_%1").arg(row.label),
+                                    tr(row.caption), row.labelLeft, row.labelTop, labelWidth, 240);
         *row.list = list(phones, QString::fromLatin1(row.listName), IdListBox::Selection::Extended,
                          tr(row.tip), 1215, row.listTop, 3075, row.listHeight, listFont);
         *row.bar = bar(phones, QString::fromLatin1(row.barName), editButtons(false, true), 3, 90,
@@ -279,49 +314,43 @@ DialFormControls DialFormControls::build(QWidget* form)
     c.GroupLabel = label(phones, QStringLiteral("GroupLabel"), {}, 2070, 405, 1215, 240);
     c.GroupLabel->setFont(plainSans(9.75));
 
-    c.DialList = list(phones, QStringLiteral("DialList"), IdListBox::Selection::Extended,
-                      tr("Numbers"), 2475, 1350, 1725, 645, listFont);
-    c.Command2 =
-        button(phones, QStringLiteral("Command2"), tr("TAPI"), 2475, 2100, 600, 330, buttonFont);
     c.DialCmdTapi =
         button(phones, QStringLiteral("DialCmdTapi"), {}, 3150, 2100, 600, 330, buttonFont);
-    for (QWidget* hidden : {static_cast<QWidget*>(c.DialList), static_cast<QWidget*>(c.Command2),
-                            static_cast<QWidget*>(c.DialCmdTapi)})
-        hidden->hide();
+    c.DialCmdTapi->hide();
 
     // The card, in the window's control order.
     const FieldPlace fields[] = {
-        {CardTab::General, 100, "Company", false, 1575, 540, 3120, 330,
+        {CardTab::General, 100, CardColumn::Company, false, 1575, 540, 3120, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Company"), 345, 540, 1},
-        {CardTab::General, -1, "Gender", false, 1575, 945, 1095, 315,
+        {CardTab::General, -1, CardColumn::Gender, false, 1575, 945, 1095, 315,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Gender"), 450, 990, 1},
-        {CardTab::General, 1, "FullName", false, 1575, 1575, 3120, 330,
+        {CardTab::General, 1, CardColumn::FullName, false, 1575, 1575, 3120, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Full Name / Contact Name"), 30, 1530, 2},
-        {CardTab::General, 5, "JobTitle", false, 1575, 2025, 3120, 330,
+        {CardTab::General, 5, CardColumn::JobTitle, false, 1575, 2025, 3120, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Job Title"), 375, 2115, 1},
-        {CardTab::General, 4, "Department", false, 1575, 2520, 3120, 330,
+        {CardTab::General, 4, CardColumn::Department, false, 1575, 2520, 3120, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Department"), 225, 2565, 1},
-        {CardTab::General, 6, "Extention", false, 1575, 2925, 3120, 330,
+        {CardTab::General, 6, CardColumn::Extention, false, 1575, 2925, 3120, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Extention"), 330, 2970, 1},
-        {CardTab::General, 7, "CallBack", false, 1575, 3375, 3120, 330,
+        {CardTab::General, 7, CardColumn::CallBack, false, 1575, 3375, 3120, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Call Back No"), 150, 3420, 1},
-        {CardTab::General, 0, "Notes", true, 1560, 3735, 3120, 2355,
+        {CardTab::General, 0, CardColumn::Notes, true, 1560, 3735, 3120, 2355,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Notes"), 540, 4545, 1},
-        {CardTab::Address, 2, "AddressBusiness", true, 1125, 405, 3570, 960,
+        {CardTab::Address, 2, CardColumn::AddressBusiness, true, 1125, 405, 3570, 960,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Business Address"), 90, 585, 2},
-        {CardTab::Address, 3, "AddressHome", true, 1125, 1440, 3570, 960,
+        {CardTab::Address, 3, CardColumn::AddressHome, true, 1125, 1440, 3570, 960,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Home Address"), 90, 1575, 2},
-        {CardTab::Address, 8, "ZipCode", false, 1125, 2430, 1410, 330,
+        {CardTab::Address, 8, CardColumn::ZipCode, false, 1125, 2430, 1410, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Zip Code"), 90, 2475, 1},
-        {CardTab::Address, 9, "POBOX", false, 1125, 2835, 1410, 330,
+        {CardTab::Address, 9, CardColumn::POBOX, false, 1125, 2835, 1410, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "POBox"), 210, 2880, 1},
-        {CardTab::Address, 10, "State", false, 1125, 3195, 2040, 330,
+        {CardTab::Address, 10, CardColumn::State, false, 1125, 3195, 2040, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "State"), 292, 3240, 1},
-        {CardTab::Address, 11, "Country", false, 1125, 3555, 3030, 330,
+        {CardTab::Address, 11, CardColumn::Country, false, 1125, 3555, 3030, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Country"), 172, 3600, 1},
-        {CardTab::Internet, 12, "Email", false, 825, 450, 3390, 330,
+        {CardTab::Internet, 12, CardColumn::Email, false, 825, 450, 3390, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "Email:"), 90, 495, 1},
-        {CardTab::Internet, 13, "HomePage", false, 825, 810, 3390, 330,
+        {CardTab::Internet, 13, CardColumn::HomePage, false, 825, 810, 3390, 330,
          QT_TRANSLATE_NOOP("telvora::DialFormControls", "WEB:"), 90, 855, 1},
     };
     int labelNumber = 0;
@@ -330,7 +359,6 @@ DialFormControls DialFormControls::build(QWidget* form)
                         : entry.tab == CardTab::Address ? address
                                                         : internet;
         QWidget* widget = nullptr;
-        const QString tag = QString::fromLatin1(entry.tag);
         if (entry.index == -1) {
             auto* combo = new QComboBox(page);
             combo->setEditable(true);
@@ -346,14 +374,17 @@ DialFormControls DialFormControls::build(QWidget* form)
                            entry.top, entry.width, entry.height);
             c.Text1[entry.index] = widget;
         }
-        widget->setProperty("tag", tag);
+        widget->setProperty("tag", schema::columnName(entry.column));
         const QString caption = tr(entry.caption);
         widget->setAccessibleName(caption);
-        c.card << CardField{widget, tag};
+        c.card << CardField{widget, entry.column};
 
-        const int labelWidth = entry.left - entry.labelLeft - 60;
+        // A one-line caption stands right-aligned against its field and may use the room to
+        // the page's edge; a two-line one keeps its own place.
+        const int labelLeft = entry.labelLines == 2 ? entry.labelLeft : qMin(entry.labelLeft, 30);
+        const int labelWidth = entry.left - labelLeft - 60;
         QLabel* captionLabel =
-            label(page, QStringLiteral("CardLabel_%1").arg(labelNumber++), caption, entry.labelLeft,
+            label(page, QStringLiteral("CardLabel_%1").arg(labelNumber++), caption, labelLeft,
                   entry.labelTop, labelWidth, entry.labelLines == 2 ? 480 : 240,
                   Qt::AlignRight | Qt::AlignVCenter);
         if (entry.labelLines == 2) {
@@ -364,11 +395,11 @@ DialFormControls DialFormControls::build(QWidget* form)
     }
     // The record's id travels with the card but is never shown.
     auto* idField = place(new QLineEdit(phones), QStringLiteral("Text1_14"), 4455, 2970, 465, 330);
-    idField->setProperty("tag", QStringLiteral("ID"));
+    idField->setProperty("tag", schema::columnName(CardColumn::Id));
     idField->setReadOnly(true);
     idField->hide();
     c.Text1[14] = idField;
-    c.card << CardField{idField, QStringLiteral("ID")};
+    c.card << CardField{idField, CardColumn::Id};
 
     c.GoMail = pictureButton(internet, QStringLiteral("GoMail"), icons::mail(), tr("Email"), 4230,
                              450, 315, 345);
@@ -377,14 +408,17 @@ DialFormControls DialFormControls::build(QWidget* form)
 
     // Right: the quick-dial box and the command buttons.
     c.Picture2 = place(new QFrame(form), QStringLiteral("Picture2"), 7695, 45, 1635, 3525);
-    c.Label2 = label(c.Picture2, QStringLiteral("Label2"), tr("Quick Dial"), 180, -45, 1065, 240);
+    // The box's caption stands over its top edge, so it belongs to the window, not the box,
+    // which would cut its top off.
+    c.Label2 =
+        label(form, QStringLiteral("Label2"), tr("Quick Dial"), 7695 + 180, 0, 1635 - 180, 240);
     c.tbrSpeed = bar(c.Picture2, QStringLiteral("tbrSpeed"),
                      {{tr("Add New Speed Dial"), icons::speedAdd()},
                       {tr("Edit Speed Dial"), icons::speedEdit()},
                       {tr("Delete Speed Dial"), icons::speedDelete()},
                       {tr("Speed Dials List"), icons::speedList()},
                       {tr("Clear Number"), icons::clear()}},
-                     5, -45, 180, 1725, 330);
+                     5, 0, 180, 1635, 270);
     c.DialCombo = place(new QComboBox(c.Picture2), QStringLiteral("DialCombo"), 45, 450, 1545, 315);
     c.DialCombo->setEditable(true);
     c.DialCombo->setInsertPolicy(QComboBox::NoInsert);
@@ -407,16 +441,16 @@ DialFormControls DialFormControls::build(QWidget* form)
     c.quickDial->setToolTip(tr("Quick Dial"));
 
     c.HangCMD =
-        button(form, QStringLiteral("HangCMD"), tr("&Hang UP"), 7695, 3600, 1590, 825, buttonFont);
+        button(form, QStringLiteral("HangCMD"), tr("Hang &UP"), 7695, 3600, 1590, 825, buttonFont);
     c.HangCMD->setIcon(icons::hangUp());
     c.HangCMD->setIconSize(QSize(24, 24));
     c.HangCMD->setToolTip(tr("Hang The Phone Call"));
     c.SearchCMD =
-        button(form, QStringLiteral("SearchCMD"), tr("Searc&h"), 7695, 4455, 780, 690, buttonFont);
-    c.Command1 =
-        button(form, QStringLiteral("Command1"), tr("&Setup"), 8505, 4455, 780, 690, buttonFont);
-    c.Command3 =
-        button(form, QStringLiteral("Command3"), tr("A&bout"), 7695, 5175, 780, 735, buttonFont);
+        button(form, QStringLiteral("SearchCMD"), tr("Sea&rch"), 7695, 4455, 780, 690, buttonFont);
+    c.SetupCMD =
+        button(form, QStringLiteral("SetupCMD"), tr("&Setup"), 8505, 4455, 780, 690, buttonFont);
+    c.AboutCMD =
+        button(form, QStringLiteral("AboutCMD"), tr("A&bout"), 7695, 5175, 780, 735, buttonFont);
     c.ExitCMD =
         button(form, QStringLiteral("ExitCMD"), tr("E&xit"), 8505, 5175, 780, 735, buttonFont);
     c.HelpCmd =
@@ -427,7 +461,7 @@ DialFormControls DialFormControls::build(QWidget* form)
     c.StatusBar1->setSizeGripEnabled(false);
     const int panelWidths[] = {60, 110, 280, 150};
     for (int panel = 1; panel <= 4; ++panel) {
-        auto* text = new QLabel(c.StatusBar1);
+        auto* text = new ElidedLabel({}, c.StatusBar1);
         text->setObjectName(QStringLiteral("StatusPanel_%1").arg(panel));
         text->setFrameShape(QFrame::Panel);
         text->setFrameShadow(QFrame::Sunken);
@@ -436,11 +470,7 @@ DialFormControls DialFormControls::build(QWidget* form)
         c.panels[panel] = text;
     }
 
-    c.Picture1 = place(new QLabel(form), QStringLiteral("Picture1"), 8325, 2025, 555, 555);
-    c.Picture1->setPixmap(icons::application().pixmap(c.Picture1->size()));
-    c.Picture1->hide();
-    c.Timer1 = new QTimer(form);
-    c.Timer1->setObjectName(QStringLiteral("Timer1"));
+    orderLeftSide(c);
 
     return c;
 }

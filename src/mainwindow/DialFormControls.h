@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QMap>
@@ -10,7 +12,6 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
-class QTimer;
 class QToolButton;
 class QWidget;
 
@@ -20,7 +21,7 @@ class ButtonBar;
 class IdListBox;
 class TabControl;
 
-// One field of the contact card: a control bound by its tag to a column of names.
+// One field of the contact card: a control bound to a column of names.
 struct CardField
 {
     // The most characters a field shows; a longer value is shown cut short, ending in
@@ -28,7 +29,7 @@ struct CardField
     static constexpr qsizetype kShownLimit = 32767;
 
     QWidget* widget = nullptr;
-    QString tag;
+    CardColumn column = CardColumn::Id;
 
     QString text() const;
     void setText(const QString& text) const;
@@ -67,8 +68,6 @@ public:
     QToolButton* DialMobileCMD = nullptr;
     QToolButton* DialHomeCMD = nullptr;
     QLabel* GroupLabel = nullptr;
-    IdListBox* DialList = nullptr;
-    QPushButton* Command2 = nullptr;
     QPushButton* DialCmdTapi = nullptr;
 
     QMap<int, QWidget*> Text1;
@@ -77,6 +76,8 @@ public:
     QToolButton* GOWWW = nullptr;
     // The card's fields in the window's control order.
     QList<CardField> card;
+    // The card's field for a column.
+    CardField cardField(CardColumn column) const;
 
     QFrame* Picture2 = nullptr;
     QLabel* Label2 = nullptr;
@@ -88,16 +89,14 @@ public:
     QPushButton* quickDial = nullptr;
     QPushButton* HangCMD = nullptr;
     QPushButton* SearchCMD = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command3 = nullptr;
+    QPushButton* SetupCMD = nullptr;
+    QPushButton* AboutCMD = nullptr;
     QPushButton* ExitCMD = nullptr;
     QPushButton* HelpCmd = nullptr;
 
     QStatusBar* StatusBar1 = nullptr;
     // Panels 1 to 4 of the status bar, by number.
     QMap<int, QLabel*> panels;
-    QLabel* Picture1 = nullptr;
-    QTimer* Timer1 = nullptr;
 
     // Builds every control as a child of the window.
     static DialFormControls build(QWidget* form);

@@ -8,6 +8,7 @@
 #include "store/Schema.h"
 #include "ui/ButtonBar.h"
 #include "ui/IdListBox.h"
+#include "ui/MenuText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -37,7 +38,7 @@ void DialForm::connectDialing()
                 [this, list] { DialSelectedNumbers(*list); });
     }
     connect(m_editing, &Editing::dialRequested, this,
-            [this](const QString& kind) { DialSelectedNumbers(numberList(kind)); });
+            [this](NumberKind kind) { DialSelectedNumbers(numberList(kind)); });
     connect(m_ui.HangCMD, &QPushButton::clicked, this, &DialForm::HangCMD_Click);
     connect(m_ui.DialCmdTapi, &QPushButton::clicked, m_dialRun, &DialRun::DialCmdTapi_Click);
 
@@ -143,7 +144,7 @@ void DialForm::LoadSpeedDials()
         if (i >= m_speedDialItems.size())
             m_speedDialItems << m_speedDialsMenu->addAction(QString());
         QAction* item = m_speedDialItems[i];
-        item->setText(entries[i].name);
+        item->setText(menuText(entries[i].name));
         item->setData(entries[i].number);
         item->setEnabled(true);
         m_ui.DialCombo->addItem(entries[i].name);

@@ -1,8 +1,10 @@
 #include "search/SearchForm.h"
 
+#include "ui/ElidedLabel.h"
 #include "ui/IdListBox.h"
 #include "ui/Twips.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,10 +22,10 @@ Widget* place(Widget* widget, const QString& name, int left, int top, int width,
     return widget;
 }
 
+// The desktop's face, at the sizes of the main window's texts.
 QFont sans(qreal points, bool bold)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = QGuiApplication::font();
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
@@ -64,9 +66,21 @@ SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget*
     ExitCMD =
         place(new QPushButton(tr("E&xit"), this), QStringLiteral("ExitCMD"), 2160, 4860, 1590, 735);
 
+    // Results read like the main window's lists they lead to.
+    NamesList->setFont(sans(9.75, false));
     for (QLabel* label : std::as_const(Label1)) {
         label->setFont(sans(9.75, true));
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        ElidedLabel::shrinkToFit(*label, 7);
+    }
+    // The two captions stand one above the other: both take the smaller size either needs.
+    qreal captionPoints = Label1[0]->font().pointSizeF();
+    for (QLabel* label : std::as_const(Label1))
+        captionPoints = qMin(captionPoints, label->font().pointSizeF());
+    for (QLabel* label : std::as_const(Label1)) {
+        QFont font = label->font();
+        font.setPointSizeF(captionPoints);
+        label->setFont(font);
     }
     Label1[0]->setBuddy(TxtName);
     Label1[1]->setBuddy(TxtNumber);

@@ -139,4 +139,18 @@ bool IniStore::setValue(const QString& key, const QString& name, const QString& 
     return save(keys);
 }
 
+bool IniStore::moveKey(const QString& from, const QString& to)
+{
+    QMap<QString, Values> keys = load();
+    if (!keys.contains(from) || from == to)
+        return true;
+    const Values moved = keys.take(from);
+    Values& target = keys[to];
+    for (auto value = moved.cbegin(); value != moved.cend(); ++value) {
+        if (!target.contains(value.key()))
+            target.insert(value.key(), value.value());
+    }
+    return save(keys);
+}
+
 } // namespace telvora

@@ -26,6 +26,9 @@ public:
     // Each returns false, and changes nothing, when the file cannot be written.
     bool createKey(const QString& key);
     bool setValue(const QString& key, const QString& name, const QString& text);
+    // Gives the key's values to another key (whose own values win) and removes it, in one
+    // replacement of the file.
+    bool moveKey(const QString& from, const QString& to);
 
     static QString escape(const QString& text);
     static QString unescape(const QString& text);

@@ -1,5 +1,6 @@
 #include "settings/Registry.h"
 
+#include "settings/StoredSettings.h"
 #include "ui/Prompt.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,9 @@ namespace {
 const char* const rootNames[] = {
     "HKEY_CLASSES_ROOT",     "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE", "HKEY_USERS",
     "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-}
+
+const QString kSettingsSection = QStringLiteral("settings");
+} // namespace
 
 Registry::Registry(QString iniPath, Prompt& prompt) : m_store(std::move(iniPath)), m_prompt(prompt)
 {}
@@ -51,6 +54,40 @@ std::optional<Registry::Split> Registry::SplitKeyPath(const QString& keyPath)
     return Split{RootKeyFromName(keyPath.left(slash)), keyPath.mid(slash + 1)};
 }
 
+QString Registry::sectionName(const QString& keyPath, const Split& split)
+{
+    if (keyPath == StoredSettings::keyPath())
+        return kSettingsSection;
+    // "HKEY_CURRENT_USER" becomes "current-user"; a "/" or "%" inside a key name is
+    // written as %2F or %25, so that no two key paths share a section.
+    const QString root = keyPath.section(QLatin1Char('\\'), 0, 0);
+    QStringList parts{root.mid(5).toLower().replace(QLatin1Char('_'), QLatin1Char('-'))};
+    if (!split.subKey.isEmpty()) {
+        for (QString name : split.subKey.split(QLatin1Char('\\'))) {
+            name.replace(QLatin1Char('%'), QLatin1String("%25"));
+            name.replace(QLatin1Char('/'), QLatin1String("%2F"));
+            parts << name;
+        }
+    }
+    return parts.join(QLatin1Char('/'));
+}
+
+QString Registry::sectionToRead(const QString& keyPath, const Split& split) const
+{
+    const QString plain = sectionName(keyPath, split);
+    if (!m_store.hasKey(plain) && m_store.hasKey(keyPath))
+        return keyPath;
+    return plain;
+}
+
+bool Registry::moveOldSection(const QString& keyPath, const Split& split)
+{
+    const QString plain = sectionName(keyPath, split);
+    if (m_store.hasKey(plain) || !m_store.hasKey(keyPath))
+        return true;
+    return m_store.moveKey(keyPath, plain);
+}
+
 bool Registry::keyExists(const QString& section, const Split& split) const
 {
     return split.subKey.isEmpty() || m_store.hasKey(section);
@@ -61,7 +98,7 @@ QString Registry::ReadRegistryString(const QString& keyPath, const QString& valu
     const auto split = SplitKeyPath(keyPath);
     if (!split || split->root == NoRoot)
         return {};
-    const QString& section = keyPath;
+    const QString section = sectionToRead(keyPath, *split);
     if (!keyExists(section, *split)) {
         m_lastResult = kFileNotFound;
         return QStringLiteral("Error");
@@ -96,8 +133,11 @@ void Registry::CreateRegistryKey(const QString& keyPath)
     const auto split = SplitKeyPath(keyPath);
     if (!split || split->root == NoRoot)
         return;
-    const QString& section = keyPath;
-    m_lastResult = split->subKey.isEmpty() || m_store.createKey(section) ? kSuccess : kAccessDenied;
+    const QString section = sectionName(keyPath, *split);
+    m_lastResult =
+        split->subKey.isEmpty() || (moveOldSection(keyPath, *split) && m_store.createKey(section))
+            ? kSuccess
+            : kAccessDenied;
 }
 
 void Registry::WriteRegistryString(const QString& keyPath, const QString& valueName,
@@ -106,12 +146,14 @@ void Registry::WriteRegistryString(const QString& keyPath, const QString& valueN
     const auto split = SplitKeyPath(keyPath);
     if (!split || split->root == NoRoot)
         return;
-    const QString& section = keyPath;
-    if (!keyExists(section, *split)) {
+    if (!keyExists(sectionToRead(keyPath, *split), *split)) {
         m_lastResult = kFileNotFound;
         return;
     }
-    m_lastResult = m_store.setValue(section, valueName, text) ? kSuccess : kAccessDenied;
+    const QString section = sectionName(keyPath, *split);
+    m_lastResult = moveOldSection(keyPath, *split) && m_store.setValue(section, valueName, text)
+                       ? kSuccess
+                       : kAccessDenied;
 }
 
 } // namespace telvora

@@ -10,7 +10,10 @@ namespace telvora {
 class Prompt;
 
 // String values by full key path ("HKEY_CURRENT_CONFIG\System\...\Telvora") and value
-// name, kept in an INI file: the program's settings store. Reads and writes follow the
+// name, kept in an INI file: the program's settings store. The file names each key by a
+// plain section (sectionName); a section named by the whole key path, as older files
+// have them, is still read, and is moved to the plain name the first time the key is
+// written. Reads and writes follow the
 // conventions its callers rely on: "Error" for what cannot be read, a write to a missing
 // key changing nothing, leading blanks dropped on reading, at most 254 characters read.
 class Registry
@@ -57,11 +60,21 @@ public:
     void CreateRegistryKey(const QString& keyPath);
     void WriteRegistryString(const QString& keyPath, const QString& valueName, const QString& text);
 
+    // The section a key path is kept under: "settings" for the program's own key, else
+    // the root in plain words and the sub-keys joined by "/" ("current-user/Soft/Key").
+    static QString sectionName(const QString& keyPath, const Split& split);
+
     qint32 LastRegistryResult() const { return m_lastResult; }
     IniStore& store() { return m_store; }
 
 private:
-    // Each key path is a section of the INI file; a root key always exists.
+    // The section to read: the plain one, else the old one named by the key path when
+    // only that exists.
+    QString sectionToRead(const QString& keyPath, const Split& split) const;
+    // Moves an old section to its plain name before the key is written; false when the
+    // file cannot be written.
+    bool moveOldSection(const QString& keyPath, const Split& split);
+    // A root key always exists.
     bool keyExists(const QString& section, const Split& split) const;
 
     IniStore m_store;

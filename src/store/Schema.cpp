@@ -2,17 +2,51 @@
 
 namespace telvora::schema {
 
+QString kindText(NumberKind kind)
+{
+    switch (kind) {
+    case NumberKind::Fax:
+        return QStringLiteral("Fax");
+    case NumberKind::Mobile:
+        return QStringLiteral("Mobile");
+    case NumberKind::Home:
+        return QStringLiteral("Home");
+    case NumberKind::Phone:
+        break;
+    }
+    return QStringLiteral("Phone");
+}
+
+const QStringList& numberKinds()
+{
+    static const QStringList kinds = [] {
+        QStringList texts;
+        for (const NumberKind kind : kNumberKinds)
+            texts << kindText(kind);
+        return texts;
+    }();
+    return kinds;
+}
+
+QString columnName(CardColumn column)
+{
+    // The names as the file has always spelled them, "Extention" included.
+    static const char* const names[] = {
+        "FullName", "Company", "JobTitle",        "Department",  "Extention", "CallBack",
+        "Gender",   "Notes",   "AddressBusiness", "AddressHome", "ZipCode",   "POBOX",
+        "State",    "Country", "Email",           "HomePage",    "ID"};
+    static_assert(std::size(names) == std::size_t(CardColumn::Id) + 1);
+    return QLatin1String(names[std::size_t(column)]);
+}
+
 const QStringList& cardColumns()
 {
-    static const QStringList columns{
-        QStringLiteral("FullName"),        QStringLiteral("Company"),
-        QStringLiteral("JobTitle"),        QStringLiteral("Department"),
-        QStringLiteral("Extention"),       QStringLiteral("CallBack"),
-        QStringLiteral("Gender"),          QStringLiteral("Notes"),
-        QStringLiteral("AddressBusiness"), QStringLiteral("AddressHome"),
-        QStringLiteral("ZipCode"),         QStringLiteral("POBOX"),
-        QStringLiteral("State"),           QStringLiteral("Country"),
-        QStringLiteral("Email"),           QStringLiteral("HomePage")};
+    static const QStringList columns = [] {
+        QStringList names;
+        for (int column = 0; column < int(CardColumn::Id); ++column)
+            names << columnName(CardColumn(column));
+        return names;
+    }();
     return columns;
 }
 

@@ -1,18 +1,56 @@
 #pragma once
 
 #include <QStringList>
+#include <array>
+
+namespace telvora {
+
+// The kinds of number a contact has, in the order the card lists them.
+enum class NumberKind
+{
+    Phone, // business
+    Fax,
+    Mobile,
+    Home
+};
+inline constexpr std::array<NumberKind, 4> kNumberKinds{NumberKind::Phone, NumberKind::Fax,
+                                                        NumberKind::Mobile, NumberKind::Home};
+
+// The columns of a names row that the contact card shows, and the row's id.
+enum class CardColumn
+{
+    FullName,
+    Company,
+    JobTitle,
+    Department,
+    Extention,
+    CallBack,
+    Gender,
+    Notes,
+    AddressBusiness,
+    AddressHome,
+    ZipCode,
+    POBOX,
+    State,
+    Country,
+    Email,
+    HomePage,
+    Id
+};
+
+} // namespace telvora
 
 namespace telvora::schema {
 
-// The record kinds a number can have, in the order the card lists them.
-inline const QStringList& numberKinds()
-{
-    static const QStringList kinds{QStringLiteral("Phone"), QStringLiteral("Fax"),
-                                   QStringLiteral("Mobile"), QStringLiteral("Home")};
-    return kinds;
-}
+// The record kind the numbers table stores for a kind of number: "Phone", "Fax", "Mobile"
+// or "Home".
+QString kindText(NumberKind kind);
+// The stored record kinds, in the order the card lists them.
+const QStringList& numberKinds();
 
-// Columns of the names table that the contact card shows and saves.
+// The column's name in the names table ("FullName", ..., "ID").
+QString columnName(CardColumn column);
+// Columns of the names table that the contact card shows and saves (all but the id).
 const QStringList& cardColumns();
 
 // Statements that create an empty phone book.

@@ -15,7 +15,8 @@ ButtonBar::ButtonBar(const QList<Button>& buttons, int columns, QWidget* parent)
         button->setToolTip(entry.text);
         button->setAccessibleName(entry.text);
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        // Reached with Tab, pressed with Space; a click leaves the focus in its list.
+        button->setFocusPolicy(Qt::TabFocus);
         connect(button, &QToolButton::clicked, this, [this, index] { emit buttonClicked(index); });
         m_buttons << button;
     }

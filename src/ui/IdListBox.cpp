@@ -1,5 +1,8 @@
 #include "ui/IdListBox.h"
 
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -175,6 +178,48 @@ void IdListBox::mousePressEvent(QMouseEvent* event)
         return;
     }
     QListView::mousePressEvent(event);
+}
+
+void IdListBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        emit menuKeyPressed(menuPosition());
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void IdListBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The Menu key already opened the menu from its key press; the windowing system's
+    // context request that follows it (at the pointer, wherever that is) is dropped, and
+    // a right press has been answered by mousePressEvent.
+    event->accept();
+}
+
+void IdListBox::focusInEvent(QFocusEvent* event)
+{
+    // A list reached with Tab that has no current row would get its first row made current,
+    // which reports a click and loads that row's card: passing through the sub-names on the
+    // way to the numbers would change whose numbers they are. Such a list keeps no current
+    // row until an arrow key or a click chooses one.
+    if (currentIndex().isValid()) {
+        QListView::focusInEvent(event);
+        return;
+    }
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+QPoint IdListBox::menuPosition() const
+{
+    const QRect row = visualRect(currentIndex());
+    if (!row.isValid() || !viewport()->rect().intersects(row))
+        return QPoint(0, 0);
+    return QPoint(row.left() + row.height(), row.bottom());
 }
 
 void IdListBox::onCurrentChanged(const QModelIndex& current)

@@ -70,12 +70,21 @@ signals:
     void listDoubleClicked();
     // A right-button press, at the pointer's position in the list's own coordinates.
     void rightButtonPressed(const QPoint& position);
+    // The Menu key or Shift+F10: the list's menu is wanted at the current row, given in
+    // the same coordinates as a right-button press.
+    void menuKeyPressed(const QPoint& position);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void onCurrentChanged(const QModelIndex& current);
+    // Where a menu opened from the keyboard stands: below the current row's start, or the
+    // list's corner when there is no current row.
+    QPoint menuPosition() const;
 
     IdListModel m_model;
     bool m_settingFromCode = false;

@@ -82,7 +82,7 @@ private slots:
     void listNumbersTakeThePrefix()
     {
         Fixture f;
-        IdListBox& phones = f.form->numberList(QStringLiteral("Phone"));
+        IdListBox& phones = f.form->numberList(NumberKind::Phone);
         f.ui().DialPhonesCMD->click();
         QCOMPARE(provider->dialled, QStringList{QStringLiteral("9111")});
         QCOMPARE(f.panel(2), QStringLiteral("Retry No: 1 / 3"));
@@ -97,14 +97,14 @@ private slots:
         emit phones.listDoubleClicked();
         QTRY_COMPARE(provider->dialled.last(), QStringLiteral("9112"));
         f.form->HangCMD_Click();
-        f.form->numberList(QStringLiteral("Fax")).setListIndex(0);
-        emit f.form->editing().dialRequested(QStringLiteral("Fax"));
+        f.form->numberList(NumberKind::Fax).setListIndex(0);
+        emit f.form->editing().dialRequested(NumberKind::Fax);
         QTRY_COMPARE(provider->dialled.last(), QStringLiteral("9211"));
         f.form->HangCMD_Click();
 
         // Nothing selected: nothing dialled.
         const int dialled = int(provider->dialled.size());
-        IdListBox& homes = f.form->numberList(QStringLiteral("Home"));
+        IdListBox& homes = f.form->numberList(NumberKind::Home);
         homes.setItemSelected(0, false);
         f.ui().DialHomeCMD->click();
         QCOMPARE(int(provider->dialled.size()), dialled);

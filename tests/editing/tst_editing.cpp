@@ -146,8 +146,8 @@ void EditingTest::pasteIntoGroup()
 
     // After a number was copied, a group paste only beeps.
     click(groups, QStringLiteral("Family"));
-    f.form->numberList(QStringLiteral("Fax")).setListIndex(0);
-    f.editing().numbers(QStringLiteral("Fax")).Copy();
+    f.form->numberList(NumberKind::Fax).setListIndex(0);
+    f.editing().numbers(NumberKind::Fax).Copy();
     const int names = f.count(QStringLiteral("names"));
     const int beeps = f.prompt.beeps;
     f.editing().groups().PasteGroup();
@@ -221,7 +221,7 @@ void EditingTest::deletingANameTakesItsWholeBranch()
     QCOMPARE(f.count(QStringLiteral("numbers")), 6);
     QCOMPARE(f.form->namesList().count(), 0);
     // The card no longer shows the deleted contact.
-    QVERIFY(f.form->numberList(QStringLiteral("Phone")).count() == 0);
+    QVERIFY(f.form->numberList(NumberKind::Phone).count() == 0);
 
     // Deleting a sub-name takes its own branch and keeps the name selected.
     f.book = {};
@@ -294,8 +294,8 @@ void EditingTest::copyAndPasteNamesMoveThem()
 
     // Paste under a name after a number was copied beeps and stores nothing.
     click(f.form->namesList(), QStringLiteral("Alice"));
-    f.form->numberList(QStringLiteral("Home")).setListIndex(0);
-    f.editing().numbers(QStringLiteral("Home")).Copy();
+    f.form->numberList(NumberKind::Home).setListIndex(0);
+    f.editing().numbers(NumberKind::Home).Copy();
     const int names = f.count(QStringLiteral("names"));
     const int beeps = f.prompt.beeps;
     f.editing().clipboard().PasteName();
@@ -355,17 +355,19 @@ void EditingTest::numberCommandsOnEveryList()
 {
     const struct
     {
-        const char* kind;
+        NumberKind kind;
+        const char* stored;
         const char* addPrompt;
         const char* question;
         const char* title;
-    } kinds[] = {{"Phone", "Enter New Business Number:", "Are you Sure ??", "Confirm"},
-                 {"Fax", "Enter New Fax Number:", "Are You Sure?", "Confirm"},
-                 {"Mobile", "Enter New Number:", "Are You Sure?", ""},
-                 {"Home", "Enter New Home Number:", "Are You Sure?", "Confirm"}};
+    } kinds[] = {
+        {NumberKind::Phone, "Phone", "Enter New Business Number:", "Are you Sure ??", "Confirm"},
+        {NumberKind::Fax, "Fax", "Enter New Fax Number:", "Are You Sure?", "Confirm"},
+        {NumberKind::Mobile, "Mobile", "Enter New Number:", "Are You Sure?", ""},
+        {NumberKind::Home, "Home", "Enter New Home Number:", "Are You Sure?", "Confirm"}};
     for (const auto& entry : kinds) {
         Fixture f;
-        const QString kind = QLatin1String(entry.kind);
+        const NumberKind kind = entry.kind;
         NumberCommands& commands = f.editing().numbers(kind);
         IdListBox& list = f.form->numberList(kind);
         const int before = list.count();
@@ -378,7 +380,7 @@ void EditingTest::numberCommandsOnEveryList()
         QCOMPARE(f.count(QStringLiteral("numbers WHERE id = %1 AND parent = %2 AND type = '%3'")
                              .arg(id)
                              .arg(f.book.alice)
-                             .arg(kind)),
+                             .arg(QLatin1String(entry.stored))),
                  1);
 
         // Nothing selected: Edit and Delete beep and change nothing.
@@ -413,8 +415,8 @@ void EditingTest::numberCommandsOnEveryList()
 void EditingTest::deletingANumberDeletesOnlyThatRecord()
 {
     Fixture f;
-    NumberCommands& phones = f.editing().numbers(QStringLiteral("Phone"));
-    IdListBox& list = f.form->numberList(QStringLiteral("Phone"));
+    NumberCommands& phones = f.editing().numbers(NumberKind::Phone);
+    IdListBox& list = f.form->numberList(NumberKind::Phone);
     f.prompt.inputAnswers << QStringLiteral("111");
     phones.Add();
     QCOMPARE(f.count(QStringLiteral("numbers WHERE name = '111'")), 2);
@@ -428,10 +430,10 @@ void EditingTest::deletingANumberDeletesOnlyThatRecord()
 void EditingTest::numbersTravelBetweenListsByClipboard()
 {
     Fixture f;
-    IdListBox& phones = f.form->numberList(QStringLiteral("Phone"));
-    IdListBox& mobiles = f.form->numberList(QStringLiteral("Mobile"));
+    IdListBox& phones = f.form->numberList(NumberKind::Phone);
+    IdListBox& mobiles = f.form->numberList(NumberKind::Mobile);
     phones.setListIndex(1);
-    f.editing().numbers(QStringLiteral("Phone")).Cut();
+    f.editing().numbers(NumberKind::Phone).Cut();
     QCOMPARE(f.editing().clipboard().ClipboardKind(), QStringLiteral("Phone"));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("112"));
     // Cut removes the number at once, without a question.
@@ -439,7 +441,7 @@ void EditingTest::numbersTravelBetweenListsByClipboard()
     QCOMPARE(texts(phones), QStringList{QStringLiteral("111")});
     QCOMPARE(f.count(QStringLiteral("numbers WHERE name = '112'")), 0);
 
-    f.editing().numbers(QStringLiteral("Mobile")).Paste();
+    f.editing().numbers(NumberKind::Mobile).Paste();
     QCOMPARE(texts(mobiles), (QStringList{QStringLiteral("311"), QStringLiteral("112")}));
     QCOMPARE(
         f.count(QStringLiteral("numbers WHERE name = '112' AND type = 'Mobile' AND parent = %1")
@@ -449,7 +451,7 @@ void EditingTest::numbersTravelBetweenListsByClipboard()
     // A copied number goes to a sub-name's list when the card shows the sub-name.
     click(f.form->groupsList(), QStringLiteral("Work"));
     click(f.form->subList(), QStringLiteral("Bob's office"));
-    f.editing().numbers(QStringLiteral("Fax")).Paste();
+    f.editing().numbers(NumberKind::Fax).Paste();
     QCOMPARE(f.count(QStringLiteral("numbers WHERE name = '112' AND type = 'Fax' AND parent = %1")
                          .arg(f.book.office)),
              1);
@@ -458,7 +460,7 @@ void EditingTest::numbersTravelBetweenListsByClipboard()
 void EditingTest::numberPasteRefusesUnusableText()
 {
     Fixture f;
-    NumberCommands& homes = f.editing().numbers(QStringLiteral("Home"));
+    NumberCommands& homes = f.editing().numbers(NumberKind::Home);
     const int numbers = f.count(QStringLiteral("numbers"));
     int beeps = f.prompt.beeps;
 
@@ -518,11 +520,11 @@ void EditingTest::menusAndToolbars()
              (QStringList{QStringLiteral("Family"), QStringLiteral("Work")}));
 
     // A number list's menu follows its selection and the clipboard.
-    IdListBox& faxes = f.form->numberList(QStringLiteral("Fax"));
+    IdListBox& faxes = f.form->numberList(NumberKind::Fax);
     QMenu* faxMenu = editing.menu(QStringLiteral("FaxesAddEdit"));
     faxes.setItemSelected(0, false);
     QGuiApplication::clipboard()->clear();
-    editing.numberListMouseDown(QStringLiteral("Fax"), QPoint(5, 5));
+    editing.numberListMouseDown(NumberKind::Fax, QPoint(5, 5));
     QVERIFY(faxMenu->isVisible());
     faxMenu->hide();
     for (const char* name : {"EditFax", "DelFax", "CutFax", "DialFax", "PasteFax"})
@@ -531,7 +533,7 @@ void EditingTest::menusAndToolbars()
     QVERIFY(item(faxMenu, QStringLiteral("CopyFax"))->isEnabled());
     faxes.setListIndex(0);
     QGuiApplication::clipboard()->setText(QStringLiteral("123"));
-    editing.numberListMouseDown(QStringLiteral("Fax"), QPoint(5, 5));
+    editing.numberListMouseDown(NumberKind::Fax, QPoint(5, 5));
     faxMenu->hide();
     for (QAction* action : faxMenu->actions())
         QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
@@ -550,7 +552,7 @@ void EditingTest::menusAndToolbars()
     QCOMPARE(f.prompt.asked.last().text, QStringLiteral("Enter New SUB Name:"));
     QCOMPARE(texts(f.form->subList()), QStringList{QStringLiteral("By toolbar")});
     click(f.form->namesList(), QStringLiteral("Alice"));
-    IdListBox& phones = f.form->numberList(QStringLiteral("Phone"));
+    IdListBox& phones = f.form->numberList(NumberKind::Phone);
     phones.setListIndex(0);
     f.prompt.inputAnswers << QStringLiteral("222");
     f.form->controls().TbrPhones->button(2)->click();
@@ -621,14 +623,14 @@ void EditingTest::commandsRefuseRowsWithUnusableIds()
     QVERIFY(refused(messages));
 
     click(w.form->groupsList(), QStringLiteral("Family"));
-    IdListBox& phones = w.form->numberList(QStringLiteral("Phone"));
+    IdListBox& phones = w.form->numberList(NumberKind::Phone);
     const int zero = int(texts(phones).indexOf(QStringLiteral("000")));
     for (int i = 0; i < phones.count(); ++i)
         phones.setItemSelected(i, i == zero);
     phones.setListIndex(zero);
     messages = w.prompt.messages().size();
     w.prompt.messageAnswers = {Prompt::Answer::Ok, Prompt::Answer::Yes};
-    editing.numbers(QStringLiteral("Phone")).Delete();
+    editing.numbers(NumberKind::Phone).Delete();
     QVERIFY(refused(messages));
     QCOMPARE(rows(), before);
 }

@@ -11,11 +11,13 @@
 #include "ui/TabControl.h"
 #include "ui/Twips.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -428,10 +430,10 @@ private slots:
         QCOMPARE(exited.size(), 0);
         // A tray click that is not a double click does nothing.
         form.hide();
-        form.Picture1_MouseMove(QSystemTrayIcon::Trigger);
-        form.Picture1_MouseMove(QSystemTrayIcon::Context);
+        form.TrayIcon_Activated(QSystemTrayIcon::Trigger);
+        form.TrayIcon_Activated(QSystemTrayIcon::Context);
         QVERIFY(form.isHidden());
-        form.Picture1_MouseMove(QSystemTrayIcon::DoubleClick);
+        form.TrayIcon_Activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(form.isVisible());
         QCOMPARE(texts(*form.controls().NamesList), QStringList{QStringLiteral("Alice")});
         QCOMPARE(form.CardId(), book.alice);
@@ -535,8 +537,8 @@ private slots:
         {
             const char* name;
             const char* caption;
-        } captions[] = {{"HangCMD", "&Hang UP"}, {"SearchCMD", "Searc&h"}, {"Command1", "&Setup"},
-                        {"Command3", "A&bout"},  {"ExitCMD", "E&xit"},     {"HelpCmd", "&Help"},
+        } captions[] = {{"HangCMD", "Hang &UP"}, {"SearchCMD", "Sea&rch"}, {"SetupCMD", "&Setup"},
+                        {"AboutCMD", "A&bout"},  {"ExitCMD", "E&xit"},     {"HelpCmd", "&Help"},
                         {"quickDial", "&Dial"},  {"CmdAstric", "*"},       {"CmdNum_0", "0"}};
         for (const auto& control : captions) {
             auto* button = form.findChild<QPushButton*>(QLatin1String(control.name));
@@ -548,7 +550,6 @@ private slots:
         QCOMPARE(form.controls().FaxList->toolTip(), QStringLiteral("Fax Numbers"));
         QCOMPARE(form.controls().GOWWW->toolTip(), QStringLiteral("Goto WEB Site"));
         QCOMPARE(form.controls().panels.size(), 4);
-        QVERIFY(form.controls().DialList->isHidden());
         QVERIFY(form.controls().Text1.value(14)->isHidden());
 
         // Toolbar buttons by number, with their texts.
@@ -566,24 +567,46 @@ private slots:
 
         // Each card field stands to the right of its label, on the same row.
         for (const CardField& field : form.controls().card) {
-            if (field.tag == QLatin1String("ID"))
+            if (field.column == CardColumn::Id)
                 continue;
             QLabel* caption = nullptr;
             for (QLabel* label : field.widget->parentWidget()->findChildren<QLabel*>()) {
                 if (label->buddy() == field.widget)
                     caption = label;
             }
-            QVERIFY2(caption, qPrintable(field.tag));
+            QVERIFY2(caption, qPrintable(schema::columnName(field.column)));
             QVERIFY2(caption->geometry().right() < field.widget->geometry().left(),
-                     qPrintable(field.tag));
+                     qPrintable(schema::columnName(field.column)));
             QVERIFY2(caption->geometry().top() < field.widget->geometry().bottom() &&
                          field.widget->geometry().top() < caption->geometry().bottom(),
-                     qPrintable(field.tag));
+                     qPrintable(schema::columnName(field.column)));
         }
 
         // The arrangement does not follow the window's size.
         form.resize(1000, 800);
         QCOMPARE(form.size(), QSize(twips(9300), twips(6660)));
+    }
+
+    void menusFromTheBookShowAmpersands()
+    {
+        SampleWindow w([](SampleWindow&) {
+            PhoneBook book;
+            book.open(QStringLiteral("data.mdb"));
+            book.addGroup(QStringLiteral("Émigrés & Café"));
+            QSqlQuery query(book.database());
+            QVERIFY(query.exec(QStringLiteral("INSERT INTO SpeedDials VALUES ('A & B', '42')")));
+        });
+        w.form->LoadGroups();
+        w.form->LoadSpeedDials();
+        const auto shown = [](QMenu* menu) {
+            QStringList names;
+            QAccessibleInterface* access = QAccessible::queryAccessibleInterface(menu);
+            for (int i = 0; i < access->childCount(); ++i)
+                names << access->child(i)->text(QAccessible::Name);
+            return names;
+        };
+        QVERIFY(shown(&w.form->moveGroupMenu()).contains(QStringLiteral("Émigrés & Café")));
+        QCOMPARE(shown(w.form->speedDialsMenu()), QStringList{QStringLiteral("A & B")});
     }
 
     void aboutNamesVersionLicenseAndLibraries()
@@ -593,7 +616,7 @@ private slots:
         LineService lines;
         DialForm form(prompt, lines);
         form.Form_Load();
-        form.Command3_Click();
+        form.AboutCMD_Click();
         auto* about = form.findChild<AboutWindow*>();
         QVERIFY(about);
         QVERIFY(about->isVisible());

@@ -180,11 +180,11 @@ private slots:
         f.form->editing().groups().AddMenu();
         f.addName(text);
         f.prompt.inputAnswers << text;
-        f.form->editing().numbers(QStringLiteral("Home")).Add();
+        f.form->editing().numbers(NumberKind::Home).Add();
         QVERIFY(f.prompt.messages().isEmpty());
         QVERIFY(texts(f.form->groupsList()).contains(text));
         QVERIFY(texts(f.form->namesList()).contains(text));
-        QVERIFY(texts(f.form->numberList(QStringLiteral("Home"))).contains(text));
+        QVERIFY(texts(f.form->numberList(NumberKind::Home)).contains(text));
         QSqlQuery query(f.form->phoneBook().database());
         query.prepare(QStringLiteral("SELECT (SELECT count(*) FROM groups WHERE name = ?) + "
                                      "(SELECT count(*) FROM names WHERE name = ?) + "
@@ -228,8 +228,8 @@ private slots:
         }
         // A number pasted from such text is stored as it is, or refused with a beep.
         QGuiApplication::clipboard()->setText(clipboard);
-        f.form->editing().numbers(QStringLiteral("Fax")).Paste();
-        QVERIFY(texts(f.form->numberList(QStringLiteral("Fax"))).contains(clipboard));
+        f.form->editing().numbers(NumberKind::Fax).Paste();
+        QVERIFY(texts(f.form->numberList(NumberKind::Fax)).contains(clipboard));
     }
 
     void aStormOfStaleLineEventsChangesNothing()

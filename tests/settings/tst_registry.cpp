@@ -163,6 +163,54 @@ private slots:
         QCOMPARE(registry.ReadRegistryString(kKey, QStringLiteral("pause")), QStringLiteral("5"));
     }
 
+    void plainSectionsWrittenOldOnesStillRead()
+    {
+        TestHome home;
+        const QString path = home.file(QStringLiteral("registry.ini"));
+        const QString settingsKey = StoredSettings::keyPath();
+        const auto writeFile = [&](const QByteArray& bytes) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        };
+        ScriptedPrompt prompt;
+        Registry registry(path, prompt);
+
+        // A file from before keeps its settings, and the first write moves them to the
+        // plain section without losing the others.
+        writeFile("[HKEY_CURRENT_CONFIG\\System\\CurrentControlSet\\Control\\Telvora]\n"
+                  "prefix_text=9\nretry_times_text=4\n");
+        StoredSettings settings;
+        ReadFromRegistry(registry, settings);
+        QCOMPARE(settings.prefix, QStringLiteral("9"));
+        QCOMPARE(settings.retryCount, 4);
+        registry.WriteRegistryString(settingsKey, StoredSettings::kPrefix, QStringLiteral("0"));
+        QCOMPARE(registry.LastRegistryResult(), Registry::kSuccess);
+        QCOMPARE(fileBytes(path), QByteArray("[settings]\nprefix_text=0\nretry_times_text=4\n\n"));
+
+        // With both, the plain section is the one that counts.
+        writeFile("[HKEY_CURRENT_CONFIG\\System\\CurrentControlSet\\Control\\Telvora]\n"
+                  "prefix_text=old\n[settings]\nprefix_text=new\n");
+        QCOMPARE(registry.ReadRegistryString(settingsKey, StoredSettings::kPrefix),
+                 QStringLiteral("new"));
+
+        // Other keys read as paths; names that hold "/" or "%" stay apart.
+        writeFile("");
+        const QString slash = QStringLiteral("HKEY_CURRENT_USER\\Soft/Key");
+        const QString nested = QStringLiteral("HKEY_CURRENT_USER\\Soft\\Key");
+        for (const QString& key : {slash, nested})
+            registry.CreateRegistryKey(key);
+        registry.WriteRegistryString(slash, QStringLiteral("v"), QStringLiteral("1"));
+        registry.WriteRegistryString(nested, QStringLiteral("v"), QStringLiteral("2"));
+        QCOMPARE(registry.ReadRegistryString(slash, QStringLiteral("v")), QStringLiteral("1"));
+        QCOMPARE(registry.ReadRegistryString(nested, QStringLiteral("v")), QStringLiteral("2"));
+        const QByteArray bytes = fileBytes(path);
+        QVERIFY2(bytes.contains("[current-user/Soft%252FKey]\nv=1\n"), bytes.constData());
+        QVERIFY2(bytes.contains("[current-user/Soft/Key]\nv=2\n"), bytes.constData());
+        QVERIFY(!bytes.contains("HKEY"));
+        QVERIFY(prompt.asked.isEmpty());
+    }
+
     void unwritableFileIsAFailure()
     {
         TestHome home;
