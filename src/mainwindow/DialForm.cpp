@@ -171,24 +171,22 @@ void DialForm::LoadNames(std::optional<qint64> nameId, std::optional<int> listIn
         return;
     m_listsLoading = true;
     const int group = m_ui.GroupsList->listIndex();
-    ListRows rows;
+    ListCursor rows;
     if (group >= 0) {
         const QString text = m_ui.GroupsList->itemText(group);
         if (text == kAllGroups)
-            rows = m_book.topLevelNames();
+            rows = m_book.topLevelNamesCursor();
         else if (text == kNoGroup)
-            rows = m_book.topLevelNamesWithoutGroup();
+            rows = m_book.topLevelNamesInGroupCursor(0);
         else
-            rows = m_book.topLevelNamesInGroup(m_ui.GroupsList->itemData(group));
+            rows = m_book.topLevelNamesInGroupCursor(m_ui.GroupsList->itemData(group));
     }
+    m_ui.NamesList->setCursor(std::move(rows));
     std::optional<int> remembered;
     if (nameId) {
-        for (int i = 0; i < rows.size() && !remembered; ++i) {
-            if (rows[i].id == *nameId)
-                remembered = i;
-        }
+        if (const int found = m_ui.NamesList->indexOfId(*nameId); found >= 0)
+            remembered = found;
     }
-    m_ui.NamesList->setRows(std::move(rows));
     if (listIndex)
         m_ui.NamesList->setListIndex(*listIndex);
     if (nameId)

@@ -153,10 +153,7 @@ private slots:
         QCOMPARE(f.find(QStringLiteral("carol"), {}), QStringList{"Carol"});
         QCOMPARE(f.find(QStringLiteral("carol"), QStringLiteral("1")), QStringList{});
         QCOMPARE(f.find(QStringLiteral("b"), QStringLiteral("999")), QStringList{"Bob Jr"});
-        const SearchHits& hits = f.search().results();
-        QCOMPARE(hits.size(), 1);
-        QCOMPARE(hits[0],
-                 (SearchHit{f.book.bobJr, QStringLiteral("Bob Jr"), f.book.work, f.book.bob}));
+        QCOMPARE(f.search().NamesList->count(), 1);
         QCOMPARE(f.search().NamesList->itemData(0), f.book.bobJr);
     }
 
