@@ -46,9 +46,10 @@ const QStringList& createStatements()
 const QStringList& searchIndexStatements()
 {
     // The indexes read their texts from the tables themselves rather than keeping a second
-    // copy of every name and number. A row leaves an index by the text it was indexed
-    // under, which the triggers hand over as the old value inside the same transaction as
-    // the change, so the index and the rows can only change together.
+    // copy of every name and number, and keep only which rows hold a trigram (no positions
+    // or lengths): the search matches every row they give in full anyway. A row leaves an index by
+    // the text it was indexed under, which the triggers hand over as the old value inside the same
+    // transaction as the change, so the index and the rows can only change together.
     static const QStringList statements = [] {
         QStringList list;
         for (const QString& table : {QStringLiteral("names"), QStringLiteral("numbers")}) {
@@ -61,7 +62,8 @@ const QStringList& searchIndexStatements()
                 QStringLiteral("INSERT INTO %1 (rowid, name) VALUES (new.id, new.name);")
                     .arg(index);
             list << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, content = '%2',"
-                                   " content_rowid = 'id', tokenize = 'trigram')")
+                                   " content_rowid = 'id', tokenize = 'trigram', detail = none,"
+                                   " columnsize = 0)")
                         .arg(index, table)
                  << QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN %3 END")
                         .arg(index, table, add)
