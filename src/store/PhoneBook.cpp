@@ -411,8 +411,9 @@ bool idIsRowNumber(QSqlDatabase db, const QString& table, const QList<ColumnInfo
 bool hasNoRowNumbers(QSqlDatabase db, const QString& table)
 {
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT wr FROM pragma_table_list WHERE schema = 'main' AND "
-                                 "name = ?"));
+    // A view has no row numbers either.
+    query.prepare(QStringLiteral("SELECT wr OR type <> 'table' FROM pragma_table_list WHERE"
+                                 " schema = 'main' AND name = ?"));
     query.addBindValue(table);
     return query.exec() && query.next() && query.value(0).toInt() != 0;
 }

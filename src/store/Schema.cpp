@@ -83,19 +83,20 @@ const QStringList& searchIndexStatements()
 const QStringList& sortKeyStatements()
 {
     // Plain indexes on plain BLOB columns: any SQLite program can read, check and write
-    // the file. They hold the name too, so a list is read from the index alone, never from
-    // the wide rows of the table. A program that changes a name without its key leaves the key
-    // empty, so it is made again at the next open instead of filing the name under its old text.
+    // the file. They hold the id (the row number, which breaks ties) and the name too, so a
+    // list is read in order from the index alone, never from the wide rows of the table. A program
+    // that changes a name without its key leaves the key empty, so it is made again at the next
+    // open instead of filing the name under its old text.
     static const QStringList statements{
         QStringLiteral("DROP INDEX IF EXISTS groups_by_name"),
         QStringLiteral("DROP INDEX IF EXISTS names_by_parent"),
         QStringLiteral("DROP INDEX IF EXISTS names_by_group"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS groups_by_key ON groups (sortkey)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS names_by_key ON names (sortkey, name)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS names_by_key ON names (sortkey, id, name)"),
         QStringLiteral(
-            "CREATE INDEX IF NOT EXISTS names_by_parent_key ON names (parent, sortkey, name)"),
+            "CREATE INDEX IF NOT EXISTS names_by_parent_key ON names (parent, sortkey, id, name)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS names_by_group_key"
-                       " ON names (\"group\", parent, sortkey, name)"),
+                       " ON names (\"group\", parent, sortkey, id, name)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS sort_locale (identity TEXT)"),
         QStringLiteral(
             "CREATE TRIGGER IF NOT EXISTS groups_key_stale AFTER UPDATE OF name ON groups"
