@@ -554,6 +554,14 @@ bool PhoneBook::prepareSortKeys(bool writable)
 
     bool needed = m_keyed.size() != tables.size() || stored != wanted;
     QSqlQuery probe(db);
+    // Indexes or triggers another program dropped are made again.
+    if (!needed) {
+        needed = !probe.exec(QStringLiteral(
+                     "SELECT count(*) FROM sqlite_master WHERE name IN ('groups_by_key',"
+                     " 'names_by_key', 'names_by_parent_key', 'names_by_group_key',"
+                     " 'groups_key_stale', 'names_key_stale')")) ||
+                 !probe.next() || probe.value(0).toInt() != 6;
+    }
     for (const QString& table : tables) {
         if (needed || !m_keyed.contains(table))
             break;

@@ -113,6 +113,13 @@ private slots:
         QCOMPARE(again.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
         QCOMPARE(texts(again.topLevelNames()), (QStringList{"Alpha", "Bravo", "Charlie"}));
         QCOMPARE(texts(again.groups()), QStringList{"Émigrés"});
+        otherProgram({QStringLiteral("DROP INDEX names_by_parent_key")});
+        PhoneBook third;
+        third.open(QStringLiteral("data.mdb"));
+        QCOMPARE(test::scalar(third, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE"
+                                                    " name = 'names_by_parent_key'"))
+                     .toInt(),
+                 1);
         // Any SQLite program can still read and check the file.
         QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "plain");
         {
