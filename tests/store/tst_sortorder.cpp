@@ -173,6 +173,26 @@ private slots:
         read.sort();
         QCOMPARE(read, expected);
     }
+
+    // A view has no row numbers to page by: it is read whole, every row of it.
+    void aViewOfNamesIsListedWhole()
+    {
+        TestHome home;
+        QStringList statements = test::looseTables();
+        statements << QStringLiteral("ALTER TABLE names RENAME TO stored_names")
+                   << QStringLiteral("CREATE VIEW names AS SELECT DISTINCT * FROM stored_names")
+                   << QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
+                                     " WHERE i < 300) INSERT INTO stored_names (id, name, parent,"
+                                     " \"group\") SELECT i, 'n' || (i % 30), 0, 0 FROM n");
+        writeRawBook(statements);
+        PhoneBook book;
+        openUnder(book, "en_US");
+        ListCursor cursor = book.topLevelNamesCursor();
+        qsizetype read = 0;
+        while (!cursor.atEnd())
+            read += cursor.next(10).size();
+        QCOMPARE(read, 300);
+    }
 };
 
 QTEST_GUILESS_MAIN(SortOrderTest)
