@@ -40,6 +40,25 @@ const char kDeleteTreeNames[] =
     "DELETE FROM names WHERE typeof(id) = 'integer' AND id IN (" TELVORA_TREE ")";
 #undef TELVORA_TREE
 
+// The lists' statements as the store runs them on a keyed book; the bare side reads the
+// same first page, or the same whole list, with the page size written in.
+std::string listStatement(const char* table, const char* filter, bool whole)
+{
+    QString sql = whole ? statements::whole(QLatin1String(table), QLatin1String(filter), true)
+                        : statements::page(QLatin1String(table), QLatin1String(filter), true,
+                                           statements::Page::First);
+    sql.replace(QStringLiteral("LIMIT ?"), QStringLiteral("LIMIT %1").arg(IdListModel::kPage));
+    return sql.toStdString();
+}
+const std::string kGroups = listStatement("groups", statements::groupsFilter, true);
+const std::string kSubNames = listStatement("names", statements::subNamesFilter, true);
+const std::string kTopLevel = listStatement("names", statements::topLevelFilter, false);
+const std::string kInGroup = listStatement("names", statements::inGroupFilter, false);
+const std::string kNextPage =
+    statements::page(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true,
+                     statements::Page::AfterKey)
+        .toStdString();
+
 // The window every browsing benchmark drives, filled once, and a bare connection beside it.
 struct Session
 {
@@ -88,7 +107,7 @@ std::string utf8(const QString& text)
 // What a name click reads: its sub-names, its card, its four number lists, its group.
 void bareNameClick(BareSqlite& db, int id)
 {
-    benchmark::DoNotOptimize(db.list(statements::subNames, id));
+    benchmark::DoNotOptimize(db.list(kSubNames.c_str(), id));
     benchmark::DoNotOptimize(db.row(statements::nameRow, id));
     for (const QString& kind : schema::numberKinds())
         benchmark::DoNotOptimize(db.list(statements::numbers, utf8(kind), id));
@@ -132,14 +151,14 @@ void formLoadBare(benchmark::State& state)
             usable = usable && db.exec(probe.c_str());
         }
         benchmark::DoNotOptimize(db.list("PRAGMA table_info(names)"));
-        const BareSqlite::Rows groups = db.list(statements::groups);
+        const BareSqlite::Rows groups = db.list(kGroups.c_str());
         benchmark::DoNotOptimize(
             db.list("SELECT rowid, Name FROM SpeedDials ORDER BY Name COLLATE NOCASE, rowid"));
         benchmark::DoNotOptimize(db.list("SELECT rowid, Name, Number FROM SpeedDials"));
         // The window opens on the first group, or on all names when there is none.
-        const BareSqlite::Rows names =
-            groups.empty() ? db.list(statements::topLevelNames)
-                           : db.list(statements::topLevelNamesInGroup, groups.front().id);
+        const BareSqlite::Rows names = groups.empty()
+                                           ? db.list(kTopLevel.c_str())
+                                           : db.list(kInGroup.c_str(), groups.front().id);
         if (!ready(state, usable && !names.empty(), "the book could not be read"))
             break;
         bareNameClick(db, names.front().id);
@@ -157,7 +176,7 @@ void loadGroups(benchmark::State& state)
 void loadGroupsBare(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(session->sqlite().list(statements::groups));
+        benchmark::DoNotOptimize(session->sqlite().list(kGroups.c_str()));
 }
 
 void loadNames(benchmark::State& state, bool all)
@@ -175,8 +194,8 @@ void loadNamesBare(benchmark::State& state, bool all)
     const int group = session->groups().itemData(session->firstGroup());
     BareSqlite& db = session->sqlite();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(all ? db.list(statements::topLevelNames)
-                                     : db.list(statements::topLevelNamesInGroup, group));
+        benchmark::DoNotOptimize(all ? db.list(kTopLevel.c_str())
+                                     : db.list(kInGroup.c_str(), group));
     }
 }
 
@@ -196,13 +215,63 @@ void groupClickBare(benchmark::State& state, bool all)
     const int group = session->groups().itemData(session->firstGroup());
     BareSqlite& db = session->sqlite();
     for (auto _ : state) {
-        const BareSqlite::Rows names = all ? db.list(statements::topLevelNames)
-                                           : db.list(statements::topLevelNamesInGroup, group);
+        const BareSqlite::Rows names =
+            all ? db.list(kTopLevel.c_str()) : db.list(kInGroup.c_str(), group);
         if (!ready(state, !names.empty(), "no names"))
             break;
         bareNameClick(db, names.front().id);
         bareNameClick(db, names.front().id);
     }
+}
+
+// All Groups scrolled to its last name: every page the view asks for, one after another.
+void scrollToEnd(benchmark::State& state)
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    for (auto _ : state) {
+        session->selectGroup(session->allGroups());
+        session->names().fetchAll();
+    }
+    state.counters["names"] = double(session->names().count());
+}
+
+void scrollToEndBare(benchmark::State& state)
+{
+    sqlite3* db = session->sqlite().handle();
+    sqlite3_stmt* first = nullptr;
+    sqlite3_stmt* next = nullptr;
+    sqlite3_prepare_v2(db, kTopLevel.c_str(), -1, &first, nullptr);
+    sqlite3_prepare_v2(db, kNextPage.c_str(), -1, &next, nullptr);
+    long long rows = 0;
+    for (auto _ : state) {
+        rows = 0;
+        std::vector<BareSqlite::Row> page;
+        std::string key;
+        long long after = 0;
+        sqlite3_stmt* statement = first;
+        for (;;) {
+            page.clear();
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                page.push_back({sqlite3_column_int(statement, 0),
+                                reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))});
+                key.assign(static_cast<const char*>(sqlite3_column_blob(statement, 2)),
+                           size_t(sqlite3_column_bytes(statement, 2)));
+                after = sqlite3_column_int64(statement, 3);
+            }
+            sqlite3_reset(statement);
+            rows += qint64(page.size());
+            benchmark::DoNotOptimize(page);
+            if (page.size() < size_t(IdListModel::kPage))
+                break;
+            statement = next;
+            sqlite3_bind_blob(next, 1, key.data(), int(key.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(next, 2, after);
+            sqlite3_bind_int(next, 3, IdListModel::kPage);
+        }
+    }
+    sqlite3_finalize(first);
+    sqlite3_finalize(next);
+    state.counters["names"] = double(rows);
 }
 
 void prepareClicks()
@@ -352,6 +421,8 @@ void registerAll()
         add("GroupClick" + which + bare,
             [all](benchmark::State& state) { groupClickBare(state, all); });
     }
+    add("ScrollToEnd/AllGroups", scrollToEnd);
+    add("ScrollToEnd/AllGroups" + bare, scrollToEndBare);
     add("NameClick", nameClick);
     add("NameClick" + bare, nameClickBare);
     add("NameClickReads", nameClickReads);

@@ -1,6 +1,5 @@
-// Times the search on a generated phone book, each query beside the plain LIKE statement a
-// search without an index runs through the SQLite C API alone (which folds ASCII letters
-// only, so it does less than the search does). Usage:
+// Times the search on a generated phone book, each query beside the same statement run
+// through the SQLite C API alone on the same connection. Usage:
 //   telvora_bench_search [--benchmark_...] BOOK.mdb
 // The book is copied into a temporary folder first, so opening it never changes it.
 
@@ -8,10 +7,13 @@
 #include "RatioReporter.h"
 #include "search/NameSearch.h"
 #include "store/PhoneBook.h"
+#include "store/Statements.h"
+#include "ui/IdListBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSqlDriver>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -52,61 +54,68 @@ struct Session
 {
     QString file;
     std::unique_ptr<PhoneBook> book;
-    std::unique_ptr<BareSqlite> bare;
+    sqlite3* handle() const
+    {
+        return *static_cast<sqlite3* const*>(book->database().driver()->handle().constData());
+    }
 };
 
 Session* session = nullptr;
 
-// The statement an index-less search runs: LIKE with the typed text between "%"s, the
-// way the text is matched by the database itself.
-std::string likeStatement(const Query& query)
+// Binds a value as the store does: whole numbers as integers, texts as UTF-8.
+void bindAll(sqlite3_stmt* statement, const QVariantList& values)
 {
-    std::string sql = "SELECT id, name, \"group\", parent FROM names";
-    std::string where;
-    if (!query.name.isEmpty())
-        where += "name LIKE ?1";
-    if (!query.number.isEmpty()) {
-        where += where.empty() ? "" : " AND ";
-        where += "id IN (SELECT parent FROM numbers WHERE name LIKE ?2)";
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& value = values.at(i);
+        if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+            sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()),
+                              SQLITE_TRANSIENT);
+        }
     }
-    if (!where.empty())
-        sql += " WHERE " + where;
-    return sql + " ORDER BY name COLLATE NOCASE, id";
 }
 
-std::string likePattern(const QString& typed)
-{
-    QString pattern = typed;
-    pattern.replace(QLatin1Char('*'), QLatin1Char('%')).replace(QLatin1Char('?'), QLatin1Char('_'));
-    return QString(QLatin1Char('%') + pattern + QLatin1Char('%')).toStdString();
-}
-
-void search(benchmark::State& state, const Query& query)
+// The search through the store: its first screenful (what a user sees at once), or every
+// row it finds, a page at a time.
+void search(benchmark::State& state, const Query& query, bool everything)
 {
     NameSearch finder(*session->book);
     qsizetype found = 0;
     for (auto _ : state) {
-        const SearchHits hits = finder.run(query.name, query.number);
-        found = hits.size();
-        benchmark::DoNotOptimize(hits);
+        ListCursor cursor = finder.start(query.name, query.number);
+        const ListRows rows = everything ? cursor.rest() : cursor.next(IdListModel::kPage);
+        found = rows.size();
+        benchmark::DoNotOptimize(rows);
     }
     state.counters["found"] = double(found);
     state.counters["indexed"] = finder.usedIndex() ? 1 : 0;
 }
 
-void searchBare(benchmark::State& state, const Query& query)
+// The same statement through the C API on the same connection (so with the same
+// function for letters in every script), in one go, rows copied into plain strings.
+void searchBare(benchmark::State& state, const Query& query, bool everything)
 {
-    sqlite3* db = session->bare->handle();
-    const std::string sql = likeStatement(query);
+    NameSearch finder(*session->book);
+    const auto filter = finder.filter(query.name, query.number);
+    if (!filter) {
+        state.SkipWithError("the book cannot be searched");
+        return;
+    }
+    QString sql = everything ? statements::whole(QStringLiteral("names"), filter->first, true)
+                             : statements::page(QStringLiteral("names"), filter->first, true,
+                                                statements::Page::First);
+    QVariantList values = filter->second;
+    if (!everything)
+        values << IdListModel::kPage;
+    sqlite3* db = session->handle();
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK) {
         state.SkipWithError(sqlite3_errmsg(db));
         return;
     }
-    const std::string name = likePattern(query.name);
-    const std::string number = likePattern(query.number);
-    sqlite3_bind_text(statement, 1, name.data(), int(name.size()), SQLITE_STATIC);
-    sqlite3_bind_text(statement, 2, number.data(), int(number.size()), SQLITE_STATIC);
+    bindAll(statement, values);
     std::size_t found = 0;
     for (auto _ : state) {
         BareSqlite::Rows rows;
@@ -125,16 +134,22 @@ void searchBare(benchmark::State& state, const Query& query)
 void registerAll()
 {
     const std::string bare = bench::RatioReporter::kBareSuffix;
-    for (const Query& query : queries()) {
-        const std::string name = std::string("Search/") + query.label;
-        benchmark::RegisterBenchmark(name.c_str(),
-                                     [&query](benchmark::State& state) { search(state, query); })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(
-            (name + bare).c_str(), [&query](benchmark::State& state) { searchBare(state, query); })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+    for (const bool everything : {false, true}) {
+        for (const Query& query : queries()) {
+            const std::string name =
+                std::string(everything ? "SearchAll/" : "SearchFirst/") + query.label;
+            benchmark::RegisterBenchmark(
+                name.c_str(),
+                [&query, everything](benchmark::State& state) { search(state, query, everything); })
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+            benchmark::RegisterBenchmark((name + bare).c_str(),
+                                         [&query, everything](benchmark::State& state) {
+                                             searchBare(state, query, everything);
+                                         })
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+        }
     }
 }
 
@@ -164,7 +179,6 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "cannot open %s: %s\n", argv[1], qPrintable(state.book->errorText()));
         return 1;
     }
-    state.bare = std::make_unique<BareSqlite>(copy.toStdString());
     session = &state;
     benchmark::AddCustomContext("book", argv[1]);
     registerAll();

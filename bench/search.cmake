@@ -1,11 +1,11 @@
-# The search on a generated phone book, beside the plain LIKE statements through the
+# The search on a generated phone book, beside the same statements through the
 # SQLite C API alone. Usage: telvora_bench_search [--benchmark_...] BOOK.mdb
 add_executable(telvora_bench_search
     bench_search.cpp
     BareSqlite.cpp BareSqlite.h
     RatioReporter.cpp RatioReporter.h)
 target_link_libraries(telvora_bench_search PRIVATE
-    telvora_search benchmark::benchmark SQLite::SQLite3 telvora_settings)
+    telvora_search telvora_ui benchmark::benchmark SQLite::SQLite3 telvora_settings)
 
 if(TELVORA_BUILD_TESTS)
     set(search_smoke_book ${CMAKE_CURRENT_BINARY_DIR}/search_smoke.mdb)

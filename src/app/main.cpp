@@ -6,6 +6,7 @@
 #include "mainwindow/DialForm.h"
 #include "settings/Registry.h"
 #include "telephony/LineService.h"
+#include "ui/IdListBox.h"
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
@@ -77,6 +78,23 @@ int main(int argc, char* argv[])
     // For measuring start-up from outside: the window is filled once the first events ran.
     if (qEnvironmentVariableIsSet("TELVORA_QUIT_AFTER_LOAD"))
         QTimer::singleShot(0, &app, &QApplication::quit);
+    // For measuring memory from outside: All Groups opened and scrolled to its last name.
+    if (qEnvironmentVariableIsSet("TELVORA_SCROLL_ALL_AND_QUIT")) {
+        QTimer::singleShot(0, &form, [&form] {
+            IdListBox& groups = *form.controls().GroupsList;
+            IdListBox& names = *form.controls().NamesList;
+            groups.setListIndex(groups.count() - 2);
+            for (int before = -1; before != names.count();) {
+                before = names.count();
+                names.scrollToBottom();
+                QCoreApplication::processEvents();
+                if (names.count() == before && names.model()->canFetchMore({}))
+                    names.model()->fetchMore({});
+            }
+            std::fprintf(stderr, "listed %d names\n", names.count());
+            QCoreApplication::quit();
+        });
+    }
     if (!unguarded.isEmpty()) {
         QTimer::singleShot(0, &form, [&prompt, unguarded] {
             prompt.messageBox(unguarded, Prompt::Buttons::Ok, Prompt::Icon::Warning,

@@ -173,9 +173,13 @@ void DialForm::LoadGroups(std::optional<qint64> groupId, std::optional<int> list
             m_setGroupItems << m_moveGroupMenu->addAction(QString());
         m_setGroupItems[i]->setText(menuText(rows[i].text));
         m_setGroupItems[i]->setData(rows[i].id);
+        m_setGroupItems[i]->setVisible(true);
         if (groupId && *groupId == rows[i].id && !remembered)
             remembered = i;
     }
+    // Items of groups deleted since the menu was last filled would only beep.
+    for (int i = int(rows.size()); i < m_setGroupItems.size(); ++i)
+        m_setGroupItems[i]->setVisible(false);
     rows << ListRow{0, tr(kAllGroups)} << ListRow{0, tr(kNoGroup)};
     m_ui.GroupsList->setRows(std::move(rows));
     if (listIndex)
@@ -191,24 +195,24 @@ void DialForm::LoadNames(std::optional<qint64> nameId, std::optional<int> listIn
         return;
     m_listsLoading = true;
     const int group = m_ui.GroupsList->listIndex();
-    ListRows rows;
+    ListCursor rows;
     if (group >= 0) {
-        const QString text = m_ui.GroupsList->itemText(group);
-        if (text == tr(kAllGroups))
-            rows = m_book.topLevelNames();
-        else if (text == tr(kNoGroup))
-            rows = m_book.topLevelNamesWithoutGroup();
+        // The two rows after the stored groups are the window's own; a group a user named
+        // "All Groups" is still a group, so they are told apart by place, not by text.
+        const int allGroupsRow = m_ui.GroupsList->count() - 2;
+        if (group == allGroupsRow)
+            rows = m_book.topLevelNamesCursor();
+        else if (group == allGroupsRow + 1)
+            rows = m_book.topLevelNamesInGroupCursor(0);
         else
-            rows = m_book.topLevelNamesInGroup(m_ui.GroupsList->itemData(group));
+            rows = m_book.topLevelNamesInGroupCursor(m_ui.GroupsList->itemData(group));
     }
+    m_ui.NamesList->setCursor(std::move(rows));
     std::optional<int> remembered;
     if (nameId) {
-        for (int i = 0; i < rows.size() && !remembered; ++i) {
-            if (rows[i].id == *nameId)
-                remembered = i;
-        }
+        if (const int found = m_ui.NamesList->indexOfId(*nameId); found >= 0)
+            remembered = found;
     }
-    m_ui.NamesList->setRows(std::move(rows));
     if (listIndex)
         m_ui.NamesList->setListIndex(*listIndex);
     if (nameId)

@@ -122,10 +122,10 @@ SearchHit hitAt(sqlite3_stmt* statement)
                      idAt(statement, 3, true)};
 }
 
-QString matchCondition(const SearchPattern& pattern)
+QString matchCondition(const SearchPattern& pattern, const QString& column = QStringLiteral("name"))
 {
-    return pattern.isCaseless() ? QStringLiteral("name GLOB ?")
-                                : QStringLiteral("telvora_contains(?, name)");
+    return pattern.isCaseless() ? column + QStringLiteral(" GLOB ?")
+                                : QStringLiteral("telvora_contains(?, %1)").arg(column);
 }
 
 QString matchValue(const SearchPattern& pattern, const QString& typed)
@@ -135,19 +135,25 @@ QString matchValue(const SearchPattern& pattern, const QString& typed)
 
 } // namespace
 
-SearchHits NameSearch::run(const QString& nameText, const QString& numberText)
+ListCursor NameSearch::start(const QString& nameText, const QString& numberText)
 {
-    SearchHits hits;
+    const auto found = filter(nameText, numberText);
+    return found ? m_book.namesCursor(found->first, found->second) : ListCursor();
+}
+
+std::optional<std::pair<QString, QVariantList>> NameSearch::filter(const QString& nameText,
+                                                                   const QString& numberText)
+{
     m_usedIndex = false;
     sqlite3* db = handleOf(m_book);
     if (!db || !ensureFunction(db))
-        return hits;
+        return std::nullopt;
     const bool indexed = hasSearchIndex(db);
 
     // Every text is bound; the statement's shape depends only on which boxes are filled
     // and whether a piece of the text is long enough for the index.
     QStringList conditions;
-    QStringList values;
+    QVariantList values;
     const SearchPattern name(nameText);
     if (!name.isEmpty()) {
         const QString query = indexed ? name.fullTextQuery() : QString();
@@ -171,24 +177,22 @@ SearchHits NameSearch::run(const QString& nameText, const QString& numberText)
             values << query << matchValue(number, numberText);
             m_usedIndex = true;
         } else {
-            conditions << QStringLiteral("id IN (SELECT parent FROM numbers WHERE %1)")
-                              .arg(matchCondition(number));
+            // Asked of each name in list order through the numbers' owner index, so the first
+            // page stops after its rows instead of matching every number of the book first.
+            conditions << QStringLiteral("EXISTS (SELECT 1 FROM numbers WHERE numbers.parent ="
+                                         " names.id AND %1)")
+                              .arg(matchCondition(number, QStringLiteral("numbers.name")));
             values << matchValue(number, numberText);
         }
     }
-    QString sql = QStringLiteral("SELECT id, name, \"group\", parent FROM names");
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY name COLLATE NOCASE, id");
+    if (conditions.isEmpty())
+        conditions << QStringLiteral("1");
+    return std::pair{conditions.join(QStringLiteral(" AND ")), values};
+}
 
-    Statement statement(db, sql);
-    if (!statement)
-        return hits;
-    for (int i = 0; i < values.size(); ++i)
-        statement.bind(i + 1, values.at(i));
-    while (sqlite3_step(statement.get()) == SQLITE_ROW)
-        hits.append(hitAt(statement.get()));
-    return hits;
+ListRows NameSearch::run(const QString& nameText, const QString& numberText)
+{
+    return start(nameText, numberText).rest();
 }
 
 std::optional<SearchHit> NameSearch::row(qint64 id) const

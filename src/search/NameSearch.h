@@ -1,8 +1,12 @@
 #pragma once
 
+#include "store/ListCursor.h"
+
 #include <QList>
 #include <QString>
+#include <QVariant>
 #include <optional>
+#include <utility>
 
 namespace telvora {
 
@@ -27,7 +31,14 @@ class NameSearch
 public:
     explicit NameSearch(const PhoneBook& book) : m_book(book) {}
 
-    SearchHits run(const QString& nameText, const QString& numberText);
+    // The rows found, read a page at a time in the order of the lists.
+    ListCursor start(const QString& nameText, const QString& numberText);
+    // Which rows of names it finds: an SQL condition and the values it binds, in order;
+    // nothing when the book cannot be searched.
+    std::optional<std::pair<QString, QVariantList>> filter(const QString& nameText,
+                                                           const QString& numberText);
+    // All of them at once.
+    ListRows run(const QString& nameText, const QString& numberText);
     // Whether the last run found its rows through the trigram indexes rather than by
     // reading every row; a book opened read-only may lack them.
     bool usedIndex() const { return m_usedIndex; }

@@ -31,15 +31,6 @@ QFont sans(qreal points, bool bold)
     return font;
 }
 
-int indexOfId(const IdListBox& list, qint64 id)
-{
-    for (int i = 0; i < list.count(); ++i) {
-        if (list.itemData(i) == id)
-            return i;
-    }
-    return -1;
-}
-
 } // namespace
 
 SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget* parent)
@@ -108,13 +99,8 @@ SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget*
 
 void SearchForm::SearchCMD_Click()
 {
-    NamesList->clear();
-    m_results = m_search.run(TxtName->text(), TxtNumber->text());
-    ListRows rows;
-    rows.reserve(m_results.size());
-    for (const SearchHit& hit : std::as_const(m_results))
-        rows.append(ListRow{hit.id, hit.name});
-    NamesList->setRows(std::move(rows));
+    // The first screenful shows at once; the rest is read as the list scrolls.
+    NamesList->setCursor(m_search.start(TxtName->text(), TxtNumber->text()));
 }
 
 void SearchForm::clearCmd_Click()
@@ -155,23 +141,25 @@ SearchHits SearchForm::lineage(const SearchHit& hit) const
 
 void SearchForm::NamesList_DblClick(int index)
 {
-    if (index >= 0 && index < m_results.size() &&
-        m_results.at(index).id == NamesList->itemData(index)) {
+    const auto hit = index >= 0 && index < NamesList->count()
+                         ? m_search.row(NamesList->itemData(index))
+                         : std::nullopt;
+    if (hit) {
         // The main window shows top-level names and their sub-names only, so a row filed
         // deeper is brought up through the sub-name it is filed under.
-        const SearchHits rows = lineage(m_results.at(index));
+        const SearchHits rows = lineage(*hit);
         const SearchHit& top = rows.first();
-        int group = isRowId(top.group) ? indexOfId(*m_lists.groups, top.group) : -1;
+        int group = isRowId(top.group) ? m_lists.groups->indexOfId(top.group) : -1;
         // A group that is not listed (deleted, or none) leaves the name under "All Groups",
         // the first item that stands for no group of its own.
         if (group < 0)
-            group = indexOfId(*m_lists.groups, 0);
+            group = m_lists.groups->indexOfId(0);
         m_lists.groups->setListIndex(group);
         // A row whose id stands for no row cannot be told from another such row.
         if (isRowId(top.id))
-            m_lists.names->setListIndex(indexOfId(*m_lists.names, top.id));
+            m_lists.names->setListIndex(m_lists.names->indexOfId(top.id));
         if (rows.size() > 1 && isRowId(rows.at(1).id))
-            m_lists.subNames->setListIndex(indexOfId(*m_lists.subNames, rows.at(1).id));
+            m_lists.subNames->setListIndex(m_lists.subNames->indexOfId(rows.at(1).id));
     }
     hide();
 }

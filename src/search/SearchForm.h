@@ -39,7 +39,6 @@ public:
 
     // After Exit or a close the window is on its way out and must not be shown again.
     bool isUnloaded() const { return m_unloaded; }
-    const SearchHits& results() const { return m_results; }
 
     QMap<int, QLabel*> Label1;
     QLineEdit* TxtName = nullptr;
@@ -59,7 +58,6 @@ private:
     const PhoneBook& m_book;
     BrowseLists m_lists;
     NameSearch m_search;
-    SearchHits m_results;
     bool m_unloaded = false;
 };
 

@@ -143,13 +143,22 @@ QString SearchPattern::globPattern() const
 
 QString SearchPattern::fullTextQuery() const
 {
-    QStringList phrases;
-    for (QString piece : indexablePieces()) {
-        // Inside double quotes every character is taken as text but the quote itself.
-        piece.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        phrases << QLatin1Char('"') + piece + QLatin1Char('"');
+    // The index keeps which rows hold each trigram, not where, so a piece is asked for as
+    // all of its trigrams; the rows it gives are then matched in full.
+    QStringList trigrams;
+    for (const QString& piece : indexablePieces()) {
+        const QList<uint> characters = piece.toUcs4();
+        for (qsizetype i = 0; i + kTrigram <= characters.size(); ++i) {
+            QString trigram = QString::fromUcs4(
+                reinterpret_cast<const char32_t*>(characters.constData() + i), kTrigram);
+            // Inside double quotes every character is taken as text but the quote itself.
+            trigram.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+            trigram = QLatin1Char('"') + trigram + QLatin1Char('"');
+            if (!trigrams.contains(trigram))
+                trigrams << trigram;
+        }
     }
-    return phrases.join(QLatin1Char(' '));
+    return trigrams.join(QLatin1Char(' '));
 }
 
 } // namespace telvora

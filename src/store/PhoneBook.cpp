@@ -1,6 +1,7 @@
 #include "store/PhoneBook.h"
 
 #include "store/Schema.h"
+#include "store/SortKey.h"
 #include "store/Statements.h"
 
 #include <QAtomicInteger>
@@ -57,6 +58,15 @@ void bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
     case QMetaType::Bool:
         sqlite3_bind_int64(statement, position, value.toLongLong());
         return;
+    case QMetaType::Double:
+        sqlite3_bind_double(statement, position, value.toDouble());
+        return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(statement, position, bytes.constData(), int(bytes.size()),
+                          SQLITE_TRANSIENT);
+        return;
+    }
     default:
         break;
     }
@@ -119,10 +129,17 @@ void addMissingSearchIndex(QSqlDatabase db)
     QSqlQuery query(db);
     const QStringList wanted = schema::searchIndexObjects();
     int present = 0;
-    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master")))
+    if (!query.exec(QStringLiteral("SELECT name, sql FROM sqlite_master")))
         return;
-    while (query.next())
-        present += wanted.contains(query.value(0).toString()) ? 1 : 0;
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        // An index of the earlier kind holds its own copy of every text and every trigram's
+        // place: it is made again in the smaller form, reading the tables.
+        if (name.endsWith(QLatin1String("_search")) &&
+            !query.value(1).toString().contains(QLatin1String("detail = none")))
+            continue;
+        present += wanted.contains(name) ? 1 : 0;
+    }
     if (present == wanted.size() || !db.transaction())
         return;
     QStringList statements;
@@ -179,6 +196,8 @@ public:
         return statement;
     }
 
+    sqlite3* handle() const { return m_db; }
+
 private:
     sqlite3* m_db;
     QHash<QString, sqlite3_stmt*> m_statements;
@@ -234,6 +253,10 @@ void PhoneBook::fail(const QString& reason)
 PhoneBook::State PhoneBook::open(const QString& fileName)
 {
     forgetPreparedReads();
+    m_keyed.clear();
+    m_withoutRowid.clear();
+    m_sortIdentity.clear();
+    m_sortKey = std::make_unique<SortKey>(SortKey::userLocale());
     const QFileInfo info(fileName);
     m_filePath = info.absoluteFilePath();
     m_error.clear();
@@ -297,6 +320,7 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
         m_state = State::Created;
         if (!checkSchema(true))
             return m_state;
+        prepareSortKeys(true);
     } else {
         m_state = writable ? State::Opened : State::ReadOnly;
         if (!writable)
@@ -304,6 +328,7 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
                 "telvora::PhoneBook", "you may read it but not change it, so no change is saved");
         if (!checkSchema(writable))
             return m_state;
+        prepareSortKeys(m_state == State::Opened);
         if (m_state == State::Opened)
             addMissingSearchIndex(db);
     }
@@ -390,6 +415,27 @@ bool idIsRowNumber(QSqlDatabase db, const QString& table, const QList<ColumnInfo
     return !query.exec() || !query.next() || query.value(0).toInt() == 0;
 }
 
+bool hasNoRowNumbers(QSqlDatabase db, const QString& table)
+{
+    QSqlQuery query(db);
+    // A view has no row numbers either.
+    query.prepare(QStringLiteral("SELECT wr OR type <> 'table' FROM pragma_table_list WHERE"
+                                 " schema = 'main' AND name = ?"));
+    query.addBindValue(table);
+    return query.exec() && query.next() && query.value(0).toInt() != 0;
+}
+
+// telvora_sortkey(text): the sort key of a text under the book's locale; an empty key for
+// NULL, so that a row without a name is keyed once and not again at every open.
+void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* maker = static_cast<const SortKey*>(sqlite3_user_data(context));
+    const auto* text = static_cast<const QChar*>(sqlite3_value_text16(values[0]));
+    const QByteArray key =
+        text ? maker->key(QStringView(text, sqlite3_value_bytes16(values[0]) / 2)) : QByteArray();
+    sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
 QString quotedList(const QStringList& names)
 {
     QStringList list;
@@ -441,6 +487,8 @@ bool PhoneBook::checkSchema(bool writable)
         if (table.columns.contains(QLatin1String("id")) &&
             !idIsRowNumber(db, table.table, *columns))
             m_numberedTables << table.table;
+        if (hasNoRowNumbers(db, table.table))
+            m_withoutRowid.insert(table.table);
         if (table.table == QLatin1String("names")) {
             for (const QString& column : table.columns) {
                 if (const ColumnInfo* found = findColumn(*columns, column))
@@ -496,28 +544,222 @@ bool PhoneBook::addCardColumns(const QStringList& missing)
     });
 }
 
-ListRows PhoneBook::readList(const QString& statement, const QVariantList& values) const
+bool PhoneBook::prepareSortKeys(bool writable)
 {
+    QSqlDatabase db = database();
+    const QStringList tables{QStringLiteral("groups"), QStringLiteral("names")};
+    const auto keyedTables = [&] {
+        QSet<QString> keyed;
+        for (const QString& table : tables) {
+            QString error;
+            const auto columns = columnsOf(db, table, error);
+            if (columns && findColumn(*columns, QStringLiteral("sortkey")))
+                keyed.insert(table);
+        }
+        return keyed;
+    };
+    const auto storedIdentity = [&]() -> std::optional<QString> {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SELECT identity FROM sort_locale")) || !query.next())
+            return std::nullopt;
+        return query.value(0).toString();
+    };
+    m_keyed = keyedTables();
+    const std::optional<QString> stored = storedIdentity();
+    const QString wanted = m_sortKey->identity();
+
+    bool needed = m_keyed.size() != tables.size() || stored != wanted;
+    QSqlQuery probe(db);
+    // Indexes or triggers another program dropped are made again.
+    if (!needed) {
+        needed = !probe.exec(QStringLiteral(
+                     "SELECT count(*) FROM sqlite_master WHERE name IN ('groups_by_key',"
+                     " 'names_by_key', 'names_by_parent_key', 'names_by_group_key',"
+                     " 'groups_key_stale', 'names_key_stale')")) ||
+                 !probe.next() || probe.value(0).toInt() != 6;
+    }
+    for (const QString& table : tables) {
+        if (needed || !m_keyed.contains(table))
+            break;
+        needed = !probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM \"%1\" WHERE sortkey IS"
+                                            " NULL)")
+                                 .arg(table)) ||
+                 !probe.next() || probe.value(0).toBool();
+    }
+    probe.finish();
+    if (!needed) {
+        m_sortIdentity = wanted;
+        return true;
+    }
+    if (!writable) {
+        // The keys stay as another locale made them: still one order, the file's own.
+        m_sortIdentity = m_keyed.size() == tables.size() ? stored.value_or(QString()) : QString();
+        if (m_sortIdentity.isEmpty())
+            m_keyed.clear();
+        return false;
+    }
+
+    sqlite3* handle = nullptr;
+    if (PreparedReads* reads = preparedReads())
+        handle = reads->handle();
+    if (!handle ||
+        sqlite3_create_function_v2(
+            handle, "telvora_sortkey", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
+            m_sortKey.get(), sortKeyFunction, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+
+    // One transaction: a failure leaves the file as it was, sorted as before.
+    const bool done = inTransaction([&](QSqlDatabase& writeDb) {
+        QSqlQuery query(writeDb);
+        QStringList run;
+        for (const QString& table : tables) {
+            if (!m_keyed.contains(table))
+                run << QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN sortkey BLOB").arg(table);
+        }
+        run += schema::sortKeyStatements();
+        const QString where =
+            stored == wanted ? QStringLiteral(" WHERE sortkey IS NULL") : QString();
+        for (const QString& table : tables) {
+            run << QStringLiteral("UPDATE \"%1\" SET sortkey = telvora_sortkey(name)%2")
+                       .arg(table, where);
+        }
+        run << QStringLiteral("DELETE FROM sort_locale");
+        for (const QString& statement : std::as_const(run)) {
+            if (!query.exec(statement)) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+        }
+        query.prepare(QStringLiteral("INSERT INTO sort_locale (identity) VALUES (?)"));
+        query.addBindValue(wanted);
+        return execWrite(query);
+    });
+    sqlite3_create_function_v2(handle, "telvora_sortkey", 1, SQLITE_UTF16, nullptr, nullptr,
+                               nullptr, nullptr, nullptr);
+    forgetPreparedReads();
+    if (!done) {
+        // Whatever keys the file had before still give one order.
+        m_error.clear();
+        m_keyed = keyedTables();
+        const std::optional<QString> before = storedIdentity();
+        m_sortIdentity =
+            m_keyed.size() == tables.size() ? before.value_or(QStringLiteral("?")) : QString();
+        if (m_sortIdentity.isEmpty())
+            m_keyed.clear();
+        return false;
+    }
+    m_keyed = keyedTables();
+    m_sortIdentity = wanted;
+    return true;
+}
+
+QByteArray PhoneBook::sortKey(const QString& text) const
+{
+    return m_sortKey ? m_sortKey->key(text) : QByteArray();
+}
+
+ListRows PhoneBook::readPage(ListCursor& cursor, int count) const
+{
+    using statements::Page;
     ListRows rows;
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
-    sqlite3_stmt* query = reads ? reads->bind(statement, values) : nullptr;
-    if (!query)
+    if (!reads) {
+        cursor.m_atEnd = true;
         return rows;
-    const ResetWhenDone done{query};
-    while (sqlite3_step(query) == SQLITE_ROW)
-        rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+    }
+    const bool keyed = isKeyed(cursor.m_table);
+    if (m_withoutRowid.contains(cursor.m_table)) {
+        // No row numbers to resume after: the whole list, once.
+        cursor.m_atEnd = true;
+        sqlite3_stmt* query =
+            reads->bind(statements::whole(cursor.m_table, cursor.m_filter, keyed), cursor.m_values);
+        if (!query)
+            return rows;
+        const ResetWhenDone done{query};
+        while (sqlite3_step(query) == SQLITE_ROW)
+            rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+        return rows;
+    }
+
+    const auto step = [&](Page which, const QVariantList& after, int limit) {
+        QVariantList values = cursor.m_values + after;
+        values << limit;
+        sqlite3_stmt* query =
+            reads->bind(statements::page(cursor.m_table, cursor.m_filter, keyed, which), values);
+        if (!query)
+            return 0;
+        const ResetWhenDone done{query};
+        int read = 0;
+        while (sqlite3_step(query) == SQLITE_ROW) {
+            rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+            cursor.m_lastKey =
+                sqlite3_column_type(query, 2) == SQLITE_NULL ? QVariant() : columnValue(query, 2);
+            cursor.m_lastRow = sqlite3_column_int64(query, 3);
+            ++read;
+        }
+        return read;
+    };
+
+    if (!cursor.m_started) {
+        cursor.m_started = true;
+        if (step(Page::First, {}, count) < count)
+            cursor.m_atEnd = true;
+        return rows;
+    }
+    if (!cursor.m_lastKey.isValid()) {
+        // The rows without a key come first; then those with one, from the lowest key.
+        const int read = step(Page::AfterNullKey, {cursor.m_lastRow}, count);
+        if (read == count)
+            return rows;
+        if (step(Page::FirstKeyed, {}, count - read) < count - read)
+            cursor.m_atEnd = true;
+        return rows;
+    }
+    if (step(Page::AfterKey, {cursor.m_lastKey, cursor.m_lastRow}, count) < count)
+        cursor.m_atEnd = true;
     return rows;
+}
+
+ListCursor PhoneBook::namesCursor(const QString& filter, const QVariantList& values) const
+{
+    return ListCursor(*this, QStringLiteral("names"), filter, values);
+}
+
+ListCursor PhoneBook::groupsCursor() const
+{
+    // A group without a name is left out of the list, as it has no text to show.
+    return ListCursor(*this, QStringLiteral("groups"), QLatin1String(statements::groupsFilter), {});
+}
+
+ListCursor PhoneBook::topLevelNamesCursor() const
+{
+    return namesCursor(QLatin1String(statements::topLevelFilter), {});
+}
+
+ListCursor PhoneBook::topLevelNamesInGroupCursor(qint64 groupId) const
+{
+    // A group whose id is unusable has no names that can be told apart as its own.
+    if (groupId < 0)
+        return {};
+    return namesCursor(QLatin1String(statements::inGroupFilter), {groupId});
+}
+
+ListCursor PhoneBook::subNamesCursor(qint64 parentId) const
+{
+    // 0 would list every top-level name as a sub-name.
+    if (!isRowId(parentId))
+        return {};
+    return namesCursor(QLatin1String(statements::subNamesFilter), {parentId});
 }
 
 ListRows PhoneBook::groups() const
 {
-    // A group without a name is left out of the list, as it has no text to show.
-    return readList(QLatin1String(statements::groups), {});
+    return groupsCursor().rest();
 }
 
 ListRows PhoneBook::topLevelNames() const
 {
-    return readList(QLatin1String(statements::topLevelNames), {});
+    return topLevelNamesCursor().rest();
 }
 
 ListRows PhoneBook::topLevelNamesWithoutGroup() const
@@ -527,25 +769,26 @@ ListRows PhoneBook::topLevelNamesWithoutGroup() const
 
 ListRows PhoneBook::topLevelNamesInGroup(qint64 groupId) const
 {
-    // A group whose id is unusable has no names that can be told apart as its own.
-    if (groupId < 0)
-        return {};
-    return readList(QLatin1String(statements::topLevelNamesInGroup), {groupId});
+    return topLevelNamesInGroupCursor(groupId).rest();
 }
 
 ListRows PhoneBook::subNames(qint64 parentId) const
 {
-    // 0 would list every top-level name as a sub-name.
-    if (!isRowId(parentId))
-        return {};
-    return readList(QLatin1String(statements::subNames), {parentId});
+    return subNamesCursor(parentId).rest();
 }
 
 ListRows PhoneBook::numbers(qint64 ownerId, const QString& kind) const
 {
-    if (!isRowId(ownerId))
-        return {};
-    return readList(QLatin1String(statements::numbers), {kind, ownerId});
+    ListRows rows;
+    PreparedReads* reads = isOpen() && isRowId(ownerId) ? preparedReads() : nullptr;
+    sqlite3_stmt* query =
+        reads ? reads->bind(QLatin1String(statements::numbers), {kind, ownerId}) : nullptr;
+    if (!query)
+        return rows;
+    const ResetWhenDone done{query};
+    while (sqlite3_step(query) == SQLITE_ROW)
+        rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+    return rows;
 }
 
 std::optional<qint64> PhoneBook::groupOfName(qint64 nameId) const
@@ -784,6 +1027,9 @@ qint64 PhoneBook::insert(const QString& table, const QStringList& columns,
 
 qint64 PhoneBook::addGroup(const QString& name)
 {
+    if (isKeyed(QStringLiteral("groups")))
+        return insert(QStringLiteral("groups"), {QStringLiteral("name"), QStringLiteral("sortkey")},
+                      {name, sortKey(name)});
     return insert(QStringLiteral("groups"), {QStringLiteral("name")}, {name});
 }
 
@@ -791,9 +1037,13 @@ qint64 PhoneBook::addName(const QString& name, qint64 parent, qint64 group)
 {
     if (refuseUnusable(parent, true) || refuseUnusable(group, true))
         return 0;
-    return insert(QStringLiteral("names"),
-                  {QStringLiteral("name"), QStringLiteral("parent"), QStringLiteral("group")},
-                  {name, parent, group});
+    QStringList columns{QStringLiteral("name"), QStringLiteral("parent"), QStringLiteral("group")};
+    QVariantList values{name, parent, group};
+    if (isKeyed(QStringLiteral("names"))) {
+        columns << QStringLiteral("sortkey");
+        values << sortKey(name);
+    }
+    return insert(QStringLiteral("names"), columns, values);
 }
 
 qint64 PhoneBook::addNumber(const QString& number, qint64 owner, const QString& kind)
@@ -877,8 +1127,13 @@ const char kThisRow[] = " WHERE id = ? AND typeof(id) = 'integer'";
 
 int PhoneBook::renameGroup(qint64 id, const QString& name)
 {
-    const QString groups = QStringLiteral("groups");
-    return changeRow(groups, id,
+    if (isKeyed(QStringLiteral("groups"))) {
+        return changeRow(
+            QStringLiteral("groups"), id,
+            {QStringLiteral("UPDATE groups SET name = ?, sortkey = ?") + QLatin1String(kThisRow)},
+            {name, sortKey(name), id});
+    }
+    return changeRow(QStringLiteral("groups"), id,
                      {QStringLiteral("UPDATE groups SET name = ?") + QLatin1String(kThisRow)},
                      {name, id});
 }
@@ -891,6 +1146,12 @@ int PhoneBook::deleteGroup(qint64 id)
 
 int PhoneBook::renameName(qint64 id, const QString& name)
 {
+    if (isKeyed(QStringLiteral("names"))) {
+        return changeRow(
+            QStringLiteral("names"), id,
+            {QStringLiteral("UPDATE names SET name = ?, sortkey = ?") + QLatin1String(kThisRow)},
+            {name, sortKey(name), id});
+    }
     return changeRow(QStringLiteral("names"), id,
                      {QStringLiteral("UPDATE names SET name = ?") + QLatin1String(kThisRow)},
                      {name, id});

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/ListCursor.h"
+
 #include <QList>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -13,6 +16,8 @@
 
 namespace telvora {
 
+class SortKey;
+
 // The id a list item carries for a row whose id in the file is not a positive whole number
 // (0, negative, a real, text or NULL). Such a row is listed, but no command may reach it by
 // id: 0 is the parent of every top-level name, and the others match rows they are not.
@@ -22,15 +27,6 @@ constexpr bool isRowId(qint64 id)
 {
     return id > 0;
 }
-
-// One list item as the window shows it: the row's text and the id it carries.
-struct ListRow
-{
-    qint64 id = 0;
-    QString text;
-    friend bool operator==(const ListRow&, const ListRow&) = default;
-};
-using ListRows = QList<ListRow>;
 
 // The phone book file. Every value reaches SQLite as a bound parameter, so no text
 // a user types can change which rows a statement touches. A file that exists but is
@@ -67,6 +63,20 @@ public:
     ListRows topLevelNamesInGroup(qint64 groupId) const;
     ListRows subNames(qint64 parentId) const;
     ListRows numbers(qint64 ownerId, const QString& kind) const;
+    // The same lists read a page at a time, for lists that may hold a million names.
+    ListCursor groupsCursor() const;
+    ListCursor topLevelNamesCursor() const;
+    ListCursor topLevelNamesInGroupCursor(qint64 groupId) const;
+    ListCursor subNamesCursor(qint64 parentId) const;
+    // Any rows of names, in the order of the lists; the filter is an SQL condition.
+    ListCursor namesCursor(const QString& filter, const QVariantList& values) const;
+
+    // What the lists' order was made for: the locale and its collation's version. Empty
+    // when the file has no sort keys (a read-only file from before them), and the lists
+    // then sort by name, letter case aside.
+    QString sortIdentity() const { return m_sortIdentity; }
+    // The key a name sorts by under the user's locale.
+    QByteArray sortKey(const QString& text) const;
 
     std::optional<qint64> groupOfName(qint64 nameId) const;
     std::optional<QString> groupName(qint64 groupId) const;
@@ -112,6 +122,10 @@ public:
     bool prepareWrite();
 
 private:
+    friend class ListCursor;
+    ListRows readPage(ListCursor& cursor, int count) const;
+    bool prepareSortKeys(bool writable);
+    bool isKeyed(const QString& table) const { return m_keyed.contains(table); }
     // Runs the statements on the one row of a table with this id.
     int changeRow(const QString& table, qint64 id, const QStringList& statements,
                   const QVariantList& values);
@@ -122,7 +136,6 @@ private:
     bool inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body);
     bool inTransaction(const std::function<bool(QSqlDatabase&)>& body);
     static QString describe(const QSqlError& error);
-    ListRows readList(const QString& statement, const QVariantList& values) const;
     qint64 insert(const QString& table, const QStringList& columns, const QVariantList& values);
     bool execWrite(QSqlQuery& query);
     bool restoreDeletedFile();
@@ -145,6 +158,11 @@ private:
     QString m_nameRowStatement;
     // Tables whose id is not SQLite's own row number, so new rows are numbered by us.
     QStringList m_numberedTables;
+    // Tables with a sort-key column, and tables without SQLite's row numbers.
+    QSet<QString> m_keyed;
+    QSet<QString> m_withoutRowid;
+    std::unique_ptr<SortKey> m_sortKey;
+    QString m_sortIdentity;
     State m_state = State::Closed;
     quint64 m_device = 0;
     quint64 m_inode = 0;

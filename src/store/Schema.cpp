@@ -56,53 +56,90 @@ const QStringList& createStatements()
     // clipboard text that still carries an old id can then never reach a newer row.
     // The indexes cover every list the window fills, sorted the way the lists show them.
     static const QStringList statements{
-        QStringLiteral("CREATE TABLE groups (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT)"),
+        QStringLiteral("CREATE TABLE groups (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT,"
+                       " sortkey BLOB)"),
         QStringLiteral(
             "CREATE TABLE names (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT,"
             " parent INTEGER NOT NULL DEFAULT 0, \"group\" INTEGER NOT NULL DEFAULT 0,"
             " FullName TEXT, Company TEXT, JobTitle TEXT, Department TEXT, Extention TEXT,"
             " CallBack TEXT, Gender TEXT, Notes TEXT, AddressBusiness TEXT, AddressHome TEXT,"
-            " ZipCode TEXT, POBOX TEXT, State TEXT, Country TEXT, Email TEXT, HomePage TEXT)"),
+            " ZipCode TEXT, POBOX TEXT, State TEXT, Country TEXT, Email TEXT, HomePage TEXT,"
+            " sortkey BLOB)"),
         QStringLiteral("CREATE TABLE numbers (id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT,"
                        " parent INTEGER NOT NULL DEFAULT 0, type TEXT)"),
         QStringLiteral("CREATE TABLE SpeedDials (Name TEXT, Number TEXT)"),
-        QStringLiteral("CREATE INDEX groups_by_name ON groups (name COLLATE NOCASE)"),
-        QStringLiteral("CREATE INDEX names_by_parent ON names (parent, name COLLATE NOCASE)"),
-        QStringLiteral(
-            "CREATE INDEX names_by_group ON names (\"group\", parent, name COLLATE NOCASE)"),
         QStringLiteral("CREATE INDEX numbers_by_owner ON numbers (parent, type)"),
         QStringLiteral("CREATE INDEX speeddials_by_name ON SpeedDials (Name COLLATE NOCASE)"),
         QStringLiteral("PRAGMA user_version = 1"),
     };
-    static const QStringList withSearch = statements + searchIndexStatements();
+    static const QStringList withSearch =
+        statements + sortKeyStatements() + searchIndexStatements();
     return withSearch;
 }
 
 const QStringList& searchIndexStatements()
 {
-    // The indexes keep their own copy of each text, so a row is found and removed by its
-    // id alone and can never be left behind by a text that changed on the way.
+    // The indexes read their texts from the tables themselves rather than keeping a second
+    // copy of every name and number, and keep only which rows hold a trigram (no positions
+    // or lengths): the search matches every row they give in full anyway. A row leaves an index by
+    // the text it was indexed under, which the triggers hand over as the old value inside the same
+    // transaction as the change, so the index and the rows can only change together.
     static const QStringList statements = [] {
         QStringList list;
         for (const QString& table : {QStringLiteral("names"), QStringLiteral("numbers")}) {
             const QString index = table + QStringLiteral("_search");
-            list << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, tokenize = 'trigram')")
-                        .arg(index)
-                 << QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN"
-                                   " INSERT INTO %1 (rowid, name) VALUES (new.id, new.name); END")
+            const QString remove =
+                QStringLiteral("INSERT INTO %1 (%1, rowid, name) VALUES ('delete', old.id,"
+                               " old.name);")
+                    .arg(index);
+            const QString add =
+                QStringLiteral("INSERT INTO %1 (rowid, name) VALUES (new.id, new.name);")
+                    .arg(index);
+            list << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, content = '%2',"
+                                   " content_rowid = 'id', tokenize = 'trigram', detail = none,"
+                                   " columnsize = 0)")
                         .arg(index, table)
+                 << QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN %3 END")
+                        .arg(index, table, add)
                  << QStringLiteral("CREATE TRIGGER %1_update AFTER UPDATE OF id, name ON %2 BEGIN"
-                                   " DELETE FROM %1 WHERE rowid = old.id;"
-                                   " INSERT INTO %1 (rowid, name) VALUES (new.id, new.name); END")
-                        .arg(index, table)
-                 << QStringLiteral("CREATE TRIGGER %1_delete AFTER DELETE ON %2 BEGIN"
-                                   " DELETE FROM %1 WHERE rowid = old.id; END")
-                        .arg(index, table)
+                                   " %3 %4 END")
+                        .arg(index, table, remove, add)
+                 << QStringLiteral("CREATE TRIGGER %1_delete AFTER DELETE ON %2 BEGIN %3 END")
+                        .arg(index, table, remove)
                  << QStringLiteral("INSERT INTO %1 (rowid, name) SELECT id, name FROM %2")
                         .arg(index, table);
         }
         return list;
     }();
+    return statements;
+}
+
+const QStringList& sortKeyStatements()
+{
+    // Plain indexes on plain BLOB columns: any SQLite program can read, check and write
+    // the file. They hold the id (the row number, which breaks ties) and the name too, so a
+    // list is read in order from the index alone, never from the wide rows of the table. A program
+    // that changes a name without its key leaves the key empty, so it is made again at the next
+    // open instead of filing the name under its old text.
+    static const QStringList statements{
+        QStringLiteral("DROP INDEX IF EXISTS groups_by_name"),
+        QStringLiteral("DROP INDEX IF EXISTS names_by_parent"),
+        QStringLiteral("DROP INDEX IF EXISTS names_by_group"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS groups_by_key ON groups (sortkey)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS names_by_key ON names (sortkey, id, name)"),
+        QStringLiteral(
+            "CREATE INDEX IF NOT EXISTS names_by_parent_key ON names (parent, sortkey, id, name)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS names_by_group_key"
+                       " ON names (\"group\", parent, sortkey, id, name)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS sort_locale (identity TEXT)"),
+        QStringLiteral(
+            "CREATE TRIGGER IF NOT EXISTS groups_key_stale AFTER UPDATE OF name ON groups"
+            " WHEN new.sortkey IS old.sortkey AND new.name IS NOT old.name BEGIN"
+            " UPDATE groups SET sortkey = NULL WHERE id IS new.id; END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS names_key_stale AFTER UPDATE OF name ON names"
+                       " WHEN new.sortkey IS old.sortkey AND new.name IS NOT old.name BEGIN"
+                       " UPDATE names SET sortkey = NULL WHERE id IS new.id; END"),
+    };
     return statements;
 }
 

@@ -56,6 +56,10 @@ const QStringList& cardColumns();
 // Statements that create an empty phone book.
 const QStringList& createStatements();
 
+// The sort-key indexes, the table naming the locale the keys were made for, and the
+// triggers that empty a key whose name another program changed; safe to run again.
+const QStringList& sortKeyStatements();
+
 // The trigram indexes that let a search find names and numbers by any part of their text,
 // and the triggers that keep them in step with the tables; part of every new book.
 const QStringList& searchIndexStatements();

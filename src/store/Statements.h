@@ -1,23 +1,71 @@
 #pragma once
 
+#include <QString>
+
 // The statements that fill the window's lists. They are kept together so that the
 // tests can check each one is answered from an index, never by a scan of a table.
 namespace telvora::statements {
 
-inline constexpr char groups[] =
-    "SELECT id, name FROM groups WHERE name IS NOT NULL ORDER BY name COLLATE NOCASE, id";
-inline constexpr char topLevelNames[] =
-    "SELECT id, name FROM names WHERE parent = 0 ORDER BY name COLLATE NOCASE, id";
-inline constexpr char topLevelNamesInGroup[] =
-    "SELECT id, name FROM names WHERE \"group\" = ? AND parent = 0"
-    " ORDER BY name COLLATE NOCASE, id";
-inline constexpr char subNames[] =
-    "SELECT id, name FROM names WHERE parent = ? ORDER BY name COLLATE NOCASE, id";
 // Numbers come in the order they were added.
 inline constexpr char numbers[] =
     "SELECT id, name FROM numbers WHERE type = ? AND parent = ? ORDER BY id";
 inline constexpr char groupOfName[] = "SELECT \"group\" FROM names WHERE id = ?";
 inline constexpr char groupName[] = "SELECT name FROM groups WHERE id = ?";
 inline constexpr char nameRow[] = "SELECT * FROM names WHERE id = ?";
+
+// Which rows of the lists the window pages through: each filter's values come first.
+inline constexpr char groupsFilter[] = "name IS NOT NULL";
+inline constexpr char topLevelFilter[] = "parent = 0";
+inline constexpr char inGroupFilter[] = "\"group\" = ? AND parent = 0";
+inline constexpr char subNamesFilter[] = "parent = ?";
+
+// The column a table's lists sort by, and how: the stored key, or the name with letter
+// case aside in a file that has no keys.
+inline QString sortColumn(bool keyed)
+{
+    return keyed ? QStringLiteral("sortkey") : QStringLiteral("name");
+}
+inline QString sortCollation(bool keyed)
+{
+    return keyed ? QString() : QStringLiteral(" COLLATE NOCASE");
+}
+
+enum class Page
+{
+    First,        // from the start: filter values, then the row limit
+    AfterNullKey, // rows without a key after a row number: filter, row number, limit
+    FirstKeyed,   // the first rows with a key: filter, limit
+    AfterKey,     // after a key and row number: filter, key, row number, limit
+};
+
+// One page of a list: id, name, sort key and row number of each row.
+inline QString page(const QString& table, const QString& filter, bool keyed, Page which)
+{
+    const QString key = sortColumn(keyed);
+    const QString sorted = key + sortCollation(keyed);
+    QString sql =
+        QStringLiteral("SELECT id, name, %1, rowid FROM \"%2\" WHERE (%3)").arg(key, table, filter);
+    switch (which) {
+    case Page::First:
+        return sql + QStringLiteral(" ORDER BY %1, rowid LIMIT ?").arg(sorted);
+    case Page::AfterNullKey:
+        return sql +
+               QStringLiteral(" AND %1 IS NULL AND rowid > ? ORDER BY rowid LIMIT ?").arg(key);
+    case Page::FirstKeyed:
+        return sql +
+               QStringLiteral(" AND %1 IS NOT NULL ORDER BY %2, rowid LIMIT ?").arg(key, sorted);
+    case Page::AfterKey:
+        return sql +
+               QStringLiteral(" AND (%1, rowid) > (?, ?) ORDER BY %1, rowid LIMIT ?").arg(sorted);
+    }
+    return sql;
+}
+
+// A whole list at once, for a table without row numbers.
+inline QString whole(const QString& table, const QString& filter, bool keyed)
+{
+    return QStringLiteral("SELECT id, name FROM \"%1\" WHERE (%2) ORDER BY %3%4, id")
+        .arg(table, filter, sortColumn(keyed), sortCollation(keyed));
+}
 
 } // namespace telvora::statements

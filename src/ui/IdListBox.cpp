@@ -29,15 +29,74 @@ QVariant IdListModel::data(const QModelIndex& index, int role) const
     }
 }
 
+bool IdListModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && !m_cursor.atEnd();
+}
+
+void IdListModel::fetchMore(const QModelIndex& parent)
+{
+    if (canFetchMore(parent))
+        appendPage(m_cursor.next(kPage));
+}
+
+void IdListModel::appendPage(ListRows page)
+{
+    if (page.isEmpty())
+        return;
+    const int at = int(m_rows.size());
+    beginInsertRows({}, at, at + int(page.size()) - 1);
+    m_rows += page;
+    endInsertRows();
+}
+
 void IdListModel::setRows(ListRows rows)
 {
     beginResetModel();
+    m_cursor = ListCursor();
     m_rows = std::move(rows);
     endResetModel();
 }
 
+void IdListModel::setCursor(ListCursor cursor)
+{
+    beginResetModel();
+    m_cursor = std::move(cursor);
+    m_rows = m_cursor.next(kPage);
+    endResetModel();
+}
+
+int IdListModel::indexOfId(qint64 id)
+{
+    for (int i = 0;; ++i) {
+        if (i == m_rows.size()) {
+            if (m_cursor.atEnd())
+                return -1;
+            appendPage(m_cursor.next(kPage * 4));
+            if (i == m_rows.size())
+                return -1;
+        }
+        if (m_rows.at(i).id == id)
+            return i;
+    }
+}
+
+void IdListModel::fetchTo(int index)
+{
+    while (index >= m_rows.size() && !m_cursor.atEnd())
+        appendPage(m_cursor.next(std::max(kPage, int(index - m_rows.size()) + 1)));
+}
+
+void IdListModel::fetchAll()
+{
+    if (!m_cursor.atEnd())
+        appendPage(m_cursor.rest());
+}
+
 void IdListModel::append(const ListRow& row)
 {
+    // A row added at the end must not meet itself again in a page read later.
+    fetchAll();
     const int at = int(m_rows.size());
     beginInsertRows({}, at, at);
     m_rows.append(row);
@@ -83,6 +142,16 @@ void IdListBox::setRows(ListRows rows)
     m_model.setRows(std::move(rows));
 }
 
+void IdListBox::setCursor(ListCursor cursor)
+{
+    m_model.setCursor(std::move(cursor));
+}
+
+int IdListBox::indexOfId(qint64 id)
+{
+    return m_model.indexOfId(id);
+}
+
 void IdListBox::addItem(const QString& text, qint64 id)
 {
     m_model.append(ListRow{id, text});
@@ -102,12 +171,12 @@ void IdListBox::removeItem(int index)
 
 qint64 IdListBox::itemData(int index) const
 {
-    return index >= 0 && index < count() ? m_model.rows().at(index).id : 0;
+    return index >= 0 && index < count() ? m_model.row(index).id : 0;
 }
 
 QString IdListBox::itemText(int index) const
 {
-    return index >= 0 && index < count() ? m_model.rows().at(index).text : QString();
+    return index >= 0 && index < count() ? m_model.row(index).text : QString();
 }
 
 int IdListBox::listIndex() const
@@ -118,6 +187,7 @@ int IdListBox::listIndex() const
 
 void IdListBox::setListIndex(int index)
 {
+    m_model.fetchTo(index);
     if (index < 0 || index >= count())
         return;
     const QModelIndex item = m_model.index(index);
@@ -155,6 +225,7 @@ QList<int> IdListBox::selectedItems() const
 
 void IdListBox::selectAllItems()
 {
+    m_model.fetchAll();
     if (count() == 0)
         return;
     const QModelIndex last = m_model.index(count() - 1);

@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(ui.GroupLabel->text(), QString());
     }
 
-    void groupsNamedLikeTheFixedItemsBehaveLikeThem()
+    void groupsNamedLikeTheFixedItemsAreOrdinaryGroups()
     {
         TestHome home;
         {
@@ -129,13 +129,30 @@ private slots:
             const qint64 fake = book.addGroup(QStringLiteral("All Groups"));
             book.addName(QStringLiteral("Inside"), 0, fake);
             book.addName(QStringLiteral("Outside"), 0, 0);
+            book.addGroup(QStringLiteral("Gone"));
         }
         ScriptedPrompt prompt;
         LineService lines;
         DialForm form(prompt, lines);
         form.Form_Load();
-        QCOMPARE(texts(*form.controls().NamesList),
+        const auto& ui = form.controls();
+        // The window opens on the stored group of that name: only its own member.
+        QCOMPARE(ui.GroupsList->listIndex(), 0);
+        QCOMPARE(texts(*ui.NamesList), QStringList{QStringLiteral("Inside")});
+        ui.GroupsList->setListIndex(ui.GroupsList->count() - 2);
+        QCOMPARE(texts(*ui.NamesList),
                  (QStringList{QStringLiteral("Inside"), QStringLiteral("Outside")}));
+
+        // A group deleted meanwhile leaves no item behind in Move to Group.
+        const qint64 gone = form.phoneBook().groups().last().id;
+        QVERIFY(form.phoneBook().deleteGroup(gone) > 0);
+        form.LoadGroups();
+        QStringList offered;
+        for (QAction* item : form.moveGroupMenu().actions()) {
+            if (item->isVisible())
+                offered << item->text();
+        }
+        QCOMPARE(offered, QStringList{QStringLiteral("All Groups")});
     }
 
     void emptyBookListsOnlyTheFixedItems()

@@ -67,8 +67,8 @@ struct KeyWindow : SampleWindow
         for (const auto& question : prompt.asked)
             seen << question.text + QLatin1Char('|') + question.defaultText;
         seen << QString::number(prompt.beeps);
-        for (const IdListBox* list : {ui().GroupsList, ui().NamesList, ui().SubList,
-                                      ui().PhonesList, ui().FaxList, ui().HomeList})
+        for (IdListBox* list : {ui().GroupsList, ui().NamesList, ui().SubList, ui().PhonesList,
+                                ui().FaxList, ui().HomeList})
             seen << texts(*list).join(QLatin1Char(','));
         return seen;
     }

@@ -499,12 +499,20 @@ private slots:
         TestHome home;
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
-        for (const char* statement :
-             {statements::topLevelNames, statements::topLevelNamesInGroup, statements::subNames,
-              statements::numbers, statements::groupOfName, statements::nameRow}) {
+        QStringList checked{QLatin1String(statements::numbers),
+                            QLatin1String(statements::groupOfName),
+                            QLatin1String(statements::nameRow)};
+        for (const char* filter :
+             {statements::topLevelFilter, statements::inGroupFilter, statements::subNamesFilter}) {
+            for (auto page : {statements::Page::First, statements::Page::AfterNullKey,
+                              statements::Page::FirstKeyed, statements::Page::AfterKey})
+                checked << statements::page(QStringLiteral("names"), QLatin1String(filter), true,
+                                            page);
+        }
+        for (const QString& statement : std::as_const(checked)) {
             QSqlQuery plan(book.database());
-            QVERIFY(plan.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(statement)));
-            for (int i = 0; i < QString::fromLatin1(statement).count(QLatin1Char('?')); ++i)
+            QVERIFY(plan.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + statement));
+            for (int i = 0; i < statement.count(QLatin1Char('?')); ++i)
                 plan.addBindValue(1);
             QVERIFY(plan.exec());
             QStringList details;
@@ -513,7 +521,7 @@ private slots:
             const QString text = details.join(QLatin1Char('|'));
             QVERIFY2(!text.contains(QLatin1String("SCAN")) &&
                          !text.contains(QLatin1String("TEMP B-TREE")),
-                     qPrintable(QLatin1String(statement) + QStringLiteral(" -> ") + text));
+                     qPrintable(statement + QStringLiteral(" -> ") + text));
         }
     }
 

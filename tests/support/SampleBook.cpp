@@ -38,11 +38,12 @@ void SampleBook::seed()
     book.addNumber(QStringLiteral("998"), grandkid, QStringLiteral("Mobile"));
 }
 
-QStringList texts(const IdListBox& list)
+QStringList texts(IdListBox& list)
 {
+    list.fetchAll();
     QStringList result;
-    for (const ListRow& row : list.rows())
-        result << row.text;
+    for (int i = 0; i < list.count(); ++i)
+        result << list.itemText(i);
     return result;
 }
 

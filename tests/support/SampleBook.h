@@ -25,7 +25,8 @@ struct SampleBook
     void seed();
 };
 
-QStringList texts(const IdListBox& list);
+// Every item of the list, read to its end.
+QStringList texts(IdListBox& list);
 // Selects the item with this text, as a click does; fails the test when there is none.
 void click(IdListBox& list, const QString& text);
 // One column of one names row, read from the file.

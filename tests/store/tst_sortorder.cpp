@@ -1,0 +1,199 @@
+#include "search/NameSearch.h"
+#include "store/PhoneBook.h"
+#include "support/SampleBook.h"
+#include "support/TestHome.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace telvora;
+using telvora::test::TestHome;
+using telvora::test::writeRawBook;
+
+namespace {
+
+QStringList texts(const ListRows& rows)
+{
+    QStringList result;
+    for (const ListRow& row : rows)
+        result << row.text;
+    return result;
+}
+
+// Opens data.mdb under a locale, as a user whose environment names it would.
+void openUnder(PhoneBook& book, const char* locale)
+{
+    QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+    QVERIFY(book.isOpen() || book.open(QStringLiteral("data.mdb")) != PhoneBook::State::Failed);
+}
+
+// Another program's connection: no function or collation of ours.
+void otherProgram(const QStringList& statements)
+{
+    writeRawBook(statements);
+}
+
+const QStringList kMixed{"Zeta", "Жук", "Émigrés", "apple", "Ωμέγα", "Apple", "Bravo"};
+const QStringList kSorted{"apple", "Apple", "Bravo", "Émigrés", "Zeta", "Ωμέγα", "Жук"};
+
+} // namespace
+
+class SortOrderTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void listsAndSearchFollowTheLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("German") << QStringLiteral("de_DE");
+        QTest::newRow("English") << QStringLiteral("en_US");
+    }
+    void listsAndSearchFollowTheLocale()
+    {
+        QFETCH(QString, locale);
+        TestHome home;
+        PhoneBook book;
+        openUnder(book, qPrintable(locale));
+        const qint64 group = book.addGroup(QStringLiteral("g"));
+        for (const QString& text : kMixed) {
+            book.addGroup(text);
+            const qint64 name = book.addName(text, 0, group);
+            book.addName(text, name, group);
+            book.addNumber(QStringLiteral("555"), name, QStringLiteral("Phone"));
+        }
+        const QStringList groups = texts(book.groups());
+        QCOMPARE(groups.mid(0, 3), (QStringList{"apple", "Apple", "Bravo"}));
+        QCOMPARE(groups.mid(3), (QStringList{"Émigrés", "g", "Zeta", "Ωμέγα", "Жук"}));
+        QCOMPARE(texts(book.topLevelNames()), kSorted);
+        QCOMPARE(texts(book.topLevelNamesInGroup(group)), kSorted);
+        NameSearch search(book);
+        QStringList doubled;
+        for (const QString& text : kSorted)
+            doubled << text << text;
+        QCOMPARE(texts(search.run({}, {})), doubled);
+        QCOMPARE(texts(search.run({}, QStringLiteral("55"))), kSorted);
+        // Renamed, a name moves to its new place.
+        book.renameName(book.topLevelNames().first().id, QStringLiteral("Zz"));
+        QCOMPARE(texts(book.topLevelNames()).last(), QStringLiteral("Жук"));
+        QCOMPARE(texts(book.topLevelNames()).at(4), QStringLiteral("Zz"));
+    }
+
+    void aNewLocaleSortsTheBookAgain()
+    {
+        TestHome home;
+        {
+            PhoneBook book;
+            openUnder(book, "de_DE");
+            book.addName(QStringLiteral("Zeta"), 0, 0);
+            book.addName(QStringLiteral("Ärlig"), 0, 0);
+            QCOMPARE(texts(book.topLevelNames()), (QStringList{"Ärlig", "Zeta"}));
+        }
+        PhoneBook swedish;
+        openUnder(swedish, "sv_SE");
+        QCOMPARE(texts(swedish.topLevelNames()), (QStringList{"Zeta", "Ärlig"}));
+        QVERIFY(swedish.sortIdentity().startsWith(QLatin1String("sv_SE")));
+    }
+
+    void rowsWrittenByOtherProgramsAreListedAndKeyedAtOpen()
+    {
+        TestHome home;
+        PhoneBook book;
+        openUnder(book, "en_US");
+        book.addName(QStringLiteral("Bravo"), 0, 0);
+        const qint64 delta = book.addName(QStringLiteral("Delta"), 0, 0);
+        otherProgram({QStringLiteral("INSERT INTO names (name) VALUES ('Charlie')"),
+                      QStringLiteral("UPDATE names SET name = 'Alpha' WHERE id = %1").arg(delta),
+                      QStringLiteral("INSERT INTO groups (name) VALUES ('Émigrés')")});
+        // Without a key yet, the rows come first, and none is lost.
+        QCOMPARE(texts(book.topLevelNames()), (QStringList{"Alpha", "Charlie", "Bravo"}));
+        PhoneBook again;
+        QCOMPARE(again.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+        QCOMPARE(texts(again.topLevelNames()), (QStringList{"Alpha", "Bravo", "Charlie"}));
+        QCOMPARE(texts(again.groups()), QStringList{"Émigrés"});
+        otherProgram({QStringLiteral("DROP INDEX names_by_parent_key")});
+        PhoneBook third;
+        third.open(QStringLiteral("data.mdb"));
+        QCOMPARE(test::scalar(third, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE"
+                                                    " name = 'names_by_parent_key'"))
+                     .toInt(),
+                 1);
+        // Any SQLite program can still read and check the file.
+        QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "plain");
+        {
+            plain.setDatabaseName(QStringLiteral("data.mdb"));
+            QVERIFY(plain.open());
+            QSqlQuery check(plain);
+            QVERIFY(check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next());
+            QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
+            QVERIFY(check.exec(QStringLiteral("SELECT name FROM names ORDER BY sortkey")));
+        }
+        plain.close();
+        plain = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+    }
+
+    void aBookWithoutKeysGetsThem()
+    {
+        TestHome home;
+        writeRawBook(
+            test::looseTables() +
+            QStringList{QStringLiteral("INSERT INTO names (id, name, parent, \"group\")"
+                                       " VALUES (1, 'Zeta', 0, 0), (2, 'Émigrés', 0, 0)"),
+                        QStringLiteral("INSERT INTO groups VALUES (1, 'Жук'), (2, 'apple')")});
+        PhoneBook book;
+        openUnder(book, "de_DE");
+        QCOMPARE(book.state(), PhoneBook::State::Opened);
+        QCOMPARE(texts(book.topLevelNames()), (QStringList{"Émigrés", "Zeta"}));
+        QCOMPARE(texts(book.groups()), (QStringList{"apple", "Жук"}));
+    }
+
+    void pagesGiveEveryRowOnceWhateverItsKey()
+    {
+        TestHome home;
+        PhoneBook book;
+        openUnder(book, "en_US");
+        QStringList expected;
+        for (int i = 0; i < 60; ++i) {
+            const QString text = QStringLiteral("n%1").arg(i, 3, 10, QLatin1Char('0'));
+            book.addName(text, 0, 0);
+            expected << text;
+        }
+        // Keys another program emptied or filled with something else than a key.
+        otherProgram({QStringLiteral("UPDATE names SET sortkey = NULL WHERE id % 7 = 0"),
+                      QStringLiteral("UPDATE names SET sortkey = 'text' WHERE id % 11 = 0"),
+                      QStringLiteral("UPDATE names SET sortkey = 5 WHERE id % 13 = 0")});
+        ListCursor cursor = book.topLevelNamesCursor();
+        QStringList read;
+        while (!cursor.atEnd())
+            read += texts(cursor.next(4));
+        QCOMPARE(read.size(), expected.size());
+        read.sort();
+        QCOMPARE(read, expected);
+    }
+
+    // A view has no row numbers to page by: it is read whole, every row of it.
+    void aViewOfNamesIsListedWhole()
+    {
+        TestHome home;
+        QStringList statements = test::looseTables();
+        statements << QStringLiteral("ALTER TABLE names RENAME TO stored_names")
+                   << QStringLiteral("CREATE VIEW names AS SELECT DISTINCT * FROM stored_names")
+                   << QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
+                                     " WHERE i < 300) INSERT INTO stored_names (id, name, parent,"
+                                     " \"group\") SELECT i, 'n' || (i % 30), 0, 0 FROM n");
+        writeRawBook(statements);
+        PhoneBook book;
+        openUnder(book, "en_US");
+        ListCursor cursor = book.topLevelNamesCursor();
+        qsizetype read = 0;
+        while (!cursor.atEnd())
+            read += cursor.next(10).size();
+        QCOMPARE(read, 300);
+    }
+};
+
+QTEST_GUILESS_MAIN(SortOrderTest)
+#include "tst_sortorder.moc"
