@@ -445,7 +445,7 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
     </message>
     <message>
         <source>&amp;Setup</source>
-        <translation>&amp;Optionen</translation>
+        <translation>&amp;Extras</translation>
     </message>
     <message>
         <source>A&amp;bout</source>

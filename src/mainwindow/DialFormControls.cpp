@@ -137,6 +137,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
 {
     auto* result = place(new QPushButton(caption, parent), name, left, top, width, height);
     result->setFont(font);
+    ElidedLabel::shrinkToFit(*result, 6.5);
     return result;
 }
 
@@ -390,6 +391,9 @@ DialFormControls DialFormControls::build(QWidget* form)
         if (entry.labelLines == 2) {
             captionLabel->setWordWrap(true);
             captionLabel->setFont(boldSans(8.25));
+        } else {
+            // Translated captions may be longer than the room beside their field.
+            static_cast<ElidedLabel*>(captionLabel)->setSmallestPointSize(7);
         }
         captionLabel->setBuddy(widget);
     }
@@ -444,6 +448,7 @@ DialFormControls DialFormControls::build(QWidget* form)
         button(form, QStringLiteral("HangCMD"), tr("Hang &UP"), 7695, 3600, 1590, 825, buttonFont);
     c.HangCMD->setIcon(icons::hangUp());
     c.HangCMD->setIconSize(QSize(24, 24));
+    ElidedLabel::shrinkToFit(*c.HangCMD, 7);
     c.HangCMD->setToolTip(tr("Hang The Phone Call"));
     c.SearchCMD =
         button(form, QStringLiteral("SearchCMD"), tr("Sea&rch"), 7695, 4455, 780, 690, buttonFont);

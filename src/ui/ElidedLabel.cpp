@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyle>
 #include <QTextLayout>
 
@@ -68,6 +69,22 @@ void ElidedLabel::shrinkToFit(QLabel& label, qreal smallest)
            QFontMetrics(font, &label).horizontalAdvance(text) > label.contentsRect().width())
         font.setPointSizeF(font.pointSizeF() - 0.5);
     label.setFont(font);
+}
+
+void ElidedLabel::shrinkToFit(QPushButton& button, qreal smallest)
+{
+    // Translations make captions longer than the fixed buttons were drawn for; a smaller
+    // face keeps the whole word, which an elided caption (and its Alt letter) would lose.
+    const QStyle* style = button.style();
+    const int room = button.width() - (button.icon().isNull() ? 0 : button.iconSize().width() + 4) -
+                     style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) -
+                     2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+    QFont font = button.font();
+    const QString text = QString(button.text()).remove(QLatin1Char('&'));
+    while (font.pointSizeF() - 0.5 >= smallest &&
+           QFontMetrics(font, &button).horizontalAdvance(text) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    button.setFont(font);
 }
 
 bool ElidedLabel::isElided() const

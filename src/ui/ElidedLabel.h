@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+class QPushButton;
+
 namespace telvora {
 
 // A label that never cuts its text off: what does not fit its rectangle ends in "…", and
@@ -23,6 +25,8 @@ public:
     // For a plain label whose text is set once: makes its font smaller, down to the given
     // size, until the text fits its width.
     static void shrinkToFit(QLabel& label, qreal smallest);
+    // The same for a push button whose caption is set once, icon and frame counted.
+    static void shrinkToFit(QPushButton& button, qreal smallest);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

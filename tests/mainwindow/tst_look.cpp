@@ -1,4 +1,5 @@
 // Run once as it stands and once with QT_SCALE_FACTOR=2 (see CMakeLists.txt).
+#include "app/Language.h"
 #include "links/HelpWindow.h"
 #include "links/LinkCommands.h"
 #include "search/SearchForm.h"
@@ -136,6 +137,10 @@ class LookTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The windows in the language the test's locale names (CTest runs it in English and in
+    // German): translations are longer, and must fit as well.
+    void initTestCase() { Language::install(*QCoreApplication::instance()); }
+
     void everyTextWholeAndEveryControlInSight_data()
     {
         QTest::addColumn<QString>("family");
