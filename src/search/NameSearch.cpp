@@ -22,14 +22,14 @@ void containsFunction(sqlite3_context* context, int, sqlite3_value** values)
     auto* pattern = static_cast<SearchPattern*>(sqlite3_get_auxdata(context, 0));
     std::unique_ptr<SearchPattern> made;
     if (!pattern) {
-        const auto* typed = static_cast<const QChar*>(sqlite3_value_text16(values[0]));
+        const auto* typed = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
         made = std::make_unique<SearchPattern>(
-            typed ? QString(typed, sqlite3_value_bytes16(values[0]) / 2) : QString());
+            typed ? QString::fromUtf8(typed, sqlite3_value_bytes(values[0])) : QString());
         pattern = made.get();
     }
-    const auto* text = static_cast<const QChar*>(sqlite3_value_text16(values[1]));
-    const bool found =
-        text && pattern->matches(QStringView(text, sqlite3_value_bytes16(values[1]) / 2));
+    // The stored UTF-8 as SQLite holds it: no conversion and no copy for each row.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[1]));
+    const bool found = pattern->matchesUtf8(text, text ? sqlite3_value_bytes(values[1]) : 0);
     sqlite3_result_int(context, found ? 1 : 0);
     // Kept for the next row, as the typed text is the same for the whole statement; SQLite
     // may drop it at once, so it is handed over last.
@@ -81,7 +81,7 @@ bool ensureFunction(sqlite3* db)
     if (Statement(db, QStringLiteral("SELECT telvora_contains('', '')")))
         return true;
     return sqlite3_create_function_v2(
-               db, kContains, 2, SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+               db, kContains, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                containsFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

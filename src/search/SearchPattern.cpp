@@ -63,7 +63,33 @@ bool SearchPattern::matches(QStringView text) const
         return false;
     // Folding a copy that shares the caller's characters costs nothing when no letter
     // changes, which is the common case for numbers.
-    const QString folded = QString::fromRawData(text.data(), text.size()).toCaseFolded();
+    return matchesFolded(QString::fromRawData(text.data(), text.size()).toCaseFolded());
+}
+
+bool SearchPattern::matchesUtf8(const char* text, qsizetype size) const
+{
+    if (!text)
+        return false;
+    // Plain ASCII folds byte by byte into a buffer on the stack: no copy on the heap per row.
+    // Any other text is folded as a whole, exactly as matches() folds it.
+    constexpr qsizetype kShort = 256;
+    if (size <= kShort) {
+        char16_t folded[kShort];
+        qsizetype i = 0;
+        for (; i < size; ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            if (byte >= 0x80)
+                break;
+            folded[i] = byte >= 'A' && byte <= 'Z' ? char16_t(byte - 'A' + 'a') : char16_t(byte);
+        }
+        if (i == size)
+            return matchesFolded(QStringView(folded, size));
+    }
+    return matchesFolded(QString::fromUtf8(text, size).toCaseFolded());
+}
+
+bool SearchPattern::matchesFolded(QStringView folded) const
+{
     qsizetype position = 0;
     for (const Segment& segment : m_segments) {
         position = find(segment, folded, position);

@@ -18,6 +18,9 @@ public:
     bool isEmpty() const { return m_typed.isEmpty(); }
     // Whether the text contains what was typed. A null text never does.
     bool matches(QStringView text) const;
+    // The same for a text stored as UTF-8, as SQLite hands its texts over; a null text never
+    // matches.
+    bool matchesUtf8(const char* text, qsizetype size) const;
     // The runs of ordinary characters long enough for a trigram index to look up; every
     // text that matches contains each of them, letter case aside.
     QStringList indexablePieces() const;
@@ -41,6 +44,7 @@ private:
         QList<bool> anyOne; // per code unit of folded: true where the user typed "?"
         bool hasAnyOne = false;
     };
+    bool matchesFolded(QStringView folded) const;
     static qsizetype find(const Segment& segment, QStringView text, qsizetype from);
     static qsizetype matchAt(const Segment& segment, QStringView text, qsizetype at);
 

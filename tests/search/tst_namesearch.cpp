@@ -89,6 +89,10 @@ private slots:
                                            << "Müller" << true;
         QTest::newRow("only stars") << "**"
                                     << "" << true;
+        QTest::newRow("Kelvin sign folds to k") << "\u212A"
+                                                << "Kate" << true;
+        QTest::newRow("ASCII capitals fold") << "SMI*JAM?S"
+                                             << "Smith, James" << true;
     }
     void patternsMatchContainedText()
     {
@@ -96,6 +100,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, matches);
         QCOMPARE(SearchPattern(typed).matches(text), matches);
+        // As SQLite hands over stored texts.
+        const QByteArray utf8 = text.toUtf8();
+        QCOMPARE(SearchPattern(typed).matchesUtf8(utf8.constData(), utf8.size()), matches);
     }
 
     // Texts without letters are matched by SQLite's GLOB; it must agree with the pattern.
