@@ -82,7 +82,7 @@ int main(int argc, char* argv[])
         QTimer::singleShot(0, &app, &QApplication::quit);
     // For measuring memory and scrolling from outside: All Groups opened and its names
     // scrolled to the last one, either by dragging the scroll bar to its end as a user
-    // would (any value but "pages") or by stepping down a screenful at a time ("pages").
+    // would (any value but "pages") or by stepping down a page of the list at a time ("pages").
     if (qEnvironmentVariableIsSet("TELVORA_SCROLL_ALL_AND_QUIT")) {
         QTimer::singleShot(0, &form, [&form] {
             const bool pages = qgetenv("TELVORA_SCROLL_ALL_AND_QUIT") == "pages";
@@ -97,7 +97,8 @@ int main(int argc, char* argv[])
             // The list grows while it scrolls; it is at its end once a step changes nothing.
             for (int before = -1; before != bar.value() || bar.value() != bar.maximum();) {
                 before = bar.value();
-                bar.setValue(pages ? bar.value() + bar.pageStep() : bar.maximum());
+                bar.setValue(pages ? bar.value() + IdListModel::kPage * bar.singleStep()
+                                   : bar.maximum());
                 QCoreApplication::processEvents();
                 ++steps;
             }
