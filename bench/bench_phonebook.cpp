@@ -58,6 +58,13 @@ const std::string kNextPage =
     statements::page(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true,
                      statements::Page::AfterKey)
         .toStdString();
+const std::string kCount =
+    statements::count(QStringLiteral("names"), QLatin1String(statements::topLevelFilter))
+        .toStdString();
+const std::string kLastPage =
+    statements::page(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true,
+                     statements::Page::Last)
+        .toStdString();
 
 // The window every browsing benchmark drives, filled once, and a bare connection beside it.
 struct Session
@@ -224,53 +231,74 @@ void groupClickBare(benchmark::State& state, bool all)
     }
 }
 
-// All Groups scrolled to its last name: every page the view asks for, one after another.
-void scrollToEnd(benchmark::State& state)
+// All Groups scrolled to its last name, either by dragging the scroll bar to the end (the
+// list counted once, then the last page read) or a page at a time, every page in turn.
+void scrollToEnd(benchmark::State& state, bool everyPage)
 {
     session->window().LoadGroups(std::nullopt, 0);
+    IdListBox& names = session->names();
     for (auto _ : state) {
         session->selectGroup(session->allGroups());
-        session->names().fetchAll();
+        names.fetchAll();
+        if (everyPage) {
+            for (int i = 0; i < names.count(); i += IdListModel::kPage)
+                benchmark::DoNotOptimize(names.itemData(i));
+        }
+        benchmark::DoNotOptimize(names.itemText(names.count() - 1));
     }
-    state.counters["names"] = double(session->names().count());
+    state.counters["names"] = double(names.count());
 }
 
-void scrollToEndBare(benchmark::State& state)
+void scrollToEndBare(benchmark::State& state, bool everyPage)
 {
     sqlite3* db = session->sqlite().handle();
     sqlite3_stmt* first = nullptr;
     sqlite3_stmt* next = nullptr;
+    sqlite3_stmt* count = nullptr;
+    sqlite3_stmt* last = nullptr;
     sqlite3_prepare_v2(db, kTopLevel.c_str(), -1, &first, nullptr);
     sqlite3_prepare_v2(db, kNextPage.c_str(), -1, &next, nullptr);
+    sqlite3_prepare_v2(db, kCount.c_str(), -1, &count, nullptr);
+    sqlite3_prepare_v2(db, kLastPage.c_str(), -1, &last, nullptr);
     long long rows = 0;
+    std::vector<BareSqlite::Row> page;
+    std::string key;
+    long long after = 0;
+    const auto readPage = [&](sqlite3_stmt* statement) {
+        page.clear();
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            page.push_back({sqlite3_column_int(statement, 0),
+                            reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))});
+            key.assign(static_cast<const char*>(sqlite3_column_blob(statement, 2)),
+                       size_t(sqlite3_column_bytes(statement, 2)));
+            after = sqlite3_column_int64(statement, 3);
+        }
+        sqlite3_reset(statement);
+        benchmark::DoNotOptimize(page);
+    };
     for (auto _ : state) {
-        rows = 0;
-        std::vector<BareSqlite::Row> page;
-        std::string key;
-        long long after = 0;
-        sqlite3_stmt* statement = first;
-        for (;;) {
-            page.clear();
-            while (sqlite3_step(statement) == SQLITE_ROW) {
-                page.push_back({sqlite3_column_int(statement, 0),
-                                reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))});
-                key.assign(static_cast<const char*>(sqlite3_column_blob(statement, 2)),
-                           size_t(sqlite3_column_bytes(statement, 2)));
-                after = sqlite3_column_int64(statement, 3);
-            }
-            sqlite3_reset(statement);
-            rows += qint64(page.size());
-            benchmark::DoNotOptimize(page);
-            if (page.size() < size_t(IdListModel::kPage))
-                break;
-            statement = next;
+        readPage(first);
+        rows = qint64(page.size());
+        if (page.size() == size_t(IdListModel::kPage) && sqlite3_step(count) == SQLITE_ROW)
+            rows = sqlite3_column_int64(count, 0);
+        sqlite3_reset(count);
+        if (!everyPage) {
+            const long long rest = rows % IdListModel::kPage;
+            sqlite3_bind_int64(last, 1, rest ? rest : IdListModel::kPage);
+            readPage(last);
+            continue;
+        }
+        while (page.size() == size_t(IdListModel::kPage)) {
             sqlite3_bind_blob(next, 1, key.data(), int(key.size()), SQLITE_TRANSIENT);
             sqlite3_bind_int64(next, 2, after);
             sqlite3_bind_int(next, 3, IdListModel::kPage);
+            readPage(next);
         }
     }
     sqlite3_finalize(first);
     sqlite3_finalize(next);
+    sqlite3_finalize(count);
+    sqlite3_finalize(last);
     state.counters["names"] = double(rows);
 }
 
@@ -278,6 +306,7 @@ void prepareClicks()
 {
     session->window().LoadGroups(std::nullopt, 0);
     session->selectGroup(session->allGroups());
+    session->names().fetchAll();
     session->clickIndexes.clear();
     const int count = session->names().count();
     for (int i = 0; i < 16 && count > 0; ++i)
@@ -421,8 +450,12 @@ void registerAll()
         add("GroupClick" + which + bare,
             [all](benchmark::State& state) { groupClickBare(state, all); });
     }
-    add("ScrollToEnd/AllGroups", scrollToEnd);
-    add("ScrollToEnd/AllGroups" + bare, scrollToEndBare);
+    for (const bool everyPage : {false, true}) {
+        const std::string which = everyPage ? "ScrollToEnd/EveryPage" : "ScrollToEnd/Drag";
+        add(which, [everyPage](benchmark::State& state) { scrollToEnd(state, everyPage); });
+        add(which + bare,
+            [everyPage](benchmark::State& state) { scrollToEndBare(state, everyPage); });
+    }
     add("NameClick", nameClick);
     add("NameClick" + bare, nameClickBare);
     add("NameClickReads", nameClickReads);

@@ -10,8 +10,10 @@
 #include "ui/QtPrompt.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -78,20 +80,32 @@ int main(int argc, char* argv[])
     // For measuring start-up from outside: the window is filled once the first events ran.
     if (qEnvironmentVariableIsSet("TELVORA_QUIT_AFTER_LOAD"))
         QTimer::singleShot(0, &app, &QApplication::quit);
-    // For measuring memory from outside: All Groups opened and scrolled to its last name.
+    // For measuring memory and scrolling from outside: All Groups opened and its names
+    // scrolled to the last one, either by dragging the scroll bar to its end as a user
+    // would (any value but "pages") or by stepping down a page of the list at a time ("pages").
     if (qEnvironmentVariableIsSet("TELVORA_SCROLL_ALL_AND_QUIT")) {
         QTimer::singleShot(0, &form, [&form] {
+            const bool pages = qgetenv("TELVORA_SCROLL_ALL_AND_QUIT") == "pages";
             IdListBox& groups = *form.controls().GroupsList;
             IdListBox& names = *form.controls().NamesList;
+            QScrollBar& bar = *names.verticalScrollBar();
+            QElapsedTimer timer;
+            timer.start();
             groups.setListIndex(groups.count() - 2);
-            for (int before = -1; before != names.count();) {
-                before = names.count();
-                names.scrollToBottom();
+            QCoreApplication::processEvents();
+            int steps = 0;
+            // The list grows while it scrolls; it is at its end once a step changes nothing.
+            for (int before = -1; before != bar.value() || bar.value() != bar.maximum();) {
+                before = bar.value();
+                bar.setValue(pages ? bar.value() + IdListModel::kPage * bar.singleStep()
+                                   : bar.maximum());
                 QCoreApplication::processEvents();
-                if (names.count() == before && names.model()->canFetchMore({}))
-                    names.model()->fetchMore({});
+                ++steps;
             }
-            std::fprintf(stderr, "listed %d names\n", names.count());
+            const auto& model = static_cast<const IdListModel&>(*names.model());
+            std::fprintf(stderr, "listed %d names in %d steps, %lld ms, %d rows held, last %s\n",
+                         names.count(), steps, static_cast<long long>(timer.elapsed()),
+                         model.rowsHeld(), qPrintable(names.itemText(names.count() - 1)));
             QCoreApplication::quit();
         });
     }

@@ -13,7 +13,41 @@ ListRows ListCursor::next(int count)
 {
     if (m_atEnd || !m_book || count <= 0)
         return {};
-    return m_book->readPage(*this, count);
+    if (!seekable()) {
+        // No row numbers to resume after: the whole list, once.
+        m_atEnd = true;
+        return m_book->readWhole(*this);
+    }
+    ListPage page = m_book->readPage(*this, m_last, count, true);
+    if (page.rows.size() < count)
+        m_atEnd = true;
+    if (!page.rows.isEmpty())
+        m_last = page.last;
+    return std::move(page.rows);
+}
+
+bool ListCursor::seekable() const
+{
+    return m_book && m_book->seekable(m_table);
+}
+
+qint64 ListCursor::count() const
+{
+    return m_book ? m_book->countRows(*this) : 0;
+}
+
+ListPage ListCursor::pageAfter(const std::optional<ListMark>& after, int count) const
+{
+    if (!seekable() || count <= 0)
+        return {};
+    return m_book->readPage(*this, after, count, true);
+}
+
+ListPage ListCursor::pageBefore(const std::optional<ListMark>& before, int count) const
+{
+    if (!seekable() || count <= 0)
+        return {};
+    return m_book->readPage(*this, before, count, false);
 }
 
 ListRows ListCursor::rest()

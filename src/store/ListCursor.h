@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 namespace telvora {
 
@@ -16,6 +17,22 @@ struct ListRow
     friend bool operator==(const ListRow&, const ListRow&) = default;
 };
 using ListRows = QList<ListRow>;
+
+// A row's place in a list's order: its sort key (null for a row without one) and row number.
+// A few bytes, so a list can remember where each of its pages starts and ends.
+struct ListMark
+{
+    QVariant key;
+    qint64 row = 0;
+};
+
+// Rows read together, with the places of the first and last of them.
+struct ListPage
+{
+    ListRows rows;
+    ListMark first;
+    ListMark last;
+};
 
 // A list of the phone book read a page at a time, in the list's order. Each page starts
 // after the last row of the one before (by its sort key and row number, never by a count
@@ -38,6 +55,21 @@ public:
     ListRows rest();
     bool atEnd() const { return m_atEnd; }
 
+    // Whether pages can be read again from a remembered place: false for a table without
+    // row numbers, which is read whole.
+    bool seekable() const;
+    // Whether counting the rows costs no more than reading them from an index: true for
+    // the window's own lists, false for a search, whose filter may have to look at every row.
+    bool cheapCount() const { return m_cheapCount && seekable(); }
+    // How many rows the list has now.
+    qint64 count() const;
+    // Up to count rows after the marked row (from the start without a mark), in the list's
+    // order; they do not move the cursor.
+    ListPage pageAfter(const std::optional<ListMark>& after, int count) const;
+    // Up to count rows just before the marked row (the last rows without a mark), in the
+    // list's order.
+    ListPage pageBefore(const std::optional<ListMark>& before, int count) const;
+
 private:
     friend class PhoneBook;
 
@@ -46,11 +78,9 @@ private:
     QString m_filter;
     QVariantList m_values;
     bool m_atEnd = true;
-    bool m_started = false;
-    // The last row given: its sort key (null while the rows without one are read) and
-    // its row number.
-    QVariant m_lastKey;
-    qint64 m_lastRow = 0;
+    bool m_cheapCount = false;
+    // The last row given; none before the first page.
+    std::optional<ListMark> m_last;
 };
 
 } // namespace telvora

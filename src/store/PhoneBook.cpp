@@ -13,6 +13,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -658,31 +659,47 @@ QByteArray PhoneBook::sortKey(const QString& text) const
     return m_sortKey ? m_sortKey->key(text) : QByteArray();
 }
 
-ListRows PhoneBook::readPage(ListCursor& cursor, int count) const
+ListRows PhoneBook::readWhole(const ListCursor& cursor) const
 {
-    using statements::Page;
     ListRows rows;
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
-    if (!reads) {
-        cursor.m_atEnd = true;
+    if (!reads)
         return rows;
-    }
-    const bool keyed = isKeyed(cursor.m_table);
-    if (m_withoutRowid.contains(cursor.m_table)) {
-        // No row numbers to resume after: the whole list, once.
-        cursor.m_atEnd = true;
-        sqlite3_stmt* query =
-            reads->bind(statements::whole(cursor.m_table, cursor.m_filter, keyed), cursor.m_values);
-        if (!query)
-            return rows;
-        const ResetWhenDone done{query};
-        while (sqlite3_step(query) == SQLITE_ROW)
-            rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+    sqlite3_stmt* query =
+        reads->bind(statements::whole(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table)),
+                    cursor.m_values);
+    if (!query)
         return rows;
-    }
+    const ResetWhenDone done{query};
+    while (sqlite3_step(query) == SQLITE_ROW)
+        rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+    return rows;
+}
 
-    const auto step = [&](Page which, const QVariantList& after, int limit) {
-        QVariantList values = cursor.m_values + after;
+qint64 PhoneBook::countRows(const ListCursor& cursor) const
+{
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    if (!reads)
+        return 0;
+    sqlite3_stmt* query =
+        reads->bind(statements::count(cursor.m_table, cursor.m_filter), cursor.m_values);
+    if (!query)
+        return 0;
+    const ResetWhenDone done{query};
+    return sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : 0;
+}
+
+ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListMark>& mark,
+                             int count, bool forward) const
+{
+    using statements::Page;
+    ListPage page;
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    if (!reads || count <= 0)
+        return page;
+    const bool keyed = isKeyed(cursor.m_table);
+    const auto step = [&](Page which, const QVariantList& at, int limit) {
+        QVariantList values = cursor.m_values + at;
         values << limit;
         sqlite3_stmt* query =
             reads->bind(statements::page(cursor.m_table, cursor.m_filter, keyed, which), values);
@@ -691,33 +708,43 @@ ListRows PhoneBook::readPage(ListCursor& cursor, int count) const
         const ResetWhenDone done{query};
         int read = 0;
         while (sqlite3_step(query) == SQLITE_ROW) {
-            rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
-            cursor.m_lastKey =
+            page.rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+            ListMark& edge = page.rows.size() == 1 ? page.first : page.last;
+            edge.key =
                 sqlite3_column_type(query, 2) == SQLITE_NULL ? QVariant() : columnValue(query, 2);
-            cursor.m_lastRow = sqlite3_column_int64(query, 3);
+            edge.row = sqlite3_column_int64(query, 3);
+            if (page.rows.size() == 1)
+                page.last = page.first;
             ++read;
         }
         return read;
     };
 
-    if (!cursor.m_started) {
-        cursor.m_started = true;
-        if (step(Page::First, {}, count) < count)
-            cursor.m_atEnd = true;
-        return rows;
+    if (forward) {
+        if (!mark) {
+            step(Page::First, {}, count);
+        } else if (!mark->key.isValid()) {
+            // The rows without a key come first; then those with one, from the lowest key.
+            const int read = step(Page::AfterNullKey, {mark->row}, count);
+            if (read < count)
+                step(Page::FirstKeyed, {}, count - read);
+        } else {
+            step(Page::AfterKey, {mark->key, mark->row}, count);
+        }
+        return page;
     }
-    if (!cursor.m_lastKey.isValid()) {
-        // The rows without a key come first; then those with one, from the lowest key.
-        const int read = step(Page::AfterNullKey, {cursor.m_lastRow}, count);
-        if (read == count)
-            return rows;
-        if (step(Page::FirstKeyed, {}, count - read) < count - read)
-            cursor.m_atEnd = true;
-        return rows;
-    }
-    if (step(Page::AfterKey, {cursor.m_lastKey, cursor.m_lastRow}, count) < count)
-        cursor.m_atEnd = true;
-    return rows;
+
+    // Backwards the rows come last row first: keyed rows from the highest key, then the rows
+    // without one.
+    if (!mark)
+        step(Page::Last, {}, count);
+    else if (!mark->key.isValid())
+        step(Page::BeforeNullKey, {mark->row}, count);
+    else if (const int read = step(Page::BeforeKey, {mark->key, mark->row}, count); read < count)
+        step(Page::LastNullKey, {}, count - read);
+    std::reverse(page.rows.begin(), page.rows.end());
+    std::swap(page.first, page.last);
+    return page;
 }
 
 ListCursor PhoneBook::namesCursor(const QString& filter, const QVariantList& values) const
@@ -725,15 +752,24 @@ ListCursor PhoneBook::namesCursor(const QString& filter, const QVariantList& val
     return ListCursor(*this, QStringLiteral("names"), filter, values);
 }
 
+ListCursor PhoneBook::listCursor(const QString& table, const char* filter,
+                                 const QVariantList& values) const
+{
+    // The window's own lists are counted from the same index they are read from.
+    ListCursor cursor(*this, table, QLatin1String(filter), values);
+    cursor.m_cheapCount = true;
+    return cursor;
+}
+
 ListCursor PhoneBook::groupsCursor() const
 {
     // A group without a name is left out of the list, as it has no text to show.
-    return ListCursor(*this, QStringLiteral("groups"), QLatin1String(statements::groupsFilter), {});
+    return listCursor(QStringLiteral("groups"), statements::groupsFilter, {});
 }
 
 ListCursor PhoneBook::topLevelNamesCursor() const
 {
-    return namesCursor(QLatin1String(statements::topLevelFilter), {});
+    return listCursor(QStringLiteral("names"), statements::topLevelFilter, {});
 }
 
 ListCursor PhoneBook::topLevelNamesInGroupCursor(qint64 groupId) const
@@ -741,7 +777,7 @@ ListCursor PhoneBook::topLevelNamesInGroupCursor(qint64 groupId) const
     // A group whose id is unusable has no names that can be told apart as its own.
     if (groupId < 0)
         return {};
-    return namesCursor(QLatin1String(statements::inGroupFilter), {groupId});
+    return listCursor(QStringLiteral("names"), statements::inGroupFilter, {groupId});
 }
 
 ListCursor PhoneBook::subNamesCursor(qint64 parentId) const
@@ -749,7 +785,7 @@ ListCursor PhoneBook::subNamesCursor(qint64 parentId) const
     // 0 would list every top-level name as a sub-name.
     if (!isRowId(parentId))
         return {};
-    return namesCursor(QLatin1String(statements::subNamesFilter), {parentId});
+    return listCursor(QStringLiteral("names"), statements::subNamesFilter, {parentId});
 }
 
 ListRows PhoneBook::groups() const

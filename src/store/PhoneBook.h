@@ -123,7 +123,14 @@ public:
 
 private:
     friend class ListCursor;
-    ListRows readPage(ListCursor& cursor, int count) const;
+    // Up to count rows of the cursor's list after (forward) or before the marked row.
+    ListPage readPage(const ListCursor& cursor, const std::optional<ListMark>& mark, int count,
+                      bool forward) const;
+    ListRows readWhole(const ListCursor& cursor) const;
+    ListCursor listCursor(const QString& table, const char* filter,
+                          const QVariantList& values) const;
+    qint64 countRows(const ListCursor& cursor) const;
+    bool seekable(const QString& table) const { return !m_withoutRowid.contains(table); }
     bool prepareSortKeys(bool writable);
     bool isKeyed(const QString& table) const { return m_keyed.contains(table); }
     // Runs the statements on the one row of a table with this id.

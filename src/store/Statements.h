@@ -36,6 +36,11 @@ enum class Page
     AfterNullKey, // rows without a key after a row number: filter, row number, limit
     FirstKeyed,   // the first rows with a key: filter, limit
     AfterKey,     // after a key and row number: filter, key, row number, limit
+    // The same backwards, last row first.
+    Last,          // from the end: filter, limit
+    BeforeKey,     // keyed rows before a key and row number: filter, key, row number, limit
+    LastNullKey,   // the last rows without a key: filter, limit
+    BeforeNullKey, // rows without a key before a row number: filter, row number, limit
 };
 
 // One page of a list: id, name, sort key and row number of each row.
@@ -57,8 +62,25 @@ inline QString page(const QString& table, const QString& filter, bool keyed, Pag
     case Page::AfterKey:
         return sql +
                QStringLiteral(" AND (%1, rowid) > (?, ?) ORDER BY %1, rowid LIMIT ?").arg(sorted);
+    case Page::Last:
+        return sql + QStringLiteral(" ORDER BY %1 DESC, rowid DESC LIMIT ?").arg(sorted);
+    case Page::BeforeKey:
+        return sql +
+               QStringLiteral(" AND (%1, rowid) < (?, ?) ORDER BY %1 DESC, rowid DESC LIMIT ?")
+                   .arg(sorted);
+    case Page::LastNullKey:
+        return sql + QStringLiteral(" AND %1 IS NULL ORDER BY rowid DESC LIMIT ?").arg(key);
+    case Page::BeforeNullKey:
+        return sql +
+               QStringLiteral(" AND %1 IS NULL AND rowid < ? ORDER BY rowid DESC LIMIT ?").arg(key);
     }
     return sql;
+}
+
+// How many rows a list has: filter values only.
+inline QString count(const QString& table, const QString& filter)
+{
+    return QStringLiteral("SELECT count(*) FROM \"%1\" WHERE (%2)").arg(table, filter);
 }
 
 // A whole list at once, for a table without row numbers.

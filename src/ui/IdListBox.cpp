@@ -5,118 +5,261 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
+#include <limits>
 
 namespace telvora {
 
 int IdListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return m_windowed ? cursorRows() + int(m_added.size()) : int(m_rows.size());
 }
 
 QVariant IdListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const ListRow& row = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return row.text;
+        return row(index.row()).text;
     case Qt::UserRole:
-        return row.id;
+        return row(index.row()).id;
     default:
         return {};
     }
 }
 
+ListRow IdListModel::row(int index) const
+{
+    if (index < 0)
+        return {};
+    if (!m_windowed)
+        return m_rows.value(index);
+    if (index >= cursorRows())
+        return m_added.value(index - cursorRows());
+    const int at = sourceIndex(index);
+    ListRow found = pageAt(at / kPage).value(at % kPage);
+    if (const auto text = m_texts.constFind(at); text != m_texts.cend())
+        found.text = *text;
+    return found;
+}
+
+int IdListModel::sourceIndex(int index) const
+{
+    for (const int removed : m_removed) {
+        if (removed > index)
+            break;
+        ++index;
+    }
+    return index;
+}
+
 bool IdListModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && !m_cursor.atEnd();
+    return !parent.isValid() && m_windowed && !m_counted && !m_ended;
 }
 
 void IdListModel::fetchMore(const QModelIndex& parent)
 {
-    if (canFetchMore(parent))
-        appendPage(m_cursor.next(kPage));
+    if (!canFetchMore(parent))
+        return;
+    int total = m_count;
+    if (m_cursor.cheapCount()) {
+        // Scrolled past the first page: counting once lets the scroll bar stand for the
+        // whole list, so reaching its end is one read, not a read of every page before it.
+        total = int(std::min<qint64>(m_cursor.count(), std::numeric_limits<int>::max() / 2));
+        m_counted = true;
+    } else {
+        // Every page more makes the view lay the list out again: read ever more at a time,
+        // so reaching the end of a long list costs a few layouts, not one per page.
+        const int pages = std::max(1, m_count / kPage / 2);
+        for (int i = 0; i < pages && !m_ended; ++i) {
+            const int read = int(pageAt(total / kPage).size());
+            total += read;
+            m_ended = read < kPage;
+        }
+    }
+    if (total <= m_count)
+        return;
+    const int first = cursorRows();
+    beginInsertRows({}, first, first + total - m_count - 1);
+    m_count = total;
+    endInsertRows();
 }
 
-void IdListModel::appendPage(ListRows page)
+ListPage IdListModel::readPage(int page, bool walked) const
 {
-    if (page.isEmpty())
-        return;
-    const int at = int(m_rows.size());
-    beginInsertRows({}, at, at + int(page.size()) - 1);
-    m_rows += page;
-    endInsertRows();
+    const int size = m_counted ? std::min(kPage, m_count - page * kPage) : kPage;
+    if (page == 0)
+        return m_cursor.pageAfter(std::nullopt, size);
+    if (page - 1 < m_edges.size() && m_edges.at(page - 1).known)
+        return m_cursor.pageAfter(m_edges.at(page - 1).last, size);
+    if (m_counted && (page + 1) * kPage >= m_count)
+        return m_cursor.pageBefore(std::nullopt, size);
+    if (m_counted && page + 1 < m_edges.size() && m_edges.at(page + 1).known)
+        return m_cursor.pageBefore(m_edges.at(page + 1).first, size);
+    // A neighbour walked to but found empty: the book lost rows since the list was counted.
+    if (walked)
+        return {};
+
+    // Neither neighbour read yet: walk to it from the nearest page read, or from the end.
+    int below = page - 1;
+    while (below >= 0 && !(below < m_edges.size() && m_edges.at(below).known))
+        --below;
+    int above = -1;
+    if (m_counted) {
+        const int last = (m_count - 1) / kPage;
+        above = page + 1;
+        while (above < last && !(above < m_edges.size() && m_edges.at(above).known))
+            ++above;
+    }
+    if (above >= 0 && above - page < page - below) {
+        for (int walk = above - 1; walk > page; --walk)
+            pageAt(walk);
+    } else {
+        for (int walk = below + 1; walk < page; ++walk)
+            pageAt(walk);
+    }
+    return readPage(page, true);
+}
+
+void IdListModel::keep(int page, ListPage read) const
+{
+    if (m_edges.size() <= page)
+        m_edges.resize(page + 1);
+    m_edges[page] = PageEdges{read.first, read.last, !read.rows.isEmpty()};
+    m_pages.insert(page, std::move(read.rows));
+    m_recent.append(page);
+    while (m_recent.size() > kHeldPages)
+        m_pages.remove(m_recent.takeFirst());
+}
+
+const ListRows& IdListModel::pageAt(int page) const
+{
+    if (const auto held = m_pages.constFind(page); held != m_pages.cend()) {
+        if (m_recent.last() != page) {
+            m_recent.removeOne(page);
+            m_recent.append(page);
+        }
+        return *held;
+    }
+    keep(page, readPage(page));
+    return m_pages[page];
+}
+
+int IdListModel::rowsHeld() const
+{
+    int held = int(m_rows.size() + m_added.size());
+    for (const ListRows& page : m_pages)
+        held += int(page.size());
+    return held;
 }
 
 void IdListModel::setRows(ListRows rows)
 {
     beginResetModel();
+    m_windowed = false;
     m_cursor = ListCursor();
     m_rows = std::move(rows);
+    m_edges.clear();
+    m_pages.clear();
+    m_recent.clear();
+    m_texts.clear();
+    m_removed.clear();
+    m_added.clear();
+    m_count = 0;
     endResetModel();
 }
 
 void IdListModel::setCursor(ListCursor cursor)
 {
+    if (!cursor.seekable()) {
+        // Nothing to resume a page after: the list is read whole.
+        setRows(cursor.rest());
+        return;
+    }
     beginResetModel();
+    m_rows.clear();
+    m_windowed = true;
     m_cursor = std::move(cursor);
-    m_rows = m_cursor.next(kPage);
+    m_edges.clear();
+    m_pages.clear();
+    m_recent.clear();
+    m_texts.clear();
+    m_removed.clear();
+    m_added.clear();
+    m_counted = false;
+    m_count = int(pageAt(0).size());
+    m_ended = m_count < kPage;
     endResetModel();
 }
 
 int IdListModel::indexOfId(qint64 id)
 {
     for (int i = 0;; ++i) {
-        if (i == m_rows.size()) {
-            if (m_cursor.atEnd())
-                return -1;
-            appendPage(m_cursor.next(kPage * 4));
-            if (i == m_rows.size())
+        if (i == rowCount()) {
+            fetchMore({});
+            if (i == rowCount())
                 return -1;
         }
-        if (m_rows.at(i).id == id)
+        if (row(i).id == id)
             return i;
     }
 }
 
 void IdListModel::fetchTo(int index)
 {
-    while (index >= m_rows.size() && !m_cursor.atEnd())
-        appendPage(m_cursor.next(std::max(kPage, int(index - m_rows.size()) + 1)));
+    while (index >= rowCount() && canFetchMore({}))
+        fetchMore({});
 }
 
 void IdListModel::fetchAll()
 {
-    if (!m_cursor.atEnd())
-        appendPage(m_cursor.rest());
+    while (canFetchMore({}))
+        fetchMore({});
 }
 
 void IdListModel::append(const ListRow& row)
 {
     // A row added at the end must not meet itself again in a page read later.
     fetchAll();
-    const int at = int(m_rows.size());
+    const int at = rowCount();
     beginInsertRows({}, at, at);
-    m_rows.append(row);
+    if (m_windowed)
+        m_added.append(row);
+    else
+        m_rows.append(row);
     endInsertRows();
 }
 
 void IdListModel::setText(int index, const QString& text)
 {
-    if (index < 0 || index >= m_rows.size())
+    if (index < 0 || index >= rowCount())
         return;
-    m_rows[index].text = text;
+    if (!m_windowed)
+        m_rows[index].text = text;
+    else if (index >= cursorRows())
+        m_added[index - cursorRows()].text = text;
+    else
+        m_texts.insert(sourceIndex(index), text);
     emit dataChanged(this->index(index), this->index(index));
 }
 
 void IdListModel::remove(int index)
 {
-    if (index < 0 || index >= m_rows.size())
+    if (index < 0 || index >= rowCount())
         return;
     beginRemoveRows({}, index, index);
-    m_rows.removeAt(index);
+    if (!m_windowed) {
+        m_rows.removeAt(index);
+    } else if (index >= cursorRows()) {
+        m_added.removeAt(index - cursorRows());
+    } else {
+        const int at = sourceIndex(index);
+        m_removed.insert(std::lower_bound(m_removed.begin(), m_removed.end(), at), at);
+    }
     endRemoveRows();
 }
 

@@ -3,13 +3,16 @@
 #include "store/PhoneBook.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QListView>
 
 namespace telvora {
 
 // Rows of a list box: each item's text and the id of the row it stands for. A list read
-// from a cursor holds only the rows read so far and reads the next page as the view
-// scrolls to them, so a click on a million names shows the first screenful at once.
+// from a cursor shows its first page at once and holds only a few pages, the ones looked
+// at last: it remembers where each page it has read starts and ends (a sort key and a row
+// number), so a page dropped is read again by one seek from its neighbour, and the end of
+// the list by one read backwards from the end.
 class IdListModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -18,6 +21,8 @@ public:
 
     // Rows read per page: several screenfuls, few enough to read in well under a frame.
     static constexpr int kPage = 256;
+    // Pages held at most; the others are read again when they are looked at.
+    static constexpr int kHeldPages = 16;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -28,24 +33,56 @@ public:
     // Shows the cursor's first page; the rest follow as they are needed.
     void setCursor(ListCursor cursor);
     void append(const ListRow& row);
+    // Both change the list in place, whether the row's page is held or read again later.
     void setText(int index, const QString& text);
     void remove(int index);
-    // The row read so far at this index.
-    const ListRow& row(int index) const { return m_rows.at(index); }
-    // Reads further pages until the row with this id is in; its index, or -1 when the
-    // list has no such row.
+    // The row at this index, reading its page when it is not held.
+    ListRow row(int index) const;
+    // Its index, reading the list from its start as far as the row with this id; -1 when
+    // the list has no such row.
     int indexOfId(qint64 id);
-    // Reads pages until the row at this index is in, or the list ends.
+    // Makes the list long enough to have the row at this index, when it has one.
     void fetchTo(int index);
-    // Reads every page still left.
+    // Makes rowCount() the whole list.
     void fetchAll();
-    bool isComplete() const { return m_cursor.atEnd(); }
+    bool isComplete() const { return !canFetchMore({}); }
+    // Rows held in memory now, for checking that a long list stays bounded.
+    int rowsHeld() const;
 
 private:
-    void appendPage(ListRows page);
+    // Where a page read starts and ends in the list's order.
+    struct PageEdges
+    {
+        ListMark first;
+        ListMark last;
+        bool known = false;
+    };
 
+    const ListRows& pageAt(int page) const;
+    ListPage readPage(int page, bool walked = false) const;
+    void keep(int page, ListPage read) const;
+    // The cursor's index of the list's row at this index, past the rows removed in place.
+    int sourceIndex(int index) const;
+    int cursorRows() const { return m_count - int(m_removed.size()); }
+
+    // A list filled whole, or one read from a cursor.
     ListRows m_rows;
+    bool m_windowed = false;
     ListCursor m_cursor;
+    // Rows of the cursor the view knows of: the whole list once counted, else the pages
+    // read so far.
+    int m_count = 0;
+    bool m_counted = false;
+    bool m_ended = false;
+    mutable QList<PageEdges> m_edges;
+    mutable QHash<int, ListRows> m_pages;
+    // Held pages, the one looked at last at the end.
+    mutable QList<int> m_recent;
+    // Changes made in place, by the cursor's index: new texts, rows taken out (in order),
+    // rows added after the cursor's last.
+    QHash<int, QString> m_texts;
+    QList<int> m_removed;
+    ListRows m_added;
 };
 
 // A list box whose items carry the ids of their rows. Selecting an item from code
@@ -71,7 +108,7 @@ public:
     void setItemText(int index, const QString& text);
     void removeItem(int index);
 
-    // The items read so far; a list filled from a cursor may have more not read yet.
+    // The items the list knows of; one filled from a cursor may have more not read yet.
     int count() const { return m_model.rowCount(); }
     qint64 itemData(int index) const;
     QString itemText(int index) const;

@@ -287,7 +287,8 @@ private slots:
         emit f.search().NamesList->listDoubleClicked();
         QCOMPARE(f.selected(*ui.GroupsList), QStringLiteral("Work"));
         QCOMPARE(ui.NamesList->itemData(ui.NamesList->listIndex()), last);
-        QVERIFY(ui.NamesList->count() < 3 * IdListModel::kPage + 3);
+        // Reading past the first page counts the list: Bob and the names added.
+        QCOMPARE(ui.NamesList->count(), 3 * IdListModel::kPage + 1);
         // The whole result list is there to scroll through, a page at a time.
         f.search().TxtName->clear();
         f.search().SearchCMD->click();

@@ -1,0 +1,100 @@
+#include "store/PhoneBook.h"
+#include "support/SampleBook.h"
+#include "support/TestHome.h"
+#include "ui/IdListBox.h"
+
+#include <QTest>
+
+using namespace telvora;
+using telvora::test::TestHome;
+
+namespace {
+
+constexpr int kNames = 9 * IdListModel::kPage + 17;
+
+// A list long enough for many pages, some of its rows without a sort key (as another
+// program leaves them), which sort first.
+struct LongList
+{
+    TestHome home;
+    PhoneBook book;
+    ListRows expected;
+
+    LongList()
+    {
+        test::writeRawBook(test::looseTables()
+                           << QStringLiteral(
+                                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
+                                  " WHERE i < %1) INSERT INTO names (id, name, parent, \"group\")"
+                                  " SELECT i, printf('n%05d', (i * 7919) % %1), 0, 0 FROM n")
+                                  .arg(kNames));
+        book.open(QStringLiteral("data.mdb"));
+        test::writeRawBook({QStringLiteral("UPDATE names SET sortkey = NULL WHERE id % 97 = 0")});
+        expected = book.topLevelNamesCursor().rest();
+    }
+};
+
+} // namespace
+
+class IdListBoxTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Read in any order, each row is the one the list has there, and only a few pages stay
+    // in memory: the end by reading backwards, the middle by walking from a page read.
+    void aLongListHoldsFewPagesInAnyOrder()
+    {
+        LongList list;
+        QCOMPARE(list.expected.size(), kNames);
+        IdListModel model;
+        model.setCursor(list.book.topLevelNamesCursor());
+        QCOMPARE(model.rowCount(), IdListModel::kPage);
+        model.fetchMore({});
+        QCOMPARE(model.rowCount(), kNames);
+        QVERIFY(model.isComplete());
+        for (const int index : {kNames - 1, 0, 5 * IdListModel::kPage + 3, kNames - 300, 1})
+            QCOMPARE(model.row(index), list.expected.at(index));
+        for (int index = kNames - 1; index >= 0; --index)
+            QCOMPARE(model.row(index), list.expected.at(index));
+        QVERIFY(model.rowsHeld() <= IdListModel::kHeldPages * IdListModel::kPage);
+        QCOMPARE(model.indexOfId(list.expected.at(kNames - 2).id), kNames - 2);
+    }
+
+    // A search's rows are not counted first: the list grows as it is read, in ever larger
+    // steps, and still holds only a few pages.
+    void anUncountedListGrowsAsItIsRead()
+    {
+        LongList list;
+        IdListModel model;
+        model.setCursor(list.book.namesCursor(QStringLiteral("parent = 0"), {}));
+        QVERIFY(model.canFetchMore({}));
+        model.fetchAll();
+        QCOMPARE(model.rowCount(), kNames);
+        for (int index = 0; index < kNames; ++index)
+            QCOMPARE(model.row(index), list.expected.at(index));
+        QVERIFY(model.rowsHeld() <= IdListModel::kHeldPages * IdListModel::kPage);
+    }
+
+    // Changes made in place outlive the pages they were made in being dropped and read again.
+    void inPlaceChangesOutliveTheirPage()
+    {
+        LongList list;
+        IdListModel model;
+        model.setCursor(list.book.topLevelNamesCursor());
+        model.fetchAll();
+        model.setText(10, QStringLiteral("renamed"));
+        model.remove(3);
+        model.append(ListRow{-5, QStringLiteral("added")});
+        for (int index = kNames - 1; index > IdListModel::kHeldPages * IdListModel::kPage; --index)
+            model.row(index);
+        QCOMPARE(model.rowCount(), kNames);
+        QCOMPARE(model.row(9).text, QStringLiteral("renamed"));
+        QCOMPARE(model.row(3), list.expected.at(4));
+        QCOMPARE(model.row(kNames - 2), list.expected.at(kNames - 1));
+        QCOMPARE(model.row(kNames - 1).text, QStringLiteral("added"));
+        QCOMPARE(model.indexOfId(list.expected.at(3).id), -1);
+    }
+};
+
+QTEST_MAIN(IdListBoxTest)
+#include "tst_idlistbox.moc"
