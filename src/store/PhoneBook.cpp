@@ -1161,17 +1161,22 @@ namespace {
 const char kThisRow[] = " WHERE id = ? AND typeof(id) = 'integer'";
 } // namespace
 
+int PhoneBook::renameRow(const QString& table, qint64 id, const QString& name)
+{
+    // A keyed table gets the new name's key in the same statement, so the row never sorts
+    // by its old name.
+    const bool keyed = isKeyed(table);
+    const QString set =
+        keyed ? QStringLiteral(" SET name = ?, sortkey = ?") : QStringLiteral(" SET name = ?");
+    const QVariantList values =
+        keyed ? QVariantList{name, sortKey(name), id} : QVariantList{name, id};
+    return changeRow(table, id, {QStringLiteral("UPDATE ") + table + set + QLatin1String(kThisRow)},
+                     values);
+}
+
 int PhoneBook::renameGroup(qint64 id, const QString& name)
 {
-    if (isKeyed(QStringLiteral("groups"))) {
-        return changeRow(
-            QStringLiteral("groups"), id,
-            {QStringLiteral("UPDATE groups SET name = ?, sortkey = ?") + QLatin1String(kThisRow)},
-            {name, sortKey(name), id});
-    }
-    return changeRow(QStringLiteral("groups"), id,
-                     {QStringLiteral("UPDATE groups SET name = ?") + QLatin1String(kThisRow)},
-                     {name, id});
+    return renameRow(QStringLiteral("groups"), id, name);
 }
 
 int PhoneBook::deleteGroup(qint64 id)
@@ -1182,15 +1187,7 @@ int PhoneBook::deleteGroup(qint64 id)
 
 int PhoneBook::renameName(qint64 id, const QString& name)
 {
-    if (isKeyed(QStringLiteral("names"))) {
-        return changeRow(
-            QStringLiteral("names"), id,
-            {QStringLiteral("UPDATE names SET name = ?, sortkey = ?") + QLatin1String(kThisRow)},
-            {name, sortKey(name), id});
-    }
-    return changeRow(QStringLiteral("names"), id,
-                     {QStringLiteral("UPDATE names SET name = ?") + QLatin1String(kThisRow)},
-                     {name, id});
+    return renameRow(QStringLiteral("names"), id, name);
 }
 
 int PhoneBook::deleteNameTree(qint64 id)

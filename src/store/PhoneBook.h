@@ -133,6 +133,7 @@ private:
     bool seekable(const QString& table) const { return !m_withoutRowid.contains(table); }
     bool prepareSortKeys(bool writable);
     bool isKeyed(const QString& table) const { return m_keyed.contains(table); }
+    int renameRow(const QString& table, qint64 id, const QString& name);
     // Runs the statements on the one row of a table with this id.
     int changeRow(const QString& table, qint64 id, const QStringList& statements,
                   const QVariantList& values);

@@ -160,15 +160,10 @@ int IdListModel::rowsHeld() const
 void IdListModel::setRows(ListRows rows)
 {
     beginResetModel();
+    forgetPages();
     m_windowed = false;
     m_cursor = ListCursor();
     m_rows = std::move(rows);
-    m_edges.clear();
-    m_pages.clear();
-    m_recent.clear();
-    m_texts.clear();
-    m_removed.clear();
-    m_added.clear();
     m_count = 0;
     endResetModel();
 }
@@ -181,9 +176,17 @@ void IdListModel::setCursor(ListCursor cursor)
         return;
     }
     beginResetModel();
+    forgetPages();
     m_rows.clear();
     m_windowed = true;
     m_cursor = std::move(cursor);
+    m_count = int(pageAt(0).size());
+    m_ended = m_count < kPage;
+    endResetModel();
+}
+
+void IdListModel::forgetPages()
+{
     m_edges.clear();
     m_pages.clear();
     m_recent.clear();
@@ -191,9 +194,6 @@ void IdListModel::setCursor(ListCursor cursor)
     m_removed.clear();
     m_added.clear();
     m_counted = false;
-    m_count = int(pageAt(0).size());
-    m_ended = m_count < kPage;
-    endResetModel();
 }
 
 int IdListModel::indexOfId(qint64 id)

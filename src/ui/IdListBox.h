@@ -58,6 +58,8 @@ private:
         bool known = false;
     };
 
+    // Drops the pages, their edges and the edits made in place: a new list starts clean.
+    void forgetPages();
     const ListRows& pageAt(int page) const;
     ListPage readPage(int page, bool walked = false) const;
     void keep(int page, ListPage read) const;

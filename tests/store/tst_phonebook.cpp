@@ -15,17 +15,10 @@
 using namespace telvora;
 using telvora::test::looseTables;
 using telvora::test::TestHome;
+using telvora::test::texts;
 using telvora::test::writeRawBook;
 
 namespace {
-
-QStringList texts(const ListRows& rows)
-{
-    QStringList result;
-    for (const ListRow& row : rows)
-        result << row.text;
-    return result;
-}
 
 QVariant scalar(PhoneBook& book, const QString& statement)
 {

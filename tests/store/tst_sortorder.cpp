@@ -9,17 +9,10 @@
 
 using namespace telvora;
 using telvora::test::TestHome;
+using telvora::test::texts;
 using telvora::test::writeRawBook;
 
 namespace {
-
-QStringList texts(const ListRows& rows)
-{
-    QStringList result;
-    for (const ListRow& row : rows)
-        result << row.text;
-    return result;
-}
 
 // Opens data.mdb under a locale, as a user whose environment names it would.
 void openUnder(PhoneBook& book, const char* locale)

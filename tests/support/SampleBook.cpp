@@ -47,6 +47,14 @@ QStringList texts(IdListBox& list)
     return result;
 }
 
+QStringList texts(const ListRows& rows)
+{
+    QStringList result;
+    for (const ListRow& row : rows)
+        result << row.text;
+    return result;
+}
+
 void click(IdListBox& list, const QString& text)
 {
     const int index = int(texts(list).indexOf(text));

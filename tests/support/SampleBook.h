@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/PhoneBook.h"
+
 #include <QMap>
 #include <QStringList>
 #include <QVariant>
@@ -27,6 +29,8 @@ struct SampleBook
 
 // Every item of the list, read to its end.
 QStringList texts(IdListBox& list);
+// The texts of rows read from the store.
+QStringList texts(const ListRows& rows);
 // Selects the item with this text, as a click does; fails the test when there is none.
 void click(IdListBox& list, const QString& text);
 // One column of one names row, read from the file.
