@@ -240,23 +240,24 @@ DialFormControls DialFormControls::build(QWidget* form)
                         tr("Groups List"), 0, 0, 2490, 1950, groupFont);
     c.NamesList = list(form, QStringLiteral("NamesList"), IdListBox::Selection::Single, tr("List"),
                        0, 2025, 2490, 2430, listFont);
+    // The sub-names list gives the top of its place to its heading (see below).
     c.SubList = list(form, QStringLiteral("SubList"), IdListBox::Selection::Single, tr("Sub List"),
-                     0, 4500, 2490, 1710, listFont);
+                     0, 4755, 2490, 1455, listFont);
     c.TbrGroups =
         bar(form, QStringLiteral("TbrGroups"), editButtons(false, false), 1, 2520, 0, 330, 1320);
     c.TbrNames =
         bar(form, QStringLiteral("TbrNames"), editButtons(true, true), 1, 2520, 1980, 330, 2310);
     c.TbrSUB =
         bar(form, QStringLiteral("TbrSUB"), editButtons(false, true), 1, 2520, 4365, 330, 1980);
-    // The column beside the lists is the toolbars' but for one gap between the groups' and
-    // the names' buttons; both headings stand there, as "Names" at its own place (beside the
-    // sub-names, under their toolbar) could not be seen. They shrink, then end in "…", to
-    // fit the narrow column.
+    // "List" stands in the one gap of the toolbars' column, above the names' buttons. The
+    // sub-names' heading stood beside their list, under their toolbar, where no face could
+    // show it; it has a row of its own over the list instead, so it reads whole in any
+    // language. Both shrink, then end in "…", rather than spill over a neighbour.
     c.Label1[3] = label(form, QStringLiteral("Label1_3"), tr("List"), 2490, 1665, 390, 285);
-    c.Label1[0] = label(form, QStringLiteral("Label1_0"), tr("Names"), 2490, 1365, 390, 285);
+    c.Label1[3]->setAlignment(Qt::AlignCenter);
+    c.Label1[0] = label(form, QStringLiteral("Label1_0"), tr("Names"), 0, 4462, 2490, 285);
     for (QLabel* heading : std::as_const(c.Label1)) {
         heading->setFont(boldSerif(12));
-        heading->setAlignment(Qt::AlignCenter);
         static_cast<ElidedLabel*>(heading)->setSmallestPointSize(6.5);
     }
 

@@ -529,7 +529,7 @@ private slots:
             int left, top, width, height;
         } expected[] = {
             {"GroupsList", 0, 0, 2490, 1950},       {"NamesList", 0, 2025, 2490, 2430},
-            {"SubList", 0, 4500, 2490, 1710},       {"TbrGroups", 2520, 0, 330, 1320},
+            {"SubList", 0, 4755, 2490, 1455},       {"TbrGroups", 2520, 0, 330, 1320},
             {"TbrNames", 2520, 1980, 330, 2310},    {"TbrSUB", 2520, 4365, 330, 1980},
             {"SSTab1", 2880, 0, 4770, 6270},        {"PhonesList", 1215, 675, 3075, 1425},
             {"FaxList", 1215, 2160, 3075, 1035},    {"HomeList", 1215, 4365, 3075, 840},
