@@ -32,8 +32,8 @@ struct Query
     QString number;
 };
 
-// A name typed in capitals in three scripts, a number, both, a text too short for the
-// index, a wildcard, and everything.
+// A name typed in capitals in three scripts, a number, both, a wildcard, texts too short for
+// a trigram found in no name, in a few, in many and in half the book, and everything.
 const QList<Query>& queries()
 {
     static const QList<Query> all{
@@ -43,7 +43,10 @@ const QList<Query>& queries()
         {"Number", {}, QStringLiteral("12345")},
         {"NameAndNumber", QStringLiteral("nowak"), QStringLiteral("48 1")},
         {"Wildcards", QStringLiteral("smi*jam?s"), {}},
-        {"ShortName", QStringLiteral("ab"), {}},
+        {"ShortName/none", QStringLiteral("ab"), {}},
+        {"ShortName/rare", QStringLiteral("伟"), {}},
+        {"ShortName/some", QStringLiteral("ZK"), {}},
+        {"ShortName/common", QStringLiteral("e"), {}},
         {"ShortNumber", {}, QStringLiteral("77")},
         {"Everything", {}, {}},
     };

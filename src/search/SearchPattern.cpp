@@ -132,12 +132,12 @@ qsizetype SearchPattern::matchAt(const Segment& segment, QStringView text, qsize
     return i;
 }
 
-QStringList SearchPattern::indexablePieces() const
+QStringList SearchPattern::pieces() const
 {
     QStringList pieces;
     QString run;
     const auto endRun = [&] {
-        if (codePoints(run) >= kTrigram)
+        if (!run.isEmpty())
             pieces << run;
         run.clear();
     };
@@ -148,6 +148,13 @@ QStringList SearchPattern::indexablePieces() const
             run += c;
     }
     endRun();
+    return pieces;
+}
+
+QStringList SearchPattern::indexablePieces() const
+{
+    QStringList pieces = this->pieces();
+    pieces.removeIf([](const QString& piece) { return codePoints(piece) < kTrigram; });
     return pieces;
 }
 
@@ -167,24 +174,38 @@ QString SearchPattern::globPattern() const
     return kAnyText + plain + kAnyText;
 }
 
-QString SearchPattern::fullTextQuery() const
+QStringList SearchPattern::trigrams() const
 {
-    // The index keeps which rows hold each trigram, not where, so a piece is asked for as
-    // all of its trigrams; the rows it gives are then matched in full.
     QStringList trigrams;
     for (const QString& piece : indexablePieces()) {
         const QList<uint> characters = piece.toUcs4();
         for (qsizetype i = 0; i + kTrigram <= characters.size(); ++i) {
-            QString trigram = QString::fromUcs4(
+            const QString trigram = QString::fromUcs4(
                 reinterpret_cast<const char32_t*>(characters.constData() + i), kTrigram);
-            // Inside double quotes every character is taken as text but the quote itself.
-            trigram.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            trigram = QLatin1Char('"') + trigram + QLatin1Char('"');
             if (!trigrams.contains(trigram))
                 trigrams << trigram;
         }
     }
-    return trigrams.join(QLatin1Char(' '));
+    return trigrams;
+}
+
+QString SearchPattern::fullTextQuery() const
+{
+    // The index keeps which rows hold each trigram, not where, so a piece is asked for as
+    // all of its trigrams; the rows it gives are then matched in full.
+    return quotedTerms(trigrams()).join(QLatin1Char(' '));
+}
+
+QStringList SearchPattern::quotedTerms(const QStringList& terms)
+{
+    QStringList quoted;
+    quoted.reserve(terms.size());
+    for (QString term : terms) {
+        // Inside double quotes every character is taken as text but the quote itself.
+        term.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        quoted << QLatin1Char('"') + term + QLatin1Char('"');
+    }
+    return quoted;
 }
 
 } // namespace telvora

@@ -21,12 +21,18 @@ public:
     // The same for a text stored as UTF-8, as SQLite hands its texts over; a null text never
     // matches.
     bool matchesUtf8(const char* text, qsizetype size) const;
-    // The runs of ordinary characters long enough for a trigram index to look up; every
-    // text that matches contains each of them, letter case aside.
+    // The runs of ordinary characters between wildcards; every text that matches contains
+    // each of them, letter case aside.
+    QStringList pieces() const;
+    // Those long enough for a trigram index to look up.
     QStringList indexablePieces() const;
+    // Their trigrams, each once.
+    QStringList trigrams() const;
     // The pieces as a full-text query that finds every row containing all of them; empty
     // when no piece is long enough.
     QString fullTextQuery() const;
+    // Terms each read by a full-text query as plain text, whatever characters they hold.
+    static QStringList quotedTerms(const QStringList& terms);
     // Whether no typed character has a case, so that SQLite's own case-sensitive GLOB,
     // which reads "*" and "?" the same way, can stand in for matches(); numbers mostly are.
     bool isCaseless() const;

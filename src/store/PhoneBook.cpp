@@ -130,14 +130,18 @@ void addMissingSearchIndex(QSqlDatabase db)
     QSqlQuery query(db);
     const QStringList wanted = schema::searchIndexObjects();
     int present = 0;
-    if (!query.exec(QStringLiteral("SELECT name, sql FROM sqlite_master")))
+    // What each name is in this file, which another program may have made something else.
+    QHash<QString, QString> kinds;
+    if (!query.exec(QStringLiteral("SELECT name, sql, type FROM sqlite_master")))
         return;
     while (query.next()) {
         const QString name = query.value(0).toString();
-        // An index of the earlier kind holds its own copy of every text and every trigram's
-        // place: it is made again in the smaller form, reading the tables.
+        kinds.insert(name, query.value(2).toString());
+        // An index of an earlier kind (its own copy of every text and every trigram's place,
+        // or texts without end marks, which short searches cannot use) is made again in the
+        // present form, reading the tables.
         if (name.endsWith(QLatin1String("_search")) &&
-            !query.value(1).toString().contains(QLatin1String("detail = none")))
+            !query.value(1).toString().contains(QLatin1String("_search_text'")))
             continue;
         present += wanted.contains(name) ? 1 : 0;
     }
@@ -145,10 +149,10 @@ void addMissingSearchIndex(QSqlDatabase db)
         return;
     QStringList statements;
     for (const QString& object : wanted) {
-        statements << (object.endsWith(QLatin1String("_search"))
-                           ? QStringLiteral("DROP TABLE IF EXISTS \"%1\"")
-                           : QStringLiteral("DROP TRIGGER IF EXISTS \"%1\""))
-                          .arg(object);
+        const QString kind = kinds.value(object);
+        if (kind == QLatin1String("table") || kind == QLatin1String("view") ||
+            kind == QLatin1String("trigger"))
+            statements << QStringLiteral("DROP %1 \"%2\"").arg(kind.toUpper(), object);
     }
     statements += schema::searchIndexStatements();
     for (const QString& statement : std::as_const(statements)) {

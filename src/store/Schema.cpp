@@ -84,21 +84,30 @@ const QStringList& searchIndexStatements()
     // or lengths): the search matches every row they give in full anyway. A row leaves an index by
     // the text it was indexed under, which the triggers hand over as the old value inside the same
     // transaction as the change, so the index and the rows can only change together.
+    //
+    // Each text is indexed with two end marks after it, so that every one of its characters
+    // starts a trigram: a search for one or two characters then finds its rows through the
+    // trigrams that begin with them, as the index keeps its trigrams in order. The view gives
+    // the texts in the same form to anything that reads the index's content, such as a rebuild
+    // or an integrity check.
     static const QStringList statements = [] {
         QStringList list;
         for (const QString& table : {QStringLiteral("names"), QStringLiteral("numbers")}) {
             const QString index = table + QStringLiteral("_search");
+            const QString text = index + QStringLiteral("_text");
             const QString remove =
                 QStringLiteral("INSERT INTO %1 (%1, rowid, name) VALUES ('delete', old.id,"
-                               " old.name);")
-                    .arg(index);
+                               " old.name %2);")
+                    .arg(index, QLatin1String(kSearchEndMarks));
             const QString add =
-                QStringLiteral("INSERT INTO %1 (rowid, name) VALUES (new.id, new.name);")
-                    .arg(index);
-            list << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, content = '%2',"
+                QStringLiteral("INSERT INTO %1 (rowid, name) VALUES (new.id, new.name %2);")
+                    .arg(index, QLatin1String(kSearchEndMarks));
+            list << QStringLiteral("CREATE VIEW %1 AS SELECT id, name %2 AS name FROM %3")
+                        .arg(text, QLatin1String(kSearchEndMarks), table)
+                 << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, content = '%2',"
                                    " content_rowid = 'id', tokenize = 'trigram', detail = none,"
                                    " columnsize = 0)")
-                        .arg(index, table)
+                        .arg(index, text)
                  << QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN %3 END")
                         .arg(index, table, add)
                  << QStringLiteral("CREATE TRIGGER %1_update AFTER UPDATE OF id, name ON %2 BEGIN"
@@ -107,7 +116,7 @@ const QStringList& searchIndexStatements()
                  << QStringLiteral("CREATE TRIGGER %1_delete AFTER DELETE ON %2 BEGIN %3 END")
                         .arg(index, table, remove)
                  << QStringLiteral("INSERT INTO %1 (rowid, name) SELECT id, name FROM %2")
-                        .arg(index, table);
+                        .arg(index, text);
         }
         return list;
     }();
@@ -146,8 +155,9 @@ const QStringList& sortKeyStatements()
 const QStringList& searchIndexObjects()
 {
     static const QStringList objects{
-        QStringLiteral("names_search"),          QStringLiteral("names_search_insert"),
-        QStringLiteral("names_search_update"),   QStringLiteral("names_search_delete"),
+        QStringLiteral("names_search_text"),     QStringLiteral("names_search"),
+        QStringLiteral("names_search_insert"),   QStringLiteral("names_search_update"),
+        QStringLiteral("names_search_delete"),   QStringLiteral("numbers_search_text"),
         QStringLiteral("numbers_search"),        QStringLiteral("numbers_search_insert"),
         QStringLiteral("numbers_search_update"), QStringLiteral("numbers_search_delete")};
     return objects;
