@@ -65,6 +65,16 @@ const std::string kLastPage =
     statements::page(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true,
                      statements::Page::Last)
         .toStdString();
+const std::string kMark =
+    statements::mark(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true)
+        .toStdString();
+const std::string kCountFrom =
+    statements::countFrom(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true)
+        .toStdString();
+const std::string kPageBefore =
+    statements::page(QStringLiteral("names"), QLatin1String(statements::topLevelFilter), true,
+                     statements::Page::BeforeKey)
+        .toStdString();
 
 // The window every browsing benchmark drives, filled once, and a bare connection beside it.
 struct Session
@@ -302,6 +312,69 @@ void scrollToEndBare(benchmark::State& state, bool everyPage)
     state.counters["names"] = double(rows);
 }
 
+// The last name of All Groups selected by its id, as after adding a name that sorts last or
+// a search's jump to it: counted into place, its page read, no page before it.
+void selectLast(benchmark::State& state)
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    session->selectGroup(session->allGroups());
+    IdListBox& names = session->names();
+    names.fetchAll();
+    const qint64 last = names.itemData(names.count() - 1);
+    for (auto _ : state) {
+        session->selectGroup(session->allGroups());
+        benchmark::DoNotOptimize(names.indexOfId(last));
+    }
+}
+
+void selectLastBare(benchmark::State& state)
+{
+    sqlite3* db = session->sqlite().handle();
+    sqlite3_stmt* last = nullptr;
+    sqlite3_stmt* mark = nullptr;
+    sqlite3_stmt* count = nullptr;
+    sqlite3_stmt* from = nullptr;
+    sqlite3_stmt* page = nullptr;
+    sqlite3_prepare_v2(db, kLastPage.c_str(), -1, &last, nullptr);
+    sqlite3_prepare_v2(db, kMark.c_str(), -1, &mark, nullptr);
+    sqlite3_prepare_v2(db, kCount.c_str(), -1, &count, nullptr);
+    sqlite3_prepare_v2(db, kCountFrom.c_str(), -1, &from, nullptr);
+    sqlite3_prepare_v2(db, kPageBefore.c_str(), -1, &page, nullptr);
+    sqlite3_bind_int(last, 1, 1);
+    const long long id = sqlite3_step(last) == SQLITE_ROW ? sqlite3_column_int64(last, 0) : 0;
+    sqlite3_reset(last);
+    std::string key;
+    long long rows = 0;
+    for (auto _ : state) {
+        // The list counted, the row's place read, the rows from it to the end counted, and
+        // the rows of its page before it read.
+        long long total = 0;
+        if (sqlite3_step(count) == SQLITE_ROW)
+            total = sqlite3_column_int64(count, 0);
+        sqlite3_reset(count);
+        sqlite3_bind_int64(mark, 1, id);
+        if (sqlite3_step(mark) == SQLITE_ROW)
+            key.assign(static_cast<const char*>(sqlite3_column_blob(mark, 0)),
+                       size_t(sqlite3_column_bytes(mark, 0)));
+        sqlite3_reset(mark);
+        sqlite3_bind_blob(from, 1, key.data(), int(key.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(from, 2, id);
+        sqlite3_bind_int64(from, 3, total / 2 + 1);
+        if (sqlite3_step(from) == SQLITE_ROW)
+            rows = total - sqlite3_column_int64(from, 0);
+        sqlite3_reset(from);
+        sqlite3_bind_blob(page, 1, key.data(), int(key.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(page, 2, id);
+        sqlite3_bind_int(page, 3, int(rows % IdListModel::kPage) + 1);
+        while (sqlite3_step(page) == SQLITE_ROW)
+            benchmark::DoNotOptimize(sqlite3_column_text(page, 1));
+        sqlite3_reset(page);
+    }
+    for (sqlite3_stmt* statement : {last, mark, count, from, page})
+        sqlite3_finalize(statement);
+    state.counters["index"] = double(rows);
+}
+
 void prepareClicks()
 {
     session->window().LoadGroups(std::nullopt, 0);
@@ -456,6 +529,8 @@ void registerAll()
         add(which + bare,
             [everyPage](benchmark::State& state) { scrollToEndBare(state, everyPage); });
     }
+    add("SelectLastName", selectLast);
+    add("SelectLastName" + bare, selectLastBare);
     add("NameClick", nameClick);
     add("NameClick" + bare, nameClickBare);
     add("NameClickReads", nameClickReads);

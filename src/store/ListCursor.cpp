@@ -36,6 +36,25 @@ qint64 ListCursor::count() const
     return m_book ? m_book->countRows(*this) : 0;
 }
 
+std::optional<ListMark> ListCursor::markOf(qint64 id) const
+{
+    if (!seekable())
+        return std::nullopt;
+    return m_book->markOf(*this, id);
+}
+
+qint64 ListCursor::countBefore(const ListMark& mark) const
+{
+    return seekable() ? m_book->countBefore(*this, mark) : 0;
+}
+
+std::optional<qint64> ListCursor::countFrom(const ListMark& mark, qint64 limit) const
+{
+    if (!seekable() || !mark.key.isValid())
+        return std::nullopt;
+    return m_book->countFrom(*this, mark, limit);
+}
+
 ListPage ListCursor::pageAfter(const std::optional<ListMark>& after, int count) const
 {
     if (!seekable() || count <= 0)

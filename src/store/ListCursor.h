@@ -63,6 +63,13 @@ public:
     bool cheapCount() const { return m_cheapCount && seekable(); }
     // How many rows the list has now.
     qint64 count() const;
+    // Where the row with this id stands in the list's order; nothing when the list has no
+    // such row.
+    std::optional<ListMark> markOf(qint64 id) const;
+    // How many rows of the list come before the marked row.
+    qint64 countBefore(const ListMark& mark) const;
+    // How many come at or after it, counted up to limit; nothing for a row without a key.
+    std::optional<qint64> countFrom(const ListMark& mark, qint64 limit) const;
     // Up to count rows after the marked row (from the start without a mark), in the list's
     // order; they do not move the cursor.
     ListPage pageAfter(const std::optional<ListMark>& after, int count) const;

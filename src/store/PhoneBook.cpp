@@ -693,6 +693,59 @@ qint64 PhoneBook::countRows(const ListCursor& cursor) const
     return sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : 0;
 }
 
+std::optional<ListMark> PhoneBook::markOf(const ListCursor& cursor, qint64 id) const
+{
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    if (!reads || !isRowId(id))
+        return std::nullopt;
+    sqlite3_stmt* query =
+        reads->bind(statements::mark(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table)),
+                    cursor.m_values + QVariantList{id});
+    if (!query)
+        return std::nullopt;
+    const ResetWhenDone done{query};
+    if (sqlite3_step(query) != SQLITE_ROW)
+        return std::nullopt;
+    return ListMark{sqlite3_column_type(query, 0) == SQLITE_NULL ? QVariant()
+                                                                 : columnValue(query, 0),
+                    sqlite3_column_int64(query, 1)};
+}
+
+qint64 PhoneBook::countBefore(const ListCursor& cursor, const ListMark& mark) const
+{
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    if (!reads)
+        return 0;
+    const bool nullKey = !mark.key.isValid();
+    const QVariantList values =
+        nullKey ? cursor.m_values + QVariantList{mark.row}
+                : cursor.m_values + cursor.m_values + QVariantList{mark.key, mark.row};
+    sqlite3_stmt* query = reads->bind(
+        statements::countBefore(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table), nullKey),
+        values);
+    if (!query)
+        return 0;
+    const ResetWhenDone done{query};
+    return sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : 0;
+}
+
+std::optional<qint64> PhoneBook::countFrom(const ListCursor& cursor, const ListMark& mark,
+                                           qint64 limit) const
+{
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    if (!reads)
+        return std::nullopt;
+    sqlite3_stmt* query =
+        reads->bind(statements::countFrom(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table)),
+                    cursor.m_values + QVariantList{mark.key, mark.row, limit});
+    if (!query)
+        return std::nullopt;
+    const ResetWhenDone done{query};
+    if (sqlite3_step(query) != SQLITE_ROW)
+        return std::nullopt;
+    return sqlite3_column_int64(query, 0);
+}
+
 ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListMark>& mark,
                              int count, bool forward) const
 {

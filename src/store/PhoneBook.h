@@ -124,6 +124,10 @@ public:
 private:
     friend class ListCursor;
     // Up to count rows of the cursor's list after (forward) or before the marked row.
+    std::optional<ListMark> markOf(const ListCursor& cursor, qint64 id) const;
+    qint64 countBefore(const ListCursor& cursor, const ListMark& mark) const;
+    std::optional<qint64> countFrom(const ListCursor& cursor, const ListMark& mark,
+                                    qint64 limit) const;
     ListPage readPage(const ListCursor& cursor, const std::optional<ListMark>& mark, int count,
                       bool forward) const;
     ListRows readWhole(const ListCursor& cursor) const;

@@ -83,6 +83,37 @@ inline QString count(const QString& table, const QString& filter)
     return QStringLiteral("SELECT count(*) FROM \"%1\" WHERE (%2)").arg(table, filter);
 }
 
+// The sort key and row number of one row of a list: filter values, then the row number.
+inline QString mark(const QString& table, const QString& filter, bool keyed)
+{
+    return QStringLiteral("SELECT %1, rowid FROM \"%2\" WHERE (%3) AND rowid = ?")
+        .arg(sortColumn(keyed), table, filter);
+}
+
+// How many rows of a list come before a marked row, the rows without a key first: for a row
+// without a key, the filter values and the row number; else the filter values twice, the key
+// and the row number.
+inline QString countBefore(const QString& table, const QString& filter, bool keyed, bool nullKey)
+{
+    const QString key = sortColumn(keyed);
+    const QString unkeyed = QStringLiteral("SELECT count(*) FROM \"%1\" WHERE (%2) AND %3 IS NULL")
+                                .arg(table, filter, key);
+    if (nullKey)
+        return unkeyed + QStringLiteral(" AND rowid < ?");
+    return QStringLiteral(
+               "SELECT (%1) + (SELECT count(*) FROM \"%2\" WHERE (%3) AND (%4, rowid) < (?, ?))")
+        .arg(unkeyed, table, filter, key + sortCollation(keyed));
+}
+
+// How many rows of a list come at or after a keyed row, counted up to a limit: filter values,
+// the key, the row number and the limit.
+inline QString countFrom(const QString& table, const QString& filter, bool keyed)
+{
+    return QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"%1\" WHERE (%2) AND (%3, rowid)"
+                          " >= (?, ?) LIMIT ?)")
+        .arg(table, filter, sortColumn(keyed) + sortCollation(keyed));
+}
+
 // A whole list at once, for a table without row numbers.
 inline QString whole(const QString& table, const QString& filter, bool keyed)
 {

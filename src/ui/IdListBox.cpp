@@ -130,6 +130,7 @@ void IdListModel::keep(int page, ListPage read) const
     if (m_edges.size() <= page)
         m_edges.resize(page + 1);
     m_edges[page] = PageEdges{read.first, read.last, !read.rows.isEmpty()};
+    ++m_pagesRead;
     m_pages.insert(page, std::move(read.rows));
     m_recent.append(page);
     while (m_recent.size() > kHeldPages)
@@ -190,6 +191,7 @@ void IdListModel::forgetPages()
     m_edges.clear();
     m_pages.clear();
     m_recent.clear();
+    m_pagesRead = 0;
     m_texts.clear();
     m_removed.clear();
     m_added.clear();
@@ -198,6 +200,8 @@ void IdListModel::forgetPages()
 
 int IdListModel::indexOfId(qint64 id)
 {
+    if (const std::optional<int> found = seekId(id))
+        return *found;
     for (int i = 0;; ++i) {
         if (i == rowCount()) {
             fetchMore({});
@@ -207,6 +211,61 @@ int IdListModel::indexOfId(qint64 id)
         if (row(i).id == id)
             return i;
     }
+}
+
+std::optional<int> IdListModel::seekId(qint64 id)
+{
+    // Rows changed in place are not where the book has them; a list that is read whole, or
+    // not counted, is walked.
+    if (!m_windowed || !m_cursor.cheapCount() || !m_removed.isEmpty() || !m_added.isEmpty())
+        return std::nullopt;
+    // Most rows looked for are among the first, which are held already.
+    const ListRows& first = pageAt(0);
+    for (int i = 0; i < first.size(); ++i) {
+        if (first.at(i).id == id)
+            return i;
+    }
+    const std::optional<ListMark> mark = m_cursor.markOf(id);
+    if (!mark)
+        return -1;
+    fetchMore({});
+    if (!m_counted)
+        return std::nullopt;
+    // Counting costs a step for each row counted: a row in the second half of the list is
+    // counted from the end.
+    const qint64 half = m_count / 2;
+    const std::optional<qint64> from = m_cursor.countFrom(*mark, half + 1);
+    const qint64 before = from && *from <= half ? m_count - *from : m_cursor.countBefore(*mark);
+    if (before < 0 || before >= m_count)
+        return std::nullopt;
+    const int index = int(before);
+    const int page = index / kPage;
+    if (!m_pages.contains(page))
+        keep(page, readPageHolding(page, index, *mark));
+    // The book changed since the list was counted: the walk finds the row where it is now.
+    if (row(index).id != id)
+        return std::nullopt;
+    return index;
+}
+
+ListPage IdListModel::readPageHolding(int page, int index, const ListMark& mark) const
+{
+    const int size = std::min(kPage, m_count - page * kPage);
+    const int before = index - page * kPage;
+    // The rows of the page before the marked row, or the one row just before it, whose place
+    // the rest of the page is read after.
+    const ListPage start = m_cursor.pageBefore(mark, std::max(before, 1));
+    std::optional<ListMark> after;
+    if (index > 0) {
+        if (start.rows.isEmpty())
+            return {};
+        after = start.last;
+    }
+    ListPage rest = m_cursor.pageAfter(after, size - before);
+    if (before == 0)
+        return rest;
+    return ListPage{start.rows + rest.rows, start.first,
+                    rest.rows.isEmpty() ? start.last : rest.last};
 }
 
 void IdListModel::fetchTo(int index)

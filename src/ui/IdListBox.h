@@ -38,8 +38,9 @@ public:
     void remove(int index);
     // The row at this index, reading its page when it is not held.
     ListRow row(int index) const;
-    // Its index, reading the list from its start as far as the row with this id; -1 when
-    // the list has no such row.
+    // Its index, found by counting the rows before it in the book (or, for a list changed in
+    // place or not counted, by reading the list as far as the row); -1 when the list has no
+    // such row.
     int indexOfId(qint64 id);
     // Makes the list long enough to have the row at this index, when it has one.
     void fetchTo(int index);
@@ -48,6 +49,8 @@ public:
     bool isComplete() const { return !canFetchMore({}); }
     // Rows held in memory now, for checking that a long list stays bounded.
     int rowsHeld() const;
+    // Pages read from the book since the list was set, for checking that a look-up seeks.
+    int pagesRead() const { return m_pagesRead; }
 
 private:
     // Where a page read starts and ends in the list's order.
@@ -62,6 +65,11 @@ private:
     void forgetPages();
     const ListRows& pageAt(int page) const;
     ListPage readPage(int page, bool walked = false) const;
+    // The row's index found by counting, with its page read; nothing when it cannot be
+    // counted or the book changed meanwhile.
+    std::optional<int> seekId(qint64 id);
+    // The page that holds the marked row at this index, read from both sides of it.
+    ListPage readPageHolding(int page, int index, const ListMark& mark) const;
     void keep(int page, ListPage read) const;
     // The cursor's index of the list's row at this index, past the rows removed in place.
     int sourceIndex(int index) const;
@@ -80,6 +88,7 @@ private:
     mutable QHash<int, ListRows> m_pages;
     // Held pages, the one looked at last at the end.
     mutable QList<int> m_recent;
+    mutable int m_pagesRead = 0;
     // Changes made in place, by the cursor's index: new texts, rows taken out (in order),
     // rows added after the cursor's last.
     QHash<int, QString> m_texts;

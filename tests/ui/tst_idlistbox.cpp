@@ -60,6 +60,30 @@ private slots:
         QCOMPARE(model.indexOfId(list.expected.at(kNames - 2).id), kNames - 2);
     }
 
+    // A row is found where the list has it by counting the rows before it, wherever it
+    // stands: among the rows without a key, at a page's first or last place, at the end.
+    void aRowIsFoundByCountingWithoutReadingThePagesBefore()
+    {
+        LongList list;
+        for (const int index : {0, 5, IdListModel::kPage - 1, IdListModel::kPage,
+                                4 * IdListModel::kPage + 100, kNames - 1}) {
+            IdListModel model;
+            model.setCursor(list.book.topLevelNamesCursor());
+            QCOMPARE(model.indexOfId(list.expected.at(index).id), index);
+            // The first page, and the one holding the row when it is not the first.
+            QVERIFY(model.pagesRead() <= 2);
+            QCOMPARE(model.row(index), list.expected.at(index));
+            // Its neighbours too, as far as the list is known.
+            for (const int near : {index - 1, index + 1}) {
+                if (near >= 0 && near < model.rowCount())
+                    QCOMPARE(model.row(near), list.expected.at(near));
+            }
+        }
+        IdListModel model;
+        model.setCursor(list.book.topLevelNamesInGroupCursor(1));
+        QCOMPARE(model.indexOfId(list.expected.at(7).id), -1);
+    }
+
     // A search's rows are not counted first: the list grows as it is read, in ever larger
     // steps, and still holds only a few pages.
     void anUncountedListGrowsAsItIsRead()
