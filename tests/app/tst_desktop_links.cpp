@@ -165,7 +165,7 @@ private slots:
         hangUpWhenAnswered();
     }
 
-    // With an outside-line prefix set up, --dial dials at once, the prefix first.
+    // With an outside-line prefix set up, --dial dials at once, the prefix before a number.
     void dialDialsAtOnceWithThePrefix()
     {
         m_form->SetupCMD_Click();
@@ -177,6 +177,13 @@ private slots:
                              {QStringLiteral("--dial"), QStringLiteral("callto://+49 30 1234")});
         QVERIFY2(dial.exitCode == 0, dial.errors.constData());
         QTRY_COMPARE_WITH_TIMEOUT(invitesTo(QStringLiteral("0+49301234")), 1, 10000);
+        hangUpWhenAnswered();
+        // A SIP address is called as it is: no prefix goes into an address.
+        const Run address =
+            run(prefix() + QStringLiteral("/bin/telvora"),
+                {QStringLiteral("--dial"), QStringLiteral("sip:bob@127.0.0.1:5070")});
+        QVERIFY2(address.exitCode == 0, address.errors.constData());
+        QTRY_COMPARE_WITH_TIMEOUT(invitesTo(QStringLiteral("bob")), 1, 10000);
         hangUpWhenAnswered();
     }
 
