@@ -191,7 +191,7 @@
     </message>
     <message>
         <source>Dials the number or link at once, with the attempts and the pause set up in Setup.</source>
-        <translation>Wählt die Nummer oder den Link sofort, mit den Versuchen und der Pause aus den Einstellungen.</translation>
+        <translation>Wählt die Nummer oder den Link sofort, mit den Versuchen und der Pause aus den Optionen.</translation>
     </message>
     <message>
         <source>number-or-link</source>
@@ -211,7 +211,7 @@
     </message>
     <message>
         <source>A tel:, callto:, sip: or sips: link, or a number: the running window shows it in the quick-dial box, and Enter dials it.</source>
-        <translation>Ein tel:-, callto:-, sip:- oder sips:-Link oder eine Nummer: Das laufende Fenster zeigt sie im Schnellwahlfeld, und die Eingabetaste wählt sie.</translation>
+        <translation>Ein tel:-, callto:-, sip:- oder sips:-Link oder eine Nummer: Das laufende Fenster zeigt sie im Feld der Direktwahl, und die Eingabetaste wählt sie.</translation>
     </message>
     <message>
         <source>[link]</source>
@@ -293,7 +293,7 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
     </message>
     <message>
         <source>%1 is a SIP address: it can be called on a SIP line only. Choose one in Setup.</source>
-        <translation>%1 ist eine SIP-Adresse: Sie kann nur über eine SIP-Leitung angerufen werden. Wählen Sie eine in den Einstellungen.</translation>
+        <translation>%1 ist eine SIP-Adresse: Sie kann nur über eine SIP-Leitung angerufen werden. Wählen Sie eine in den Optionen.</translation>
     </message>
 </context>
 <context>
