@@ -1769,6 +1769,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>The account could not be saved to &quot;%1&quot;.</source>
         <translation>Das Konto konnte nicht in „%1“ gespeichert werden.</translation>
     </message>
+    <message>
+        <source>Send numbers from links as dialled in the &amp;country</source>
+        <translation>Nummern aus Links wie im &amp;Land gewählt senden</translation>
+    </message>
+    <message>
+        <source>For servers that do not take numbers that begin with +: the country is the one chosen in Setup.</source>
+        <translation>Für Server, die keine Nummern mit + annehmen: Das Land ist das in den Optionen gewählte.</translation>
+    </message>
 </context>
 <context>
     <name>telvora::SipProvider</name>

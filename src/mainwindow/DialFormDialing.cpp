@@ -8,6 +8,7 @@
 #include "numbers/PhoneNumbers.h"
 #include "store/Schema.h"
 #include "telephony/LineService.h"
+#include "telephony/sip/SipProvider.h"
 #include "ui/ButtonBar.h"
 #include "ui/IdListBox.h"
 #include "ui/MenuText.h"
@@ -122,15 +123,30 @@ void DialForm::showLink(const PhoneLink& link, bool dialNow)
         dialLink(link);
 }
 
+namespace {
+
+bool nationalNumbersOn(const LineService::ListedLine& line)
+{
+    auto* sip = dynamic_cast<SipProvider*>(line.provider);
+    if (!sip)
+        return false;
+    const QList<SipAccount> accounts = sip->accounts();
+    return std::any_of(accounts.cbegin(), accounts.cend(), [&line](const SipAccount& account) {
+        return account.id == line.line.key && account.nationalNumbers;
+    });
+}
+
+} // namespace
+
 void DialForm::dialLink(const PhoneLink& link)
 {
     // The run dials on the line set up, or on the first when that one is gone.
     const QList<LineService::ListedLine> lines = m_lines.listLines();
     const int index = m_storedSettings.lineIndex;
-    const QString kind =
-        lines.isEmpty() ? QString()
-                        : (index >= 0 && index < lines.size() ? lines.at(index) : lines.first())
-                              .provider->kind();
+    const LineService::ListedLine* line =
+        lines.isEmpty() ? nullptr
+                        : &(index >= 0 && index < lines.size() ? lines.at(index) : lines.first());
+    const QString kind = line ? line->provider->kind() : QString();
     const bool address = link.kind() == PhoneLink::Kind::SipAddress;
     if (address && (kind == QLatin1String("sip") || kind.isEmpty())) {
         m_dialRun->start({link.target()});
@@ -145,8 +161,8 @@ void DialForm::dialLink(const PhoneLink& link)
         return;
     }
     // SIP and cellular lines take a global number as it is; a modem on a telephone line
-    // dials it the way a caller in the country would.
-    if (kind == QLatin1String("modem"))
+    // dials it the way a caller in the country would, as does a SIP account set up so.
+    if (kind == QLatin1String("modem") || (line && nationalNumbersOn(*line)))
         number = PhoneNumbers::dialableFrom(number, m_storedSettings.country);
     m_dialRun->start({m_storedSettings.prefix + number});
 }

@@ -12,7 +12,9 @@
 #include "support/TestHome.h"
 #include "telephony/LineCall.h"
 #include "telephony/LineService.h"
+#include "telephony/sip/SipProvider.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
@@ -172,6 +174,7 @@ private slots:
         auto* setup = m_form->findChild<SetupForm*>();
         QVERIFY(setup);
         setup->prefix_text->setText(QStringLiteral("0"));
+        setup->cboCountry->setCurrentIndex(setup->cboCountry->findData(QStringLiteral("DE")));
         setup->OK_button->click();
         const Run dial = run(prefix() + QStringLiteral("/bin/telvora"),
                              {QStringLiteral("--dial"), QStringLiteral("callto://+49 30 1234")});
@@ -184,6 +187,18 @@ private slots:
                 {QStringLiteral("--dial"), QStringLiteral("sip:bob@127.0.0.1:5070")});
         QVERIFY2(address.exitCode == 0, address.errors.constData());
         QTRY_COMPARE_WITH_TIMEOUT(invitesTo(QStringLiteral("bob")), 1, 10000);
+        hangUpWhenAnswered();
+
+        // An account set up for servers that take no +: the number as dialled in Germany.
+        auto* sip = dynamic_cast<SipProvider*>(m_lines->provider(QStringLiteral("sip")));
+        SipAccount account = sip->accounts().first();
+        account.nationalNumbers = true;
+        QVERIFY(sip->updateAccount(account));
+        QCOMPARE(run(prefix() + QStringLiteral("/bin/telvora"),
+                     {QStringLiteral("--dial"), QStringLiteral("tel:+49-30-1234")})
+                     .exitCode,
+                 0);
+        QTRY_COMPARE_WITH_TIMEOUT(invitesTo(QStringLiteral("00301234")), 1, 10000);
         hangUpWhenAnswered();
     }
 
