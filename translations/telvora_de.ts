@@ -11,6 +11,10 @@
         <source>Telvora cannot tell whether it is already running: %1. It starts anyway.</source>
         <translation>Telvora kann nicht feststellen, ob es bereits läuft: %1. Es startet trotzdem.</translation>
     </message>
+    <message>
+        <source>the running Telvora did not take the link</source>
+        <translation>das laufende Telvora hat den Link nicht angenommen</translation>
+    </message>
 </context>
 <context>
     <name>telvora::AboutWindow</name>
@@ -172,6 +176,61 @@
     </message>
 </context>
 <context>
+    <name>telvora::CommandLine</name>
+    <message>
+        <source>Telvora keeps your phone book and dials its numbers through a telephone line, redialling busy numbers.</source>
+        <translation>Telvora verwaltet Ihr Telefonbuch und wählt dessen Nummern über eine Telefonleitung; besetzte Nummern wählt es erneut.</translation>
+    </message>
+    <message>
+        <source>Shows these options and ends.</source>
+        <translation>Zeigt diese Optionen an und endet.</translation>
+    </message>
+    <message>
+        <source>Shows the version and ends.</source>
+        <translation>Zeigt die Version an und endet.</translation>
+    </message>
+    <message>
+        <source>Dials the number or link at once, with the attempts and the pause set up in Setup.</source>
+        <translation>Wählt die Nummer oder den Link sofort, mit den Versuchen und der Pause aus den Optionen.</translation>
+    </message>
+    <message>
+        <source>number-or-link</source>
+        <translation>Nummer-oder-Link</translation>
+    </message>
+    <message>
+        <source>Keeps the phone book and the settings in this folder, as TELVORA_HOME does.</source>
+        <translation>Legt Telefonbuch und Einstellungen in diesem Ordner ab, wie TELVORA_HOME.</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>link</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>A tel:, callto:, sip: or sips: link, or a number: the running window shows it in the quick-dial box, and Enter dials it.</source>
+        <translation>Ein tel:-, callto:-, sip:- oder sips:-Link oder eine Nummer: Das laufende Fenster zeigt sie im Feld der Direktwahl, und die Eingabetaste wählt sie.</translation>
+    </message>
+    <message>
+        <source>[link]</source>
+        <translation>[Link]</translation>
+    </message>
+    <message>
+        <source>--home needs a folder</source>
+        <translation>--home braucht einen Ordner</translation>
+    </message>
+    <message>
+        <source>one link at a time, please: %1 were given</source>
+        <translation>bitte nur einen Link auf einmal: %1 wurden angegeben</translation>
+    </message>
+    <message>
+        <source>give either a link or --dial, not both</source>
+        <translation>entweder einen Link oder --dial angeben, nicht beides</translation>
+    </message>
+</context>
+<context>
     <name>telvora::DataFolder</name>
     <message>
         <source>no data folder could be found for this user</source>
@@ -231,6 +290,10 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
     <message>
         <source>(No speed dials)</source>
         <translation>(Keine Kurzwahlen)</translation>
+    </message>
+    <message>
+        <source>%1 is a SIP address: it can be called on a SIP line only. Choose one in Setup.</source>
+        <translation>%1 ist eine SIP-Adresse: Sie kann nur über eine SIP-Leitung angerufen werden. Wählen Sie eine in den Optionen.</translation>
     </message>
 </context>
 <context>
@@ -1395,6 +1458,45 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     </message>
 </context>
 <context>
+    <name>telvora::PhoneLink</name>
+    <message>
+        <source>the link is longer than %1 characters</source>
+        <translation>der Link ist länger als %1 Zeichen</translation>
+    </message>
+    <message>
+        <source>the link holds a control character</source>
+        <translation>der Link enthält ein Steuerzeichen</translation>
+    </message>
+    <message>
+        <source>no number was given</source>
+        <translation>es wurde keine Nummer angegeben</translation>
+    </message>
+    <message>
+        <source>%1: links cannot be dialled (only tel:, callto:, sip: and sips:)</source>
+        <translation>%1:-Links können nicht gewählt werden (nur tel:, callto:, sip: und sips:)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a telephone number</source>
+        <translation>„%1“ ist keine Telefonnummer</translation>
+    </message>
+    <message>
+        <source>the number has more than %1 digits</source>
+        <translation>die Nummer hat mehr als %1 Ziffern</translation>
+    </message>
+    <message>
+        <source>&quot;tel:%1&quot; is not a telephone link</source>
+        <translation>„tel:%1“ ist kein Telefonlink</translation>
+    </message>
+    <message>
+        <source>&quot;callto:%1&quot; is not a telephone link</source>
+        <translation>„callto:%1“ ist kein Telefonlink</translation>
+    </message>
+    <message>
+        <source>&quot;%1:%2&quot; is not a SIP address</source>
+        <translation>„%1:%2“ ist keine SIP-Adresse</translation>
+    </message>
+</context>
+<context>
     <name>telvora::Registry</name>
     <message>
         <source>Incorrect Format:
@@ -1485,6 +1587,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>The settings could not be saved to &quot;%1&quot;.</source>
         <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Country of the lines :</source>
+        <translation>Land der Leitungen :</translation>
+    </message>
+    <message>
+        <source>Dial links at once</source>
+        <translation>Links sofort wählen</translation>
     </message>
 </context>
 <context>
@@ -1658,6 +1768,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>The account could not be saved to &quot;%1&quot;.</source>
         <translation>Das Konto konnte nicht in „%1“ gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Send numbers from links as dialled in the &amp;country</source>
+        <translation>Nummern aus Links wie im &amp;Land gewählt senden</translation>
+    </message>
+    <message>
+        <source>For servers that do not take numbers that begin with +: the country is the one chosen in Setup.</source>
+        <translation>Für Server, die keine Nummern mit + annehmen: Das Land ist das in den Optionen gewählte.</translation>
     </message>
 </context>
 <context>

@@ -5,23 +5,43 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QStringDecoder>
 #include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace telvora {
 
 namespace {
-const QByteArray kShowRequest = QByteArrayLiteral("show\n");
-// The running copy's answer: anything else means the socket is not one of ours.
+// A request is one line: "show", or "link " or "dial " and the link's UTF-8 text with
+// every byte outside letters and digits as a %XX escape, so no line end or blank can be in it.
+const QByteArray kShowRequest = QByteArrayLiteral("show");
+const QByteArray kLinkRequest = QByteArrayLiteral("link ");
+const QByteArray kDialRequest = QByteArrayLiteral("dial ");
+// The running copy's answers: anything else means the socket is not one of ours.
 const QByteArray kShownReply = QByteArrayLiteral("shown\n");
-// More than a request ever holds: a client that sends this much is not one of ours.
-constexpr qsizetype kMaxRequest = 64;
+const QByteArray kRefusedReply = QByteArrayLiteral("refused\n");
+// More than a request ever holds (the longest link, each of its UTF-8 bytes escaped): a
+// client that sends this much is not one of ours.
+constexpr qsizetype kMaxRequest = 16 + PhoneLink::kMaxLength * 4 * 3;
+constexpr qsizetype kMaxReply = 64;
+
+// Only this user may hand the running copy anything; the socket's mode says so too, but
+// its folder may be one another user can reach.
+bool fromThisUser(const QLocalSocket& socket)
+{
+    struct ucred peer = {};
+    socklen_t size = sizeof(peer);
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) ==
+               0 &&
+           size == sizeof(peer) && peer.uid == ::geteuid();
+}
 
 QString systemError(int error)
 {
@@ -33,20 +53,51 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (!fromThisUser(*socket)) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
             auto request = std::make_shared<QByteArray>();
             connect(socket, &QLocalSocket::readyRead, this, [this, socket, request] {
                 request->append(socket->read(kMaxRequest - request->size()));
-                if (request->contains(kShowRequest)) {
-                    socket->write(kShownReply);
-                    emit activationRequested();
-                } else if (!request->contains('\n') && request->size() < kMaxRequest) {
+                const qsizetype lineEnd = request->indexOf('\n');
+                if (lineEnd < 0 && request->size() < kMaxRequest)
                     return;
-                }
+                // One line and nothing after it, or no answer at all.
+                if (lineEnd == request->size() - 1)
+                    socket->write(answerTo(request->left(lineEnd)));
                 socket->disconnectFromServer();
             });
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
+}
+
+QByteArray SingleInstance::answerTo(const QByteArray& request)
+{
+    if (request == kShowRequest) {
+        emit activationRequested();
+        return kShownReply;
+    }
+    const bool dial = request.startsWith(kDialRequest);
+    if (!dial && !request.startsWith(kLinkRequest))
+        return {};
+    const QByteArray escaped = request.mid(kLinkRequest.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(QByteArray::fromPercentEncoding(escaped));
+    QString ignored;
+    const auto link = utf8.hasError() ? std::nullopt : PhoneLink::parse(text, &ignored);
+    if (!link)
+        return kRefusedReply;
+    emit linkRequested(*link, dial);
+    return kShownReply;
+}
+
+void SingleInstance::setHandOver(const PhoneLink& link, bool dialNow)
+{
+    m_request =
+        (dialNow ? kDialRequest : kLinkRequest) + link.target().toUtf8().toPercentEncoding();
 }
 
 SingleInstance::~SingleInstance()
@@ -124,6 +175,7 @@ QString SingleInstance::runtimeFolder(QString* problem)
 bool SingleInstance::claim()
 {
     m_problem.clear();
+    m_refused = false;
     QString why;
     const QString folder = runtimeFolder(&why);
     if (folder.isEmpty()) {
@@ -178,18 +230,20 @@ bool SingleInstance::askRunningCopy(const QString& socketPath)
             QThread::msleep(100);
             continue;
         }
-        socket.write(kShowRequest);
+        socket.write((m_request.isEmpty() ? kShowRequest : m_request) + '\n');
         if (!socket.waitForBytesWritten(1000))
             return false;
         // The answer proves the other end is a running copy that has shown its window.
         QByteArray reply;
-        const QDeadlineTimer answer(3000);
-        while (!reply.contains('\n') && reply.size() < kMaxRequest && !answer.hasExpired() &&
-               socket.waitForReadyRead(int(answer.remainingTime())))
-            reply += socket.read(kMaxRequest - reply.size());
+        const QDeadlineTimer replyDeadline(3000);
+        while (!reply.contains('\n') && reply.size() < kMaxReply && !replyDeadline.hasExpired() &&
+               socket.waitForReadyRead(int(replyDeadline.remainingTime())))
+            reply += socket.read(kMaxReply - reply.size());
         // The copy may answer and hang up at once, which ends the wait before the read.
-        reply += socket.read(kMaxRequest - reply.size());
-        return reply == kShownReply;
+        reply += socket.read(kMaxReply - reply.size());
+        // A refusal is an answer too: the copy runs, and must not be started again.
+        m_refused = reply == kRefusedReply;
+        return reply == kShownReply || m_refused;
     }
     return false;
 }

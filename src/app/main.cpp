@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/DisplayCheck.h"
 #include "app/Language.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QScrollBar>
@@ -22,6 +24,24 @@ using namespace telvora;
 
 int main(int argc, char* argv[])
 {
+    CommandLine commandLine;
+    {
+        // Read before anything else, in the user's language: --help, --version and a
+        // mistake need no display, and a malformed link must change nothing at all.
+        QCoreApplication reader(argc, argv);
+        Language::install(reader);
+        if (const auto status = commandLine.parse(QCoreApplication::arguments())) {
+            if (*status == 0)
+                std::fputs(qPrintable(commandLine.output()), stdout);
+            else
+                std::fprintf(stderr, "telvora: %s\n", qPrintable(commandLine.error()));
+            return *status;
+        }
+    }
+    // The data folder and the settings beside it are found through the variable.
+    if (!commandLine.home().isEmpty())
+        qputenv("TELVORA_HOME", QFile::encodeName(commandLine.home()));
+
     if (!DisplayCheck::displayNamed(argc, argv)) {
         std::fputs(DisplayCheck::noDisplayLine(), stderr);
         return 1;
@@ -50,8 +70,16 @@ int main(int argc, char* argv[])
     DataFolder::makePrivate(QFileInfo(Registry::defaultPath()).absolutePath(), &configProblem);
 
     SingleInstance instance(SingleInstance::keyFor(DataFolder::path()));
-    if (!instance.claim())
-        return 0;
+    if (commandLine.link())
+        instance.setHandOver(*commandLine.link(), commandLine.dialNow());
+    if (!instance.claim()) {
+        if (!instance.handOverRefused())
+            return 0;
+        std::fprintf(stderr, "telvora: %s\n",
+                     qPrintable(QCoreApplication::translate(
+                         "main", "the running Telvora did not take the link")));
+        return 2;
+    }
     QString unguarded;
     if (!instance.problem().isEmpty()) {
         unguarded = QCoreApplication::translate("main", "Telvora cannot tell whether it is "
@@ -71,12 +99,18 @@ int main(int argc, char* argv[])
         form.raise();
         form.activateWindow();
     });
+    QObject::connect(&instance, &SingleInstance::linkRequested, &form, &DialForm::showLink);
     QObject::connect(&form, &DialForm::exitRequested, &app, &QApplication::quit);
     TermSignals termSignals;
     QObject::connect(&termSignals, &TermSignals::terminationRequested, &form,
                      &DialForm::ExitCMD_Click);
 
     form.Form_Load();
+    if (commandLine.link()) {
+        QTimer::singleShot(0, &form, [&form, &commandLine] {
+            form.showLink(*commandLine.link(), commandLine.dialNow());
+        });
+    }
     // For measuring start-up from outside: the window is filled once the first events ran.
     if (qEnvironmentVariableIsSet("TELVORA_QUIT_AFTER_LOAD"))
         QTimer::singleShot(0, &app, &QApplication::quit);

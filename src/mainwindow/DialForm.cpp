@@ -134,7 +134,7 @@ void DialForm::Form_Load()
     LoadNames(std::nullopt, 0);
 
     if (!m_tray) {
-        m_tray = std::make_unique<QSystemTrayIcon>(icons::application());
+        m_tray = std::make_unique<QSystemTrayIcon>(icons::tray());
         m_tray->setToolTip(tr("Double Click for Telvora"));
         connect(m_tray.get(), &QSystemTrayIcon::activated, this, &DialForm::TrayIcon_Activated);
     }

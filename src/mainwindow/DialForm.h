@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PhoneLink.h"
 #include "editing/BrowseWindow.h"
 #include "mainwindow/DialFormControls.h"
 #include "settings/Registry.h"
@@ -77,6 +78,10 @@ public:
     void quickDial_Click();
     void tbrSpeed_ButtonClick(int index);
     void SpeedDial_Click(const QAction* item);
+    // A link from the command line or from a later start: the window comes to the front
+    // with it in the quick-dial box, where Enter dials it; dialNow, or Setup's choice to
+    // dial links at once, starts the run straight away.
+    void showLink(const telvora::PhoneLink& link, bool dialNow);
     DialRun& dialRun() { return *m_dialRun; }
 
     void Text1_Change() { m_cardDirty = true; }
@@ -122,6 +127,8 @@ private:
     void connectKeys();
     void indexFields();
     void keyPress(QChar key);
+    // Dials a link as a contact's number is dialled, made dialable for the line first.
+    void dialLink(const PhoneLink& link);
     void reportOpenProblem();
     void saveCardIfDirty();
     void showFromTray();
@@ -144,6 +151,8 @@ private:
     QList<QAction*> m_setGroupItems;
     QMenu* m_speedDialsMenu = nullptr;
     QList<QAction*> m_speedDialItems;
+    // The link the quick-dial box shows, until its text is changed.
+    std::optional<PhoneLink> m_link;
 
     QHash<QString, int> m_fieldIndex;
     QString m_activeList;

@@ -5,10 +5,14 @@
 #include "dialing/SpeedDialCommands.h"
 #include "editing/Editing.h"
 #include "mainwindow/DialForm.h"
+#include "numbers/PhoneNumbers.h"
 #include "store/Schema.h"
+#include "telephony/LineService.h"
+#include "telephony/sip/SipProvider.h"
 #include "ui/ButtonBar.h"
 #include "ui/IdListBox.h"
 #include "ui/MenuText.h"
+#include "ui/Prompt.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -51,6 +55,10 @@ void DialForm::connectDialing()
     connect(m_ui.quickDial, &QPushButton::clicked, this, &DialForm::quickDial_Click);
     connect(m_ui.DialCombo->lineEdit(), &QLineEdit::returnPressed, this,
             &DialForm::quickDial_Click);
+    connect(m_ui.DialCombo, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (m_link && text != m_link->target())
+            m_link.reset();
+    });
     connect(m_ui.tbrSpeed, &ButtonBar::buttonClicked, this, &DialForm::tbrSpeed_ButtonClick);
     connect(m_speedDialsMenu, &QMenu::triggered, this, &DialForm::SpeedDial_Click);
 }
@@ -93,10 +101,70 @@ void DialForm::CmdHash_Click()
 void DialForm::quickDial_Click()
 {
     // A speed dial's name dials its number; any other text is dialled as it stands. Neither
-    // takes the outside-line prefix.
+    // takes the outside-line prefix. A link, while the box still shows it, does.
     const QString text = m_ui.DialCombo->currentText();
+    if (m_link && text == m_link->target()) {
+        dialLink(*m_link);
+        return;
+    }
     const auto entry = m_speedDials.find(text);
     m_dialRun->start({entry ? entry->number : text});
+}
+
+void DialForm::showLink(const PhoneLink& link, bool dialNow)
+{
+    m_ui.DialCombo->setEditText(link.target());
+    m_link = link;
+    showNormal();
+    raise();
+    activateWindow();
+    m_ui.DialCombo->setFocus();
+    if (dialNow || m_storedSettings.dialLinksAtOnce)
+        dialLink(link);
+}
+
+namespace {
+
+bool nationalNumbersOn(const LineService::ListedLine& line)
+{
+    auto* sip = dynamic_cast<SipProvider*>(line.provider);
+    if (!sip)
+        return false;
+    const QList<SipAccount> accounts = sip->accounts();
+    return std::any_of(accounts.cbegin(), accounts.cend(), [&line](const SipAccount& account) {
+        return account.id == line.line.key && account.nationalNumbers;
+    });
+}
+
+} // namespace
+
+void DialForm::dialLink(const PhoneLink& link)
+{
+    // The run dials on the line set up, or on the first when that one is gone.
+    const QList<LineService::ListedLine> lines = m_lines.listLines();
+    const int index = m_storedSettings.lineIndex;
+    const LineService::ListedLine* line =
+        lines.isEmpty() ? nullptr
+                        : &(index >= 0 && index < lines.size() ? lines.at(index) : lines.first());
+    const QString kind = line ? line->provider->kind() : QString();
+    const bool address = link.kind() == PhoneLink::Kind::SipAddress;
+    if (address && (kind == QLatin1String("sip") || kind.isEmpty())) {
+        m_dialRun->start({link.target()});
+        return;
+    }
+    QString number = address ? link.number() : link.target();
+    if (number.isEmpty()) {
+        m_prompt.messageBox(tr("%1 is a SIP address: it can be called on a SIP line only. "
+                               "Choose one in Setup.")
+                                .arg(link.target()),
+                            Prompt::Buttons::Ok, Prompt::Icon::Warning);
+        return;
+    }
+    // SIP and cellular lines take a global number as it is; a modem on a telephone line
+    // dials it the way a caller in the country would, as does a SIP account set up so.
+    if (kind == QLatin1String("modem") || (line && nationalNumbersOn(*line)))
+        number = PhoneNumbers::dialableFrom(number, m_storedSettings.country);
+    m_dialRun->start({m_storedSettings.prefix + number});
 }
 
 void DialForm::tbrSpeed_ButtonClick(int index)

@@ -14,6 +14,10 @@ QIcon application()
 {
     return QIcon(QStringLiteral(":/icons/telvora.svg"));
 }
+QIcon tray()
+{
+    return QIcon::fromTheme(QStringLiteral("telvora-symbolic"), application());
+}
 QIcon add()
 {
     return themed("list-add", "add");

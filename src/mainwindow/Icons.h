@@ -7,6 +7,9 @@
 namespace telvora::icons {
 
 QIcon application();
+// The tray's: the installed symbolic icon, which a desktop draws in its panel's colours, by
+// name; the full-colour one where the theme has no symbolic one.
+QIcon tray();
 QIcon add();
 QIcon addSub();
 QIcon edit();

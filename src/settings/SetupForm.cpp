@@ -1,11 +1,13 @@
 #include "settings/SetupForm.h"
 
+#include "numbers/PhoneNumbers.h"
 #include "settings/Registry.h"
 #include "settings/StoredSettings.h"
 #include "telephony/LineService.h"
 #include "ui/Prompt.h"
 #include "ui/Twips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,8 +44,9 @@ void SetupForm::build()
 {
     setObjectName(QStringLiteral("SetupForm"));
     setWindowTitle(tr("Setup"));
-    // One row below the arrangement holds the button that sets up the lines themselves.
-    setFixedSize(twips(5340), twips(3660));
+    // Rows below the arrangement hold the button that sets up the lines themselves, and
+    // what numbers from links need.
+    setFixedSize(twips(5340), twips(4455));
 
     const struct
     {
@@ -56,7 +59,9 @@ void SetupForm::build()
          2685, 240},
         {3, QT_TRANSLATE_NOOP("telvora::SetupForm", "Retry Times :"), 315, 1215, 1185, 240},
         {1, QT_TRANSLATE_NOOP("telvora::SetupForm", "Time between redial attempts"), 315, 1710,
-         2640, 240}};
+         2640, 240},
+        {4, QT_TRANSLATE_NOOP("telvora::SetupForm", "Country of the lines :"), 315, 3615, 1950,
+         240}};
     // The arrangement was measured with a narrow face of Arial's proportions, as the main
     // window's was; wider faces cut the labels off.
     QFont face(QStringLiteral("Liberation Sans"));
@@ -90,11 +95,18 @@ void SetupForm::build()
     Lines_button = place(new QPushButton(tr("&Lines..."), this), QStringLiteral("Lines_button"),
                          315, 3045, 1140, 420);
     Lines_button->hide();
+    cboCountry = place(new QComboBox(this), QStringLiteral("cboCountry"), 2310, 3570, 2715, 315);
+    for (const QString& code : PhoneNumbers::countries())
+        cboCountry->addItem(PhoneNumbers::countryName(code), code);
+    cboCountry->model()->sort(0);
+    chkDialLinks = place(new QCheckBox(tr("Dial links at once"), this),
+                         QStringLiteral("chkDialLinks"), 315, 3990, 4710, 300);
     OK_button->setDefault(true);
 
     // Keyboard order: Cancel, OK, the attempts, the prefix, Apply, the line, the pause.
-    QWidget* order[] = {Cancel_button, OK_button,  retry_times_text, prefix_text,
-                        Apply_Button,  cboLineSel, TimeAttemptText,  Lines_button};
+    QWidget* order[] = {Cancel_button, OK_button,   retry_times_text, prefix_text,
+                        Apply_Button,  cboLineSel,  TimeAttemptText,  Lines_button,
+                        cboCountry,    chkDialLinks};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Cancel_button->setFocus();
@@ -146,6 +158,13 @@ void SetupForm::Form_Load()
             StoredSettings::readText(m_registry, StoredSettings::kModemLine)))
         m_settings.lineIndex = *line;
     TimeAttemptText->setText(QString::number(m_settings.pause));
+    const QString country =
+        StoredSettings::readText(m_registry, StoredSettings::kCountry).toUpper();
+    const int stored =
+        cboCountry->findData(country.isEmpty() ? StoredSettings::defaultCountry() : country);
+    cboCountry->setCurrentIndex(stored >= 0 ? stored : cboCountry->findData(m_settings.country));
+    chkDialLinks->setChecked(StoredSettings::readText(m_registry, StoredSettings::kDialLinks) ==
+                             QLatin1String("1"));
 }
 
 int SetupForm::selectedLine() const
@@ -183,7 +202,10 @@ void SetupForm::Apply_Button_Click()
         {StoredSettings::kPrefix, prefix_text->text()},
         {StoredSettings::kRetryTimes, retry_times_text->text()},
         {StoredSettings::kModemLine, QString::number(selectedLine())},
-        {StoredSettings::kTimeAttempt, TimeAttemptText->text()}};
+        {StoredSettings::kTimeAttempt, TimeAttemptText->text()},
+        {StoredSettings::kCountry, cboCountry->currentData().toString()},
+        {StoredSettings::kDialLinks,
+         chkDialLinks->isChecked() ? QStringLiteral("1") : QStringLiteral("0")}};
     for (const auto& [name, text] : values) {
         m_registry.WriteRegistryString(key, name, text);
         saved = saved && m_registry.LastRegistryResult() == Registry::kSuccess;

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,8 @@ class Registry;
 struct StoredSettings;
 
 // The Setup window: the line to dial on, the outside-line prefix, the number of attempts
-// and the pause between them. It shows what is stored when it opens and stores what it
+// and the pause between them, the country numbers from links are dialled from, and
+// whether a link dials at once. It shows what is stored when it opens and stores what it
 // shows on Apply or OK.
 class SetupForm final : public QDialog
 {
@@ -47,6 +49,8 @@ public:
     QPushButton* Cancel_button = nullptr;
     QPushButton* Apply_Button = nullptr;
     QPushButton* Lines_button = nullptr;
+    QComboBox* cboCountry = nullptr;
+    QCheckBox* chkDialLinks = nullptr;
 
 private:
     void build();

@@ -59,6 +59,7 @@ SipAccountDialog::SipAccountDialog(SipProvider& provider, Prompt& prompt, const 
     transport->setCurrentIndex(static_cast<int>(account->transport));
     outboundProxy->setText(account->outboundProxy);
     registerAccount->setChecked(account->registerEnabled);
+    nationalNumbers->setChecked(account->nationalNumbers);
 }
 
 void SipAccountDialog::build()
@@ -89,6 +90,10 @@ void SipAccountDialog::build()
     registerAccount = new QCheckBox(tr("&Register with the server"), this);
     registerAccount->setObjectName(QStringLiteral("registerAccount"));
     registerAccount->setChecked(true);
+    nationalNumbers = new QCheckBox(tr("Send numbers from links as dialled in the &country"), this);
+    nationalNumbers->setObjectName(QStringLiteral("nationalNumbers"));
+    nationalNumbers->setToolTip(tr("For servers that do not take numbers that begin with +: "
+                                   "the country is the one chosen in Setup."));
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Name:"), displayName);
@@ -98,6 +103,7 @@ void SipAccountDialog::build()
     form->addRow(tr("&Transport:"), transport);
     form->addRow(tr("Outbound &proxy:"), outboundProxy);
     form->addRow(QString(), registerAccount);
+    form->addRow(QString(), nationalNumbers);
 
     auto* buttons = new QDialogButtonBox(this);
     OK_button = buttons->addButton(QDialogButtonBox::Ok);
@@ -183,6 +189,7 @@ void SipAccountDialog::OK_button_Click()
     account.transport = static_cast<SipAccount::Transport>(transport->currentIndex());
     account.outboundProxy = outboundProxy->text().trimmed();
     account.registerEnabled = registerAccount->isChecked();
+    account.nationalNumbers = nationalNumbers->isChecked();
     // What would let a field write into the messages sent for the account is refused here,
     // pointing at the field, as it is when the accounts file holds it.
     if (const auto wrong = account.problem()) {

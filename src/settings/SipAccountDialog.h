@@ -38,6 +38,7 @@ public:
     QComboBox* transport = nullptr;
     QLineEdit* outboundProxy = nullptr;
     QCheckBox* registerAccount = nullptr;
+    QCheckBox* nationalNumbers = nullptr;
     QPushButton* OK_button = nullptr;
     QPushButton* Cancel_button = nullptr;
 

@@ -1,5 +1,6 @@
 #include "settings/StoredSettings.h"
 
+#include "numbers/PhoneNumbers.h"
 #include "settings/Registry.h"
 
 #include <QLocale>
@@ -12,6 +13,13 @@ const QString StoredSettings::kPrefix = QStringLiteral("prefix_text");
 const QString StoredSettings::kRetryTimes = QStringLiteral("retry_times_text");
 const QString StoredSettings::kModemLine = QStringLiteral("ModemLine");
 const QString StoredSettings::kTimeAttempt = QStringLiteral("TimeAttempt");
+const QString StoredSettings::kCountry = QStringLiteral("Country");
+const QString StoredSettings::kDialLinks = QStringLiteral("DialLinksAtOnce");
+
+QString StoredSettings::defaultCountry()
+{
+    return PhoneNumbers::countryOf(QLocale::system());
+}
 
 const QString& StoredSettings::keyPath()
 {
@@ -54,6 +62,13 @@ void ReadFromRegistry(Registry& registry, StoredSettings& settings)
     if (const auto pause = StoredSettings::toInteger(
             StoredSettings::readText(registry, StoredSettings::kTimeAttempt)))
         settings.pause = *pause;
+    // A country the plans do not know (a hand-edited file) would leave numbers unchanged
+    // without a word: the locale's serves better.
+    const QString country = StoredSettings::readText(registry, StoredSettings::kCountry).toUpper();
+    settings.country =
+        PhoneNumbers::countries().contains(country) ? country : StoredSettings::defaultCountry();
+    settings.dialLinksAtOnce =
+        StoredSettings::readText(registry, StoredSettings::kDialLinks) == QLatin1String("1");
 }
 
 } // namespace telvora

@@ -7,16 +7,22 @@ namespace telvora {
 
 class Registry;
 
-// The four settings the program keeps between runs, as the dial run reads them.
+// The settings the program keeps between runs, as the dial run reads them.
 struct StoredSettings
 {
     QString prefix;        // put before every number dialled from a contact's lists
     qint16 retryCount = 0; // attempts at a busy number, at least 1 once loaded
     qint16 lineIndex = 0;  // position of the line to dial on in the service's list
     qint16 pause = 0;      // seconds between attempts
+    // The two-letter code of the country the lines are in, for making numbers from links
+    // dialable; when none is stored, the locale's.
+    QString country;
+    bool dialLinksAtOnce = false; // a link starts its run without waiting for Enter
 
     static const QString& keyPath();
-    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt;
+    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt, kCountry, kDialLinks;
+    // The country when none is stored: the locale's, as the country's plan is known.
+    static QString defaultCountry();
 
     // A decimal number from text, rounded half to even, within 16 bits; nothing when the
     // text is no such number.

@@ -19,14 +19,36 @@ using telvora::test::TestHome;
 namespace {
 
 // Starts the real program on the test's data folder, on the offscreen platform.
-void startProgram(QProcess& process, const QString& home)
+void startProgram(QProcess& process, const QString& home, const QStringList& arguments = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TELVORA_HOME"), home);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TELVORA_BINARY), {});
+    process.start(QStringLiteral(TELVORA_BINARY), arguments);
     QVERIFY(process.waitForStarted());
+}
+
+// Sends one request to the running copy's socket as any client could, and gives back its
+// answer once it hung up. Waiting by the loop lets the copy in this process answer.
+QByteArray ask(const QString& home, const QByteArray& request)
+{
+    QString problem;
+    const QString socketPath =
+        QDir(SingleInstance::runtimeFolder(&problem))
+            .filePath(SingleInstance::keyFor(home) + QStringLiteral(".socket"));
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(2000))
+        return "no connection";
+    socket.write(request);
+    QByteArray reply;
+    QDeadlineTimer deadline(5000);
+    while (socket.state() != QLocalSocket::UnconnectedState && !deadline.hasExpired()) {
+        QTest::qWait(20);
+        reply += socket.readAll();
+    }
+    return reply + socket.readAll();
 }
 
 // Expects the program to start on the data folder, saying why it cannot tell whether
@@ -109,6 +131,50 @@ private slots:
         QCOMPARE(second.exitCode(), 0);
         // The second copy gave way before it opened the phone book.
         QVERIFY(!QFile::exists(home.file(QStringLiteral("data.mdb"))));
+    }
+
+    // A later start hands its link over and ends; a malformed one is refused before the
+    // running copy is asked anything.
+    void aLinkIsHandedToTheRunningCopy()
+    {
+        TestHome home;
+        SingleInstance first(SingleInstance::keyFor(home.path()));
+        QVERIFY(first.claim());
+        QSignalSpy links(&first, &SingleInstance::linkRequested);
+        QSignalSpy shown(&first, &SingleInstance::activationRequested);
+        const QList<QStringList> starts = {{QStringLiteral("tel:+49-30-1234")},
+                                           {QStringLiteral("--dial"), QStringLiteral("sip:b@h")},
+                                           {QStringLiteral("tel:+49 30 $(reboot)")}};
+        for (const QStringList& arguments : starts) {
+            QProcess second;
+            startProgram(second, home.path(), arguments);
+            QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+            QCOMPARE(second.exitCode(), arguments.last().contains(QLatin1Char('$')) ? 2 : 0);
+        }
+        QCOMPARE(links.size(), 2);
+        QCOMPARE(links[0][0].value<PhoneLink>().target(), QStringLiteral("+49301234"));
+        QCOMPARE(links[0][1].toBool(), false);
+        QCOMPARE(links[1][0].value<PhoneLink>().target(), QStringLiteral("sip:b@h"));
+        QCOMPARE(links[1][1].toBool(), true);
+        QCOMPARE(shown.size(), 0);
+        QVERIFY(!QFile::exists(home.file(QStringLiteral("data.mdb"))));
+    }
+
+    // What any client of this user might send: one line of one shape is answered, a link
+    // in it checked again; anything else is dropped without a word.
+    void theSocketTakesOneShortLineOfOneShape()
+    {
+        TestHome home;
+        SingleInstance first(SingleInstance::keyFor(home.path()));
+        QVERIFY(first.claim());
+        QSignalSpy links(&first, &SingleInstance::linkRequested);
+        QCOMPARE(ask(home.path(), "link tel%3A%2B4930\n"), QByteArray("shown\n"));
+        QCOMPARE(ask(home.path(), "link ftp%3Ax\n"), QByteArray("refused\n"));
+        QCOMPARE(ask(home.path(), "dial tel%3A1%0A2\n"), QByteArray("refused\n"));
+        QCOMPARE(ask(home.path(), "link tel%3A1\nshow\n"), QByteArray());
+        QCOMPARE(ask(home.path(), "ring tel%3A1\n"), QByteArray());
+        QCOMPARE(ask(home.path(), "link " + QByteArray(20000, '1') + "\n"), QByteArray());
+        QCOMPARE(links.size(), 1);
     }
 
     void copiesOnOtherDataFoldersDoNotMeet()

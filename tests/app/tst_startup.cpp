@@ -28,6 +28,24 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
+    // --home names the data folder as TELVORA_HOME does, and wins over it.
+    void homeOnTheCommandLine()
+    {
+        TestHome home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TELVORA_HOME"), home.file(QStringLiteral("other")));
+        environment.insert(QStringLiteral("TELVORA_QUIT_AFTER_LOAD"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TELVORA_BINARY),
+                      {QStringLiteral("--home"), home.file(QStringLiteral("book"))});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(home.file(QStringLiteral("book/data.mdb"))));
+        QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("other"))));
+    }
+
     // No platform named, one that cannot start here, one that does not exist.
     void withoutADisplayItSaysSoAndEnds()
     {
@@ -47,6 +65,22 @@ private slots:
             QCOMPARE(program.exitCode(), 1);
             QCOMPARE(program.readAllStandardError(),
                      QByteArray("Telvora needs a graphical desktop: no display found\n"));
+        }
+        // What the command line asks needs no display: the answer, or the mistake.
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            bare.remove(QString::fromLatin1(name));
+        bare.insert(QStringLiteral("TELVORA_HOME"), home.file(QStringLiteral("data")));
+        const std::pair<QStringList, int> asked[] = {{{QStringLiteral("--version")}, 0},
+                                                     {{QStringLiteral("--help")}, 0},
+                                                     {{QStringLiteral("tel:x")}, 2}};
+        for (const auto& [arguments, status] : asked) {
+            QProcess program;
+            program.setProcessEnvironment(bare);
+            program.start(QStringLiteral(TELVORA_BINARY), arguments);
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitCode(), status);
+            QCOMPARE(program.readAllStandardOutput().isEmpty(), status != 0);
         }
         // It gave up before it touched the user's files.
         QVERIFY(!QFileInfo::exists(home.file(QStringLiteral("data"))));

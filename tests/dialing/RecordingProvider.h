@@ -22,6 +22,9 @@ public:
             &service.addProvider(std::make_unique<RecordingProvider>()));
     }
 
+    // Which kind of line it poses as: numbers are made dialable by the kind.
+    QString kind() const override { return kindName; }
+
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override
     {
         dialled << number;
@@ -40,6 +43,7 @@ public:
     void idle() { state(lastCall, mTAPIConsts::LINECALLSTATE_IDLE); }
     void answer() { state(lastCall, mTAPIConsts::LINECALLSTATE_CONNECTED); }
 
+    QString kindName = QStringLiteral("fake");
     QStringList dialled;
     QStringList lineKeys;
     QList<std::chrono::steady_clock::time_point> dialledAt;

@@ -8,6 +8,7 @@
 #include "store/SpeedDialSet.h"
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
+#include "support/SipPeers.h"
 #include "support/TestHome.h"
 #include "telephony/LineCall.h"
 #include "telephony/LineService.h"
@@ -28,14 +29,6 @@ using namespace telvora;
 using namespace telvora::test;
 
 namespace {
-
-int invitesTo(const QString& number)
-{
-    QFile log(qEnvironmentVariable("TELVORA_PEER_LOGS") + QStringLiteral("/kamailio.log"));
-    if (!log.open(QIODevice::ReadOnly))
-        return -1;
-    return int(log.readAll().count(QStringLiteral("INVITE to %1 from").arg(number).toUtf8()));
-}
 
 bool registrarListening()
 {
@@ -91,14 +84,7 @@ private slots:
         m_home = std::make_unique<TestHome>();
 
         m_lines = std::make_unique<LineService>();
-        auto* sip = dynamic_cast<SipProvider*>(m_lines->provider(QStringLiteral("sip")));
-        QVERIFY(sip);
-        SipAccount alice;
-        alice.displayName = QStringLiteral("Alice");
-        alice.server = QStringLiteral("127.0.0.1:5070");
-        alice.user = QStringLiteral("alice");
-        alice.password = QStringLiteral("secret");
-        QVERIFY(!sip->addAccount(alice).isEmpty());
+        QVERIFY(addPeerAccount(*m_lines));
 
         m_prompt = std::make_unique<ScriptedPrompt>();
         Registry registry(Registry::defaultPath(), *m_prompt);

@@ -1,4 +1,5 @@
 #include "RecordingProvider.h"
+#include "app/PhoneLink.h"
 #include "dialing/DialRun.h"
 #include "dialing/KeypadSound.h"
 #include "editing/Editing.h"
@@ -29,16 +30,20 @@ namespace {
 
 RecordingProvider* provider = nullptr;
 
-// The main window on the sample book, with an outside-line prefix of 9 and three
-// attempts stored, dialling on the fake line.
+// The main window on the sample book, with an outside-line prefix of 9, three attempts
+// and Germany stored, dialling on the fake line.
 struct Fixture : SampleWindow
 {
-    explicit Fixture(const QStringList& speedDials = {})
+    explicit Fixture(const QStringList& speedDials = {}, bool linksAtOnce = false)
         : SampleWindow([&](SampleWindow& window) {
               Registry registry(Registry::defaultPath(), window.prompt);
               registry.CreateRegistryKey(StoredSettings::keyPath());
               registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kPrefix,
                                            QStringLiteral("9"));
+              registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kCountry,
+                                           QStringLiteral("DE"));
+              registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kDialLinks,
+                                           QLatin1String(linksAtOnce ? "1" : "0"));
               registry.WriteRegistryString(StoredSettings::keyPath(), StoredSettings::kRetryTimes,
                                            QStringLiteral("3"));
               PhoneBook store;
@@ -78,7 +83,54 @@ class QuickDialTest : public QObject
 {
     Q_OBJECT
 
+    static PhoneLink link(const char* text)
+    {
+        QString error;
+        return PhoneLink::parse(QString::fromUtf8(text), &error).value_or(PhoneLink());
+    }
+
 private slots:
+    // A link waits in the box for Enter, and is dialled as a contact's number is: the prefix
+    // first, a global number as the line can dial it. Once its text is changed, the box
+    // dials what it says, as ever.
+    void linksWaitForEnter()
+    {
+        Fixture f;
+        f.form->showLink(link("tel:+49-30-1234"), false);
+        QCOMPARE(f.ui().DialCombo->currentText(), QStringLiteral("+49301234"));
+        QVERIFY(f.ui().DialCombo->lineEdit()->hasFocus() || !f.form->isActiveWindow());
+        QTest::qWait(50);
+        QVERIFY(provider->dialled.isEmpty());
+        QTest::keyClick(f.ui().DialCombo->lineEdit(), Qt::Key_Return);
+        QTRY_COMPARE(provider->dialled.last(), QStringLiteral("9+49301234"));
+        f.form->HangCMD_Click();
+
+        provider->kindName = QStringLiteral("modem");
+        f.ui().quickDial->click();
+        QTRY_COMPARE(provider->dialled.last(), QStringLiteral("90301234"));
+        f.form->HangCMD_Click();
+        f.ui().DialCombo->setEditText(QStringLiteral("+4930123"));
+        f.ui().quickDial->click();
+        QTRY_COMPARE(provider->dialled.last(), QStringLiteral("+4930123"));
+        f.form->HangCMD_Click();
+
+        // --dial: at once. A SIP address cannot go out on a modem: it is said, not dialled.
+        f.form->showLink(link("callto:+33 1 23 45 67 89"), true);
+        QTRY_COMPARE(provider->dialled.last(), QStringLiteral("90033123456789"));
+        f.form->HangCMD_Click();
+        const qsizetype dialled = provider->dialled.size();
+        f.form->showLink(link("sip:bob@example.org"), true);
+        QCOMPARE(f.prompt.messages().size(), 1);
+        QCOMPARE(provider->dialled.size(), dialled);
+    }
+
+    void linksDialAtOnceWhenSetUpSo()
+    {
+        Fixture f({}, true);
+        f.form->showLink(link("tel:0301234"), false);
+        QTRY_COMPARE(provider->dialled, QStringList{QStringLiteral("90301234")});
+    }
+
     void listNumbersTakeThePrefix()
     {
         Fixture f;

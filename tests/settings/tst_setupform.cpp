@@ -7,6 +7,7 @@
 #include "telephony/LineService.h"
 #include "ui/Twips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +165,31 @@ private slots:
         form->Apply_Button->click();
         QCOMPARE(f.prompt.messages().size(), 1);
         QVERIFY(f.prompt.messages()[0].text.contains(Registry::defaultPath()));
+    }
+
+    // The country numbers from links are dialled from is the locale's until one is chosen,
+    // or when the file names one the plans do not know; links wait for Enter until chosen.
+    void countryAndLinks()
+    {
+        Fixture f;
+        ReadFromRegistry(f.registry, f.settings);
+        QCOMPARE(f.settings.country, StoredSettings::defaultCountry());
+        QVERIFY(!f.settings.dialLinksAtOnce);
+        auto form = f.open();
+        QCOMPARE(form->cboCountry->currentData().toString(), StoredSettings::defaultCountry());
+        QVERIFY(!form->chkDialLinks->isChecked());
+        form->cboCountry->setCurrentIndex(form->cboCountry->findData(QStringLiteral("AT")));
+        form->chkDialLinks->setChecked(true);
+        form->Apply_Button->click();
+        QCOMPARE(f.stored(StoredSettings::kCountry), QStringLiteral("AT"));
+        QCOMPARE(f.settings.country, QStringLiteral("AT"));
+        QVERIFY(f.settings.dialLinksAtOnce);
+        auto again = f.open();
+        QCOMPARE(again->cboCountry->currentText(), QStringLiteral("Austria (+43)"));
+        QVERIFY(again->chkDialLinks->isChecked());
+        f.store(StoredSettings::kCountry, QStringLiteral("XX"));
+        ReadFromRegistry(f.registry, f.settings);
+        QCOMPARE(f.settings.country, StoredSettings::defaultCountry());
     }
 
     void arrangement()

@@ -95,6 +95,7 @@ private slots:
 
         // An account that only calls out needs no user.
         dialog.registerAccount->setChecked(false);
+        dialog.nationalNumbers->setChecked(true);
         dialog.OK_button->click();
         QCOMPARE(prompt.messages().size(), 3);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -102,6 +103,7 @@ private slots:
         const SipAccount saved = stored(dialog.accountId());
         QCOMPARE(saved.server, QStringLiteral("pbx.example"));
         QVERIFY(!saved.registerEnabled);
+        QVERIFY(saved.nationalNumbers);
         QVERIFY(m_sip->removeAccount(dialog.accountId()));
     }
 

@@ -111,6 +111,7 @@ void SipConfigTest::accountsRoundTrip()
     a.outboundProxy = QStringLiteral("proxy.example");
     a.registerEnabled = false;
     a.responseTimeoutSecs = 7;
+    a.nationalNumbers = true;
     SipAccount b;
     b.id = QStringLiteral("b");
     b.server = QStringLiteral("10.0.0.1");

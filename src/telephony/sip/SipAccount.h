@@ -39,6 +39,9 @@ struct SipAccount
     Transport transport = Transport::Udp;
     QString outboundProxy; // host or host:port; empty for none
     bool registerEnabled = true;
+    // A global number from a link (+49...) goes to the server as a caller in the Setup
+    // window's country dials it (030..., 0033...), for servers that take no +.
+    bool nationalNumbers = false;
     // A call that hears nothing from the far side for this long ends as unreachable, so a
     // dead address does not hold an attempt for the protocol's 32 seconds.
     int responseTimeoutSecs = 10;

@@ -75,6 +75,7 @@ QList<SipAccount> SipAccountStore::load()
         account.transport = transportFrom(o.value(QLatin1String("transport")).toString());
         account.outboundProxy = o.value(QLatin1String("outbound_proxy")).toString();
         account.registerEnabled = o.value(QLatin1String("register")).toBool(true);
+        account.nationalNumbers = o.value(QLatin1String("national_numbers")).toBool(false);
         account.responseTimeoutSecs =
             qBound(1, o.value(QLatin1String("response_timeout")).toInt(10), 120);
         if (o.value(QLatin1String("password_in_keychain")).toBool())
@@ -118,6 +119,7 @@ bool SipAccountStore::write(const QList<SipAccount>& accounts, const QStringList
         o.insert(QLatin1String("transport"), transportName(account.transport));
         o.insert(QLatin1String("outbound_proxy"), account.outboundProxy);
         o.insert(QLatin1String("register"), account.registerEnabled);
+        o.insert(QLatin1String("national_numbers"), account.nationalNumbers);
         o.insert(QLatin1String("response_timeout"), account.responseTimeoutSecs);
         list.append(o);
     }
