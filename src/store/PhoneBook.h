@@ -123,6 +123,7 @@ public:
 
 private:
     friend class ListCursor;
+    friend class CallLog;
     // Up to count rows of the cursor's list after (forward) or before the marked row.
     ListPage readPage(const ListCursor& cursor, const std::optional<ListMark>& mark, int count,
                       bool forward) const;
