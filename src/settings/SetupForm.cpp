@@ -42,8 +42,9 @@ void SetupForm::build()
 {
     setObjectName(QStringLiteral("SetupForm"));
     setWindowTitle(tr("Setup"));
-    // One row below the arrangement holds the button that sets up the lines themselves.
-    setFixedSize(twips(5340), twips(3660));
+    // Rows below the arrangement hold the button that sets up the lines themselves and
+    // how long the call history is kept.
+    setFixedSize(twips(5340), twips(4125));
 
     const struct
     {
@@ -56,7 +57,9 @@ void SetupForm::build()
          2685, 240},
         {3, QT_TRANSLATE_NOOP("telvora::SetupForm", "Retry Times :"), 315, 1215, 1185, 240},
         {1, QT_TRANSLATE_NOOP("telvora::SetupForm", "Time between redial attempts"), 315, 1710,
-         2640, 240}};
+         2640, 240},
+        {4, QT_TRANSLATE_NOOP("telvora::SetupForm", "Keep call history, days :"), 315, 3615, 2900,
+         240}};
     // The arrangement was measured with a narrow face of Arial's proportions, as the main
     // window's was; wider faces cut the labels off.
     QFont face(QStringLiteral("Liberation Sans"));
@@ -81,6 +84,9 @@ void SetupForm::build()
         place(new QLineEdit(this), QStringLiteral("retry_times_text"), 3285, 1170, 960, 375);
     TimeAttemptText =
         place(new QLineEdit(this), QStringLiteral("TimeAttemptText"), 3285, 1665, 960, 375);
+    HistoryDaysText =
+        place(new QLineEdit(this), QStringLiteral("HistoryDaysText"), 3285, 3570, 960, 375);
+    HistoryDaysText->setToolTip(tr("0 keeps the call history for ever"));
     OK_button =
         place(new QPushButton(tr("OK"), this), QStringLiteral("OK_button"), 315, 2475, 1140, 420);
     Cancel_button = place(new QPushButton(tr("Cancel"), this), QStringLiteral("Cancel_button"),
@@ -93,8 +99,9 @@ void SetupForm::build()
     OK_button->setDefault(true);
 
     // Keyboard order: Cancel, OK, the attempts, the prefix, Apply, the line, the pause.
-    QWidget* order[] = {Cancel_button, OK_button,  retry_times_text, prefix_text,
-                        Apply_Button,  cboLineSel, TimeAttemptText,  Lines_button};
+    QWidget* order[] = {Cancel_button,   OK_button,    retry_times_text,
+                        prefix_text,     Apply_Button, cboLineSel,
+                        TimeAttemptText, Lines_button, HistoryDaysText};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Cancel_button->setFocus();
@@ -146,6 +153,7 @@ void SetupForm::Form_Load()
             StoredSettings::readText(m_registry, StoredSettings::kModemLine)))
         m_settings.lineIndex = *line;
     TimeAttemptText->setText(QString::number(m_settings.pause));
+    HistoryDaysText->setText(QString::number(m_settings.historyDays));
 }
 
 int SetupForm::selectedLine() const
@@ -183,7 +191,8 @@ void SetupForm::Apply_Button_Click()
         {StoredSettings::kPrefix, prefix_text->text()},
         {StoredSettings::kRetryTimes, retry_times_text->text()},
         {StoredSettings::kModemLine, QString::number(selectedLine())},
-        {StoredSettings::kTimeAttempt, TimeAttemptText->text()}};
+        {StoredSettings::kTimeAttempt, TimeAttemptText->text()},
+        {StoredSettings::kHistoryDays, HistoryDaysText->text()}};
     for (const auto& [name, text] : values) {
         m_registry.WriteRegistryString(key, name, text);
         saved = saved && m_registry.LastRegistryResult() == Registry::kSuccess;

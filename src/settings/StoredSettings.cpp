@@ -12,6 +12,7 @@ const QString StoredSettings::kPrefix = QStringLiteral("prefix_text");
 const QString StoredSettings::kRetryTimes = QStringLiteral("retry_times_text");
 const QString StoredSettings::kModemLine = QStringLiteral("ModemLine");
 const QString StoredSettings::kTimeAttempt = QStringLiteral("TimeAttempt");
+const QString StoredSettings::kHistoryDays = QStringLiteral("HistoryDays");
 
 const QString& StoredSettings::keyPath()
 {
@@ -54,6 +55,11 @@ void ReadFromRegistry(Registry& registry, StoredSettings& settings)
     if (const auto pause = StoredSettings::toInteger(
             StoredSettings::readText(registry, StoredSettings::kTimeAttempt)))
         settings.pause = *pause;
+    // A count of days below 0 means nothing: the history is kept as before.
+    if (const auto days = StoredSettings::toInteger(
+            StoredSettings::readText(registry, StoredSettings::kHistoryDays));
+        days && *days >= 0)
+        settings.historyDays = *days;
 }
 
 } // namespace telvora

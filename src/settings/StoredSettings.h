@@ -14,9 +14,11 @@ struct StoredSettings
     qint16 retryCount = 0; // attempts at a busy number, at least 1 once loaded
     qint16 lineIndex = 0;  // position of the line to dial on in the service's list
     qint16 pause = 0;      // seconds between attempts
+    // Days the call history keeps an attempt; 0 keeps it for ever.
+    qint16 historyDays = 365;
 
     static const QString& keyPath();
-    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt;
+    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt, kHistoryDays;
 
     // A decimal number from text, rounded half to even, within 16 bits; nothing when the
     // text is no such number.
