@@ -16,11 +16,8 @@ namespace telvora {
 void DialForm::connectHistory()
 {
     m_callLog = std::make_unique<CallLog>(m_book);
-    connect(m_dialRun, &DialRun::attemptEnded, this, [this](const CallRecord& record) {
-        m_callLog->add(record);
-        if (record.nameId == m_cardId)
-            showLastCall();
-    });
+    connect(m_dialRun, &DialRun::attemptEnded, m_callLog.get(), &CallLog::post);
+    connect(m_callLog.get(), &CallLog::changed, this, &DialForm::showLastCall);
     connect(m_ui.HistoryCMD, &QPushButton::clicked, this, &DialForm::HistoryCMD_Click);
 }
 

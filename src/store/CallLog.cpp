@@ -182,6 +182,12 @@ bool CallLog::add(const CallRecord& record)
     return flush();
 }
 
+void CallLog::post(const CallRecord& record)
+{
+    m_pending << record;
+    QTimer::singleShot(0, this, &CallLog::flush);
+}
+
 bool CallLog::flush()
 {
     if (m_pending.isEmpty())

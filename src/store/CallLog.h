@@ -82,6 +82,9 @@ public:
 
     // Stores one attempt; false when it waits to be written (errorText() says why).
     bool add(const CallRecord& record);
+    // Takes one attempt and stores it once control is back in the event loop: a durable
+    // write waits for the disk, and the dial run must not wait with it.
+    void post(const CallRecord& record);
     // Writes what waits; false when some still waits.
     bool flush();
     int pendingCount() const { return int(m_pending.size()); }
