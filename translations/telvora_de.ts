@@ -768,6 +768,10 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>The call history could not be cleared (%1).</source>
         <translation>Die Anrufliste konnte nicht geleert werden (%1).</translation>
     </message>
+    <message>
+        <source>The call history cannot be read (%1).</source>
+        <translation>Die Anrufliste kann nicht gelesen werden (%1).</translation>
+    </message>
 </context>
 <context>
     <name>telvora::LineError</name>

@@ -113,11 +113,13 @@ void HistoryWindow::applyFilter()
 
 void HistoryWindow::showProblem()
 {
-    const QString problem = m_log.pendingCount() > 0
-                                ? tr("%n call(s) could not be written to the history yet: %1",
-                                     nullptr, m_log.pendingCount())
-                                      .arg(m_log.errorText())
-                                : QString();
+    QString problem;
+    if (m_log.pendingCount() > 0)
+        problem = tr("%n call(s) could not be written to the history yet: %1", nullptr,
+                     m_log.pendingCount())
+                      .arg(m_log.errorText());
+    else if (!m_log.readError().isEmpty())
+        problem = tr("The call history cannot be read (%1).").arg(m_log.readError());
     m_problem->setText(problem);
     m_problem->setVisible(!problem.isEmpty());
 }

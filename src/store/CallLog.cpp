@@ -203,6 +203,7 @@ bool CallLog::flush()
 
 bool CallLog::writePending()
 {
+    m_error.clear();
     if (!m_book.isWritable()) {
         m_error = m_book.errorText();
         return false;
@@ -245,6 +246,7 @@ bool CallLog::writePending()
 CallRecords CallLog::page(const CallFilter& filter, std::optional<qint64> before, int count) const
 {
     CallRecords records;
+    m_readError.clear();
     if (!m_book.isOpen())
         return records;
     QStringList conditions;
@@ -273,13 +275,13 @@ CallRecords CallLog::page(const CallFilter& filter, std::optional<qint64> before
     QSqlQuery query(m_book.database());
     query.setForwardOnly(true);
     if (!query.prepare(statement)) {
-        m_error = query.lastError().text();
+        m_readError = query.lastError().text();
         return records;
     }
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));
     if (!query.exec()) {
-        m_error = query.lastError().text();
+        m_readError = query.lastError().text();
         return records;
     }
     while (query.next())

@@ -103,6 +103,8 @@ public:
     int removeOlderThan(int days, const QDateTime& now = QDateTime::currentDateTimeUtc());
 
     QString errorText() const { return m_error; }
+    // Why the last page could not be read; empty when it was.
+    QString readError() const { return m_readError; }
 
     // The text stored for a time: ISO 8601 in UTC, to the second.
     static QString timeText(const QDateTime& time);
@@ -118,7 +120,8 @@ private:
     PhoneBook& m_book;
     CallRecords m_pending;
     QTimer m_retry;
-    mutable QString m_error;
+    QString m_error;
+    mutable QString m_readError;
 };
 
 } // namespace telvora
