@@ -295,6 +295,14 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
         <source>%1 is a SIP address: it can be called on a SIP line only. Choose one in Setup.</source>
         <translation>%1 ist eine SIP-Adresse: Sie kann nur über eine SIP-Leitung angerufen werden. Wählen Sie eine in den Optionen.</translation>
     </message>
+    <message>
+        <source>at an unknown time</source>
+        <translation>zu unbekannter Zeit</translation>
+    </message>
+    <message>
+        <source>Last called %1: %2</source>
+        <translation>Zuletzt angerufen %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>telvora::DialFormControls</name>
@@ -530,6 +538,14 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
         <source>Sea&amp;rch</source>
         <translation>&amp;Suchen</translation>
     </message>
+    <message>
+        <source>Histor&amp;y</source>
+        <translation>&amp;Verlauf</translation>
+    </message>
+    <message>
+        <source>Call History</source>
+        <translation>Anrufliste</translation>
+    </message>
 </context>
 <context>
     <name>telvora::DialRun</name>
@@ -665,6 +681,159 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>qrc:/help/index.html</source>
         <comment>the help&apos;s contents page in this language</comment>
         <translation>qrc:/help/de/index.html</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::HistoryModel</name>
+    <message>
+        <source>Answered</source>
+        <translation>Angenommen</translation>
+    </message>
+    <message>
+        <source>Busy</source>
+        <translation>Besetzt</translation>
+    </message>
+    <message>
+        <source>No answer</source>
+        <translation>Keine Antwort</translation>
+    </message>
+    <message>
+        <source>No dial tone</source>
+        <translation>Kein Wählton</translation>
+    </message>
+    <message>
+        <source>Dropped</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>Declined</source>
+        <translation>Abgelehnt</translation>
+    </message>
+    <message>
+        <source>Invalid number</source>
+        <translation>Ungültige Nummer</translation>
+    </message>
+    <message>
+        <source>Unreachable</source>
+        <translation>Nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>Line lost</source>
+        <translation>Leitung verloren</translation>
+    </message>
+    <message>
+        <source>Hung up</source>
+        <translation>Aufgelegt</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Missed</source>
+        <translation>Verpasst</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>This number is longer than the history shows.</source>
+        <translation>Diese Nummer ist länger, als die Anrufliste sie zeigt.</translation>
+    </message>
+    <message>
+        <source>When</source>
+        <translation>Wann</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Number</source>
+        <translation>Nummer</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Leitung</translation>
+    </message>
+    <message>
+        <source>Attempt</source>
+        <translation>Versuch</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Talk time</source>
+        <translation>Gesprächsdauer</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::HistoryWindow</name>
+    <message>
+        <source>Call History</source>
+        <translation>Anrufliste</translation>
+    </message>
+    <message>
+        <source>Name, number or line</source>
+        <translation>Name, Nummer oder Leitung</translation>
+    </message>
+    <message>
+        <source>All outcomes</source>
+        <translation>Alle Ergebnisse</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Suchen:</translation>
+    </message>
+    <message>
+        <source>&amp;Dial</source>
+        <translation>&amp;Wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Number</source>
+        <translation>Nummer &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>D&amp;elete</source>
+        <translation>&amp;Löschen</translation>
+    </message>
+    <message>
+        <source>Clear &amp;All</source>
+        <translation>&amp;Alle löschen</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>Schl&amp;ießen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n call(s) could not be written to the history yet: %1</source>
+        <translation>
+            <numerusform>%n Anruf konnte noch nicht in die Anrufliste geschrieben werden: %1</numerusform>
+            <numerusform>%n Anrufe konnten noch nicht in die Anrufliste geschrieben werden: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>This entry has no number that can be dialled.</source>
+        <translation>Dieser Eintrag hat keine Nummer, die gewählt werden kann.</translation>
+    </message>
+    <message>
+        <source>The entries could not be deleted (%1).</source>
+        <translation>Die Einträge konnten nicht gelöscht werden (%1).</translation>
+    </message>
+    <message>
+        <source>Delete the whole call history?</source>
+        <translation>Die ganze Anrufliste löschen?</translation>
+    </message>
+    <message>
+        <source>The call history could not be cleared (%1).</source>
+        <translation>Die Anrufliste konnte nicht geleert werden (%1).</translation>
+    </message>
+    <message>
+        <source>The call history cannot be read (%1).</source>
+        <translation>Die Anrufliste kann nicht gelesen werden (%1).</translation>
     </message>
 </context>
 <context>
@@ -1595,6 +1764,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>Dial links at once</source>
         <translation>Links sofort wählen</translation>
+    </message>
+    <message>
+        <source>Keep call history, days :</source>
+        <translation>Anrufliste behalten, Tage :</translation>
+    </message>
+    <message>
+        <source>0 keeps the call history for ever</source>
+        <translation>0 behält die Anrufliste für immer</translation>
     </message>
 </context>
 <context>

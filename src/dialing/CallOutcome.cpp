@@ -1,5 +1,7 @@
 #include "dialing/CallOutcome.h"
 
+#include "store/CallLog.h"
+
 #include <QCoreApplication>
 
 namespace telvora {
@@ -48,6 +50,33 @@ QString CallOutcome::statusText(CallEnd end)
         return QCoreApplication::translate("telvora::CallOutcome", "Last Status :  User Hang UP");
     }
     return {};
+}
+
+QString CallOutcome::logWord(CallEnd end)
+{
+    switch (end) {
+    case CallEnd::Answered:
+        return QLatin1String(outcome::kAnswered);
+    case CallEnd::Busy:
+        return QLatin1String(outcome::kBusy);
+    case CallEnd::NoAnswer:
+        return QLatin1String(outcome::kNoAnswer);
+    case CallEnd::NoDialTone:
+        return QLatin1String(outcome::kNoDialTone);
+    case CallEnd::Unexplained:
+        return QLatin1String(outcome::kDropped);
+    case CallEnd::Declined:
+        return QLatin1String(outcome::kDeclined);
+    case CallEnd::InvalidNumber:
+        return QLatin1String(outcome::kInvalid);
+    case CallEnd::Unreachable:
+        return QLatin1String(outcome::kUnreachable);
+    case CallEnd::LineLost:
+        return QLatin1String(outcome::kLineLost);
+    case CallEnd::HungUp:
+        return QLatin1String(outcome::kHungUp);
+    }
+    return QLatin1String(outcome::kFailed);
 }
 
 } // namespace telvora

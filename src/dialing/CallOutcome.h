@@ -14,6 +14,8 @@ struct CallOutcome
     static bool redial(CallEnd end);
     // The status bar's text for the end of an attempt.
     static QString statusText(CallEnd end);
+    // The word the call log stores for it, one per status text.
+    static QString logWord(CallEnd end);
 };
 
 } // namespace telvora

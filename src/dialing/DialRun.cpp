@@ -21,11 +21,21 @@ DialRun::DialRun(LineService& lines, const StoredSettings& settings, Prompt& pro
 
 DialRun::~DialRun()
 {
-    release();
+    // Whoever listened may be gone by now: the call just ends.
+    teardown();
 }
 
 void DialRun::release()
 {
+    if (m_call && !m_call->isEnded())
+        attemptOver(m_call->wasAnswered() ? QLatin1String(outcome::kAnswered)
+                                          : QLatin1String(outcome::kHungUp));
+    teardown();
+}
+
+void DialRun::teardown()
+{
+    m_attempt.reset();
     stopPause();
     m_attemptWaiting = false;
     if (m_call) {
@@ -35,12 +45,13 @@ void DialRun::release()
     m_call.reset();
 }
 
-void DialRun::start(const QStringList& numbers)
+void DialRun::start(const QStringList& numbers, qint64 nameId)
 {
     // A run started while another waits replaces it: the old pause must not wake up later
     // and take over the new run's line.
     stopPause();
     m_queue = numbers;
+    m_nameId = nameId;
     m_current = 0;
     m_attemptCount = 0;
     m_hungUp = false;
@@ -77,6 +88,9 @@ void DialRun::attempt()
         index >= 0 && index < lines.size() ? lines.at(index) : lines.first();
 
     const QString number = m_queue.at(m_current);
+    // An ended call whose report has not arrived yet is still an attempt made.
+    if (m_call && m_call->isEnded())
+        attemptOver(endedOutcome(m_call->end()));
     if (m_call) {
         m_call->disconnect(this);
         // Its own signal may have brought us here: it goes once that has returned.
@@ -85,12 +99,26 @@ void DialRun::attempt()
     m_call = m_lines.placeCall(line, number);
     connect(m_call.get(), &LineCall::refused, this, &DialRun::callRefused);
     connect(m_call.get(), &LineCall::ended, this, &DialRun::callEnded);
+    // Talk time runs from the first answer; a call taken off hold is the same conversation.
+    connect(m_call.get(), &LineCall::connected, this, [this] {
+        if (!m_talkClock.isValid())
+            m_talkClock.start();
+    });
     ++m_attemptCount;
+    m_attempt = CallRecord{};
+    m_attempt->started = QDateTime::currentDateTimeUtc();
+    m_attempt->number = number;
+    m_attempt->nameId = m_nameId;
+    m_attempt->line = line.line.caps.lineName;
+    m_attempt->attempt = m_attemptCount;
+    m_attempt->attempts = m_settings.retryCount;
+    m_talkClock.invalidate();
     m_hungUp = false;
     emit status(2, tr("Retry No: %1 / %2").arg(m_attemptCount).arg(m_settings.retryCount));
     emit status(3, tr("Dialing: ") + number);
     m_current = (m_current + 1) % int(m_queue.size());
     if (m_call->isEnded()) {
+        attemptOver(QLatin1String(outcome::kFailed));
         const LineError error = m_call->error();
         m_prompt.messageBox(
             tr("Error #%1\n%2").arg(static_cast<qint32>(error)).arg(lineErrorText(error)),
@@ -101,6 +129,7 @@ void DialRun::attempt()
 
 void DialRun::callRefused(LineError error)
 {
+    attemptOver(QLatin1String(outcome::kFailed));
     // The call could not be placed after all: say so, rather than leave "Dialing:" up.
     emit status(3, tr("Last Status : Call Failed (%1)").arg(lineErrorText(error)));
     emit runEnded();
@@ -108,6 +137,7 @@ void DialRun::callRefused(LineError error)
 
 void DialRun::callEnded(CallEnd end)
 {
+    attemptOver(endedOutcome(end));
     if (m_attemptWaiting) {
         m_attemptWaiting = false;
         attempt();
@@ -158,6 +188,30 @@ void DialRun::pauseTick()
 void DialRun::stopPause()
 {
     m_pause.stop();
+}
+
+QString DialRun::endedOutcome(CallEnd end) const
+{
+    // A conversation is answered however it ended, unless the line cut it off; a call
+    // we ended before anyone answered was hung up, whatever the line made of it.
+    if (m_call && m_call->wasAnswered() && end != CallEnd::LineLost && end != CallEnd::Unexplained)
+        return QLatin1String(outcome::kAnswered);
+    if (m_hungUp || m_attemptWaiting)
+        return QLatin1String(outcome::kHungUp);
+    return CallOutcome::logWord(end);
+}
+
+void DialRun::attemptOver(const QString& outcome)
+{
+    if (!m_attempt)
+        return;
+    CallRecord record = *m_attempt;
+    m_attempt.reset();
+    record.ended = QDateTime::currentDateTimeUtc();
+    record.outcome = outcome;
+    // Whole seconds, to the nearest: what a person would say the call lasted.
+    record.talkSeconds = m_talkClock.isValid() ? (m_talkClock.elapsed() + 500) / 1000 : 0;
+    emit attemptEnded(record);
 }
 
 void DialRun::HangCMD_Click()

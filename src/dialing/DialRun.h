@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/CallLog.h"
 #include "telephony/LineCodes.h"
 
 #include <QElapsedTimer>
@@ -7,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace telvora {
 
@@ -29,8 +31,9 @@ public:
             QObject* parent = nullptr);
     ~DialRun() override;
 
-    // Starts a run over these numbers, dialled as given (the caller adds any prefix).
-    void start(const QStringList& numbers);
+    // Starts a run over these numbers, dialled as given (the caller adds any prefix); the
+    // name they belong to, 0 for numbers that came from no name's card.
+    void start(const QStringList& numbers, qint64 nameId = 0);
     // The attempt step: dials the queue's current number on the set-up line.
     void DialCmdTapi_Click();
     void HangCMD_Click();
@@ -41,7 +44,8 @@ public:
     bool isWaiting() const { return m_pause.isActive(); }
     // The call of the latest attempt; nothing before the first.
     LineCall* call() const { return m_call.get(); }
-    // Ends the call and lets go of the line, as the program does when it exits.
+    // Ends the call and lets go of the line, as the program does when it exits; a call
+    // under way is reported as ended.
     void release();
 
 signals:
@@ -49,6 +53,8 @@ signals:
     void status(int panel, const QString& text);
     // An attempt has ended and no other will follow.
     void runEnded();
+    // An attempt has ended, as the call log keeps it; emitted before the next step.
+    void attemptEnded(const telvora::CallRecord& record);
 
 private:
     void attempt();
@@ -57,6 +63,10 @@ private:
     void startPause();
     void pauseTick();
     void stopPause();
+    // Reports the attempt under way as ended with this outcome, once.
+    void attemptOver(const QString& outcome);
+    QString endedOutcome(CallEnd end) const;
+    void teardown();
 
     LineService& m_lines;
     const StoredSettings& m_settings;
@@ -70,6 +80,10 @@ private:
     bool m_attemptWaiting = false;
     QTimer m_pause;
     QElapsedTimer m_pauseClock;
+    qint64 m_nameId = 0;
+    // The attempt under way, as far as it is known; reported when it ends.
+    std::optional<CallRecord> m_attempt;
+    QElapsedTimer m_talkClock;
 };
 
 } // namespace telvora

@@ -93,6 +93,7 @@ void DialForm::connectHandlers()
     connect(m_ui.GOWWW, &QToolButton::clicked, this, &DialForm::GOWWW_Click);
     connect(m_ui.GoMail, &QToolButton::clicked, this, &DialForm::GoMail_Click);
     connectDialing();
+    connectHistory();
     connectKeys();
     // A session that ends takes the program with it; the card must not go with it.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveCardIfDirty(); });
@@ -104,6 +105,7 @@ void DialForm::connectKeys()
         {QKeySequence(Qt::Key_F1), &DialForm::HelpCmd_Click},
         {QKeySequence(Qt::CTRL | Qt::Key_F), &DialForm::SearchCMD_Click},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), &DialForm::ExitCMD_Click},
+        {QKeySequence(Qt::CTRL | Qt::Key_H), &DialForm::HistoryCMD_Click},
     };
     for (const auto& [sequence, command] : keys) {
         auto* shortcut = new QShortcut(sequence, this);
@@ -123,6 +125,8 @@ void DialForm::Form_Load()
     m_book.open(kDataFile);
     indexFields();
     reportOpenProblem();
+    if (m_book.isWritable())
+        m_callLog->removeOlderThan(m_storedSettings.historyDays);
     const bool editable = m_book.isWritable();
     for (const CardField& field : std::as_const(m_ui.card))
         field.setReadOnly(!editable || field.column == CardColumn::Id);
@@ -296,6 +300,7 @@ void DialForm::LoadCard()
         list.setRows(row.isEmpty() ? ListRows{} : m_book.numbers(m_cardId, schema::kindText(kind)));
         SelectAllItems(list);
     }
+    showLastCall();
 }
 
 void DialForm::SaveCard()
@@ -379,6 +384,7 @@ void DialForm::ExitCMD_Click()
     m_exiting = true;
     saveCardIfDirty();
     m_dialRun->release();
+    m_callLog->flush();
     QCoreApplication::processEvents();
     if (m_tray)
         m_tray->hide();

@@ -20,8 +20,10 @@ class QMenu;
 
 namespace telvora {
 
+class CallLog;
 class DialRun;
 class Editing;
+class HistoryWindow;
 class KeypadSound;
 class LineService;
 class LinkCommands;
@@ -52,6 +54,10 @@ public:
     void HelpCmd_Click();
     void GOWWW_Click();
     void GoMail_Click();
+    // Opens the call history, or brings it to the front.
+    void HistoryCMD_Click();
+    HistoryWindow* historyForm() const;
+    CallLog& callLog() { return *m_callLog; }
     // The search window while it is loaded: shown, or hidden after a double click.
     SearchForm* searchForm() const;
     LinkCommands& links() { return *m_links; }
@@ -123,6 +129,9 @@ protected:
 private:
     void connectHandlers();
     void connectDialing();
+    void connectHistory();
+    // The card's line about the name's latest call.
+    void showLastCall();
     // The window's own keys: F1 Help, Ctrl+F search, Ctrl+Q exit.
     void connectKeys();
     void indexFields();
@@ -137,6 +146,9 @@ private:
     LineService& m_lines;
     DialFormControls m_ui;
     PhoneBook m_book;
+    // Goes before the book it writes into.
+    std::unique_ptr<CallLog> m_callLog;
+    QPointer<HistoryWindow> m_historyForm;
     SpeedDialSet m_speedDials;
     Registry m_registry;
     StoredSettings m_storedSettings;

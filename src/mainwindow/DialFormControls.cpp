@@ -315,6 +315,8 @@ DialFormControls DialFormControls::build(QWidget* form)
     }
     c.GroupLabel = label(phones, QStringLiteral("GroupLabel"), {}, 2070, 405, 1215, 240);
     c.GroupLabel->setFont(plainSans(9.75));
+    c.LastCallLabel = label(phones, QStringLiteral("LastCallLabel"), {}, 135, 5310, 4455, 240);
+    static_cast<ElidedLabel*>(c.LastCallLabel)->setSmallestPointSize(7);
 
     c.DialCmdTapi =
         button(phones, QStringLiteral("DialCmdTapi"), {}, 3150, 2100, 600, 330, buttonFont);
@@ -459,8 +461,13 @@ DialFormControls DialFormControls::build(QWidget* form)
         button(form, QStringLiteral("AboutCMD"), tr("A&bout"), 7695, 5175, 780, 735, buttonFont);
     c.ExitCMD =
         button(form, QStringLiteral("ExitCMD"), tr("E&xit"), 8505, 5175, 780, 735, buttonFont);
+    // Help gives half its row to the call history.
     c.HelpCmd =
-        button(form, QStringLiteral("HelpCmd"), tr("&Help"), 7695, 5940, 1590, 330, buttonFont);
+        button(form, QStringLiteral("HelpCmd"), tr("&Help"), 7695, 5940, 780, 330, buttonFont);
+    c.HistoryCMD = button(form, QStringLiteral("HistoryCMD"), tr("Histor&y"), 8505, 5940, 780, 330,
+                          buttonFont);
+    ElidedLabel::shrinkToFit(*c.HistoryCMD, 6);
+    c.HistoryCMD->setToolTip(tr("Call History"));
 
     // Bottom: four status panels.
     c.StatusBar1 = place(new QStatusBar(form), QStringLiteral("StatusBar1"), 0, 6285, 9300, 375);

@@ -68,6 +68,8 @@ public:
     QToolButton* DialMobileCMD = nullptr;
     QToolButton* DialHomeCMD = nullptr;
     QLabel* GroupLabel = nullptr;
+    // When the card's name was last called, and how that call ended.
+    QLabel* LastCallLabel = nullptr;
     QPushButton* DialCmdTapi = nullptr;
 
     QMap<int, QWidget*> Text1;
@@ -93,6 +95,7 @@ public:
     QPushButton* AboutCMD = nullptr;
     QPushButton* ExitCMD = nullptr;
     QPushButton* HelpCmd = nullptr;
+    QPushButton* HistoryCMD = nullptr;
 
     QStatusBar* StatusBar1 = nullptr;
     // Panels 1 to 4 of the status bar, by number.

@@ -68,7 +68,8 @@ void DialForm::DialSelectedNumbers(IdListBox& list)
     QStringList numbers;
     for (int index : list.selectedItems())
         numbers << m_storedSettings.prefix + list.itemText(index);
-    m_dialRun->start(numbers);
+    // The number lists are the card's: the run is a call to the card's name.
+    m_dialRun->start(numbers, isRowId(m_cardId) ? m_cardId : 0);
 }
 
 void DialForm::HangCMD_Click()

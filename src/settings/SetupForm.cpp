@@ -44,9 +44,9 @@ void SetupForm::build()
 {
     setObjectName(QStringLiteral("SetupForm"));
     setWindowTitle(tr("Setup"));
-    // Rows below the arrangement hold the button that sets up the lines themselves, and
-    // what numbers from links need.
-    setFixedSize(twips(5340), twips(4455));
+    // Rows below the arrangement hold the button that sets up the lines themselves, what
+    // numbers from links need, and how long the call history is kept.
+    setFixedSize(twips(5340), twips(4965));
 
     const struct
     {
@@ -61,6 +61,8 @@ void SetupForm::build()
         {1, QT_TRANSLATE_NOOP("telvora::SetupForm", "Time between redial attempts"), 315, 1710,
          2640, 240},
         {4, QT_TRANSLATE_NOOP("telvora::SetupForm", "Country of the lines :"), 315, 3615, 1950,
+         240},
+        {5, QT_TRANSLATE_NOOP("telvora::SetupForm", "Keep call history, days :"), 315, 4455, 2900,
          240}};
     // The arrangement was measured with a narrow face of Arial's proportions, as the main
     // window's was; wider faces cut the labels off.
@@ -86,6 +88,9 @@ void SetupForm::build()
         place(new QLineEdit(this), QStringLiteral("retry_times_text"), 3285, 1170, 960, 375);
     TimeAttemptText =
         place(new QLineEdit(this), QStringLiteral("TimeAttemptText"), 3285, 1665, 960, 375);
+    HistoryDaysText =
+        place(new QLineEdit(this), QStringLiteral("HistoryDaysText"), 3285, 4410, 960, 375);
+    HistoryDaysText->setToolTip(tr("0 keeps the call history for ever"));
     OK_button =
         place(new QPushButton(tr("OK"), this), QStringLiteral("OK_button"), 315, 2475, 1140, 420);
     Cancel_button = place(new QPushButton(tr("Cancel"), this), QStringLiteral("Cancel_button"),
@@ -106,7 +111,7 @@ void SetupForm::build()
     // Keyboard order: Cancel, OK, the attempts, the prefix, Apply, the line, the pause.
     QWidget* order[] = {Cancel_button, OK_button,   retry_times_text, prefix_text,
                         Apply_Button,  cboLineSel,  TimeAttemptText,  Lines_button,
-                        cboCountry,    chkDialLinks};
+                        cboCountry,    chkDialLinks, HistoryDaysText};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Cancel_button->setFocus();
@@ -165,6 +170,7 @@ void SetupForm::Form_Load()
     cboCountry->setCurrentIndex(stored >= 0 ? stored : cboCountry->findData(m_settings.country));
     chkDialLinks->setChecked(StoredSettings::readText(m_registry, StoredSettings::kDialLinks) ==
                              QLatin1String("1"));
+    HistoryDaysText->setText(QString::number(m_settings.historyDays));
 }
 
 int SetupForm::selectedLine() const
@@ -205,7 +211,8 @@ void SetupForm::Apply_Button_Click()
         {StoredSettings::kTimeAttempt, TimeAttemptText->text()},
         {StoredSettings::kCountry, cboCountry->currentData().toString()},
         {StoredSettings::kDialLinks,
-         chkDialLinks->isChecked() ? QStringLiteral("1") : QStringLiteral("0")}};
+         chkDialLinks->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
+        {StoredSettings::kHistoryDays, HistoryDaysText->text()}};
     for (const auto& [name, text] : values) {
         m_registry.WriteRegistryString(key, name, text);
         saved = saved && m_registry.LastRegistryResult() == Registry::kSuccess;

@@ -45,6 +45,7 @@ public:
     QLineEdit* prefix_text = nullptr;
     QLineEdit* retry_times_text = nullptr;
     QLineEdit* TimeAttemptText = nullptr;
+    QLineEdit* HistoryDaysText = nullptr;
     QPushButton* OK_button = nullptr;
     QPushButton* Cancel_button = nullptr;
     QPushButton* Apply_Button = nullptr;

@@ -20,6 +20,7 @@ QString StoredSettings::defaultCountry()
 {
     return PhoneNumbers::countryOf(QLocale::system());
 }
+const QString StoredSettings::kHistoryDays = QStringLiteral("HistoryDays");
 
 const QString& StoredSettings::keyPath()
 {
@@ -69,6 +70,11 @@ void ReadFromRegistry(Registry& registry, StoredSettings& settings)
         PhoneNumbers::countries().contains(country) ? country : StoredSettings::defaultCountry();
     settings.dialLinksAtOnce =
         StoredSettings::readText(registry, StoredSettings::kDialLinks) == QLatin1String("1");
+    // A count of days below 0 means nothing: the history is kept as before.
+    if (const auto days = StoredSettings::toInteger(
+            StoredSettings::readText(registry, StoredSettings::kHistoryDays));
+        days && *days >= 0)
+        settings.historyDays = *days;
 }
 
 } // namespace telvora

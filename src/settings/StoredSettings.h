@@ -18,9 +18,12 @@ struct StoredSettings
     // dialable; when none is stored, the locale's.
     QString country;
     bool dialLinksAtOnce = false; // a link starts its run without waiting for Enter
+    // Days the call history keeps an attempt; 0 keeps it for ever.
+    qint16 historyDays = 365;
 
     static const QString& keyPath();
-    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt, kCountry, kDialLinks;
+    static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt, kCountry, kDialLinks,
+        kHistoryDays;
     // The country when none is stored: the locale's, as the country's plan is known.
     static QString defaultCountry();
 

@@ -1,5 +1,6 @@
 #include "store/PhoneBook.h"
 
+#include "store/CallLog.h"
 #include "store/Schema.h"
 #include "store/SortKey.h"
 #include "store/Statements.h"
@@ -338,6 +339,9 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
             addMissingSearchIndex(db);
     }
 
+    // The call log lives in the same file; older files gain its table here.
+    if (isWritable())
+        CallLog::prepareTable(*this);
     rememberFile();
     return m_state;
 }

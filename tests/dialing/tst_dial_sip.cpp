@@ -1,11 +1,15 @@
 // Dialing through the main window on a real SIP line, against the test peers: a registrar
 // that answers numbers starting with 9 with busy, and far ends that answer and hang up,
-// or ring and never answer. What the far end saw is read from the registrar's log.
+// or ring and never answer. What the far end saw is read from the registrar's log, what
+// the program kept from the call log.
 #include "dialing/DialRun.h"
+#include "history/HistoryModel.h"
+#include "history/HistoryWindow.h"
 #include "mainwindow/DialForm.h"
 #include "settings/Registry.h"
 #include "settings/StoredSettings.h"
 #include "store/SpeedDialSet.h"
+#include "support/CallLogRows.h"
 #include "support/SampleBook.h"
 #include "support/ScriptedPrompt.h"
 #include "support/SipPeers.h"
@@ -22,6 +26,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <algorithm>
 #include <csignal>
 
@@ -62,6 +67,18 @@ private:
     std::unique_ptr<LineService> m_lines;
     std::unique_ptr<DialForm> m_form;
     QStringList m_status3;
+    qsizetype m_logSeen = 0;
+
+    // The call log's rows written since the last look.
+    QStringList newLogRows()
+    {
+        // The log writes once the run has gone on.
+        QCoreApplication::processEvents();
+        const QStringList rows = logRows(m_form->phoneBook());
+        const QStringList added = rows.mid(m_logSeen);
+        m_logSeen = rows.size();
+        return added;
+    }
 
     QString panel(int number) const { return m_form->controls().panels.value(number)->text(); }
 
@@ -134,6 +151,27 @@ private slots:
                          QStringLiteral("Dialing: 9001"), QStringLiteral("Last Status : Busy"),
                          QStringLiteral("Dialing: 9001"), QStringLiteral("Last Status : Busy")}));
         QCOMPARE(panel(4), QString());
+        QCOMPARE(newLogRows(),
+                 (QStringList{QStringLiteral("9001 busy 1/3 0"), QStringLiteral("9001 busy 2/3 0"),
+                              QStringLiteral("9001 busy 3/3 0")}));
+    }
+
+    // The history window dials the run's number again, through the same run.
+    void theHistoryWindowRedials()
+    {
+        m_form->HistoryCMD_Click();
+        HistoryWindow* window = m_form->historyForm();
+        QVERIFY(window);
+        QCOMPARE(window->model().index(0, HistoryModel::Attempt).data().toString(),
+                 QStringLiteral("3/3"));
+        QCOMPARE(window->model().rowCount(window->model().index(0, 0)), 3);
+        window->view()->setCurrentIndex(window->model().index(0, 0));
+        QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
+        window->dialCurrent();
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(invitesTo(QStringLiteral("9001")), 6);
+        QCOMPARE(newLogRows().size(), 3);
+        window->close();
     }
 
     void anAnsweredCallIsNotRedialled()
@@ -142,6 +180,12 @@ private slots:
         quickDial(QStringLiteral("6001"));
         QCOMPARE(invitesTo(QStringLiteral("6001")), 1);
         QCOMPARE(panel(3), QStringLiteral("Last Status : Call Ended"));
+        const QStringList rows = newLogRows();
+        QCOMPARE(rows.size(), 1);
+        QVERIFY2(rows[0].startsWith(QStringLiteral("6001 answered 1/3 ")), qPrintable(rows[0]));
+        // Talk time within a second of the far end's two.
+        const int talk = rows[0].section(QLatin1Char(' '), -1).toInt();
+        QVERIFY2(talk >= 1 && talk <= 3, qPrintable(rows[0]));
     }
 
     void aDeclinedCallIsNotRedialled()
@@ -149,6 +193,7 @@ private slots:
         quickDial(QStringLiteral("5001"));
         QCOMPARE(invitesTo(QStringLiteral("5001")), 1);
         QCOMPARE(panel(3), QStringLiteral("Last Status : Declined"));
+        QCOMPARE(newLogRows(), QStringList{QStringLiteral("5001 declined 1/3 0")});
     }
 
     void hangUpWhileRinging()
@@ -163,6 +208,7 @@ private slots:
         QCOMPARE(panel(3), QStringLiteral("Last Status :  User Hang UP"));
         QTest::qWait(1500);
         QCOMPARE(invitesTo(QStringLiteral("8001")), 1);
+        QCOMPARE(newLogRows(), QStringList{QStringLiteral("8001 hung-up 1/3 0")});
     }
 
     // The far end vanishes while talking: no goodbye, the media just stops.

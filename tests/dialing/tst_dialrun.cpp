@@ -29,11 +29,15 @@ struct Fixture
     QMap<int, QStringList> panels;
     DialRun run{lines, settings, prompt};
     QSignalSpy ended{&run, &DialRun::runEnded};
+    // The attempts as the call log would store them.
+    QList<CallRecord> records;
 
     Fixture(qint16 attempts, qint16 pause)
     {
         QObject::connect(&run, &DialRun::status,
                          [this](int panel, const QString& text) { panels[panel] << text; });
+        QObject::connect(&run, &DialRun::attemptEnded,
+                         [this](const CallRecord& record) { records << record; });
         settings.retryCount = attempts;
         settings.pause = pause;
         provider = RecordingProvider::install(lines);
@@ -196,6 +200,92 @@ private slots:
         QVERIFY(f.prompt.asked.isEmpty());
         QCOMPARE(f.panels[3], QStringList{QStringLiteral("Last Status :  User Hang UP")});
         QCOMPARE(f.panels[4], QStringList{QString()});
+    }
+
+    // Each attempt is reported once, when it ends, with what the log keeps of it.
+    void attemptsAreReportedAsTheyEnd()
+    {
+        Fixture f(3, 0);
+        const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+        f.run.start({QStringLiteral("05"), QStringLiteral("06")}, 42);
+        for (int i = 0; i < 3; ++i) {
+            Fixture::settle();
+            provider->busy();
+        }
+        Fixture::settle();
+        QCOMPARE(f.records.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const CallRecord& record = f.records[i];
+            QCOMPARE(record.outcome, QStringLiteral("busy"));
+            QCOMPARE(record.attempt, i + 1);
+            QCOMPARE(record.attempts, 3);
+            QCOMPARE(record.number, i == 1 ? QStringLiteral("06") : QStringLiteral("05"));
+            QCOMPARE(record.nameId, qint64(42));
+            QCOMPARE(record.line, QStringLiteral("One"));
+            QVERIFY(record.started >= before && record.ended >= record.started);
+            QCOMPARE(record.talkSeconds, qint64(0));
+        }
+    }
+
+    void outcomesOfTheLog()
+    {
+        {
+            // Talk time counts from the answer to the end.
+            Fixture f(3, 0);
+            f.run.start({QStringLiteral("5")});
+            Fixture::settle();
+            provider->answer();
+            QTest::qWait(1200);
+            provider->end(LINEDISCONNECTMODE_NORMAL);
+            Fixture::settle();
+            QCOMPARE(f.records.size(), 1);
+            QCOMPARE(f.records[0].outcome, QStringLiteral("answered"));
+            QCOMPARE(f.records[0].talkSeconds, qint64(1));
+            QCOMPARE(f.records[0].nameId, qint64(0));
+        }
+        {
+            // Hang UP ends a conversation as answered, and a ringing call as hung up.
+            Fixture f(3, 0);
+            f.run.start({QStringLiteral("5")});
+            Fixture::settle();
+            provider->answer();
+            Fixture::settle();
+            f.run.HangCMD_Click();
+            Fixture::settle();
+            f.run.start({QStringLiteral("6")});
+            Fixture::settle();
+            f.run.HangCMD_Click();
+            Fixture::settle();
+            QCOMPARE(f.records.size(), 2);
+            QCOMPARE(f.records[0].outcome, QStringLiteral("answered"));
+            QCOMPARE(f.records[1].outcome, QStringLiteral("hung-up"));
+        }
+        {
+            // A new run ends the call before it, which was hung up; one refused is failed;
+            // a call under way when the program exits is hung up too.
+            Fixture f(1, 0);
+            provider->dropAtOnce = false;
+            f.run.start({QStringLiteral("first")});
+            Fixture::settle();
+            f.run.start({QStringLiteral("second")});
+            Fixture::settle();
+            provider->dropped(provider->drops.value(0), 0);
+            Fixture::settle();
+            provider->refuseAtOnce = LINEERR_INVALCALLHANDLE;
+            f.run.release();
+            f.run.start({QStringLiteral("third")});
+            provider->refuseAtOnce = 0;
+            f.run.start({QStringLiteral("fourth")});
+            Fixture::settle();
+            f.run.release();
+            QStringList outcomes;
+            for (const CallRecord& record : std::as_const(f.records))
+                outcomes << record.number + QLatin1Char(' ') + record.outcome;
+            QCOMPARE(
+                outcomes,
+                (QStringList{QStringLiteral("first hung-up"), QStringLiteral("second hung-up"),
+                             QStringLiteral("third failed"), QStringLiteral("fourth hung-up")}));
+        }
     }
 
     void failuresToOpenAndToCall()

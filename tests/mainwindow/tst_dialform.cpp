@@ -540,8 +540,8 @@ private slots:
             {"Picture2", 7695, 45, 1635, 3525},     {"DialCombo", 45, 450, 1545, 315},
             {"CmdNum_5", 585, 1260, 465, 420},      {"CmdHash", 1125, 2160, 465, 420},
             {"quickDial", 0, 2610, 1590, 870},      {"HangCMD", 7695, 3600, 1590, 825},
-            {"ExitCMD", 8505, 5175, 780, 735},      {"HelpCmd", 7695, 5940, 1590, 330},
-            {"StatusBar1", 0, 6285, 9300, 375},
+            {"ExitCMD", 8505, 5175, 780, 735},      {"HelpCmd", 7695, 5940, 780, 330},
+            {"HistoryCMD", 8505, 5940, 780, 330},   {"StatusBar1", 0, 6285, 9300, 375},
         };
         for (const auto& control : expected) {
             auto* widget = form.findChild<QWidget*>(QLatin1String(control.name));
@@ -554,9 +554,10 @@ private slots:
         {
             const char* name;
             const char* caption;
-        } captions[] = {{"HangCMD", "Hang &UP"}, {"SearchCMD", "Sea&rch"}, {"SetupCMD", "&Setup"},
-                        {"AboutCMD", "A&bout"},  {"ExitCMD", "E&xit"},     {"HelpCmd", "&Help"},
-                        {"quickDial", "&Dial"},  {"CmdAstric", "*"},       {"CmdNum_0", "0"}};
+        } captions[] = {{"HangCMD", "Hang &UP"},   {"SearchCMD", "Sea&rch"}, {"SetupCMD", "&Setup"},
+                        {"AboutCMD", "A&bout"},    {"ExitCMD", "E&xit"},     {"HelpCmd", "&Help"},
+                        {"quickDial", "&Dial"},    {"CmdAstric", "*"},       {"CmdNum_0", "0"},
+                        {"HistoryCMD", "Histor&y"}};
         for (const auto& control : captions) {
             auto* button = form.findChild<QPushButton*>(QLatin1String(control.name));
             QVERIFY2(button, control.name);

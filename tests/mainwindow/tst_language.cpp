@@ -1,4 +1,5 @@
 #include "app/Language.h"
+#include "history/HistoryWindow.h"
 #include "links/HelpWindow.h"
 #include "links/LinkCommands.h"
 #include "search/SearchForm.h"
@@ -16,7 +17,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace telvora;
 using namespace telvora::test;
@@ -37,6 +38,7 @@ const QSet<QString> kSameInGerman = {
     QStringLiteral("Family"),
     QStringLiteral("Work"),
     QStringLiteral("Telvora  (Family)"),
+    QStringLiteral("Name"),
 };
 
 bool sameInGerman(const QString& text)
@@ -89,9 +91,10 @@ QList<Shown> shownTexts(QWidget* window)
             for (int i = 0; i < tabs->count(); ++i)
                 note(texts, widget, "tab", tabs->tabText(i));
         }
-        if (auto* tree = qobject_cast<QTreeWidget*>(widget)) {
-            for (int i = 0; i < tree->columnCount(); ++i)
-                note(texts, widget, "header", tree->headerItem()->text(i));
+        if (auto* tree = qobject_cast<QTreeView*>(widget); tree && tree->model()) {
+            for (int i = 0; i < tree->model()->columnCount(); ++i)
+                note(texts, widget, "header",
+                     tree->model()->headerData(i, Qt::Horizontal).toString());
         }
     }
     return texts;
@@ -110,13 +113,18 @@ struct Windows
     {
         main.form->SearchCMD_Click();
         main.form->HelpCmd_Click();
+        main.form->HistoryCMD_Click();
         setup.show();
         lines.show();
     }
     QList<QWidget*> all()
     {
-        return {main.form.get(), &setup, &lines, main.form->searchForm(),
-                main.form->links().helpWindow()};
+        return {main.form.get(),
+                &setup,
+                &lines,
+                main.form->searchForm(),
+                main.form->links().helpWindow(),
+                main.form->historyForm()};
     }
 };
 

@@ -6,6 +6,9 @@
 //   NAME <id> <text>      name <id> now reads <text> (added or renamed)
 //   GONE <id>             name <id> and everything below it are deleted
 //   NUMBER <id> <count>   name <id> now has <count> numbers
+//   LOGGING 1             an attempt goes into the call log
+//   LOGGED <count>        the call log now has <count> rows
+#include "store/CallLog.h"
 #include "store/PhoneBook.h"
 
 #include <QCoreApplication>
@@ -51,13 +54,34 @@ int main(int argc, char* argv[])
     if (!book.isWritable())
         return 3;
     QRandomGenerator random(quint32(QByteArray(argv[2]).toUInt()));
+    telvora::CallLog log(book);
+    qint64 logged = 0;
+    {
+        QSqlQuery count(book.database());
+        if (!count.exec(QStringLiteral("SELECT count(*) FROM CallLog")) || !count.next())
+            return 3;
+        logged = count.value(0).toLongLong();
+    }
     const QStringList words{QStringLiteral("O'Brien"), QStringLiteral("Ζωή"),
                             QStringLiteral("李"),      QStringLiteral("100%_x"),
                             QStringLiteral("Ann"),     QStringLiteral("مريم")};
     for (int step = 0;; ++step) {
         const QString text = words[random.bounded(int(words.size()))] + QString::number(step);
-        const int choice = random.bounded(10);
-        if (choice < 4) {
+        const int choice = random.bounded(12);
+        if (choice >= 10) {
+            telvora::CallRecord record;
+            record.started = QDateTime::currentDateTimeUtc();
+            record.ended = record.started;
+            record.number = text;
+            record.line = QStringLiteral("soak");
+            record.attempt = 1;
+            record.attempts = 1;
+            record.outcome = QStringLiteral("busy");
+            say(QStringLiteral("LOGGING 1"));
+            if (!log.add(record))
+                return 4;
+            say(QStringLiteral("LOGGED %1").arg(++logged));
+        } else if (choice < 4) {
             const qint64 parent = random.bounded(3) == 0 ? anyName(book, random) : 0;
             say(QStringLiteral("BEGIN 0"));
             const qint64 id = book.addName(text, parent, 0);

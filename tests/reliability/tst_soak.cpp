@@ -2,6 +2,7 @@
 // checks after each kill that the file opens, passes SQLite's integrity check, and holds
 // exactly what the writer had reported done. TELVORA_SOAK_KILLS sets the number of kills.
 #include "store/PhoneBook.h"
+#include "support/SampleBook.h"
 #include "support/TestHome.h"
 
 #include <QProcess>
@@ -11,6 +12,7 @@
 #include <QTest>
 
 using namespace telvora;
+using telvora::test::scalar;
 using telvora::test::TestHome;
 
 namespace {
@@ -56,10 +58,12 @@ private slots:
         int editsChecked = 0;
         for (int round = 0; round < kills; ++round) {
             Model model;
+            qint64 logRows = 0;
             {
                 PhoneBook book;
                 QCOMPARE(book.open(path), PhoneBook::State::Opened);
                 model = snapshot(book);
+                logRows = scalar(book, QStringLiteral("SELECT count(*) FROM CallLog")).toLongLong();
             }
             QProcess writer;
             writer.start(QStringLiteral(SOAK_WRITER), {path, QString::number(round)});
@@ -71,12 +75,22 @@ private slots:
 
             QSet<qint64> uncertain;
             bool unfinishedAdd = false;
+            bool unfinishedLog = false;
             for (const QByteArray& raw : writer.readAllStandardOutput().split('\n')) {
                 const QString line = QString::fromUtf8(raw);
                 const QStringList parts = line.split(QLatin1Char(' '));
                 if (parts.size() < 2)
                     continue;
                 const QString kind = parts[0];
+                // The log's writes come between edits and leave them as they are.
+                if (kind == QLatin1String("LOGGING") || kind == QLatin1String("LOGGED")) {
+                    unfinishedLog = kind == QLatin1String("LOGGING");
+                    if (!unfinishedLog) {
+                        logRows = parts[1].toLongLong();
+                        ++editsChecked;
+                    }
+                    continue;
+                }
                 if (kind == QLatin1String("BEGIN")) {
                     uncertain.clear();
                     unfinishedAdd = parts[1] == QLatin1String("0");
@@ -117,6 +131,20 @@ private slots:
                 extra += model.contains(it.key()) ? 0 : 1;
             // Only the add under way when the writer died may have gone in unreported.
             QVERIFY2(extra <= (unfinishedAdd ? 1 : 0), qPrintable(QString::number(round)));
+            // Every attempt reported is in the log, whole; only the one under way may be
+            // there unreported.
+            const qint64 logFound =
+                scalar(book, QStringLiteral("SELECT count(*) FROM CallLog")).toLongLong();
+            QVERIFY2(logFound == logRows || (unfinishedLog && logFound == logRows + 1),
+                     qPrintable(QStringLiteral("round %1: %2 log rows, %3 reported")
+                                    .arg(round)
+                                    .arg(logFound)
+                                    .arg(logRows)));
+            QCOMPARE(scalar(book, QStringLiteral("SELECT count(*) FROM CallLog WHERE started IS "
+                                                 "NULL OR ended IS NULL OR number IS NULL OR "
+                                                 "outcome IS NULL OR attempts IS NULL"))
+                         .toLongLong(),
+                     0);
         }
         qInfo("%d kills survived, %d reported edits checked", kills, editsChecked);
     }

@@ -78,6 +78,8 @@ private slots:
         QCOMPARE(form->prefix_text->text(), QString());
         QCOMPARE(form->retry_times_text->text(), QString());
         QCOMPARE(form->TimeAttemptText->text(), QStringLiteral("0"));
+        // History is kept for a year unless told otherwise.
+        QCOMPARE(form->HistoryDaysText->text(), QStringLiteral("365"));
         QVERIFY(f.prompt.asked.isEmpty());
     }
 
@@ -91,6 +93,7 @@ private slots:
         form->prefix_text->setText(QStringLiteral("9,"));
         form->retry_times_text->setText(QStringLiteral("5"));
         form->TimeAttemptText->setText(QStringLiteral("2.6"));
+        form->HistoryDaysText->setText(QStringLiteral("0"));
         form->Apply_Button->click();
         // Apply keeps the window open.
         QCOMPARE(form->result(), 0);
@@ -102,14 +105,18 @@ private slots:
         QCOMPARE(f.settings.retryCount, qint16(5));
         QCOMPARE(f.settings.lineIndex, qint16(office));
         QCOMPARE(f.settings.pause, qint16(3));
+        QCOMPARE(f.settings.historyDays, qint16(0));
 
         // What does not convert leaves the record as it was; zero attempts mean one.
         form->retry_times_text->setText(QStringLiteral("three"));
         form->TimeAttemptText->setText(QStringLiteral("70000"));
+        // A negative count of days means nothing and keeps the one before.
+        form->HistoryDaysText->setText(QStringLiteral("-5"));
         form->OK_button->click();
         QCOMPARE(form->result(), int(QDialog::Accepted));
         QCOMPARE(f.settings.retryCount, qint16(5));
         QCOMPARE(f.settings.pause, qint16(3));
+        QCOMPARE(f.settings.historyDays, qint16(0));
         StoredSettings fresh;
         ReadFromRegistry(f.registry, fresh);
         QCOMPARE(fresh.retryCount, qint16(1));
