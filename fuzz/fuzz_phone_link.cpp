@@ -1,6 +1,6 @@
 // What a web page, a mail or a stranger on the socket hands the program as a link.
 #include "FuzzInput.h"
-#include "app/PhoneLink.h"
+#include "numbers/PhoneLink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PhoneLink.h"
+#include "numbers/PhoneLink.h"
 
 #include <QByteArray>
 #include <QLocalServer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PhoneLink.h"
+#include "numbers/PhoneLink.h"
 #include "editing/BrowseWindow.h"
 #include "mainwindow/DialFormControls.h"
 #include "settings/Registry.h"

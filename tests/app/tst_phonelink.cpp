@@ -1,7 +1,7 @@
 // Links and numbers from outside the program: what is read from them, what is refused, and
 // how a global number is made dialable on a line that dials digits alone.
 #include "app/CommandLine.h"
-#include "app/PhoneLink.h"
+#include "numbers/PhoneLink.h"
 #include "numbers/PhoneNumbers.h"
 
 #include <QDir>

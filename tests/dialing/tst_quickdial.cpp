@@ -1,5 +1,5 @@
 #include "RecordingProvider.h"
-#include "app/PhoneLink.h"
+#include "numbers/PhoneLink.h"
 #include "dialing/DialRun.h"
 #include "dialing/KeypadSound.h"
 #include "editing/Editing.h"

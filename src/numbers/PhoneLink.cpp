@@ -1,4 +1,4 @@
-#include "app/PhoneLink.h"
+#include "numbers/PhoneLink.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
