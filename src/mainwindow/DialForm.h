@@ -1,8 +1,8 @@
 #pragma once
 
-#include "numbers/PhoneLink.h"
 #include "editing/BrowseWindow.h"
 #include "mainwindow/DialFormControls.h"
+#include "numbers/PhoneLink.h"
 #include "settings/Registry.h"
 #include "settings/StoredSettings.h"
 #include "store/PhoneBook.h"
