@@ -114,12 +114,14 @@ int main(int argc, char* argv[])
     // For measuring start-up from outside: the window is filled once the first events ran.
     if (qEnvironmentVariableIsSet("TELVORA_QUIT_AFTER_LOAD"))
         QTimer::singleShot(0, &app, &QApplication::quit);
-    // For measuring memory and scrolling from outside: All Groups opened and its names
-    // scrolled to the last one, either by dragging the scroll bar to its end as a user
-    // would (any value but "pages") or by stepping down a page of the list at a time ("pages").
+    // For measuring memory and scrolling from outside: All Groups opened ("click": and
+    // nothing more) and its names scrolled to the last one, either by dragging the scroll
+    // bar to its end as a user would (any other value) or by stepping down a page of the
+    // list at a time ("pages").
     if (qEnvironmentVariableIsSet("TELVORA_SCROLL_ALL_AND_QUIT")) {
         QTimer::singleShot(0, &form, [&form] {
-            const bool pages = qgetenv("TELVORA_SCROLL_ALL_AND_QUIT") == "pages";
+            const QByteArray how = qgetenv("TELVORA_SCROLL_ALL_AND_QUIT");
+            const bool pages = how == "pages";
             IdListBox& groups = *form.controls().GroupsList;
             IdListBox& names = *form.controls().NamesList;
             QScrollBar& bar = *names.verticalScrollBar();
@@ -128,8 +130,11 @@ int main(int argc, char* argv[])
             groups.setListIndex(groups.count() - 2);
             QCoreApplication::processEvents();
             int steps = 0;
+            if (how == "click")
+                bar.setValue(bar.minimum());
             // The list grows while it scrolls; it is at its end once a step changes nothing.
-            for (int before = -1; before != bar.value() || bar.value() != bar.maximum();) {
+            for (int before = -1;
+                 how != "click" && (before != bar.value() || bar.value() != bar.maximum());) {
                 before = bar.value();
                 bar.setValue(pages ? bar.value() + IdListModel::kPage * bar.singleStep()
                                    : bar.maximum());

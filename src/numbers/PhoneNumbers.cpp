@@ -18,9 +18,10 @@ PhoneNumberUtil& plans()
     return *PhoneNumberUtil::GetInstance();
 }
 
-bool known(const QString& country)
+// Whether the plans can place numbers from the country; asking loads them.
+bool planned(const QString& country)
 {
-    return PhoneNumbers::countries().contains(country);
+    return plans().GetCountryCodeForRegion(country.toStdString()) != 0;
 }
 
 } // namespace
@@ -37,6 +38,15 @@ QStringList PhoneNumbers::countries()
         return all;
     }();
     return codes;
+}
+
+bool PhoneNumbers::isCountry(const QString& code)
+{
+    const auto letter = [](QChar c) {
+        return c >= QLatin1Char('A') && c <= QLatin1Char('Z');
+    };
+    return code.size() == 2 && letter(code[0]) && letter(code[1]) &&
+           QLocale::codeToTerritory(code) != QLocale::AnyTerritory;
 }
 
 QString PhoneNumbers::countryName(const QString& country, const QLocale& language)
@@ -57,12 +67,12 @@ QString PhoneNumbers::countryName(const QString& country, const QLocale& languag
 QString PhoneNumbers::countryOf(const QLocale& locale)
 {
     const QString code = QLocale::territoryToCode(locale.territory());
-    return known(code) ? code : QString();
+    return isCountry(code) ? code : QString();
 }
 
 QString PhoneNumbers::dialableFrom(const QString& number, const QString& country)
 {
-    if (!number.startsWith(QLatin1Char('+')) || !known(country))
+    if (!number.startsWith(QLatin1Char('+')) || !isCountry(country) || !planned(country))
         return number;
     PhoneNumber parsed;
     if (plans().Parse(number.toStdString(), "ZZ", &parsed) != PhoneNumberUtil::NO_PARSING_ERROR)

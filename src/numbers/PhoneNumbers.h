@@ -12,10 +12,13 @@ struct PhoneNumbers
 {
     // The two-letter codes of every country whose plan is known, in code order.
     static QStringList countries();
+    // Whether the code names a country, without loading the plans: they take 4 MB and
+    // most starts never dial a global number on a line of digits.
+    static bool isCountry(const QString& code);
     // The country's name in the language of the locale, with its calling code:
     // "Deutschland (+49)".
     static QString countryName(const QString& country, const QLocale& language = QLocale());
-    // The country of the locale, when its plan is known; else empty.
+    // The country of the locale; empty when the locale names none.
     static QString countryOf(const QLocale& locale = QLocale::system());
 
     // How a line that dials digits alone (an analogue modem) reaches a global number

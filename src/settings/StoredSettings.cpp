@@ -63,11 +63,11 @@ void ReadFromRegistry(Registry& registry, StoredSettings& settings)
     if (const auto pause = StoredSettings::toInteger(
             StoredSettings::readText(registry, StoredSettings::kTimeAttempt)))
         settings.pause = *pause;
-    // A country the plans do not know (a hand-edited file) would leave numbers unchanged
+    // A code that names no country (a hand-edited file) would leave numbers unchanged
     // without a word: the locale's serves better.
     const QString country = StoredSettings::readText(registry, StoredSettings::kCountry).toUpper();
     settings.country =
-        PhoneNumbers::countries().contains(country) ? country : StoredSettings::defaultCountry();
+        PhoneNumbers::isCountry(country) ? country : StoredSettings::defaultCountry();
     settings.dialLinksAtOnce =
         StoredSettings::readText(registry, StoredSettings::kDialLinks) == QLatin1String("1");
     // A count of days below 0 means nothing: the history is kept as before.

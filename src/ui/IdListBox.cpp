@@ -326,6 +326,7 @@ IdListBox::IdListBox(Selection selection, QWidget* parent) : QListView(parent), 
 {
     setModel(&m_model);
     setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(selection == Selection::Single ? QAbstractItemView::SingleSelection
                                                     : QAbstractItemView::ExtendedSelection);
