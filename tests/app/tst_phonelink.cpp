@@ -145,6 +145,10 @@ private slots:
                  QStringLiteral("Deutschland (+49)"));
         QCOMPARE(PhoneNumbers::countryOf(QLocale(QLocale::French, QLocale::Belgium)),
                  QStringLiteral("BE"));
+        // A stored code is checked without the plans; a code of no country is refused.
+        QVERIFY(PhoneNumbers::isCountry(QStringLiteral("BE")));
+        for (const char* code : {"XX", "be", "BEL", ""})
+            QVERIFY2(!PhoneNumbers::isCountry(QLatin1String(code)), code);
     }
 };
 
