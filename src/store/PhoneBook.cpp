@@ -289,18 +289,45 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
     const bool writable =
         !exists || (info.isWritable() && QFileInfo(info.absolutePath()).isWritable());
 
-    if (!exists) {
-        // Contacts are private: the new file is the owner's alone whatever the umask, and
-        // SQLite gives its journal the same mode.
-        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-        QFile created(m_filePath);
-        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
-            created.setPermissions(ownerOnly);
-    }
-
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
                           ? QSqlDatabase::database(m_connection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+
+    if (!exists) {
+        // The new book is made whole under another name and only then put in place: a start
+        // killed while making it must not leave an empty or half-made file that every later
+        // start refuses. Contacts are private: the file is the owner's alone whatever the
+        // umask, and SQLite gives its journal the same mode.
+        const QString made =
+            m_filePath + QStringLiteral(".new-%1").arg(QCoreApplication::applicationPid());
+        const auto failCreating = [this, &made](const QString& reason) {
+            QFile::remove(made);
+            fail(QCoreApplication::translate("telvora::PhoneBook",
+                                             "it is missing and could not be created (%1)")
+                     .arg(reason));
+            return m_state;
+        };
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QFile::remove(made); // left by a start of the same number killed while making it
+        QFile file(made);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
+            return failCreating(file.errorString());
+        file.setPermissions(ownerOnly);
+        file.close();
+        db.setDatabaseName(made);
+        db.setConnectOptions({});
+        if (!db.open())
+            return failCreating(db.lastError().text());
+        const bool schemaMade = createSchema();
+        db.close();
+        if (!schemaMade)
+            return failCreating(m_error);
+        // Never over a file that appeared meanwhile.
+        if (!QFile::rename(made, m_filePath))
+            return failCreating(
+                QCoreApplication::translate("telvora::PhoneBook", "another file took its place"));
+    }
+
     db.setDatabaseName(m_filePath);
     db.setConnectOptions(writable
                              ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000")
@@ -314,15 +341,6 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
     }
 
     if (!exists) {
-        if (!createSchema()) {
-            const QString reason = m_error;
-            db.close();
-            QFile::remove(m_filePath); // ours, made a moment ago, and unusable
-            fail(QCoreApplication::translate("telvora::PhoneBook",
-                                             "it is missing and could not be created (%1)")
-                     .arg(reason));
-            return m_state;
-        }
         m_state = State::Created;
         if (!checkSchema(true))
             return m_state;
