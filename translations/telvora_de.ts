@@ -1625,6 +1625,10 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>%1 rows of the file share the id %2, so none of them is changed</source>
         <translation>%1 Zeilen der Datei teilen sich die Kennung %2; daher wird keine davon geändert</translation>
     </message>
+    <message>
+        <source>another file took its place</source>
+        <translation>eine andere Datei hat ihren Platz eingenommen</translation>
+    </message>
 </context>
 <context>
     <name>telvora::PhoneLink</name>
