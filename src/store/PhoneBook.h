@@ -14,6 +14,8 @@
 #include <optional>
 #include <utility>
 
+struct sqlite3;
+
 namespace telvora {
 
 class SortKey;
@@ -162,6 +164,8 @@ private:
     class PreparedReads;
     PreparedReads* preparedReads() const;
     void forgetPreparedReads() const;
+    // SQLite's own connection under Qt's, for the functions the book adds to it.
+    sqlite3* sqliteHandle() const;
     mutable std::unique_ptr<PreparedReads> m_preparedReads;
 
     QString m_connection;

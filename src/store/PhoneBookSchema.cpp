@@ -1,0 +1,338 @@
+#include "store/PhoneBook.h"
+#include "store/Schema.h"
+#include "store/SortKey.h"
+#include "store/Statements.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <sqlite3.h>
+
+// Creating, checking and upgrading a book's tables, and keeping its sort keys in step with
+// the locale: everything the book does to its schema when it opens a file.
+
+namespace telvora {
+
+using statements::quoted;
+
+bool PhoneBook::createSchema()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        m_error = db.lastError().text();
+        return false;
+    }
+    QSqlQuery query(db);
+    for (const QString& statement : schema::createStatements()) {
+        if (!query.exec(statement)) {
+            m_error = query.lastError().text();
+            db.rollback();
+            return false;
+        }
+    }
+    if (!db.commit()) {
+        m_error = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+struct ColumnInfo
+{
+    QString name;
+    QString type;
+    int primaryKey = 0;
+};
+
+// The columns of a table as the file declares them, looked up by name: a quoted name that
+// is no column would read as a text in a SELECT, so a probe statement cannot tell.
+std::optional<QList<ColumnInfo>> columnsOf(QSqlDatabase db, const QString& table, QString& error)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
+    query.addBindValue(table);
+    if (!query.exec()) {
+        error = query.lastError().databaseText();
+        return std::nullopt;
+    }
+    QList<ColumnInfo> columns;
+    while (query.next()) {
+        columns.append(
+            {query.value(0).toString(), query.value(1).toString(), query.value(2).toInt()});
+    }
+    return columns;
+}
+
+const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& name)
+{
+    for (const ColumnInfo& column : columns) {
+        if (column.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &column;
+    }
+    return nullptr;
+}
+
+// Whether SQLite numbers the table's rows itself through its id: an INTEGER PRIMARY KEY of
+// a table with row numbers. Any other id column may hold anything, and holds nothing
+// unless given a value.
+bool idIsRowNumber(QSqlDatabase db, const QString& table, const QList<ColumnInfo>& columns)
+{
+    int keys = 0;
+    for (const ColumnInfo& column : columns)
+        keys += column.primaryKey > 0 ? 1 : 0;
+    const ColumnInfo* id = findColumn(columns, QStringLiteral("id"));
+    if (keys != 1 || !id || id->primaryKey != 1 ||
+        id->type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) != 0)
+        return false;
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT wr FROM pragma_table_list WHERE schema = 'main' AND "
+                                 "name = ?"));
+    query.addBindValue(table);
+    return !query.exec() || !query.next() || query.value(0).toInt() == 0;
+}
+
+bool hasNoRowNumbers(QSqlDatabase db, const QString& table)
+{
+    QSqlQuery query(db);
+    // A view has no row numbers either.
+    query.prepare(QStringLiteral("SELECT wr OR type <> 'table' FROM pragma_table_list WHERE"
+                                 " schema = 'main' AND name = ?"));
+    query.addBindValue(table);
+    return query.exec() && query.next() && query.value(0).toInt() != 0;
+}
+
+// telvora_sortkey(text): the sort key of a text under the book's locale; an empty key for
+// NULL, so that a row without a name is keyed once and not again at every open.
+void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* maker = static_cast<const SortKey*>(sqlite3_user_data(context));
+    const auto* text = static_cast<const QChar*>(sqlite3_value_text16(values[0]));
+    const QByteArray key =
+        text ? maker->key(QStringView(text, sqlite3_value_bytes16(values[0]) / 2)) : QByteArray();
+    sqlite3_result_blob(context, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+QString quotedList(const QStringList& names)
+{
+    QStringList list;
+    for (const QString& name : names)
+        list << quoted(name);
+    return list.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+bool PhoneBook::checkSchema(bool writable)
+{
+    QSqlDatabase db = database();
+    m_nameColumns.clear();
+    m_numberedTables.clear();
+    QStringList missingCard;
+    for (const auto& table : schema::requiredColumns()) {
+        QString error;
+        const auto columns = columnsOf(db, table.table, error);
+        if (!columns) {
+            fail(QCoreApplication::translate("telvora::PhoneBook", "it cannot be read (%1)")
+                     .arg(error));
+            return false;
+        }
+        if (columns->isEmpty()) {
+            fail(QCoreApplication::translate(
+                     "telvora::PhoneBook",
+                     "it is not a phone book of this program (it has no table \"%1\")")
+                     .arg(table.table));
+            return false;
+        }
+        QStringList missing;
+        for (const QString& column : table.columns) {
+            if (findColumn(*columns, column))
+                continue;
+            if (table.table == QLatin1String("names") && schema::cardColumns().contains(column))
+                missingCard << column;
+            else
+                missing << column;
+        }
+        if (!missing.isEmpty()) {
+            fail(QCoreApplication::translate(
+                     "telvora::PhoneBook",
+                     "it is not a phone book of this program (the table \"%1\" has "
+                     "no column %2)")
+                     .arg(table.table, quotedList(missing)));
+            return false;
+        }
+        if (table.columns.contains(QLatin1String("id")) &&
+            !idIsRowNumber(db, table.table, *columns))
+            m_numberedTables << table.table;
+        if (hasNoRowNumbers(db, table.table))
+            m_withoutRowid.insert(table.table);
+        if (table.table == QLatin1String("names")) {
+            for (const QString& column : table.columns) {
+                if (const ColumnInfo* found = findColumn(*columns, column))
+                    m_nameColumns << found->name;
+            }
+        }
+    }
+
+    if (!missingCard.isEmpty()) {
+        if (!writable) {
+            m_error =
+                QCoreApplication::translate(
+                    "telvora::PhoneBook", "you may read it but not change it, and it has no column "
+                                          "%1, so that part of the card stays empty and no change "
+                                          "is saved")
+                    .arg(quotedList(missingCard));
+        } else if (!addCardColumns(missingCard)) {
+            // The file stays as it was; it is shown, but a card without somewhere to keep
+            // every field must not look as if it saved them.
+            m_error =
+                QCoreApplication::translate("telvora::PhoneBook",
+                                            "it has no column %1 and the column could not be added "
+                                            "(%2), so no change is saved")
+                    .arg(quotedList(missingCard), m_error);
+            m_state = State::ReadOnly;
+        } else {
+            return checkSchema(writable);
+        }
+    }
+
+    QStringList selected;
+    for (const QString& column : std::as_const(m_nameColumns))
+        selected << quoted(column);
+    m_nameRowStatement =
+        QStringLiteral("SELECT %1 FROM names WHERE id = ? AND typeof(id) = 'integer'")
+            .arg(selected.join(QStringLiteral(", ")));
+    return true;
+}
+
+bool PhoneBook::addCardColumns(const QStringList& missing)
+{
+    // Adding a column keeps every stored value; the rows read NULL in it, an empty field.
+    return inTransaction([&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        for (const QString& column : missing) {
+            if (!query.exec(
+                    QStringLiteral("ALTER TABLE names ADD COLUMN %1 TEXT").arg(quoted(column)))) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+bool PhoneBook::prepareSortKeys(bool writable)
+{
+    QSqlDatabase db = database();
+    const QStringList tables{QStringLiteral("groups"), QStringLiteral("names")};
+    const auto keyedTables = [&] {
+        QSet<QString> keyed;
+        for (const QString& table : tables) {
+            QString error;
+            const auto columns = columnsOf(db, table, error);
+            if (columns && findColumn(*columns, QStringLiteral("sortkey")))
+                keyed.insert(table);
+        }
+        return keyed;
+    };
+    const auto storedIdentity = [&]() -> std::optional<QString> {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SELECT identity FROM sort_locale")) || !query.next())
+            return std::nullopt;
+        return query.value(0).toString();
+    };
+    m_keyed = keyedTables();
+    const std::optional<QString> stored = storedIdentity();
+    const QString wanted = m_sortKey->identity();
+
+    bool needed = m_keyed.size() != tables.size() || stored != wanted;
+    QSqlQuery probe(db);
+    // Indexes or triggers another program dropped are made again.
+    if (!needed) {
+        needed = !probe.exec(QStringLiteral(
+                     "SELECT count(*) FROM sqlite_master WHERE name IN ('groups_by_key',"
+                     " 'names_by_key', 'names_by_parent_key', 'names_by_group_key',"
+                     " 'groups_key_stale', 'names_key_stale')")) ||
+                 !probe.next() || probe.value(0).toInt() != 6;
+    }
+    for (const QString& table : tables) {
+        if (needed || !m_keyed.contains(table))
+            break;
+        needed = !probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM \"%1\" WHERE sortkey IS"
+                                            " NULL)")
+                                 .arg(table)) ||
+                 !probe.next() || probe.value(0).toBool();
+    }
+    probe.finish();
+    if (!needed) {
+        m_sortIdentity = wanted;
+        return true;
+    }
+    if (!writable) {
+        // The keys stay as another locale made them: still one order, the file's own.
+        m_sortIdentity = m_keyed.size() == tables.size() ? stored.value_or(QString()) : QString();
+        if (m_sortIdentity.isEmpty())
+            m_keyed.clear();
+        return false;
+    }
+
+    sqlite3* handle = sqliteHandle();
+    if (!handle ||
+        sqlite3_create_function_v2(
+            handle, "telvora_sortkey", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
+            m_sortKey.get(), sortKeyFunction, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+
+    // One transaction: a failure leaves the file as it was, sorted as before.
+    const bool done = inTransaction([&](QSqlDatabase& writeDb) {
+        QSqlQuery query(writeDb);
+        QStringList run;
+        for (const QString& table : tables) {
+            if (!m_keyed.contains(table))
+                run << QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN sortkey BLOB").arg(table);
+        }
+        run += schema::sortKeyStatements();
+        const QString where =
+            stored == wanted ? QStringLiteral(" WHERE sortkey IS NULL") : QString();
+        for (const QString& table : tables) {
+            run << QStringLiteral("UPDATE \"%1\" SET sortkey = telvora_sortkey(name)%2")
+                       .arg(table, where);
+        }
+        run << QStringLiteral("DELETE FROM sort_locale");
+        for (const QString& statement : std::as_const(run)) {
+            if (!query.exec(statement)) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+        }
+        query.prepare(QStringLiteral("INSERT INTO sort_locale (identity) VALUES (?)"));
+        query.addBindValue(wanted);
+        return execWrite(query);
+    });
+    sqlite3_create_function_v2(handle, "telvora_sortkey", 1, SQLITE_UTF16, nullptr, nullptr,
+                               nullptr, nullptr, nullptr);
+    forgetPreparedReads();
+    if (!done) {
+        // Whatever keys the file had before still give one order.
+        m_error.clear();
+        m_keyed = keyedTables();
+        const std::optional<QString> before = storedIdentity();
+        m_sortIdentity =
+            m_keyed.size() == tables.size() ? before.value_or(QStringLiteral("?")) : QString();
+        if (m_sortIdentity.isEmpty())
+            m_keyed.clear();
+        return false;
+    }
+    m_keyed = keyedTables();
+    m_sortIdentity = wanted;
+    return true;
+}
+
+QByteArray PhoneBook::sortKey(const QString& text) const
+{
+    return m_sortKey ? m_sortKey->key(text) : QByteArray();
+}
+
+} // namespace telvora
