@@ -260,7 +260,7 @@ void SipProvider::pace()
 {
     if (!m_core)
         return;
-    const bool busy = !m_calls.isEmpty() || !m_registering.isEmpty() ||
+    const bool busy = !m_calls.isEmpty() || m_incoming || !m_registering.isEmpty() ||
                       (m_settleTimer.isValid() && m_settleTimer.elapsed() < kSettleMs) ||
                       m_core->getCallsNb() > 0;
     const int interval = busy ? kBusyIterateMs : kIdleIterateMs;
@@ -623,6 +623,7 @@ qint32 SipProvider::placeCall(quint64 id, const QString& lineKey, const QString&
         return LINEERR_RESOURCEUNAVAIL;
 
     CallEntry& entry = m_calls[id];
+    entry.accountId = account.id;
     keepAwake();
     // A SIP line has no dial tone to go off hook to: without a number there is no call.
     const auto address = sipDialAddress(number, account);
@@ -678,8 +679,10 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
         id = m_placing;
         m_calls[id].call = call;
     }
-    if (id == 0)
+    if (id == 0) {
+        onIncomingState(call, rawState);
         return;
+    }
     CallEntry& entry = m_calls[id];
     const auto state = static_cast<linphone::Call::State>(rawState);
     switch (state) {
@@ -714,6 +717,106 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
     default:
         break;
     }
+}
+
+void SipProvider::onIncomingState(const std::shared_ptr<linphone::Call>& call, int rawState)
+{
+    const auto state = static_cast<linphone::Call::State>(rawState);
+    if (state == linphone::Call::State::IncomingReceived) {
+        keepAwake();
+        // One offer at a time, and none while we call out: a flood of calls gets busy.
+        // Turned away from the event loop, outside the stack's report.
+        if (m_incoming || !m_calls.isEmpty()) {
+            QTimer::singleShot(0, this, [call] { call->decline(linphone::Reason::Busy); });
+            return;
+        }
+        m_incoming = call;
+        m_incomingConnected = false;
+        const auto remote = call->getRemoteAddress();
+        emit incomingCall(remote ? QString::fromStdString(remote->getDisplayName()) : QString(),
+                          remote ? QString::fromStdString(remote->getUsername()) : QString());
+        return;
+    }
+    if (call != m_incoming)
+        return;
+    switch (state) {
+    case linphone::Call::State::Connected:
+        if (!m_incomingConnected) {
+            m_incomingConnected = true;
+            emit incomingConnected();
+        }
+        break;
+    case linphone::Call::State::Error:
+    case linphone::Call::State::End:
+    case linphone::Call::State::Released:
+        m_incoming.reset();
+        m_incomingConnected = false;
+        keepAwake();
+        emit incomingEnded();
+        break;
+    default:
+        break;
+    }
+}
+
+bool SipProvider::answerIncoming()
+{
+    if (!m_incoming || m_incomingConnected || !m_core)
+        return false;
+    auto params = m_core->createCallParams(m_incoming);
+    if (params)
+        params->enableVideo(false);
+    keepAwake();
+    return (params ? m_incoming->acceptWithParams(params) : m_incoming->accept()) == 0;
+}
+
+void SipProvider::declineIncoming(bool busy)
+{
+    if (!m_incoming)
+        return;
+    keepAwake();
+    if (m_incomingConnected)
+        m_incoming->terminate();
+    else
+        m_incoming->decline(busy ? linphone::Reason::Busy : linphone::Reason::Declined);
+}
+
+void SipProvider::hangUpIncoming()
+{
+    if (!m_incoming)
+        return;
+    keepAwake();
+    if (m_incomingConnected)
+        m_incoming->terminate();
+    else
+        m_incoming->decline(linphone::Reason::Declined);
+}
+
+bool SipProvider::muteIncoming(bool muted)
+{
+    if (!m_incoming || !m_incomingConnected)
+        return false;
+    m_incoming->setMicrophoneMuted(muted);
+    return true;
+}
+
+bool SipProvider::sendIncomingTones(const QString& tones)
+{
+    if (!m_incoming || !m_incomingConnected || !m_core)
+        return false;
+    // The account the caller reached: the one whose user the call was sent to.
+    QString accountId;
+    if (const auto to = m_incoming->getToAddress()) {
+        const QString user = QString::fromStdString(to->getUsername());
+        for (const SipAccount& account : std::as_const(m_accounts)) {
+            if (account.user == user) {
+                accountId = account.id;
+                break;
+            }
+        }
+    }
+    sendDtmf(*m_incoming, accountId, tones);
+    return true;
 }
 
 void SipProvider::endCall(quint64 id, CallEntry& entry, quint32 disconnectMode)
@@ -765,6 +868,47 @@ void SipProvider::dropCall(quint64 id)
         found->ended = true;
         events()->callDropped(id, 0);
     }
+}
+
+QString SipProvider::toneKeys() const
+{
+    return QStringLiteral("0123456789*#ABCD");
+}
+
+bool SipProvider::sendTones(quint64 id, const QString& tones)
+{
+    const auto found = m_calls.constFind(id);
+    if (found == m_calls.cend() || !found->connected || found->ended || found->dropping ||
+        !found->call || !m_core)
+        return false;
+    sendDtmf(*found->call, found->accountId, tones);
+    return true;
+}
+
+void SipProvider::sendDtmf(linphone::Call& call, const QString& accountId, const QString& tones)
+{
+    // How tones travel is the stack's setting, not the call's: it is set for the account of
+    // this call each time, since calls on other accounts may want the other way.
+    const SipAccount* account = findAccount(accountId);
+    const bool info = account && account->tonesAsInfo;
+    m_core->setUseInfoForDtmf(info);
+    m_core->setUseRfc2833ForDtmf(!info);
+    // A single tone goes at once; a run of them is spaced by the stack, one after another.
+    const std::string digits = tones.toStdString();
+    if (digits.size() == 1)
+        call.sendDtmf(digits[0]);
+    else
+        call.sendDtmfs(digits);
+    keepAwake();
+}
+
+bool SipProvider::setMuted(quint64 id, bool muted)
+{
+    const auto found = m_calls.constFind(id);
+    if (found == m_calls.cend() || !found->connected || found->ended || !found->call)
+        return false;
+    found->call->setMicrophoneMuted(muted);
+    return true;
 }
 
 void SipProvider::forget(quint64 id)
