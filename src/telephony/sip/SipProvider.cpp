@@ -161,6 +161,9 @@ constexpr qint64 kSettleMs = 2000;
 // thousand accounts would hold the program for minutes. Only so many register; the others
 // join the stack when they are dialled.
 constexpr int kStackAccounts = 50;
+// Between two touch tones: the stack sends each as events over about 100 ms, and a far
+// end needs a pause to tell two equal tones apart.
+constexpr qint64 kToneGapMs = 250;
 
 } // namespace
 
@@ -703,6 +706,12 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
         if (!entry.dropping)
             events()->callStateChanged(id, LINECALLSTATE_CONNECTED, 0);
         break;
+    case linphone::Call::State::StreamsRunning:
+        entry.streamsRunning = true;
+        // Tones typed before the media ran go now, from the event loop.
+        if (!entry.tones.isEmpty())
+            QTimer::singleShot(0, this, [this, id] { nextTone(id); });
+        break;
     case linphone::Call::State::Error:
     case linphone::Call::State::End:
     case linphone::Call::State::Released: {
@@ -792,33 +801,6 @@ void SipProvider::hangUpIncoming()
         m_incoming->decline(linphone::Reason::Declined);
 }
 
-bool SipProvider::muteIncoming(bool muted)
-{
-    if (!m_incoming || !m_incomingConnected)
-        return false;
-    m_incoming->setMicrophoneMuted(muted);
-    return true;
-}
-
-bool SipProvider::sendIncomingTones(const QString& tones)
-{
-    if (!m_incoming || !m_incomingConnected || !m_core)
-        return false;
-    // The account the caller reached: the one whose user the call was sent to.
-    QString accountId;
-    if (const auto to = m_incoming->getToAddress()) {
-        const QString user = QString::fromStdString(to->getUsername());
-        for (const SipAccount& account : std::as_const(m_accounts)) {
-            if (account.user == user) {
-                accountId = account.id;
-                break;
-            }
-        }
-    }
-    sendDtmf(*m_incoming, accountId, tones);
-    return true;
-}
-
 void SipProvider::endCall(quint64 id, CallEntry& entry, quint32 disconnectMode)
 {
     entry.ended = true;
@@ -881,8 +863,36 @@ bool SipProvider::sendTones(quint64 id, const QString& tones)
     if (found == m_calls.cend() || !found->connected || found->ended || found->dropping ||
         !found->call || !m_core)
         return false;
-    sendDtmf(*found->call, found->accountId, tones);
+    m_calls[id].tones += tones;
+    nextTone(id);
     return true;
+}
+
+void SipProvider::nextTone(quint64 id)
+{
+    const auto found = m_calls.find(id);
+    if (found == m_calls.end() || found->ended || found->dropping || !found->call)
+        return;
+    CallEntry& entry = *found;
+    if (entry.tones.isEmpty() || !entry.streamsRunning || entry.tonePending)
+        return;
+    const qint64 wait =
+        entry.lastTone.isValid() ? kToneGapMs - entry.lastTone.elapsed() : qint64(0);
+    if (wait > 0) {
+        entry.tonePending = true;
+        QTimer::singleShot(int(wait), this, [this, id] {
+            if (const auto call = m_calls.find(id); call != m_calls.end()) {
+                call->tonePending = false;
+                nextTone(id);
+            }
+        });
+        return;
+    }
+    const QString tone = entry.tones.left(1);
+    entry.tones.remove(0, 1);
+    entry.lastTone.start();
+    sendDtmf(*entry.call, entry.accountId, tone);
+    nextTone(id);
 }
 
 void SipProvider::sendDtmf(linphone::Call& call, const QString& accountId, const QString& tones)
@@ -893,7 +903,6 @@ void SipProvider::sendDtmf(linphone::Call& call, const QString& accountId, const
     const bool info = account && account->tonesAsInfo;
     m_core->setUseInfoForDtmf(info);
     m_core->setUseRfc2833ForDtmf(!info);
-    // A single tone goes at once; a run of them is spaced by the stack, one after another.
     const std::string digits = tones.toStdString();
     if (digits.size() == 1)
         call.sendDtmf(digits[0]);

@@ -83,8 +83,6 @@ public:
     void declineIncoming(bool busy);
     // Ends the offered call, whether it is ringing or answered.
     void hangUpIncoming();
-    bool muteIncoming(bool muted);
-    bool sendIncomingTones(const QString& tones);
 
 signals:
     void registrationChanged(const QString& accountId);
@@ -109,6 +107,12 @@ private:
         bool connected = false;
         bool ended = false;
         bool dropping = false;
+        // Tones go one at a time, a gap apart, and only once the media run: the stack
+        // drops a tone sent before its stream runs or while it still sends the last one.
+        bool streamsRunning = false;
+        QString tones;
+        QElapsedTimer lastTone;
+        bool tonePending = false;
     };
     struct AccountEntry
     {
@@ -137,6 +141,7 @@ private:
     void onCallState(const std::shared_ptr<linphone::Call>& call, int state);
     void onIncomingState(const std::shared_ptr<linphone::Call>& call, int state);
     void sendDtmf(linphone::Call& call, const QString& accountId, const QString& tones);
+    void nextTone(quint64 id);
     void onRegistrationState(const std::shared_ptr<linphone::Account>& account, int state,
                              const QString& message);
     void endCall(quint64 id, CallEntry& entry, quint32 disconnectMode);
