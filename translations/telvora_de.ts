@@ -43,6 +43,17 @@
     </message>
 </context>
 <context>
+    <name>telvora::CallController</name>
+    <message>
+        <source>Muted</source>
+        <translation>Stumm</translation>
+    </message>
+    <message>
+        <source>Tones: %1</source>
+        <translation>Töne: %1</translation>
+    </message>
+</context>
+<context>
     <name>telvora::CallOutcome</name>
     <message>
         <source>Last Status : Busy</source>
@@ -302,6 +313,30 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
     <message>
         <source>Last called %1: %2</source>
         <translation>Zuletzt angerufen %1: %2</translation>
+    </message>
+    <message>
+        <source>Connected to %1 after 1 attempt</source>
+        <translation>Verbunden mit %1 nach 1 Versuch</translation>
+    </message>
+    <message>
+        <source>Connected to %1 after %2 attempts</source>
+        <translation>Verbunden mit %1 nach %2 Versuchen</translation>
+    </message>
+    <message>
+        <source>Connected to %1 (%2) after 1 attempt</source>
+        <translation>Verbunden mit %1 (%2) nach 1 Versuch</translation>
+    </message>
+    <message>
+        <source>Connected to %1 (%2) after %3 attempts</source>
+        <translation>Verbunden mit %1 (%2) nach %3 Versuchen</translation>
+    </message>
+    <message>
+        <source>Call answered</source>
+        <translation>Anruf angenommen</translation>
+    </message>
+    <message>
+        <source>Redial ended</source>
+        <translation>Wahlwiederholung beendet</translation>
     </message>
 </context>
 <context>
@@ -834,6 +869,29 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>The call history cannot be read (%1).</source>
         <translation>Die Anrufliste kann nicht gelesen werden (%1).</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::IncomingCallWindow</name>
+    <message>
+        <source>Incoming call</source>
+        <translation>Eingehender Anruf</translation>
+    </message>
+    <message>
+        <source>&amp;Answer</source>
+        <translation>&amp;Annehmen</translation>
+    </message>
+    <message>
+        <source>&amp;Decline</source>
+        <translation>A&amp;blehnen</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>&amp;Hang Up</source>
+        <translation>Au&amp;flegen</translation>
     </message>
 </context>
 <context>
@@ -1957,6 +2015,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>For servers that do not take numbers that begin with +: the country is the one chosen in Setup.</source>
         <translation>Für Server, die keine Nummern mit + annehmen: Das Land ist das in den Optionen gewählte.</translation>
+    </message>
+    <message>
+        <source>Send touch tones as SIP &amp;INFO</source>
+        <translation>Tastentöne als SIP-&amp;INFO senden</translation>
+    </message>
+    <message>
+        <source>For servers that drop the tones sent in the sound stream.</source>
+        <translation>Für Server, die im Tonstrom gesendete Töne verwerfen.</translation>
     </message>
 </context>
 <context>

@@ -101,8 +101,11 @@ void DialRun::attempt()
     connect(m_call.get(), &LineCall::ended, this, &DialRun::callEnded);
     // Talk time runs from the first answer; a call taken off hold is the same conversation.
     connect(m_call.get(), &LineCall::connected, this, [this] {
-        if (!m_talkClock.isValid())
+        const bool first = !m_talkClock.isValid();
+        if (first)
             m_talkClock.start();
+        if (first && m_call)
+            emit answered(m_call.get());
     });
     ++m_attemptCount;
     m_attempt = CallRecord{};
@@ -131,7 +134,9 @@ void DialRun::callRefused(LineError error)
 {
     attemptOver(QLatin1String(outcome::kFailed));
     // The call could not be placed after all: say so, rather than leave "Dialing:" up.
-    emit status(3, tr("Last Status : Call Failed (%1)").arg(lineErrorText(error)));
+    const QString text = tr("Last Status : Call Failed (%1)").arg(lineErrorText(error));
+    emit status(3, text);
+    emit gaveUp(text);
     emit runEnded();
 }
 
@@ -147,9 +152,12 @@ void DialRun::callEnded(CallEnd end)
         emit runEnded();
         return;
     }
-    emit status(3, CallOutcome::statusText(end));
+    const QString text = CallOutcome::statusText(end);
+    emit status(3, text);
     if (!CallOutcome::redial(end) || m_attemptCount >= m_settings.retryCount) {
         emit status(4, QString());
+        if (!m_call || !m_call->wasAnswered())
+            emit gaveUp(text);
         emit runEnded();
         return;
     }

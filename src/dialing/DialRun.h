@@ -41,6 +41,8 @@ public:
     const QStringList& DialList() const { return m_queue; }
     int currentEntry() const { return m_current; }
     qint16 attemptCount() const { return m_attemptCount; }
+    // The name the run calls, 0 for numbers that came from no name's card.
+    qint64 nameId() const { return m_nameId; }
     bool isWaiting() const { return m_pause.isActive(); }
     // The call of the latest attempt; nothing before the first.
     LineCall* call() const { return m_call.get(); }
@@ -55,6 +57,11 @@ signals:
     void runEnded();
     // An attempt has ended, as the call log keeps it; emitted before the next step.
     void attemptEnded(const telvora::CallRecord& record);
+    // An attempt reached someone: the call is connected.
+    void answered(telvora::LineCall* call);
+    // The run ended without reaching anyone and without the user ending it; the status
+    // bar's last status says why.
+    void gaveUp(const QString& lastStatus);
 
 private:
     void attempt();

@@ -20,10 +20,15 @@ class QMenu;
 
 namespace telvora {
 
+class AlertSound;
+class CallController;
 class CallLog;
+class DesktopNotifier;
 class DialRun;
+class LineCall;
 class Editing;
 class HistoryWindow;
+class IncomingCalls;
 class KeypadSound;
 class LineService;
 class LinkCommands;
@@ -89,6 +94,10 @@ public:
     // dial links at once, starts the run straight away.
     void showLink(const telvora::PhoneLink& link, bool dialNow);
     DialRun& dialRun() { return *m_dialRun; }
+    CallController& callController() { return *m_callController; }
+    DesktopNotifier& notifier() { return *m_notifier; }
+    // Calls coming in on the SIP accounts; null when there is no SIP provider.
+    IncomingCalls* incomingCalls() const { return m_incoming; }
 
     void Text1_Change() { m_cardDirty = true; }
     void Combo1_Change() { m_cardDirty = true; }
@@ -125,6 +134,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void connectHandlers();
@@ -141,6 +151,10 @@ private:
     void reportOpenProblem();
     void saveCardIfDirty();
     void showFromTray();
+    // A run got through: a notice, the window to the front and the alert sound, for a
+    // user who left it in the tray through all the attempts.
+    void runAnswered(LineCall* call);
+    void runGaveUp(const QString& lastStatus);
 
     Prompt& m_prompt;
     LineService& m_lines;
@@ -158,6 +172,10 @@ private:
     QPointer<SearchForm> m_searchForm;
     DialRun* m_dialRun = nullptr;
     KeypadSound* m_keypadSound = nullptr;
+    CallController* m_callController = nullptr;
+    DesktopNotifier* m_notifier = nullptr;
+    AlertSound* m_alertSound = nullptr;
+    IncomingCalls* m_incoming = nullptr;
     std::unique_ptr<SpeedDialCommands> m_speedDialCommands;
     QMenu* m_moveGroupMenu = nullptr;
     QList<QAction*> m_setGroupItems;

@@ -1,5 +1,10 @@
 // The main window's dialing: the dial buttons and menus of the number lists, Hang UP,
 // the keypad and quick dial, and the speed dials.
+#include "call/AlertSound.h"
+#include "call/CallController.h"
+#include "call/CallerLookup.h"
+#include "call/DesktopNotifier.h"
+#include "call/IncomingCalls.h"
 #include "dialing/DialRun.h"
 #include "dialing/KeypadSound.h"
 #include "dialing/SpeedDialCommands.h"
@@ -7,6 +12,7 @@
 #include "mainwindow/DialForm.h"
 #include "numbers/PhoneNumbers.h"
 #include "store/Schema.h"
+#include "telephony/LineCall.h"
 #include "telephony/LineService.h"
 #include "telephony/sip/SipProvider.h"
 #include "ui/ButtonBar.h"
@@ -15,10 +21,12 @@
 #include "ui/Prompt.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace telvora {
@@ -29,6 +37,34 @@ void DialForm::connectDialing()
     connect(m_dialRun, &DialRun::status, this,
             [this](int panel, const QString& text) { m_ui.panels.value(panel)->setText(text); });
     m_keypadSound = new KeypadSound(this);
+    // Once a call is connected, the keypad and the digit keys are touch tones.
+    m_callController = new CallController(this);
+    connect(m_callController, &CallController::status, this,
+            [this](int panel, const QString& text) { m_ui.panels.value(panel)->setText(text); });
+    connect(m_callController, &CallController::toneSent, m_keypadSound, &KeypadSound::play);
+    connect(m_dialRun, &DialRun::answered, m_callController, &CallController::follow);
+    m_ui.DialCombo->lineEdit()->installEventFilter(this);
+    auto* mute = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
+    connect(mute, &QShortcut::activated, m_callController, &CallController::toggleMute);
+    m_notifier = new DesktopNotifier(
+        [this](const QString& title, const QString& body) {
+            if (m_tray && QSystemTrayIcon::supportsMessages())
+                m_tray->showMessage(title, body);
+        },
+        this);
+    m_alertSound = new AlertSound(this);
+    connect(m_dialRun, &DialRun::answered, this, &DialForm::runAnswered);
+    connect(m_dialRun, &DialRun::gaveUp, this, &DialForm::runGaveUp);
+    if (auto* sip = dynamic_cast<SipProvider*>(m_lines.provider(QStringLiteral("sip")))) {
+        m_incoming = new IncomingCalls(
+            *sip, [this](const QString& number) { return nameForNumber(m_book, number); },
+            [this] {
+                // On a call, or in a run that may place the next attempt at any moment.
+                const LineCall* call = m_dialRun->call();
+                return m_dialRun->isWaiting() || (call && !call->isEnded());
+            },
+            this, this);
+    }
     m_speedDialCommands = std::make_unique<SpeedDialCommands>(m_speedDials, m_prompt);
 
     const std::pair<QToolButton*, IdListBox*> dialButtons[] = {
@@ -72,13 +108,55 @@ void DialForm::DialSelectedNumbers(IdListBox& list)
     m_dialRun->start(numbers, isRowId(m_cardId) ? m_cardId : 0);
 }
 
+void DialForm::runAnswered(LineCall* call)
+{
+    QString name;
+    if (const qint64 id = m_dialRun->nameId(); isRowId(id)) {
+        if (const auto row = m_book.nameRow(id); row && row->size() > 1)
+            name = DesktopNotifier::plainLine(row->at(1).toString());
+    }
+    const QString number = DesktopNotifier::plainLine(call->number());
+    const int attempts = m_dialRun->attemptCount();
+    QString text;
+    if (name.isEmpty())
+        text = attempts == 1 ? tr("Connected to %1 after 1 attempt").arg(number)
+                             : tr("Connected to %1 after %2 attempts").arg(number).arg(attempts);
+    else
+        text = attempts == 1
+                   ? tr("Connected to %1 (%2) after 1 attempt").arg(name, number)
+                   : tr("Connected to %1 (%2) after %3 attempts").arg(name, number).arg(attempts);
+    m_notifier->notify(tr("Call answered"), text);
+    showFromTray();
+    m_alertSound->play();
+}
+
+void DialForm::runGaveUp(const QString& lastStatus)
+{
+    m_notifier->notify(tr("Redial ended"), lastStatus);
+}
+
 void DialForm::HangCMD_Click()
 {
     m_dialRun->HangCMD_Click();
 }
 
+bool DialForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // A key typed into the quick-dial box during a call is a tone, not part of a number.
+    if (event->type() == QEvent::KeyPress && m_callController && m_callController->inCall()) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const QString text = press->text();
+        if (text.size() == 1 && text.at(0).isPrint() &&
+            !(press->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return m_callController->key(text.at(0));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void DialForm::keyPress(QChar key)
 {
+    if (m_callController->key(key))
+        return;
     m_keypadSound->play();
     // The key always goes to the end, wherever the caret is.
     m_ui.DialCombo->setEditText(m_ui.DialCombo->currentText() + key);

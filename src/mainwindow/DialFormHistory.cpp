@@ -1,6 +1,7 @@
 // The main window's call history: what the dial run reports goes into the log, the card
 // tells when its name was last called, and the history window dials through the same run
 // as the window's own Dial.
+#include "call/IncomingCalls.h"
 #include "dialing/DialRun.h"
 #include "history/HistoryModel.h"
 #include "history/HistoryWindow.h"
@@ -17,6 +18,8 @@ void DialForm::connectHistory()
 {
     m_callLog = std::make_unique<CallLog>(m_book);
     connect(m_dialRun, &DialRun::attemptEnded, m_callLog.get(), &CallLog::post);
+    if (m_incoming)
+        connect(m_incoming, &IncomingCalls::callEnded, m_callLog.get(), &CallLog::post);
     connect(m_callLog.get(), &CallLog::changed, this, &DialForm::showLastCall);
     connect(m_ui.HistoryCMD, &QPushButton::clicked, this, &DialForm::HistoryCMD_Click);
 }

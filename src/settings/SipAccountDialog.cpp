@@ -60,6 +60,7 @@ SipAccountDialog::SipAccountDialog(SipProvider& provider, Prompt& prompt, const 
     outboundProxy->setText(account->outboundProxy);
     registerAccount->setChecked(account->registerEnabled);
     nationalNumbers->setChecked(account->nationalNumbers);
+    tonesAsInfo->setChecked(account->tonesAsInfo);
 }
 
 void SipAccountDialog::build()
@@ -94,6 +95,9 @@ void SipAccountDialog::build()
     nationalNumbers->setObjectName(QStringLiteral("nationalNumbers"));
     nationalNumbers->setToolTip(tr("For servers that do not take numbers that begin with +: "
                                    "the country is the one chosen in Setup."));
+    tonesAsInfo = new QCheckBox(tr("Send touch tones as SIP &INFO"), this);
+    tonesAsInfo->setObjectName(QStringLiteral("tonesAsInfo"));
+    tonesAsInfo->setToolTip(tr("For servers that drop the tones sent in the sound stream."));
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Name:"), displayName);
@@ -104,6 +108,7 @@ void SipAccountDialog::build()
     form->addRow(tr("Outbound &proxy:"), outboundProxy);
     form->addRow(QString(), registerAccount);
     form->addRow(QString(), nationalNumbers);
+    form->addRow(QString(), tonesAsInfo);
 
     auto* buttons = new QDialogButtonBox(this);
     OK_button = buttons->addButton(QDialogButtonBox::Ok);
@@ -190,6 +195,7 @@ void SipAccountDialog::OK_button_Click()
     account.outboundProxy = outboundProxy->text().trimmed();
     account.registerEnabled = registerAccount->isChecked();
     account.nationalNumbers = nationalNumbers->isChecked();
+    account.tonesAsInfo = tonesAsInfo->isChecked();
     // What would let a field write into the messages sent for the account is refused here,
     // pointing at the field, as it is when the accounts file holds it.
     if (const auto wrong = account.problem()) {

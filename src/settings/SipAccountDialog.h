@@ -39,6 +39,7 @@ public:
     QLineEdit* outboundProxy = nullptr;
     QCheckBox* registerAccount = nullptr;
     QCheckBox* nationalNumbers = nullptr;
+    QCheckBox* tonesAsInfo = nullptr;
     QPushButton* OK_button = nullptr;
     QPushButton* Cancel_button = nullptr;
 

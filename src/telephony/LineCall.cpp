@@ -46,6 +46,32 @@ void LineCall::hangUp()
     m_provider->dropCall(m_id);
 }
 
+QString LineCall::sendTones(const QString& keys)
+{
+    if (m_state != CallState::Connected || m_hangingUp || !m_provider)
+        return {};
+    const QString allowed = m_provider->toneKeys();
+    QString tones;
+    for (const QChar key : keys) {
+        const QChar tone = key.toUpper();
+        if (tone.unicode() < 128 && allowed.contains(tone))
+            tones += tone;
+    }
+    if (tones.isEmpty() || !m_provider->sendTones(m_id, tones))
+        return {};
+    return tones;
+}
+
+bool LineCall::setMuted(bool muted)
+{
+    if (m_state != CallState::Connected || m_hangingUp || !m_provider)
+        return false;
+    if (!m_provider->setMuted(m_id, muted))
+        return false;
+    m_muted = muted;
+    return true;
+}
+
 void LineCall::onPlaced(qint32 result)
 {
     if (m_state != CallState::Placing || m_hangingUp)

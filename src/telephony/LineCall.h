@@ -38,6 +38,14 @@ public:
     // once the call has ended or while an earlier hang-up is under way.
     void hangUp();
 
+    // Sends the keys that are tones this line can send (0-9, *, #; A-D where the line has
+    // them) while the call is connected; returns the tones sent, empty when none went. Any
+    // other key is dropped: it could only reach the far end as something it did not ask.
+    QString sendTones(const QString& keys);
+    // Mutes our microphone on a connected call; false when the line cannot.
+    bool setMuted(bool muted);
+    bool isMuted() const { return m_muted; }
+
 signals:
     // The line took the call and is dialling.
     void placed();
@@ -73,6 +81,7 @@ private:
     CallEnd m_end = CallEnd::Unexplained;
     bool m_answered = false;
     bool m_hangingUp = false;
+    bool m_muted = false;
 };
 
 } // namespace telvora

@@ -11,6 +11,21 @@ QString LineProvider::lineState(const QString&) const
     return {};
 }
 
+bool LineProvider::sendTones(quint64, const QString&)
+{
+    return false;
+}
+
+QString LineProvider::toneKeys() const
+{
+    return QStringLiteral("0123456789*#");
+}
+
+bool LineProvider::setMuted(quint64, bool)
+{
+    return false;
+}
+
 void LineProvider::paintIcon(QPainter& painter, const QRect& rect) const
 {
     paintLineIcon(painter, rect, kind());

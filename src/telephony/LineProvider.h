@@ -74,6 +74,13 @@ public:
     virtual void dropCall(quint64 call) = 0;
     // Forgets a call. A call still in progress is ended without any further event.
     virtual void releaseCall(quint64 call) = 0;
+    // Sends touch tones on a connected call, in order; the tones are already checked
+    // against toneKeys(). False when the line cannot send them now.
+    virtual bool sendTones(quint64 call, const QString& tones);
+    // The tone keys the line can send: 0-9, * and # on every line that sends tones at all.
+    virtual QString toneKeys() const;
+    // Mutes or unmutes our side of a connected call; false when the line cannot.
+    virtual bool setMuted(quint64 call, bool muted);
     // The icon of this kind of line.
     virtual void paintIcon(QPainter& painter, const QRect& rect) const;
 

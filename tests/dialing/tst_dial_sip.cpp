@@ -2,6 +2,7 @@
 // that answers numbers starting with 9 with busy, and far ends that answer and hang up,
 // or ring and never answer. What the far end saw is read from the registrar's log, what
 // the program kept from the call log.
+#include "call/CallController.h"
 #include "dialing/DialRun.h"
 #include "history/HistoryModel.h"
 #include "history/HistoryWindow.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -186,6 +188,60 @@ private slots:
         // Talk time within a second of the far end's two.
         const int talk = rows[0].section(QLatin1Char(' '), -1).toInt();
         QVERIFY2(talk >= 1 && talk <= 3, qPrintable(rows[0]));
+    }
+
+    // Once connected, the keypad and the keys typed into the quick-dial box are tones on
+    // the call, received by the far end in order; the status bar shows them and the call's
+    // time, and Ctrl+M mutes.
+    void tonesWhileConnected()
+    {
+        const QString before = tonesHeardByPeer();
+        QSignalSpy answered(&m_form->dialRun(), &DialRun::answered);
+        m_form->controls().DialCombo->setEditText(QStringLiteral("1234"));
+        m_form->controls().quickDial->click();
+        QVERIFY(answered.wait(10000));
+        QTRY_VERIFY(m_form->callController().inCall());
+        m_form->controls().CmdNum.value(1)->click();
+        m_form->controls().CmdHash->click();
+        QLineEdit* box = m_form->controls().DialCombo->lineEdit();
+        QTest::keyClicks(box, QStringLiteral("2x*"));
+        QCOMPARE(m_form->controls().DialCombo->currentText(), QStringLiteral("1234"));
+        QCOMPARE(panel(4), QStringLiteral("Tones: 1#2*"));
+        // The peer reads events in the media through its jitter buffer, which drains only
+        // while sound arrives, and without a sound card we send none: it drops the later
+        // ones once the buffer is full. What it heard is the start of what we sent, in order.
+        QTRY_VERIFY_WITH_TIMEOUT(tonesHeardByPeer().size() >= before.size() + 2, 5000);
+        QTest::qWait(1500);
+        const QString heard = tonesHeardByPeer();
+        QVERIFY2(QStringLiteral("1#2*").startsWith(heard.mid(before.size())), qPrintable(heard));
+        // The key works as a shortcut of the window, which must be the active one for it.
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QTest::keyClick(box, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(m_form->callController().isMuted());
+        QCOMPARE(panel(4), QStringLiteral("Muted  Tones: 1#2*"));
+        QTRY_COMPARE_WITH_TIMEOUT(panel(1), QStringLiteral("0:01"), 3000);
+
+        // The account's other way: SIP INFO, letters included.
+        auto* sip = static_cast<SipProvider*>(m_lines->provider(QStringLiteral("sip")));
+        SipAccount account = sip->accounts().first();
+        account.tonesAsInfo = true;
+        QVERIFY(sip->updateAccount(account));
+        QTest::keyClicks(box, QStringLiteral("9A"));
+        QTRY_COMPARE_WITH_TIMEOUT(tonesHeardByPeer(), heard + QStringLiteral("9A"), 5000);
+        account.tonesAsInfo = false;
+        QVERIFY(sip->updateAccount(account));
+
+        QSignalSpy ended(&m_form->dialRun(), &DialRun::runEnded);
+        m_form->HangCMD_Click();
+        QVERIFY(ended.wait(10000));
+        QVERIFY(!m_form->callController().inCall());
+        // Without a call the keys build a number again.
+        m_form->controls().CmdNum.value(5)->click();
+        QCOMPARE(m_form->controls().DialCombo->currentText(), QStringLiteral("12345"));
+        m_form->hide();
+        newLogRows();
     }
 
     void aDeclinedCallIsNotRedialled()

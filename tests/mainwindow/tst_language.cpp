@@ -1,4 +1,5 @@
 #include "app/Language.h"
+#include "call/IncomingCallWindow.h"
 #include "history/HistoryWindow.h"
 #include "links/HelpWindow.h"
 #include "links/LinkCommands.h"
@@ -100,7 +101,7 @@ QList<Shown> shownTexts(QWidget* window)
     return texts;
 }
 
-// The five windows a user reads, opened on the sample book.
+// The windows a user reads, opened on the sample book.
 struct Windows
 {
     SampleWindow main;
@@ -108,9 +109,12 @@ struct Windows
     StoredSettings settings;
     SetupForm setup{registry, settings, main.lines, main.prompt};
     LinesDialog lines{main.lines, main.prompt};
+    IncomingCallWindow incoming;
 
     Windows()
     {
+        incoming.showCaller(QStringLiteral("111"), QStringLiteral("111"));
+        incoming.show();
         main.form->SearchCMD_Click();
         main.form->HelpCmd_Click();
         main.form->HistoryCMD_Click();
@@ -124,7 +128,8 @@ struct Windows
                 &lines,
                 main.form->searchForm(),
                 main.form->links().helpWindow(),
-                main.form->historyForm()};
+                main.form->historyForm(),
+                &incoming};
     }
 };
 

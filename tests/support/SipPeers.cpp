@@ -4,6 +4,7 @@
 #include "telephony/sip/SipProvider.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace telvora::test {
 
@@ -26,6 +27,78 @@ int invitesTo(const QString& number)
     if (!log.open(QIODevice::ReadOnly))
         return -1;
     return int(log.readAll().count(QStringLiteral("INVITE to %1 from").arg(number).toUtf8()));
+}
+
+SipCaller::SipCaller(const QString& displayName, const QString& user, int port)
+{
+    QFile config(m_dir.filePath(QStringLiteral("config")));
+    if (config.open(QIODevice::WriteOnly)) {
+        config.write(QStringLiteral("poll_method epoll\n"
+                                    "sip_listen 127.0.0.1:%1\n"
+                                    "audio_player aubridge,call\n"
+                                    "audio_source ausine,440\n"
+                                    "rtp_ports %2-%3\n"
+                                    "dns_server 127.0.0.1:53\n"
+                                    "net_interface 127.0.0.1\n"
+                                    "module_path /usr/lib/baresip/modules\n"
+                                    "module g711.so\nmodule ausine.so\nmodule aubridge.so\n"
+                                    "module_app account.so\nmodule_app menu.so\n")
+                         .arg(port)
+                         .arg(port * 10)
+                         .arg(port * 10 + 9)
+                         .toUtf8());
+        config.close();
+    }
+    QFile accounts(m_dir.filePath(QStringLiteral("accounts")));
+    if (accounts.open(QIODevice::WriteOnly)) {
+        accounts.write(QStringLiteral("\"%1\" <sip:%2@127.0.0.1:5070>;regint=0;"
+                                      "outbound=\"sip:127.0.0.1:5070\"\n")
+                           .arg(displayName, user)
+                           .toUtf8());
+        accounts.close();
+    }
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), m_dir.path());
+    m_process->setProcessEnvironment(env);
+    // Line-buffered, so that what it logs is read as it happens.
+    m_process->start(QStringLiteral("stdbuf"),
+                     {QStringLiteral("-oL"), QStringLiteral("baresip"), QStringLiteral("-f"),
+                      m_dir.path(), QStringLiteral("-e"),
+                      QStringLiteral("/dial sip:alice@127.0.0.1:5070")});
+    m_process->waitForStarted();
+}
+
+SipCaller::~SipCaller()
+{
+    m_process->terminate();
+    if (!m_process->waitForFinished(3000))
+        m_process->kill();
+    m_process->waitForFinished(1000);
+}
+
+QString SipCaller::log()
+{
+    m_log += QString::fromUtf8(m_process->readAll());
+    return m_log;
+}
+
+QString tonesHeardByPeer()
+{
+    QFile log(qEnvironmentVariable("TELVORA_PEER_LOGS") + QStringLiteral("/baresip-answer.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    // An event in the media is logged at its start (end=0) and at its end; INFO once.
+    static const QRegularExpression heard(
+        QStringLiteral("received (?:event: '(.)' \\(end=0\\)|DTMF: '(.)')"));
+    QString tones;
+    auto it = heard.globalMatch(QString::fromUtf8(log.readAll()));
+    while (it.hasNext()) {
+        const auto match = it.next();
+        tones += match.captured(1) + match.captured(2);
+    }
+    return tones;
 }
 
 } // namespace telvora::test

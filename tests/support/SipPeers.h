@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
 
 namespace telvora {
 class LineService;
@@ -16,5 +19,25 @@ bool addPeerAccount(LineService& lines);
 // How many INVITEs to the number the registrar has seen, from its log; -1 when the log
 // cannot be read (the test runs outside with-peers).
 int invitesTo(const QString& number);
+// The touch tones the answering baresip peer logged, in order of arrival, whether they came
+// as telephone events in the media or as SIP INFO requests.
+QString tonesHeardByPeer();
+
+// A baresip that calls the account "alice" through the peers' registrar as soon as it
+// starts, from its own port, with the caller's name and user (a number, say) given.
+class SipCaller
+{
+public:
+    SipCaller(const QString& displayName, const QString& user, int port);
+    ~SipCaller();
+    // What it logged so far.
+    QString log();
+    bool heard(const QString& text) { return log().contains(text); }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<QProcess> m_process;
+    QString m_log;
+};
 
 } // namespace telvora::test

@@ -5,6 +5,8 @@
 #include "support/TestHome.h"
 #include "telephony/cellular/CellularProvider.h"
 
+#include <QDBusInterface>
+#include <QDBusReply>
 #include <QSignalSpy>
 
 using namespace telvora;
@@ -87,6 +89,26 @@ private slots:
         QVERIFY(call.waitEnded());
         QCOMPARE(call.call->end(), CallEnd::HungUp);
         QCOMPARE(m_lines->callCount(), 0);
+    }
+
+    void tonesGoToTheDaemonWhileConnected()
+    {
+        setOutcomes(QStringLiteral("answer"));
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("cellular"), kKey0),
+                           QStringLiteral("5551234")));
+        QVERIFY(call.waitFor(QStringLiteral("connected")));
+        QCOMPARE(call.call->sendTones(QStringLiteral("1#x*9")), QStringLiteral("1#*9"));
+        const auto tones = [] {
+            QDBusInterface mock(QStringLiteral("org.freedesktop.ModemManager1"),
+                                QStringLiteral("/org/freedesktop/ModemManager1"),
+                                QStringLiteral("org.freedesktop.DBus.Mock"),
+                                QDBusConnection::systemBus());
+            return QDBusReply<QString>(mock.call(QStringLiteral("Tones"))).value();
+        };
+        QTRY_COMPARE(tones(), QStringLiteral("1#*9"));
+        call.call->hangUp();
+        QVERIFY(call.waitEnded());
     }
 
     void anEmptyNumberIsRefused()

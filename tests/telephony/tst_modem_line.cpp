@@ -90,6 +90,25 @@ private slots:
         QVERIFY(o.events.contains(QStringLiteral("connected")));
     }
 
+    void tonesDuringAConnectedCall()
+    {
+        // A voice modem and a cellular module put them on the call; a data modem cannot.
+        for (const QString& profile : {QStringLiteral("hayes"), QStringLiteral("gsm")}) {
+            ScriptedModem modem(profile, QStringLiteral("answer"),
+                                {QStringLiteral("--delay"), QStringLiteral("0.3")});
+            QVERIFY(writeModemSettings(m_home->path(), {modem.host()}));
+            TestCall call(*m_lines);
+            QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("modem"), modem.host()),
+                               QStringLiteral("555")));
+            QCOMPARE(call.call->sendTones(QStringLiteral("1")), QString());
+            QVERIFY(call.waitFor(QStringLiteral("connected")));
+            QCOMPARE(call.call->sendTones(QStringLiteral("12x#*A")), QStringLiteral("12#*"));
+            QTRY_COMPARE(modem.tones(), QStringLiteral("12#*"));
+            call.call->hangUp();
+            QVERIFY(call.waitEnded(5000));
+        }
+    }
+
     void voiceNoDialTone()
     {
         const Outcome o = dialOnce(QStringLiteral("hayes"), QStringLiteral("nodialtone"));

@@ -549,6 +549,19 @@ void CellularProvider::dropCall(quint64 id)
             });
 }
 
+bool CellularProvider::sendTones(quint64 id, const QString& tones)
+{
+    const auto found = m_calls.constFind(id);
+    if (found == m_calls.cend() || !found->connected || found->ended || found->dropping ||
+        found->callPath.isEmpty())
+        return false;
+    // The daemon plays a string of tones one after another by itself.
+    bus().asyncCall(QDBusMessage::createMethodCall(mm::kService, found->callPath, mm::kCall,
+                                                   QStringLiteral("SendDtmf"))
+                    << tones);
+    return true;
+}
+
 void CellularProvider::finishDrop(quint64 id)
 {
     const auto found = m_calls.find(id);

@@ -31,6 +31,7 @@ public:
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override;
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override;
+    bool sendTones(quint64 call, const QString& tones) override;
 
     // What the daemon tells of the line's modem, as (label, value) rows for the settings.
     QList<std::pair<QString, QString>> details(const QString& lineKey) const;

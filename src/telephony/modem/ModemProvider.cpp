@@ -745,6 +745,23 @@ void ModemProvider::dialOn(quint64 id)
         true);
 }
 
+bool ModemProvider::sendTones(quint64 id, const QString& tones)
+{
+    const auto found = m_calls.find(id);
+    if (found == m_calls.end() || !found->connected || found->ended || found->dropping ||
+        !found->channel)
+        return false;
+    // A data modem has no voice channel to put a tone on.
+    if (found->kind != ModemKind::Voice && found->kind != ModemKind::Cellular)
+        return false;
+    // One tone per command: the one form that voice modems and cellular modules both take.
+    for (const QChar tone : tones) {
+        found->channel->command("AT+VTS=" + QByteArray(1, tone.toLatin1()), kCommandMs,
+                                [](AtChannel::Result, const QByteArrayList&) {});
+    }
+    return true;
+}
+
 void ModemProvider::onCallList(quint64 id, const QByteArrayList& info)
 {
     const auto found = m_calls.find(id);

@@ -72,6 +72,7 @@ public:
     qint32 placeCall(quint64 call, const QString& lineKey, const QString& number) override;
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override;
+    bool sendTones(quint64 call, const QString& tones) override;
 
     PortInfo portInfo(const QString& lineKey) const { return m_ports.value(lineKey); }
     // The settings of a line's port (defaults for a port found on the system).

@@ -45,6 +45,9 @@ struct SipAccount
     // A call that hears nothing from the far side for this long ends as unreachable, so a
     // dead address does not hold an attempt for the protocol's 32 seconds.
     int responseTimeoutSecs = 10;
+    // Touch tones go as SIP INFO requests instead of telephone events in the media, for
+    // servers and far ends that drop the events.
+    bool tonesAsInfo = false;
 
     // Why the account cannot be handed to the SIP stack as it is, if it cannot. Every field
     // ends up inside a message (an address, a header, the digest), so a line break or any

@@ -78,6 +78,7 @@ QList<SipAccount> SipAccountStore::load()
         account.nationalNumbers = o.value(QLatin1String("national_numbers")).toBool(false);
         account.responseTimeoutSecs =
             qBound(1, o.value(QLatin1String("response_timeout")).toInt(10), 120);
+        account.tonesAsInfo = o.value(QLatin1String("tones")).toString() == QLatin1String("info");
         if (o.value(QLatin1String("password_in_keychain")).toBool())
             m_inKeychain.append(account.id);
         accounts.append(account);
@@ -121,6 +122,8 @@ bool SipAccountStore::write(const QList<SipAccount>& accounts, const QStringList
         o.insert(QLatin1String("register"), account.registerEnabled);
         o.insert(QLatin1String("national_numbers"), account.nationalNumbers);
         o.insert(QLatin1String("response_timeout"), account.responseTimeoutSecs);
+        o.insert(QLatin1String("tones"),
+                 account.tonesAsInfo ? QLatin1String("info") : QLatin1String("rtp"));
         list.append(o);
     }
     QJsonObject root;

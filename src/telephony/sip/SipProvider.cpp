@@ -161,6 +161,9 @@ constexpr qint64 kSettleMs = 2000;
 // thousand accounts would hold the program for minutes. Only so many register; the others
 // join the stack when they are dialled.
 constexpr int kStackAccounts = 50;
+// Between two touch tones: the stack sends each as events over about 100 ms, and a far
+// end needs a pause to tell two equal tones apart.
+constexpr qint64 kToneGapMs = 250;
 
 } // namespace
 
@@ -260,7 +263,7 @@ void SipProvider::pace()
 {
     if (!m_core)
         return;
-    const bool busy = !m_calls.isEmpty() || !m_registering.isEmpty() ||
+    const bool busy = !m_calls.isEmpty() || m_incoming || !m_registering.isEmpty() ||
                       (m_settleTimer.isValid() && m_settleTimer.elapsed() < kSettleMs) ||
                       m_core->getCallsNb() > 0;
     const int interval = busy ? kBusyIterateMs : kIdleIterateMs;
@@ -623,6 +626,7 @@ qint32 SipProvider::placeCall(quint64 id, const QString& lineKey, const QString&
         return LINEERR_RESOURCEUNAVAIL;
 
     CallEntry& entry = m_calls[id];
+    entry.accountId = account.id;
     keepAwake();
     // A SIP line has no dial tone to go off hook to: without a number there is no call.
     const auto address = sipDialAddress(number, account);
@@ -678,8 +682,10 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
         id = m_placing;
         m_calls[id].call = call;
     }
-    if (id == 0)
+    if (id == 0) {
+        onIncomingState(call, rawState);
         return;
+    }
     CallEntry& entry = m_calls[id];
     const auto state = static_cast<linphone::Call::State>(rawState);
     switch (state) {
@@ -700,6 +706,12 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
         if (!entry.dropping)
             events()->callStateChanged(id, LINECALLSTATE_CONNECTED, 0);
         break;
+    case linphone::Call::State::StreamsRunning:
+        entry.streamsRunning = true;
+        // Tones typed before the media ran go now, from the event loop.
+        if (!entry.tones.isEmpty())
+            QTimer::singleShot(0, this, [this, id] { nextTone(id); });
+        break;
     case linphone::Call::State::Error:
     case linphone::Call::State::End:
     case linphone::Call::State::Released: {
@@ -714,6 +726,79 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
     default:
         break;
     }
+}
+
+void SipProvider::onIncomingState(const std::shared_ptr<linphone::Call>& call, int rawState)
+{
+    const auto state = static_cast<linphone::Call::State>(rawState);
+    if (state == linphone::Call::State::IncomingReceived) {
+        keepAwake();
+        // One offer at a time, and none while we call out: a flood of calls gets busy.
+        // Turned away from the event loop, outside the stack's report.
+        if (m_incoming || !m_calls.isEmpty()) {
+            QTimer::singleShot(0, this, [call] { call->decline(linphone::Reason::Busy); });
+            return;
+        }
+        m_incoming = call;
+        m_incomingConnected = false;
+        const auto remote = call->getRemoteAddress();
+        emit incomingCall(remote ? QString::fromStdString(remote->getDisplayName()) : QString(),
+                          remote ? QString::fromStdString(remote->getUsername()) : QString());
+        return;
+    }
+    if (call != m_incoming)
+        return;
+    switch (state) {
+    case linphone::Call::State::Connected:
+        if (!m_incomingConnected) {
+            m_incomingConnected = true;
+            emit incomingConnected();
+        }
+        break;
+    case linphone::Call::State::Error:
+    case linphone::Call::State::End:
+    case linphone::Call::State::Released:
+        m_incoming.reset();
+        m_incomingConnected = false;
+        keepAwake();
+        emit incomingEnded();
+        break;
+    default:
+        break;
+    }
+}
+
+bool SipProvider::answerIncoming()
+{
+    if (!m_incoming || m_incomingConnected || !m_core)
+        return false;
+    auto params = m_core->createCallParams(m_incoming);
+    if (params)
+        params->enableVideo(false);
+    keepAwake();
+    return (params ? m_incoming->acceptWithParams(params) : m_incoming->accept()) == 0;
+}
+
+void SipProvider::declineIncoming(bool busy)
+{
+    if (!m_incoming)
+        return;
+    keepAwake();
+    if (m_incomingConnected)
+        m_incoming->terminate();
+    else
+        m_incoming->decline(busy ? linphone::Reason::Busy : linphone::Reason::Declined);
+}
+
+void SipProvider::hangUpIncoming()
+{
+    if (!m_incoming)
+        return;
+    keepAwake();
+    if (m_incomingConnected)
+        m_incoming->terminate();
+    else
+        m_incoming->decline(linphone::Reason::Declined);
 }
 
 void SipProvider::endCall(quint64 id, CallEntry& entry, quint32 disconnectMode)
@@ -765,6 +850,74 @@ void SipProvider::dropCall(quint64 id)
         found->ended = true;
         events()->callDropped(id, 0);
     }
+}
+
+QString SipProvider::toneKeys() const
+{
+    return QStringLiteral("0123456789*#ABCD");
+}
+
+bool SipProvider::sendTones(quint64 id, const QString& tones)
+{
+    const auto found = m_calls.constFind(id);
+    if (found == m_calls.cend() || !found->connected || found->ended || found->dropping ||
+        !found->call || !m_core)
+        return false;
+    m_calls[id].tones += tones;
+    nextTone(id);
+    return true;
+}
+
+void SipProvider::nextTone(quint64 id)
+{
+    const auto found = m_calls.find(id);
+    if (found == m_calls.end() || found->ended || found->dropping || !found->call)
+        return;
+    CallEntry& entry = *found;
+    if (entry.tones.isEmpty() || !entry.streamsRunning || entry.tonePending)
+        return;
+    const qint64 wait =
+        entry.lastTone.isValid() ? kToneGapMs - entry.lastTone.elapsed() : qint64(0);
+    if (wait > 0) {
+        entry.tonePending = true;
+        QTimer::singleShot(int(wait), this, [this, id] {
+            if (const auto call = m_calls.find(id); call != m_calls.end()) {
+                call->tonePending = false;
+                nextTone(id);
+            }
+        });
+        return;
+    }
+    const QString tone = entry.tones.left(1);
+    entry.tones.remove(0, 1);
+    entry.lastTone.start();
+    sendDtmf(*entry.call, entry.accountId, tone);
+    nextTone(id);
+}
+
+void SipProvider::sendDtmf(linphone::Call& call, const QString& accountId, const QString& tones)
+{
+    // How tones travel is the stack's setting, not the call's: it is set for the account of
+    // this call each time, since calls on other accounts may want the other way.
+    const SipAccount* account = findAccount(accountId);
+    const bool info = account && account->tonesAsInfo;
+    m_core->setUseInfoForDtmf(info);
+    m_core->setUseRfc2833ForDtmf(!info);
+    const std::string digits = tones.toStdString();
+    if (digits.size() == 1)
+        call.sendDtmf(digits[0]);
+    else
+        call.sendDtmfs(digits);
+    keepAwake();
+}
+
+bool SipProvider::setMuted(quint64 id, bool muted)
+{
+    const auto found = m_calls.constFind(id);
+    if (found == m_calls.cend() || !found->connected || found->ended || !found->call)
+        return false;
+    found->call->setMicrophoneMuted(muted);
+    return true;
 }
 
 void SipProvider::forget(quint64 id)

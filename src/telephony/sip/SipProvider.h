@@ -56,6 +56,9 @@ public:
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override;
     QString lineState(const QString& lineKey) const override;
+    bool sendTones(quint64 call, const QString& tones) override;
+    QString toneKeys() const override;
+    bool setMuted(quint64 call, bool muted) override;
 
     // The accounts, for the settings; a change is saved at once and reaches a running
     // stack at once. addAccount returns the new account's id, empty when nothing was saved.
@@ -70,8 +73,26 @@ public:
     // Whether the stack is driven at the pace of a call (else at the idle pace).
     bool iteratesFast() const;
 
+    // Calls to our accounts. One at a time is offered (incomingCall); any other that
+    // arrives meanwhile, or while we call out, is turned away as busy (486). An offered call
+    // rings until it is answered, declined (603) or the caller gives up; it is never
+    // answered by itself.
+    bool hasIncoming() const { return m_incoming != nullptr; }
+    bool answerIncoming();
+    // Turns the offered call away: as busy (486) or declined (603).
+    void declineIncoming(bool busy);
+    // Ends the offered call, whether it is ringing or answered.
+    void hangUpIncoming();
+
 signals:
     void registrationChanged(const QString& accountId);
+    // Someone calls. The name and number are as the caller sent them: anything at all.
+    // Emitted from inside the stack's work: a receiver that does more than take note
+    // should do it from a queued connection.
+    void incomingCall(const QString& callerName, const QString& callerNumber);
+    void incomingConnected();
+    // The offered call is over, however it ended.
+    void incomingEnded();
 
 private:
     friend class SipCoreListener;
@@ -79,12 +100,19 @@ private:
     struct CallEntry
     {
         std::shared_ptr<linphone::Call> call;
+        QString accountId;
         QTimer* timer = nullptr;
         bool heardFromFarEnd = false;
         bool rang = false;
         bool connected = false;
         bool ended = false;
         bool dropping = false;
+        // Tones go one at a time, a gap apart, and only once the media run: the stack
+        // drops a tone sent before its stream runs or while it still sends the last one.
+        bool streamsRunning = false;
+        QString tones;
+        QElapsedTimer lastTone;
+        bool tonePending = false;
     };
     struct AccountEntry
     {
@@ -111,6 +139,9 @@ private:
     bool saveAccounts(const QList<SipAccount>& accounts);
     quint64 findCall(const linphone::Call* call) const;
     void onCallState(const std::shared_ptr<linphone::Call>& call, int state);
+    void onIncomingState(const std::shared_ptr<linphone::Call>& call, int state);
+    void sendDtmf(linphone::Call& call, const QString& accountId, const QString& tones);
+    void nextTone(quint64 id);
     void onRegistrationState(const std::shared_ptr<linphone::Account>& account, int state,
                              const QString& message);
     void endCall(quint64 id, CallEntry& entry, quint32 disconnectMode);
@@ -128,6 +159,8 @@ private:
     QElapsedTimer m_settleTimer;
     QHash<quint64, CallEntry> m_calls;
     quint64 m_placing = 0;
+    std::shared_ptr<linphone::Call> m_incoming;
+    bool m_incomingConnected = false;
     std::unique_ptr<QTemporaryDir> m_runtimeDir;
     std::shared_ptr<linphone::Core> m_core;
     std::shared_ptr<SipCoreListener> m_listener;

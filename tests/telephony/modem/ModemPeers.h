@@ -71,6 +71,16 @@ public:
         }
         return result;
     }
+    // The touch tones the modem was asked to send on a call, in order.
+    QString tones() const
+    {
+        QString result;
+        for (const QByteArray& line : received().split('\n')) {
+            if (const qsizetype at = line.indexOf("TONE "); at >= 0)
+                result += QString::fromLatin1(line.mid(at + 5));
+        }
+        return result;
+    }
     QByteArray received() const
     {
         QFile file(log());

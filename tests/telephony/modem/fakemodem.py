@@ -192,6 +192,16 @@ class Modem:
             if v not in ((0,) if gsm else (0, 1) if data else (0, 1, 8)):
                 return False
             self.fclass = v; return True
+        if cmd.startswith("+VTS="):
+            # A tone only goes on a voice call that is up; the log keeps them in order.
+            if gsm:
+                talking = bool(self.call) and self.call["stat"] == 0
+            else:
+                talking = self.state == "call" and self.fclass == 8
+            if not talking:
+                return False
+            self.logl(f"TONE {cmd[5:]}")
+            return True
         if cmd.startswith("+V") and not gsm:
             if self.fclass != 8:
                 return False

@@ -46,7 +46,7 @@ def load(mock, parameters):
                   delay=int(parameters.get('delay_ms', 500)),
                   call_len=int(parameters.get('call_len_ms', 0)),
                   start_error=bool(parameters.get('start_error', False)),
-                  dials=0, next_call=0, modems=0)
+                  dials=0, next_call=0, modems=0, tones='')
     mock.AddMethods(MAIN_IFACE, [('ScanDevices', '', '', ''), ('SetLogging', 's', '', ''),
                                  ('ReportKernelEvent', 'a{sv}', '', ''), ('InhibitDevice', 'sb', '', '')])
     mock.AddProperty(MAIN_IFACE, 'Version', dbus.String('1.20.4-dbusmock'))
@@ -85,6 +85,14 @@ def _add_modem(mock, manufacturer, model):
     return path
 
 
+def _send_dtmf(call, dtmf):
+    # As the daemon does, a call that is not active takes no tones.
+    if call.props[CALL_IFACE]['State'] != ACTIVE:
+        raise dbus.exceptions.DBusException(
+            'Call is not active', name='org.freedesktop.ModemManager1.Error.Core.WrongState')
+    _state['tones'] += str(dtmf)
+
+
 def _set_calls(modem, calls):
     modem.UpdateProperties(VOICE_IFACE, {'Calls': dbus.Array(calls, signature='o')})
 
@@ -108,7 +116,7 @@ def _create_call(modem, props):
     call.AddMethod(CALL_IFACE, 'Start', '', '', _start)
     call.AddMethod(CALL_IFACE, 'Hangup', '', '', _hangup)
     call.AddMethod(CALL_IFACE, 'Accept', '', '', lambda self: None)
-    call.AddMethod(CALL_IFACE, 'SendDtmf', 's', '', lambda self, dtmf: None)
+    call.AddMethod(CALL_IFACE, 'SendDtmf', 's', '', _send_dtmf)
     _set_calls(modem, list(modem.props[VOICE_IFACE]['Calls']) + [dbus.ObjectPath(path)])
     modem.EmitSignal(VOICE_IFACE, 'CallAdded', 'o', [dbus.ObjectPath(path)])
     return dbus.ObjectPath(path)
@@ -184,6 +192,12 @@ def SetOutcomes(self, outcomes):
     '''Test control: replace the outcome list and reset the counter.'''
     _state['outcomes'] = str(outcomes).split(',')
     _state['dials'] = 0
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='s')
+def Tones(self):
+    '''Test control: every touch tone sent on an active call so far, in order.'''
+    return _state['tones']
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')

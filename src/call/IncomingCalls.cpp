@@ -1,0 +1,99 @@
+#include "call/IncomingCalls.h"
+
+#include "call/AlertSound.h"
+#include "call/DesktopNotifier.h"
+#include "call/IncomingCallWindow.h"
+#include "telephony/sip/SipProvider.h"
+
+namespace telvora {
+
+IncomingCalls::IncomingCalls(SipProvider& sip, std::function<QString(const QString&)> lookup,
+                             std::function<bool()> busy, QWidget* windowParent, QObject* parent)
+    : QObject(parent), m_sip(sip), m_lookup(std::move(lookup)), m_busy(std::move(busy)),
+      m_windowParent(windowParent)
+{
+    m_ring = new AlertSound(this);
+    // The provider reports from inside the stack's work; windows open from the event loop.
+    connect(&sip, &SipProvider::incomingCall, this, &IncomingCalls::offered, Qt::QueuedConnection);
+    connect(&sip, &SipProvider::incomingConnected, this, &IncomingCalls::connected,
+            Qt::QueuedConnection);
+    connect(&sip, &SipProvider::incomingEnded, this, &IncomingCalls::ended, Qt::QueuedConnection);
+}
+
+IncomingCalls::~IncomingCalls()
+{
+    delete m_window;
+}
+
+IncomingCallWindow* IncomingCalls::window() const
+{
+    return m_window;
+}
+
+void IncomingCalls::offered(const QString& callerName, const QString& callerNumber)
+{
+    // Over before the window could open: the end's report follows and logs it.
+    const QString number = DesktopNotifier::plainLine(callerNumber, 64);
+    m_record = CallRecord{};
+    m_record->started = QDateTime::currentDateTimeUtc();
+    m_record->number = number;
+    m_record->line = QStringLiteral("SIP");
+    m_declined = false;
+    m_talk.invalidate();
+    if (!m_sip.hasIncoming())
+        return;
+    if (m_busy && m_busy()) {
+        m_sip.declineIncoming(true);
+        return;
+    }
+    QString name = m_lookup ? DesktopNotifier::plainLine(m_lookup(callerNumber)) : QString();
+    if (name.isEmpty())
+        name = DesktopNotifier::plainLine(callerName);
+    if (name.isEmpty())
+        name = number;
+    delete m_window;
+    m_window = new IncomingCallWindow(m_windowParent);
+    m_window->setAttribute(Qt::WA_DeleteOnClose);
+    m_window->showCaller(name, number);
+    connect(m_window, &IncomingCallWindow::answerClicked, this, [this] { m_sip.answerIncoming(); });
+    connect(m_window, &IncomingCallWindow::declineClicked, this, [this] {
+        m_declined = !m_talk.isValid();
+        m_sip.hangUpIncoming();
+    });
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    m_ring->ring();
+}
+
+void IncomingCalls::connected()
+{
+    m_ring->stop();
+    m_talk.start();
+    if (m_window)
+        m_window->showConnected();
+}
+
+void IncomingCalls::ended()
+{
+    m_ring->stop();
+    if (m_window) {
+        // Hidden first, so that its close does not decline a call that is already over.
+        m_window->hide();
+        m_window->deleteLater();
+    }
+    if (!m_record)
+        return;
+    CallRecord record = *m_record;
+    m_record.reset();
+    record.ended = QDateTime::currentDateTimeUtc();
+    // A call turned away as busy was never seen: missed, as one the caller gave up on.
+    record.outcome = QLatin1String(m_talk.isValid() ? outcome::kAnswered
+                                   : m_declined     ? outcome::kDeclined
+                                                    : outcome::kMissed);
+    record.talkSeconds = m_talk.isValid() ? (m_talk.elapsed() + 500) / 1000 : 0;
+    m_talk.invalidate();
+    emit callEnded(record);
+}
+
+} // namespace telvora

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "store/CallLog.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace telvora {
+
+class AlertSound;
+class IncomingCallWindow;
+class SipProvider;
+
+// Calls that come in on the SIP accounts: the window that offers one, its ringing, and
+// its row in the call log. A call that comes while the user is busy (a dial run under
+// way, another call) is turned away as busy; the provider itself turns away any that
+// come while one is offered.
+class IncomingCalls final : public QObject
+{
+    Q_OBJECT
+public:
+    // lookup gives the phone book's name for a number (empty for none); busy tells
+    // whether the user is on another call or in a dial run.
+    IncomingCalls(SipProvider& sip, std::function<QString(const QString&)> lookup,
+                  std::function<bool()> busy, QWidget* windowParent, QObject* parent = nullptr);
+    ~IncomingCalls() override;
+
+    // The window of the call offered now, if any.
+    IncomingCallWindow* window() const;
+
+signals:
+    // A call that came in is over, as the call log keeps it.
+    void callEnded(const telvora::CallRecord& record);
+
+private:
+    void offered(const QString& callerName, const QString& callerNumber);
+    void connected();
+    void ended();
+
+    SipProvider& m_sip;
+    std::function<QString(const QString&)> m_lookup;
+    std::function<bool()> m_busy;
+    QWidget* m_windowParent;
+    QPointer<IncomingCallWindow> m_window;
+    AlertSound* m_ring = nullptr;
+    std::optional<CallRecord> m_record;
+    QElapsedTimer m_talk;
+    // The user turned the call away.
+    bool m_declined = false;
+};
+
+} // namespace telvora
