@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
+#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -55,6 +56,33 @@ QList<qint64> ContactExport::roots(const QString& filter, const QVariantList& va
     while (query.next())
         ids << query.value(0).toLongLong();
     return ids;
+}
+
+bool ContactExport::exportFile(const QString& path, std::optional<qint64> groupId,
+                               const QList<qint64>& nameIds, bool vcard3)
+{
+    m_names = m_numbers = 0;
+    const std::optional<Format> format = formatFor(path, vcard3);
+    if (!format) {
+        m_error = tr("%1 is neither a vCard (.vcf) nor a CSV (.csv) file").arg(path);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_error = tr("%1 cannot be written: %2").arg(path, file.errorString());
+        return false;
+    }
+    const bool written = !nameIds.isEmpty() ? exportNames(nameIds, file, *format)
+                         : groupId          ? exportGroup(*groupId, file, *format)
+                                            : exportBook(file, *format);
+    if (!written)
+        return false;
+    if (!file.commit()) {
+        m_error = tr("%1 cannot be written: %2").arg(path, file.errorString());
+        m_names = m_numbers = 0;
+        return false;
+    }
+    return true;
 }
 
 bool ContactExport::exportBook(QIODevice& device, Format format)

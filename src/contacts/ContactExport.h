@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -30,6 +31,11 @@ public:
 
     // The format a file name asks for: .csv is CSV, .vcf/.vcard vCard 4.0, or 3.0 when asked.
     static std::optional<Format> formatFor(const QString& path, bool vcard3 = false);
+
+    // Writes the book (no group and no names given), a group, or the names to the file, in
+    // the format its name asks for; the file is replaced only once it is written whole.
+    bool exportFile(const QString& path, std::optional<qint64> groupId = {},
+                    const QList<qint64>& nameIds = {}, bool vcard3 = false);
 
     bool exportBook(QIODevice& device, Format format);
     bool exportGroup(qint64 groupId, QIODevice& device, Format format);

@@ -5,6 +5,7 @@
 #include "store/PhoneBook.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,6 +29,22 @@ QString ContactImport::summary() const
     if (m_skipped > 0)
         text += tr(" (%1 skipped: already there or empty)").arg(m_skipped);
     return text;
+}
+
+bool ContactImport::importFile(const QString& path, const ColumnMapper& mapColumns)
+{
+    m_names = m_numbers = m_skipped = 0;
+    const bool vcard = isVCardFile(path);
+    if (!vcard && !isCsvFile(path)) {
+        m_error = tr("%1 is neither a vCard (.vcf) nor a CSV (.csv) file").arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = tr("%1 cannot be read: %2").arg(path, file.errorString());
+        return false;
+    }
+    return vcard ? importVCard(file) : importCsv(file, mapColumns);
 }
 
 bool ContactImport::importVCard(QIODevice& device)

@@ -22,6 +22,11 @@ class ContactImport
     Q_DECLARE_TR_FUNCTIONS(telvora::ContactImport)
 
 public:
+    // Columns of a CSV file as the header row names them; those it does not name are given
+    // to `mapColumns` (the mapping dialog), which may file them elsewhere.
+    using ColumnMapper = std::function<QList<ContactMapping::Target>(
+        const QStringList& headers, const QList<ContactMapping::Target>& targets)>;
+
     explicit ContactImport(PhoneBook& book) : m_book(book) {}
 
     // Every contact goes into this group (made when missing) instead of its own categories.
@@ -31,13 +36,12 @@ public:
     static bool isVCardFile(const QString& path);
     static bool isCsvFile(const QString& path);
 
+    // A .vcf/.vcard or .csv file by its name; false, with nothing added and errorText()
+    // saying why, when it is of neither kind or cannot be opened or read.
+    bool importFile(const QString& path, const ColumnMapper& mapColumns = {});
     // A vCard file; false, with nothing added and errorText() saying where, when it cannot be
     // read or stored.
     bool importVCard(QIODevice& device);
-    // Columns of a CSV file as the header row names them; those it does not name are given
-    // to `mapColumns` (the mapping dialog), which may file them elsewhere.
-    using ColumnMapper = std::function<QList<ContactMapping::Target>(
-        const QStringList& headers, const QList<ContactMapping::Target>& targets)>;
     // A CSV file with a header row; false, with nothing added, as for vCard.
     bool importCsv(QIODevice& device, const ColumnMapper& mapColumns = {});
     // Contacts from any source: `next` gives one contact at a time and returns false at the
