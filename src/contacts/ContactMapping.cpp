@@ -118,31 +118,53 @@ QString headerKey(const QString& header)
 
 const QList<std::pair<QString, Target>>& ContactMapping::csvExportColumns()
 {
+    // The headers are written to files as they are; a window shows them translated.
     static const QList<std::pair<QString, Target>> columns{
-        {QStringLiteral("Group"), field(Field::Group)},
-        {QStringLiteral("Name"), field(Field::Name)},
-        {QStringLiteral("Full Name"), column(CardColumn::FullName)},
-        {QStringLiteral("Company"), column(CardColumn::Company)},
-        {QStringLiteral("Job Title"), column(CardColumn::JobTitle)},
-        {QStringLiteral("Department"), column(CardColumn::Department)},
-        {QStringLiteral("Extension"), column(CardColumn::Extention)},
-        {QStringLiteral("Call Back"), column(CardColumn::CallBack)},
-        {QStringLiteral("Gender"), column(CardColumn::Gender)},
-        {QStringLiteral("Notes"), column(CardColumn::Notes)},
-        {QStringLiteral("Business Address"), column(CardColumn::AddressBusiness)},
-        {QStringLiteral("Home Address"), column(CardColumn::AddressHome)},
-        {QStringLiteral("Postal Code"), column(CardColumn::ZipCode)},
-        {QStringLiteral("PO Box"), column(CardColumn::POBOX)},
-        {QStringLiteral("State"), column(CardColumn::State)},
-        {QStringLiteral("Country"), column(CardColumn::Country)},
-        {QStringLiteral("E-mail Address"), column(CardColumn::Email)},
-        {QStringLiteral("Web Page"), column(CardColumn::HomePage)},
-        {QStringLiteral("Business Phone"), number(NumberKind::Phone)},
-        {QStringLiteral("Business Fax"), number(NumberKind::Fax)},
-        {QStringLiteral("Mobile Phone"), number(NumberKind::Mobile)},
-        {QStringLiteral("Home Phone"), number(NumberKind::Home)},
-        {QStringLiteral("UID"), field(Field::Uid)},
-        {QStringLiteral("Parent UID"), field(Field::ParentUid)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Group")), field(Field::Group)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Name")), field(Field::Name)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Full Name")),
+         column(CardColumn::FullName)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Company")),
+         column(CardColumn::Company)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Job Title")),
+         column(CardColumn::JobTitle)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Department")),
+         column(CardColumn::Department)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Extension")),
+         column(CardColumn::Extention)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Call Back")),
+         column(CardColumn::CallBack)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Gender")),
+         column(CardColumn::Gender)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Notes")),
+         column(CardColumn::Notes)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Business Address")),
+         column(CardColumn::AddressBusiness)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Home Address")),
+         column(CardColumn::AddressHome)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Postal Code")),
+         column(CardColumn::ZipCode)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "PO Box")),
+         column(CardColumn::POBOX)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "State")),
+         column(CardColumn::State)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Country")),
+         column(CardColumn::Country)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "E-mail Address")),
+         column(CardColumn::Email)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Web Page")),
+         column(CardColumn::HomePage)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Business Phone")),
+         number(NumberKind::Phone)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Business Fax")),
+         number(NumberKind::Fax)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Mobile Phone")),
+         number(NumberKind::Mobile)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Home Phone")),
+         number(NumberKind::Home)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "UID")), field(Field::Uid)},
+        {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Parent UID")),
+         field(Field::ParentUid)},
     };
     return columns;
 }
@@ -151,8 +173,10 @@ const QList<std::pair<QString, Target>>& ContactMapping::csvChoices()
 {
     static const QList<std::pair<QString, Target>> choices = [] {
         QList<std::pair<QString, Target>> list = csvExportColumns();
-        list.insert(2, {QStringLiteral("Given Name"), field(Field::GivenName)});
-        list.insert(3, {QStringLiteral("Family Name"), field(Field::FamilyName)});
+        list.insert(2, {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Given Name")),
+                        field(Field::GivenName)});
+        list.insert(3, {QLatin1String(QT_TRANSLATE_NOOP("telvora::ContactMapping", "Family Name")),
+                        field(Field::FamilyName)});
         return list;
     }();
     return choices;
