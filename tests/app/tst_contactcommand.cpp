@@ -18,7 +18,7 @@ struct Run
     QString err;
 };
 
-Run telvora(const TestHome& home, const QStringList& arguments)
+Run runTelvora(const TestHome& home, const QStringList& arguments)
 {
     QProcess program;
     program.start(QStringLiteral(TELVORA_BINARY),
@@ -43,18 +43,18 @@ private slots:
             writeFile(QStringLiteral("cards.vcf"),
                       "BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nTEL;TYPE=CELL:1\nTEL:2\nEND:VCARD\n"
                       "BEGIN:VCARD\nVERSION:3.0\nFN:Ben\nTEL:3\nEND:VCARD\n");
-        Run run = telvora(home, {QStringLiteral("--import"), cards, QStringLiteral("--group"),
-                                 QStringLiteral("Friends")});
+        Run run = runTelvora(home, {QStringLiteral("--import"), cards, QStringLiteral("--group"),
+                                    QStringLiteral("Friends")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("Imported 2 names and 3 numbers\n"));
 
-        run = telvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv"),
-                             QStringLiteral("--group"), QStringLiteral("Friends")});
+        run = runTelvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv"),
+                                QStringLiteral("--group"), QStringLiteral("Friends")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("Exported 2 names and 3 numbers\n"));
         QVERIFY(QFileInfo::exists(home.file(QStringLiteral("out.csv"))));
         // Never over a file that is there.
-        run = telvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv")});
+        run = runTelvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QLatin1String("exists already")), qPrintable(run.err));
 
@@ -62,7 +62,7 @@ private slots:
         const QString damaged =
             writeFile(QStringLiteral("damaged.vcf"),
                       "BEGIN:VCARD\nFN:Cy\nEND:VCARD\nBEGIN:VCARD\nFN:\xff\nEND:VCARD\n");
-        run = telvora(home, {QStringLiteral("--import"), damaged});
+        run = runTelvora(home, {QStringLiteral("--import"), damaged});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QLatin1String("Card 2 (line 5)")), qPrintable(run.err));
         PhoneBook book;
