@@ -140,7 +140,6 @@ void Editing::buildMenus(QWidget* parent)
             [this] { m_groups.GroupEditMenu(); });
     addItem(groups, QStringLiteral("DelMenu"), tr("Delete"), [this] { m_groups.DelMenu(); });
     addItem(groups, QStringLiteral("PasteGroup"), tr("Paste"), [this] { m_groups.PasteGroup(); });
-    groups->addSeparator();
     addItem(groups, QStringLiteral("ImportGroups"), tr("Import..."),
             [this] { m_contactFiles.ImportGroups(); });
     addItem(groups, QStringLiteral("ExportGroup"), tr("Export..."),
@@ -158,7 +157,6 @@ void Editing::buildMenus(QWidget* parent)
     QMenu& moveGroup = m_window.moveGroupMenu();
     moveGroup.setTitle(tr("Move to Group"));
     names->addMenu(&moveGroup)->setObjectName(QStringLiteral("MoveGroup"));
-    names->addSeparator();
     addItem(names, QStringLiteral("ImportNames"), tr("Import..."),
             [this] { m_contactFiles.ImportNames(); });
     addItem(names, QStringLiteral("ExportNames"), tr("Export..."),

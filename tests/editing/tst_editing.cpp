@@ -507,13 +507,13 @@ void EditingTest::menusAndToolbars()
     Editing& editing = f.editing();
     QCOMPARE(captions(editing.menu(QStringLiteral("GroupAddEdit"))),
              (QStringList{QStringLiteral("Add"), QStringLiteral("Edit"), QStringLiteral("Delete"),
-                          QStringLiteral("Paste"), QString(), QStringLiteral("Import..."),
+                          QStringLiteral("Paste"), QStringLiteral("Import..."),
                           QStringLiteral("Export...")}));
     QCOMPARE(captions(editing.menu(QStringLiteral("NamesAddEdit"))),
              (QStringList{QStringLiteral("Add New Name"), QStringLiteral("Add SUB Name"),
                           QStringLiteral("Edit"), QStringLiteral("Delete"), QStringLiteral("Copy"),
                           QStringLiteral("Cut"), QStringLiteral("Paste"),
-                          QStringLiteral("Move to Group"), QString(), QStringLiteral("Import..."),
+                          QStringLiteral("Move to Group"), QStringLiteral("Import..."),
                           QStringLiteral("Export...")}));
     QCOMPARE(captions(editing.menu(QStringLiteral("HomeAddEdit"))),
              (QStringList{QStringLiteral("Add"), QStringLiteral("Edit"), QStringLiteral("delete"),
