@@ -240,6 +240,285 @@
         <source>give either a link or --dial, not both</source>
         <translation>entweder einen Link oder --dial angeben, nicht beides</translation>
     </message>
+    <message>
+        <source>Adds the names of a vCard (.vcf) or CSV (.csv) file to the phone book and ends.</source>
+        <translation>Fügt die Namen einer vCard- (.vcf) oder CSV-Datei (.csv) dem Telefonbuch hinzu und endet.</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Writes the phone book to a new vCard (.vcf) or CSV (.csv) file and ends.</source>
+        <translation>Schreibt das Telefonbuch in eine neue vCard- (.vcf) oder CSV-Datei (.csv) und endet.</translation>
+    </message>
+    <message>
+        <source>With --import: puts every name into this group. With --export: writes this group only.</source>
+        <translation>Mit --import: legt jeden Namen in diese Gruppe. Mit --export: schreibt nur diese Gruppe.</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>give either --import or --export, not both</source>
+        <translation>bitte entweder --import oder --export angeben, nicht beides</translation>
+    </message>
+    <message>
+        <source>--import and --export take no link</source>
+        <translation>--import und --export nehmen keinen Link</translation>
+    </message>
+    <message>
+        <source>--import and --export need a file</source>
+        <translation>--import und --export brauchen eine Datei</translation>
+    </message>
+    <message>
+        <source>--group goes with --import or --export</source>
+        <translation>--group gehört zu --import oder --export</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ContactCommand</name>
+    <message>
+        <source>the phone book cannot be used: %1</source>
+        <translation>das Telefonbuch kann nicht benutzt werden: %1</translation>
+    </message>
+    <message>
+        <source>%1 exists already; give a new file name</source>
+        <translation>%1 gibt es schon; bitte einen neuen Dateinamen angeben</translation>
+    </message>
+    <message>
+        <source>the phone book has no group %1</source>
+        <translation>das Telefonbuch hat keine Gruppe %1</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ContactExport</name>
+    <message>
+        <source>Exported %1 names and %2 numbers</source>
+        <translation>%1 Namen und %2 Nummern exportiert</translation>
+    </message>
+    <message>
+        <source>%1 is neither a vCard (.vcf) nor a CSV (.csv) file</source>
+        <translation>%1 ist weder eine vCard- (.vcf) noch eine CSV-Datei (.csv)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be written: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The file could not be written: %1</source>
+        <translation>Die Datei konnte nicht geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ContactFileCommands</name>
+    <message>
+        <source>Contacts (*.vcf *.vcard *.csv);;vCard (*.vcf *.vcard);;CSV (*.csv)</source>
+        <translation>Kontakte (*.vcf *.vcard *.csv);;vCard (*.vcf *.vcard);;CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nothing was imported from %1.
+%2</source>
+        <translation>Aus %1 wurde nichts importiert.
+%2</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>Importieren</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>%1 exists already. Do you want to replace it?</source>
+        <translation>%1 gibt es schon. Möchten Sie die Datei ersetzen?</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ContactImport</name>
+    <message>
+        <source>Imported %1 names and %2 numbers</source>
+        <translation>%1 Namen und %2 Nummern importiert</translation>
+    </message>
+    <message>
+        <source> (%1 skipped: already there or empty)</source>
+        <translation> (%1 übersprungen: schon vorhanden oder leer)</translation>
+    </message>
+    <message>
+        <source>%1 is neither a vCard (.vcf) nor a CSV (.csv) file</source>
+        <translation>%1 ist weder eine vCard- (.vcf) noch eine CSV-Datei (.csv)</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The card at line %1 (%2) was not stored: %3</source>
+        <translation>Die Karte in Zeile %1 (%2) wurde nicht gespeichert: %3</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::ContactMapping</name>
+    <message>
+        <source>Also in: %1</source>
+        <translation>Auch in: %1</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <translation>Gruppe</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Full Name</source>
+        <translation>Vollständiger Name</translation>
+    </message>
+    <message>
+        <source>Company</source>
+        <translation>Firma</translation>
+    </message>
+    <message>
+        <source>Job Title</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Department</source>
+        <translation>Abteilung</translation>
+    </message>
+    <message>
+        <source>Extension</source>
+        <translation>Durchwahl</translation>
+    </message>
+    <message>
+        <source>Call Back</source>
+        <translation>Rückruf</translation>
+    </message>
+    <message>
+        <source>Gender</source>
+        <translation>Geschlecht</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>Notizen</translation>
+    </message>
+    <message>
+        <source>Business Address</source>
+        <translation>Geschäftsadresse</translation>
+    </message>
+    <message>
+        <source>Home Address</source>
+        <translation>Privatadresse</translation>
+    </message>
+    <message>
+        <source>Postal Code</source>
+        <translation>Postleitzahl</translation>
+    </message>
+    <message>
+        <source>PO Box</source>
+        <translation>Postfach</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Bundesland</translation>
+    </message>
+    <message>
+        <source>Country</source>
+        <translation>Land</translation>
+    </message>
+    <message>
+        <source>E-mail Address</source>
+        <translation>E-Mail-Adresse</translation>
+    </message>
+    <message>
+        <source>Web Page</source>
+        <translation>Webseite</translation>
+    </message>
+    <message>
+        <source>Business Phone</source>
+        <translation>Telefon geschäftlich</translation>
+    </message>
+    <message>
+        <source>Business Fax</source>
+        <translation>Fax geschäftlich</translation>
+    </message>
+    <message>
+        <source>Mobile Phone</source>
+        <translation>Mobiltelefon</translation>
+    </message>
+    <message>
+        <source>Home Phone</source>
+        <translation>Telefon privat</translation>
+    </message>
+    <message>
+        <source>UID</source>
+        <translation>UID</translation>
+    </message>
+    <message>
+        <source>Parent UID</source>
+        <translation>UID des übergeordneten Namens</translation>
+    </message>
+    <message>
+        <source>Given Name</source>
+        <translation>Vorname</translation>
+    </message>
+    <message>
+        <source>Family Name</source>
+        <translation>Nachname</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::CsvMappingDialog</name>
+    <message>
+        <source>Columns of the CSV file</source>
+        <translation>Spalten der CSV-Datei</translation>
+    </message>
+    <message>
+        <source>These columns have names Telvora does not know. Choose where each one goes; a column left in the notes is kept there as &quot;column: value&quot;.</source>
+        <translation>Diese Spalten haben Namen, die Telvora nicht kennt. Wählen Sie, wohin jede gehört; eine Spalte, die in den Notizen bleibt, steht dort als „Spalte: Wert“.</translation>
+    </message>
+    <message>
+        <source>Keep in the notes</source>
+        <translation>In den Notizen behalten</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::CsvReader</name>
+    <message>
+        <source>Line %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message>
+        <source>the file is larger than %1 MB</source>
+        <translation>die Datei ist größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>the record is longer than %1 bytes</source>
+        <translation>der Datensatz ist länger als %1 Bytes</translation>
+    </message>
+    <message>
+        <source>the line holds a NUL byte</source>
+        <translation>die Zeile enthält ein NUL-Byte</translation>
+    </message>
+    <message>
+        <source>the record has more than %1 columns</source>
+        <translation>der Datensatz hat mehr als %1 Spalten</translation>
+    </message>
+    <message>
+        <source>a field is longer than %1 bytes</source>
+        <translation>ein Feld ist länger als %1 Bytes</translation>
+    </message>
+    <message>
+        <source>a quoted field is not closed</source>
+        <translation>ein Feld in Anführungszeichen wird nicht geschlossen</translation>
+    </message>
+    <message>
+        <source>the text is not valid UTF-8</source>
+        <translation>der Text ist kein gültiges UTF-8</translation>
+    </message>
 </context>
 <context>
     <name>telvora::DataFolder</name>
@@ -677,6 +956,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>Dial</source>
         <translation>Wählen</translation>
+    </message>
+    <message>
+        <source>Import...</source>
+        <translation>Importieren...</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Exportieren...</translation>
     </message>
 </context>
 <context>
@@ -2101,6 +2388,65 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>Are You Sure</source>
         <translation>Sind Sie sicher?</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::VCardReader</name>
+    <message>
+        <source>Card %1 (line %2): %3</source>
+        <translation>Karte %1 (Zeile %2): %3</translation>
+    </message>
+    <message>
+        <source>Line %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message>
+        <source>the file is larger than %1 MB</source>
+        <translation>die Datei ist größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>the line is longer than %1 bytes</source>
+        <translation>die Zeile ist länger als %1 Bytes</translation>
+    </message>
+    <message>
+        <source>the line holds a NUL byte</source>
+        <translation>die Zeile enthält ein NUL-Byte</translation>
+    </message>
+    <message>
+        <source>the line is folded but continues no line</source>
+        <translation>die Zeile ist umbrochen, setzt aber keine Zeile fort</translation>
+    </message>
+    <message>
+        <source>this is not a vCard line</source>
+        <translation>das ist keine vCard-Zeile</translation>
+    </message>
+    <message>
+        <source>a card must start with BEGIN:VCARD</source>
+        <translation>eine Karte muss mit BEGIN:VCARD beginnen</translation>
+    </message>
+    <message>
+        <source>a card starts inside another card</source>
+        <translation>eine Karte beginnt innerhalb einer anderen Karte</translation>
+    </message>
+    <message>
+        <source>the card has more than %1 lines</source>
+        <translation>die Karte hat mehr als %1 Zeilen</translation>
+    </message>
+    <message>
+        <source>vCard version %1 is not known</source>
+        <translation>die vCard-Version %1 ist unbekannt</translation>
+    </message>
+    <message>
+        <source>the character set %1 is not known</source>
+        <translation>der Zeichensatz %1 ist unbekannt</translation>
+    </message>
+    <message>
+        <source>the text is not valid %1</source>
+        <translation>der Text ist kein gültiges %1</translation>
+    </message>
+    <message>
+        <source>the file ends inside the card (END:VCARD is missing)</source>
+        <translation>die Datei endet innerhalb der Karte (END:VCARD fehlt)</translation>
     </message>
 </context>
 </TS>

@@ -23,7 +23,18 @@ std::optional<int> CommandLine::parse(const QStringList& arguments)
                                   tr("Keeps the phone book and the settings in this folder, "
                                      "as TELVORA_HOME does."),
                                   tr("folder"));
-    parser.addOptions({help, version, dial, home});
+    const QCommandLineOption importFile(
+        QStringLiteral("import"),
+        tr("Adds the names of a vCard (.vcf) or CSV (.csv) file to the phone book and ends."),
+        tr("file"));
+    const QCommandLineOption exportFile(
+        QStringLiteral("export"),
+        tr("Writes the phone book to a new vCard (.vcf) or CSV (.csv) file and ends."), tr("file"));
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   tr("With --import: puts every name into this group. With "
+                                      "--export: writes this group only."),
+                                   tr("name"));
+    parser.addOptions({help, version, dial, home, importFile, exportFile, group});
     parser.addPositionalArgument(
         tr("link"),
         tr("A tel:, callto:, sip: or sips: link, or a number: the running window shows it in "
@@ -62,6 +73,20 @@ std::optional<int> CommandLine::parse(const QStringList& arguments)
     }
 
     const QStringList links = parser.positionalArguments();
+    if (parser.isSet(importFile) || parser.isSet(exportFile)) {
+        if (parser.isSet(importFile) && parser.isSet(exportFile))
+            return mistake(tr("give either --import or --export, not both"));
+        if (!links.isEmpty() || parser.isSet(dial))
+            return mistake(tr("--import and --export take no link"));
+        const bool importing = parser.isSet(importFile);
+        const QString file = parser.value(importing ? importFile : exportFile);
+        if (file.isEmpty())
+            return mistake(tr("--import and --export need a file"));
+        m_contactFile = ContactFile{importing, QDir(file).absolutePath(), parser.value(group)};
+        return std::nullopt;
+    }
+    if (parser.isSet(group))
+        return mistake(tr("--group goes with --import or --export"));
     if (links.size() > 1)
         return mistake(tr("one link at a time, please: %1 were given").arg(links.size()));
     if (parser.isSet(dial) && !links.isEmpty())

@@ -27,6 +27,15 @@ public:
     const std::optional<PhoneLink>& link() const { return m_link; }
     // --dial: the run starts without waiting for Enter.
     bool dialNow() const { return m_dialNow; }
+    // --import FILE or --export FILE (made absolute), with --group NAME: the program does
+    // that, prints what it did and ends, without a window.
+    struct ContactFile
+    {
+        bool import = true;
+        QString path;
+        QString group;
+    };
+    const std::optional<ContactFile>& contactFile() const { return m_contactFile; }
 
 private:
     QString m_output;
@@ -34,6 +43,7 @@ private:
     QString m_home;
     std::optional<PhoneLink> m_link;
     bool m_dialNow = false;
+    std::optional<ContactFile> m_contactFile;
 };
 
 } // namespace telvora

@@ -22,6 +22,7 @@ namespace {
 // A request is one line: "show", or "link " or "dial " and the link's UTF-8 text with
 // every byte outside letters and digits as a %XX escape, so no line end or blank can be in it.
 const QByteArray kShowRequest = QByteArrayLiteral("show");
+const QByteArray kReloadRequest = QByteArrayLiteral("reload");
 const QByteArray kLinkRequest = QByteArrayLiteral("link ");
 const QByteArray kDialRequest = QByteArrayLiteral("dial ");
 // The running copy's answers: anything else means the socket is not one of ours.
@@ -80,6 +81,10 @@ QByteArray SingleInstance::answerTo(const QByteArray& request)
         emit activationRequested();
         return kShownReply;
     }
+    if (request == kReloadRequest) {
+        emit reloadRequested();
+        return kShownReply;
+    }
     const bool dial = request.startsWith(kDialRequest);
     if (!dial && !request.startsWith(kLinkRequest))
         return {};
@@ -98,6 +103,11 @@ void SingleInstance::setHandOver(const PhoneLink& link, bool dialNow)
 {
     m_request =
         (dialNow ? kDialRequest : kLinkRequest) + link.target().toUtf8().toPercentEncoding();
+}
+
+void SingleInstance::setReloadHandOver()
+{
+    m_request = kReloadRequest;
 }
 
 SingleInstance::~SingleInstance()

@@ -37,6 +37,8 @@ public:
 
     // What claim() hands to a running copy instead of asking it only to show itself.
     void setHandOver(const PhoneLink& link, bool dialNow);
+    // Asks a running copy to read its lists again (after a change made from outside).
+    void setReloadHandOver();
 
     // True when this process goes on: it is the one copy, or it could not tell and runs
     // unguarded (problem() then says why). False when another copy runs and has been
@@ -51,6 +53,8 @@ signals:
     void activationRequested();
     // A later start handed over a link: show it, and dial it when dialNow.
     void linkRequested(const telvora::PhoneLink& link, bool dialNow);
+    // A later start changed the phone book: show the lists as they now are.
+    void reloadRequested();
 
 private:
     bool askRunningCopy(const QString& socketPath);

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/ContactCommand.h"
 #include "app/DataFolder.h"
 #include "app/DisplayCheck.h"
 #include "app/Language.h"
@@ -36,6 +37,11 @@ int main(int argc, char* argv[])
             else
                 std::fprintf(stderr, "telvora: %s\n", qPrintable(commandLine.error()));
             return *status;
+        }
+        if (const auto& file = commandLine.contactFile()) {
+            if (!commandLine.home().isEmpty())
+                qputenv("TELVORA_HOME", QFile::encodeName(commandLine.home()));
+            return ContactCommand::run(*file);
         }
     }
     // The data folder and the settings beside it are found through the variable.
@@ -100,6 +106,8 @@ int main(int argc, char* argv[])
         form.activateWindow();
     });
     QObject::connect(&instance, &SingleInstance::linkRequested, &form, &DialForm::showLink);
+    QObject::connect(&instance, &SingleInstance::reloadRequested, &form,
+                     [&form] { form.LoadGroups(); });
     QObject::connect(&form, &DialForm::exitRequested, &app, &QApplication::quit);
     TermSignals termSignals;
     QObject::connect(&termSignals, &TermSignals::terminationRequested, &form,

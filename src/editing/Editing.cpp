@@ -3,10 +3,13 @@
 #include "store/PhoneBook.h"
 #include "ui/ButtonBar.h"
 #include "ui/IdListBox.h"
+#include "ui/QtFileChooser.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMimeData>
 #include <QShortcut>
 
 namespace telvora {
@@ -39,7 +42,9 @@ void run(const QList<std::function<void()>>& commands, int index)
 
 Editing::Editing(BrowseWindow& window, const EditingToolbars& toolbars, QWidget* menuParent)
     : QObject(menuParent), m_window(window), m_context(window), m_clipboard(m_context),
-      m_groups(m_context, m_clipboard), m_names(m_context)
+      m_groups(m_context, m_clipboard), m_names(m_context),
+      m_fileChooser(std::make_unique<QtFileChooser>(menuParent)),
+      m_contactFiles(m_context, *m_fileChooser, menuParent)
 {
     for (const NumberListTexts& kind : NumberCommands::kinds())
         m_numbers.insert(kind.kind, std::make_shared<NumberCommands>(m_context, m_clipboard, kind));
@@ -71,11 +76,44 @@ Editing::Editing(BrowseWindow& window, const EditingToolbars& toolbars, QWidget*
         }
     }
     connectListKeys();
+    if (menuParent) {
+        menuParent->setAcceptDrops(true);
+        menuParent->installEventFilter(this);
+    }
     connect(&window.moveGroupMenu(), &QMenu::triggered, this,
             [this](QAction* item) { m_names.SetGroupItem_Click(item); });
 }
 
 Editing::~Editing() = default;
+
+bool Editing::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto contactFiles = [](const QMimeData* data) {
+        QStringList paths;
+        if (data && data->hasUrls())
+            for (const QUrl& url : data->urls())
+                if (url.isLocalFile() && ContactFileCommands::isContactFile(url.toLocalFile()))
+                    paths << url.toLocalFile();
+        return paths;
+    };
+    if (event->type() == QEvent::DragEnter) {
+        auto* enter = static_cast<QDragEnterEvent*>(event);
+        if (!contactFiles(enter->mimeData()).isEmpty()) {
+            enter->acceptProposedAction();
+            return true;
+        }
+    } else if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = contactFiles(drop->mimeData());
+        if (!paths.isEmpty()) {
+            drop->acceptProposedAction();
+            for (const QString& path : paths)
+                m_contactFiles.importFile(path, QString());
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 QMenu* Editing::makeMenu(const QString& name, QWidget* parent)
 {
@@ -102,6 +140,10 @@ void Editing::buildMenus(QWidget* parent)
             [this] { m_groups.GroupEditMenu(); });
     addItem(groups, QStringLiteral("DelMenu"), tr("Delete"), [this] { m_groups.DelMenu(); });
     addItem(groups, QStringLiteral("PasteGroup"), tr("Paste"), [this] { m_groups.PasteGroup(); });
+    addItem(groups, QStringLiteral("ImportGroups"), tr("Import..."),
+            [this] { m_contactFiles.ImportGroups(); });
+    addItem(groups, QStringLiteral("ExportGroup"), tr("Export..."),
+            [this] { m_contactFiles.ExportGroup(); });
 
     QMenu* names = makeMenu(QStringLiteral("NamesAddEdit"), parent);
     addItem(names, QStringLiteral("AddName"), tr("Add New Name"), [this] { m_names.AddName(); });
@@ -115,6 +157,10 @@ void Editing::buildMenus(QWidget* parent)
     QMenu& moveGroup = m_window.moveGroupMenu();
     moveGroup.setTitle(tr("Move to Group"));
     names->addMenu(&moveGroup)->setObjectName(QStringLiteral("MoveGroup"));
+    addItem(names, QStringLiteral("ImportNames"), tr("Import..."),
+            [this] { m_contactFiles.ImportNames(); });
+    addItem(names, QStringLiteral("ExportNames"), tr("Export..."),
+            [this] { m_contactFiles.ExportNames(); });
 
     QMenu* subs = makeMenu(QStringLiteral("SUBAddEdit"), parent);
     addItem(subs, QStringLiteral("AddSUB"), tr("Add"), [this] { m_names.AddSUB(); });

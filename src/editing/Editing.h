@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editing/ContactFileCommands.h"
 #include "editing/EditContext.h"
 #include "editing/GroupCommands.h"
 #include "editing/NameCommands.h"
@@ -18,6 +19,7 @@ class QWidget;
 namespace telvora {
 
 class ButtonBar;
+class FileChooser;
 
 // The toolbars the editing commands answer, one per list.
 struct EditingToolbars
@@ -41,6 +43,7 @@ public:
     NameCommands& names() { return m_names; }
     PhonebookClipboard& clipboard() { return m_clipboard; }
     NumberCommands& numbers(NumberKind kind) { return *m_numbers.value(kind); }
+    ContactFileCommands& contactFiles() { return m_contactFiles; }
 
     // The pop-up menus by name: GroupAddEdit, NamesAddEdit, SUBAddEdit, PhonesAddEdit,
     // FaxesAddEdit, MobileAddEdit, HomeAddEdit.
@@ -59,6 +62,10 @@ signals:
     // The "Dial" item of a number list's menu: dial the selected numbers of that kind.
     void dialRequested(NumberKind kind);
 
+protected:
+    // Files dropped on the window are imported.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QMenu* makeMenu(const QString& name, QWidget* parent);
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -74,6 +81,8 @@ private:
     GroupCommands m_groups;
     NameCommands m_names;
     QMap<NumberKind, std::shared_ptr<NumberCommands>> m_numbers;
+    std::unique_ptr<FileChooser> m_fileChooser;
+    ContactFileCommands m_contactFiles;
     QMap<QString, QMenu*> m_menus;
     // For each number kind, its menu's items that need a selected number, and Paste.
     struct NumberMenuItems

@@ -850,12 +850,27 @@ qint64 PhoneBook::addNumber(const QString& number, qint64 owner, const QString& 
 
 bool PhoneBook::inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body)
 {
-    return prepareWrite() && inTransaction(body);
+    return (m_inOneChange || prepareWrite()) && inTransaction(body);
+}
+
+bool PhoneBook::asOneChange(const std::function<bool()>& body)
+{
+    if (m_inOneChange)
+        return body();
+    return inWriteTransaction([&](QSqlDatabase&) {
+        m_inOneChange = true;
+        const bool done = body();
+        m_inOneChange = false;
+        return done;
+    });
 }
 
 bool PhoneBook::inTransaction(const std::function<bool(QSqlDatabase&)>& body)
 {
     QSqlDatabase db = database();
+    // The enclosing change's transaction holds this one too; a failure undoes both.
+    if (m_inOneChange)
+        return body(db);
     // Taking the write lock first makes another program's lock show as what it is, and a
     // change of several rows (with the search index's triggers) all or nothing.
     QSqlQuery control(db);

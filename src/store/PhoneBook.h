@@ -118,6 +118,10 @@ public:
 
     QSqlDatabase database() const;
 
+    // Runs the body as one change of the file: every add and change it makes is kept
+    // together, or, when the body returns false or any of them fails, none is.
+    bool asOneChange(const std::function<bool()>& body);
+
     // Whether a change may go into the file now: it is open for changes and still the file
     // it opened. A file deleted meanwhile is written back from the open connection first;
     // one replaced by another file is left alone. False, with errorText() saying why.
@@ -181,6 +185,8 @@ private:
     std::unique_ptr<SortKey> m_sortKey;
     QString m_sortIdentity;
     State m_state = State::Closed;
+    // Inside asOneChange, whose transaction holds every change.
+    bool m_inOneChange = false;
     quint64 m_device = 0;
     quint64 m_inode = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/DataFolder.h"
 #include "app/SingleInstance.h"
+#include "support/BookContents.h"
 #include "support/TestHome.h"
 
 #include <QLocalServer>
@@ -158,6 +159,24 @@ private slots:
         QCOMPARE(links[1][1].toBool(), true);
         QCOMPARE(shown.size(), 0);
         QVERIFY(!QFile::exists(home.file(QStringLiteral("data.mdb"))));
+    }
+
+    // An import from the command line tells the window on the same folder to show it.
+    void anImportAsksTheRunningCopyToReload()
+    {
+        TestHome home;
+        SingleInstance first(SingleInstance::keyFor(home.path()));
+        QVERIFY(first.claim());
+        QSignalSpy reloads(&first, &SingleInstance::reloadRequested);
+        QProcess second;
+        startProgram(second, home.path(),
+                     {QStringLiteral("--import"),
+                      telvora::test::writeFile(QStringLiteral("one.vcf"),
+                                               "BEGIN:VCARD\nFN:A\nTEL:1\nEND:VCARD\n")});
+        QTRY_COMPARE_WITH_TIMEOUT(reloads.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(second.readAllStandardOutput(), QByteArray("Imported 1 names and 1 numbers\n"));
     }
 
     // What any client of this user might send: one line of one shape is answered, a link

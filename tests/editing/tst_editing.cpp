@@ -4,6 +4,7 @@
 #include "mainwindow/DialForm.h"
 #include "support/SampleBook.h"
 #include "support/SampleWindow.h"
+#include "support/ScriptedFileChooser.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "ui/ButtonBar.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSqlQuery>
@@ -505,12 +507,14 @@ void EditingTest::menusAndToolbars()
     Editing& editing = f.editing();
     QCOMPARE(captions(editing.menu(QStringLiteral("GroupAddEdit"))),
              (QStringList{QStringLiteral("Add"), QStringLiteral("Edit"), QStringLiteral("Delete"),
-                          QStringLiteral("Paste")}));
+                          QStringLiteral("Paste"), QStringLiteral("Import..."),
+                          QStringLiteral("Export...")}));
     QCOMPARE(captions(editing.menu(QStringLiteral("NamesAddEdit"))),
              (QStringList{QStringLiteral("Add New Name"), QStringLiteral("Add SUB Name"),
                           QStringLiteral("Edit"), QStringLiteral("Delete"), QStringLiteral("Copy"),
                           QStringLiteral("Cut"), QStringLiteral("Paste"),
-                          QStringLiteral("Move to Group")}));
+                          QStringLiteral("Move to Group"), QStringLiteral("Import..."),
+                          QStringLiteral("Export...")}));
     QCOMPARE(captions(editing.menu(QStringLiteral("HomeAddEdit"))),
              (QStringList{QStringLiteral("Add"), QStringLiteral("Edit"), QStringLiteral("delete"),
                           QStringLiteral("Copy"), QStringLiteral("Cut"), QStringLiteral("Paste"),
@@ -633,4 +637,45 @@ void EditingTest::commandsRefuseRowsWithUnusableIds()
     editing.numbers(NumberKind::Phone).Delete();
     QVERIFY(refused(messages));
     QCOMPARE(rows(), before);
+}
+
+void EditingTest::importAndExportThroughMenusAndDrops()
+{
+    Fixture f;
+    ScriptedFileChooser chooser;
+    ContactFileCommands& files = f.editing().contactFiles();
+    files.setFileChooser(chooser);
+    const QString out = f.home.file(QStringLiteral("work.vcf"));
+    click(*f.form->controls().GroupsList, QStringLiteral("Work"));
+    chooser.answers << out;
+    item(f.editing().menu(QStringLiteral("GroupAddEdit")), QStringLiteral("ExportGroup"))
+        ->trigger();
+    QCOMPARE(f.prompt.messages().last().text, QStringLiteral("Exported 4 names and 2 numbers"));
+    QVERIFY(QFile::exists(out));
+
+    // Replacing the file is asked first; No leaves it.
+    QFile::resize(out, 0);
+    chooser.answers << out;
+    f.prompt.messageAnswers << Prompt::Answer::No;
+    files.ExportGroup();
+    QVERIFY(f.prompt.messages().last().text.contains(QLatin1String("Do you want to replace it?")));
+    QCOMPARE(QFileInfo(out).size(), 0);
+
+    // Into Family through the names menu.
+    f.prompt.messageAnswers << Prompt::Answer::Yes;
+    chooser.answers << out;
+    files.ExportGroup();
+    click(*f.form->controls().GroupsList, QStringLiteral("Family"));
+    chooser.answers << out;
+    item(f.editing().menu(QStringLiteral("NamesAddEdit")), QStringLiteral("ImportNames"))
+        ->trigger();
+    QCOMPARE(f.prompt.messages().last().text, QStringLiteral("Imported 4 names and 2 numbers"));
+    QCOMPARE(
+        f.count(QStringLiteral("names WHERE name = 'Bob' AND \"group\" = %1").arg(f.book.family)),
+        1);
+    // The same file again: nothing twice.
+    chooser.answers << out;
+    files.ImportNames();
+    QCOMPARE(f.prompt.messages().last().text,
+             QStringLiteral("Imported 0 names and 0 numbers (4 skipped: already there or empty)"));
 }

@@ -26,4 +26,5 @@ private slots:
     void refusedChangesAreToldAndAllOrNothing();
     void menusAndToolbars();
     void commandsRefuseRowsWithUnusableIds();
+    void importAndExportThroughMenusAndDrops();
 };

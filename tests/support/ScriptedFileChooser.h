@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ui/FileChooser.h"
+
+#include <QStringList>
+
+namespace telvora::test {
+
+// Answers file choices with the names the test lists, in order (cancel when none is left),
+// and keeps the captions asked.
+class ScriptedFileChooser final : public FileChooser
+{
+public:
+    QString openFileName(const QString& caption, const QString&) override { return next(caption); }
+    QString saveFileName(const QString& caption, const QString&) override { return next(caption); }
+
+    QStringList answers;
+    QStringList asked;
+
+private:
+    QString next(const QString& caption)
+    {
+        asked << caption;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
+} // namespace telvora::test
