@@ -272,16 +272,25 @@ bool VCardReader::readPhysical(QByteArray& line, bool& tooLong)
     if (m_in.atEnd())
         return false;
     tooLong = false;
-    line = m_in.readLine(kMaxLineBytes + 2);
+    // Lines are read into one buffer kept for the whole file: QIODevice::readLine(maxSize)
+    // would allocate (and the system map and unmap) the whole megabyte for every line.
+    if (m_buffer.isEmpty())
+        m_buffer.resize(kMaxLineBytes + 3);
+    const auto readPiece = [this] {
+        const qint64 read = m_in.readLine(m_buffer.data(), m_buffer.size());
+        return read > 0 ? QByteArrayView(m_buffer.constData(), read) : QByteArrayView();
+    };
+    QByteArrayView piece = readPiece();
+    line = piece.toByteArray();
     m_bytesRead += line.size();
     // The rest of an overlong line is read past in pieces, never held.
     while (!line.endsWith('\n') && !m_in.atEnd()) {
         tooLong = true;
-        const QByteArray rest = m_in.readLine(kMaxLineBytes + 2);
-        if (rest.isEmpty())
+        piece = readPiece();
+        if (piece.isEmpty())
             break;
-        m_bytesRead += rest.size();
-        if (rest.endsWith('\n'))
+        m_bytesRead += piece.size();
+        if (piece.endsWith('\n'))
             break;
     }
     if (line.endsWith('\n'))

@@ -44,6 +44,7 @@ private:
     bool fail(qint64 line, const QString& why);
 
     QIODevice& m_in;
+    QByteArray m_buffer;
     QByteArray m_pending;
     bool m_hasPending = false;
     bool m_pendingTooLong = false;
