@@ -197,9 +197,33 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
+    // A writing statement through Qt's driver (its errors read as every other write's),
+    // prepared once: an import writes the same few statements hundreds of thousands of
+    // times, and compiling them with their index triggers cost more than running them.
+    // False when it cannot be prepared; its values are then bound by position.
+    QSqlQuery* prepared(const QString& sql, const QSqlDatabase& db, QString& error)
+    {
+        auto found = m_writes.find(sql);
+        if (found == m_writes.end()) {
+            // Card updates vary in the columns they set; a bounded cache serves them all.
+            if (m_writes.size() >= kHeldWrites)
+                m_writes.clear();
+            QSqlQuery query(db);
+            if (!query.prepare(sql)) {
+                error = describe(query.lastError());
+                return nullptr;
+            }
+            found = m_writes.insert(sql, query);
+        }
+        return &*found;
+    }
+
 private:
+    static constexpr int kHeldWrites = 64;
+
     sqlite3* m_db;
     QHash<QString, sqlite3_stmt*> m_statements;
+    QHash<QString, QSqlQuery> m_writes;
 };
 
 PhoneBook::PreparedReads* PhoneBook::preparedReads() const
@@ -219,6 +243,17 @@ PhoneBook::PreparedReads* PhoneBook::preparedReads() const
 
 // Must run before the connection closes: SQLite refuses to close a connection that still
 // has prepared statements.
+QSqlQuery* PhoneBook::preparedWrite(const QString& sql, const QSqlDatabase& db)
+{
+    PreparedReads* cache = preparedReads();
+    if (!cache) {
+        m_error = QCoreApplication::translate("telvora::PhoneBook",
+                                              "the phone book is not open for changes");
+        return nullptr;
+    }
+    return cache->prepared(sql, db, m_error);
+}
+
 sqlite3* PhoneBook::sqliteHandle() const
 {
     PreparedReads* reads = preparedReads();
@@ -710,15 +745,19 @@ bool PhoneBook::refuseUnusable(qint64 id, bool zeroAllowed)
 
 bool PhoneBook::singleRow(QSqlDatabase& db, const QString& table, qint64 id)
 {
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE id = ? AND typeof(id) = 'integer'")
-                      .arg(quoted(table)));
-    query.addBindValue(id);
-    if (!query.exec() || !query.next()) {
-        m_error = describe(query.lastError());
+    QSqlQuery* query = preparedWrite(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE id = ? AND typeof(id) = 'integer'")
+            .arg(quoted(table)),
+        db);
+    if (!query)
+        return false;
+    query->bindValue(0, id);
+    if (!query->exec() || !query->next()) {
+        m_error = describe(query->lastError());
         return false;
     }
-    const qint64 count = query.value(0).toLongLong();
+    const qint64 count = query->value(0).toLongLong();
+    query->finish();
     if (count > 1) {
         m_error = QCoreApplication::translate(
                       "telvora::PhoneBook",
@@ -748,19 +787,20 @@ bool PhoneBook::updateNameColumns(qint64 id, const QList<std::pair<QString, QStr
     inWriteTransaction([&](QSqlDatabase& db) {
         if (!singleRow(db, QStringLiteral("names"), id))
             return false;
-        QSqlQuery query(db);
-        if (!query.prepare(
-                QStringLiteral("UPDATE names SET %1 WHERE id = ? AND typeof(id) = 'integer'")
-                    .arg(assignments.join(QStringLiteral(", "))))) {
-            m_error = describe(query.lastError());
+        QSqlQuery* query = preparedWrite(
+            QStringLiteral("UPDATE names SET %1 WHERE id = ? AND typeof(id) = 'integer'")
+                .arg(assignments.join(QStringLiteral(", "))),
+            db);
+        if (!query)
             return false;
-        }
+        int position = 0;
         for (const auto& value : values)
-            query.addBindValue(value.second.isNull() ? QStringLiteral("") : value.second);
-        query.addBindValue(id);
-        if (!execWrite(query))
+            query->bindValue(position++, value.second.isNull() ? QStringLiteral("") : value.second);
+        query->bindValue(position, id);
+        if (!execWrite(*query))
             return false;
-        updated = query.numRowsAffected() == 1;
+        updated = query->numRowsAffected() == 1;
+        query->finish();
         return true;
     });
     return updated;
@@ -797,17 +837,19 @@ qint64 PhoneBook::insert(const QString& table, const QStringList& columns,
         for (const QString& column : columns)
             names << quoted(column);
         const QString marks = QStringLiteral("?, ").repeated(int(names.size())).chopped(2);
-        if (!query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(quoted(table), names.join(QStringLiteral(", ")), marks))) {
-            m_error = describe(query.lastError());
+        QSqlQuery* adding =
+            preparedWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(quoted(table), names.join(QStringLiteral(", ")), marks),
+                          db);
+        if (!adding)
             return false;
-        }
-        for (const QVariant& value : std::as_const(bound))
-            query.addBindValue(value);
-        if (!execWrite(query))
+        for (int i = 0; i < bound.size(); ++i)
+            adding->bindValue(i, bound.at(i));
+        if (!execWrite(*adding))
             return false;
         if (!numbered)
-            id = query.lastInsertId().toLongLong();
+            id = adding->lastInsertId().toLongLong();
+        adding->finish();
         if (!isRowId(id)) {
             m_error = QCoreApplication::translate("telvora::PhoneBook",
                                                   "the file gave the new row no usable id");

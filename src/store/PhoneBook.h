@@ -14,6 +14,7 @@
 #include <optional>
 #include <utility>
 
+class QSqlQuery;
 struct sqlite3;
 
 namespace telvora {
@@ -170,6 +171,9 @@ private:
     void forgetPreparedReads() const;
     // SQLite's own connection under Qt's, for the functions the book adds to it.
     sqlite3* sqliteHandle() const;
+    // The writing statement, prepared once while the file is open; nullptr, with the
+    // error told, when it cannot be.
+    QSqlQuery* preparedWrite(const QString& sql, const QSqlDatabase& db);
     mutable std::unique_ptr<PreparedReads> m_preparedReads;
 
     QString m_connection;
