@@ -153,6 +153,12 @@ private slots:
         QCOMPARE(sync(next, &none), next);
         QVERIFY(none.cards.isEmpty());
 
+        // A token the server does not know means: list everything anew.
+        auto [gone, unused, cut] = await<const DavError&, const QString&, bool>([&](auto done) {
+            m_alice.syncCollection(m_book, token + QStringLiteral("x"), none.sink(), done);
+        });
+        QCOMPARE(kindName(gone.kind), kindName(Kind::SyncTokenGone));
+
         CardList listed;
         auto [error] = await<const DavError&>(
             [&](auto done) { m_alice.listCards(m_book, listed.sink(), done); });
