@@ -65,7 +65,9 @@ public:
     {
         qint64 maxXmlBytes = 64 * 1024 * 1024;
         qint64 maxCardBytes = 1024 * 1024;
-        int transferTimeoutMs = 30000;
+        // Servers build a large listing whole before the first byte: Radicale, cold, takes
+        // well over half a minute for 10,000 cards.
+        int transferTimeoutMs = 120000;
         int maxRedirects = 5;
         // A server that trickles its answer forever is cut off after this.
         int requestTimeoutMs = 10 * 60 * 1000;
