@@ -91,7 +91,9 @@ public:
     void listCards(const QUrl& book, CardSink sink, Done done);
     // What changed since syncToken (everything when empty): each card with its new ETag, or
     // marked deleted. done gets the token to keep for next time; truncated means the
-    // server sent only part of the changes and the call should be repeated with it.
+    // server sent only part of the changes and the call should be repeated with it. When
+    // the call fails, cards already handed on may be fetched but the old token must be
+    // kept: the changes are only complete with the new one.
     void syncCollection(
         const QUrl& book, const QString& syncToken, CardSink sink,
         std::function<void(const DavError&, const QString& newToken, bool truncated)> done);
