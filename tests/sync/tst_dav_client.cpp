@@ -75,7 +75,10 @@ class TestDavClient : public QObject
 private slots:
     void discoveryFindsTheAddressBook()
     {
-        for (const QString& start : {QStringLiteral("/"), QStringLiteral("/alice/contacts/")}) {
+        // The server root, the book itself, and a path that leads nowhere, from which the
+        // well-known address (a redirect on the same server) finds the book.
+        for (const QString& start : {QStringLiteral("/"), QStringLiteral("/alice/contacts/"),
+                                     QStringLiteral("/alice/nowhere/")}) {
             DavClient client(davAccount(m_plain.resolved(QUrl(start))));
             DavError error;
             const QList<DavAddressBook> books = discover(client, &error);
