@@ -56,6 +56,8 @@ struct DavCard
 // A card is only ever written with a precondition: If-None-Match: * for a new one,
 // If-Match with the known ETag otherwise, so that a concurrent change comes back as a
 // Conflict instead of being overwritten.
+// A callback may run while the network layer is still inside its own signal, so one that
+// is done with the client drops it with deleteLater(), never delete.
 class DavClient : public QObject
 {
     Q_OBJECT
