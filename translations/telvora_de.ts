@@ -2,6 +2,108 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>DavError</name>
+    <message>
+        <source>The address book server refused the user name or password.</source>
+        <translation>Der Adressbuch-Server hat Benutzername oder Passwort abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The address book server cannot be reached.</source>
+        <translation>Der Adressbuch-Server ist nicht erreichbar.</translation>
+    </message>
+    <message>
+        <source>No address book was found at this address.</source>
+        <translation>Unter dieser Adresse wurde kein Adressbuch gefunden.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted or has changed (SHA-256 %1).</source>
+        <translation>Das Zertifikat des Servers ist nicht vertrauenswürdig oder hat sich geändert (SHA-256 %1).</translation>
+    </message>
+    <message>
+        <source>The card was changed on the server in the meantime.</source>
+        <translation>Die Karte wurde inzwischen auf dem Server geändert.</translation>
+    </message>
+    <message>
+        <source>The card or address book is not on the server.</source>
+        <translation>Die Karte oder das Adressbuch ist nicht auf dem Server.</translation>
+    </message>
+    <message>
+        <source>The address book server does not allow this.</source>
+        <translation>Der Adressbuch-Server erlaubt das nicht.</translation>
+    </message>
+    <message>
+        <source>The server asked for plain HTTP at %1, but the account uses HTTPS; refused.</source>
+        <translation>Der Server verlangte unverschlüsseltes HTTP unter %1, das Konto nutzt aber HTTPS; abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The server sent us on to another host, %1; the password was not sent there.</source>
+        <translation>Der Server leitete an einen anderen Rechner weiter, %1; das Passwort wurde nicht dorthin gesendet.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer was too large and was refused.</source>
+        <translation>Die Antwort des Servers war zu groß und wurde abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The server no longer knows the last sync state.</source>
+        <translation>Der Server kennt den letzten Abgleichstand nicht mehr.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be read.</source>
+        <translation>Die Antwort des Servers konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The address book server reported an error (HTTP %1).</source>
+        <translation>Der Adressbuch-Server meldete einen Fehler (HTTP %1).</translation>
+    </message>
+</context>
+<context>
+    <name>MultistatusParser</name>
+    <message>
+        <source>The server&apos;s answer is not a WebDAV multistatus.</source>
+        <translation>Die Antwort des Servers ist kein WebDAV-Multistatus.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is larger than %1 MB and was refused.</source>
+        <translation>Die Antwort des Servers ist größer als %1 MB und wurde abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is empty.</source>
+        <translation>Die Antwort des Servers ist leer.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer ended before it was complete.</source>
+        <translation>Die Antwort des Servers endete, bevor sie vollständig war.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer declares a document type, which is refused.</source>
+        <translation>Die Antwort des Servers deklariert einen Dokumenttyp; das wird abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer uses an unknown entity.</source>
+        <translation>Die Antwort des Servers verwendet eine unbekannte Entität.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer holds a text longer than %1 characters.</source>
+        <translation>Die Antwort des Servers enthält einen Text mit mehr als %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is not well-formed XML (line %1): %2</source>
+        <translation>Die Antwort des Servers ist kein wohlgeformtes XML (Zeile %1): %2</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer goes on after its end.</source>
+        <translation>Die Antwort des Servers geht nach ihrem Ende weiter.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is nested more than %1 levels deep.</source>
+        <translation>Die Antwort des Servers ist mehr als %1 Ebenen tief verschachtelt.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer lists more than %1 entries.</source>
+        <translation>Die Antwort des Servers enthält mehr als %1 Einträge.</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Telvora cannot start: %1.</source>
@@ -533,6 +635,21 @@
     <message>
         <source>the folder &quot;%1&quot; could not be created</source>
         <translation>der Ordner „%1“ konnte nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::DavClient</name>
+    <message>
+        <source>&quot;%1&quot; is not a web address.</source>
+        <translation>„%1“ ist keine Webadresse.</translation>
+    </message>
+    <message>
+        <source>The answer took too long.</source>
+        <translation>Die Antwort dauerte zu lange.</translation>
+    </message>
+    <message>
+        <source>Too many redirects.</source>
+        <translation>Zu viele Weiterleitungen.</translation>
     </message>
 </context>
 <context>
