@@ -792,13 +792,7 @@ void SipProvider::declineIncoming(bool busy)
 
 void SipProvider::hangUpIncoming()
 {
-    if (!m_incoming)
-        return;
-    keepAwake();
-    if (m_incomingConnected)
-        m_incoming->terminate();
-    else
-        m_incoming->decline(linphone::Reason::Declined);
+    declineIncoming(false);
 }
 
 void SipProvider::endCall(quint64 id, CallEntry& entry, quint32 disconnectMode)
