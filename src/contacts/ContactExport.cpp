@@ -72,9 +72,15 @@ bool ContactExport::exportFile(const QString& path, std::optional<qint64> groupI
         m_error = tr("%1 cannot be written: %2").arg(path, file.errorString());
         return false;
     }
-    const bool written = !nameIds.isEmpty() ? exportNames(nameIds, file, *format)
-                         : groupId          ? exportGroup(*groupId, file, *format)
-                                            : exportBook(file, *format);
+    // One read for the whole file: the export shows the book at one moment, even while
+    // another program changes it.
+    bool written = false;
+    m_book.asOneRead([&] {
+        written = !nameIds.isEmpty() ? exportNames(nameIds, file, *format)
+                  : groupId          ? exportGroup(*groupId, file, *format)
+                                     : exportBook(file, *format);
+        return written;
+    });
     if (!written)
         return false;
     if (!file.commit()) {
@@ -112,6 +118,10 @@ bool ContactExport::collect(const QList<qint64>& roots,
     QHash<qint64, QString> uids;
     QSet<qint64> seen;
     const QStringList columns = m_book.nameColumns();
+    const QSet<qint64> withSubNames = m_book.namesWithSubNames();
+    QStringList kindTexts;
+    for (const NumberKind kind : kNumberKinds)
+        kindTexts << schema::kindText(kind);
     // Depth first, so every sub-name follows the name it is filed under.
     QList<std::pair<qint64, qint64>> stack;
     for (auto it = roots.crbegin(); it != roots.crend(); ++it)
@@ -138,10 +148,12 @@ bool ContactExport::collect(const QList<qint64>& roots,
             if (index >= 0 && !row->value(index).toString().isEmpty())
                 contact.card.insert(CardColumn(c), row->value(index).toString());
         }
+        const QList<std::pair<QString, ListRow>> numbers = m_book.numbersOf(id);
         for (const NumberKind kind : kNumberKinds)
-            for (const ListRow& number : m_book.numbers(id, schema::kindText(kind)))
-                contact.numbers << ContactNumber{kind, number.text};
-        const ListRows children = m_book.subNames(id);
+            for (const auto& [type, number] : numbers)
+                if (type == kindTexts[int(kind)])
+                    contact.numbers << ContactNumber{kind, number.text};
+        const ListRows children = withSubNames.contains(id) ? m_book.subNames(id) : ListRows();
         if (!children.isEmpty() || parent > 0) {
             contact.uid =
                 QStringLiteral("urn:uuid:") + QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -50,8 +50,8 @@ bool ContactImport::importFile(const QString& path, const ColumnMapper& mapColum
 bool ContactImport::importVCard(QIODevice& device)
 {
     VCardReader reader(device);
-    return importContacts([&](Contact& contact) { return reader.next(contact); },
-                          [&] { return reader.errorText(); });
+    return importContacts([&](Contact& contact) { return goOn(device) && reader.next(contact); },
+                          [&] { return m_stopped ? stoppedText() : reader.errorText(); });
 }
 
 bool ContactImport::importCsv(QIODevice& device, const ColumnMapper& mapColumns)
@@ -71,26 +71,39 @@ bool ContactImport::importCsv(QIODevice& device, const ColumnMapper& mapColumns)
     QStringList record;
     return importContacts(
         [&](Contact& contact) {
-            if (!reader.next(record))
+            if (!goOn(device) || !reader.next(record))
                 return false;
             contact = ContactMapping::fromCsv(headers, targets, record);
             contact.line = reader.recordLine();
             return true;
         },
-        [&] { return reader.errorText(); });
+        [&] { return m_stopped ? stoppedText() : reader.errorText(); });
+}
+
+bool ContactImport::goOn(const QIODevice& device)
+{
+    m_stopped = m_stopped || (m_progress && !m_progress(device.pos()));
+    return !m_stopped;
+}
+
+QString ContactImport::stoppedText()
+{
+    return tr("The import was cancelled.");
 }
 
 bool ContactImport::importContacts(const std::function<bool(Contact&)>& next,
                                    const std::function<QString()>& failure)
 {
     m_names = m_numbers = m_skipped = 0;
+    m_stopped = false;
     m_error.clear();
     m_groups.clear();
     m_existing.clear();
     m_loadedGroups.clear();
     m_byUid.clear();
+    m_cardColumns.clear();
     m_parentsToFind.clear();
-    const bool done = m_book.asOneChange([&] {
+    const bool done = m_book.asOneBulkAdd([&] {
         Contact contact;
         while (next(contact))
             if (!add(contact))
@@ -193,17 +206,16 @@ bool ContactImport::add(const Contact& contact)
             return true;
         }
     }
-    const qint64 id = m_book.addName(contact.name, parent, group);
-    if (id <= 0)
-        return fail(contact, m_book.errorText());
     QList<std::pair<QString, QString>> card;
-    const QStringList columns = m_book.nameColumns();
+    if (m_cardColumns.isEmpty())
+        m_cardColumns = m_book.nameColumns().mid(4);
     for (auto it = contact.card.cbegin(); it != contact.card.cend(); ++it) {
         const QString column = schema::columnName(it.key());
-        if (!it.value().isEmpty() && columns.contains(column, Qt::CaseInsensitive))
+        if (!it.value().isEmpty() && m_cardColumns.contains(column, Qt::CaseInsensitive))
             card.append({column, it.value()});
     }
-    if (!card.isEmpty() && !m_book.updateNameColumns(id, card))
+    const qint64 id = m_book.addName(contact.name, parent, group, card);
+    if (id <= 0)
         return fail(contact, m_book.errorText());
     for (const ContactNumber& number : contact.numbers) {
         if (m_book.addNumber(number.number, id, schema::kindText(number.kind)) <= 0)

@@ -32,6 +32,13 @@ public:
     // Every contact goes into this group (made when missing) instead of its own categories.
     void setGroup(const QString& name) { m_forcedGroup = name; }
 
+    // Told how far into the file the reading is before each contact; when it returns false
+    // the import stops and adds nothing.
+    void setProgress(std::function<bool(qint64 bytesRead)> progress)
+    {
+        m_progress = std::move(progress);
+    }
+
     // The file's kind by its extension: .vcf or .vcard, or .csv.
     static bool isVCardFile(const QString& path);
     static bool isCsvFile(const QString& path);
@@ -58,6 +65,8 @@ public:
 
 private:
     bool add(const Contact& contact);
+    bool goOn(const QIODevice& device);
+    static QString stoppedText();
     qint64 groupId(const QString& name);
     bool loadGroup(qint64 group);
     static QString key(qint64 group, qint64 parent, const QString& name, const QString& number);
@@ -70,6 +79,11 @@ private:
     QHash<QString, qint64> m_existing;
     QSet<qint64> m_loadedGroups;
     QHash<QString, qint64> m_byUid;
+    // The card columns the book has, read once an import.
+    QStringList m_cardColumns;
+    std::function<bool(qint64)> m_progress;
+    // Set when the progress function said to stop.
+    bool m_stopped = false;
     QList<std::pair<qint64, QString>> m_parentsToFind;
     int m_names = 0;
     int m_numbers = 0;

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QStringDecoder>
+#include <optional>
 
 namespace telvora {
 
@@ -112,23 +113,31 @@ QByteArray decodeQuotedPrintable(const QByteArray& text)
 QStringList components(const QString& value, QChar separator)
 {
     QStringList parts{QString()};
+    // Text between escapes and separators is taken a run at a time.
+    qsizetype runStart = 0;
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value[i];
-        if (c == QLatin1Char('\\') && i + 1 < value.size()) {
+        const bool escape = c == QLatin1Char('\\') && i + 1 < value.size();
+        if (!escape && (c != separator || separator.isNull()))
+            continue;
+        parts.last() += QStringView(value).sliced(runStart, i - runStart);
+        if (escape) {
             const QChar next = value[++i];
             parts.last() +=
                 (next == QLatin1Char('n') || next == QLatin1Char('N')) ? QLatin1Char('\n') : next;
-        } else if (c == separator) {
-            parts << QString();
         } else {
-            parts.last() += c;
+            parts << QString();
         }
+        runStart = i + 1;
     }
+    parts.last() += QStringView(value).sliced(runStart);
     return parts;
 }
 
 QString text(const QString& value)
 {
+    if (!value.contains(QLatin1Char('\\')))
+        return value;
     return components(value, QChar()).value(0);
 }
 
@@ -390,7 +399,12 @@ bool VCardReader::next(Contact& contact)
             return fail(line.number, tr("the line holds a NUL byte"));
         const QByteArray charset =
             property.charset.isEmpty() ? QByteArray("UTF-8") : property.charset;
-        QStringDecoder decoder(charset.constData(), QStringDecoder::Flag::Stateless);
+        // Most text declares no charset: one decoder serves it all, as the reading stops at
+        // the first error it finds.
+        std::optional<QStringDecoder> declared;
+        if (!property.charset.isEmpty())
+            declared.emplace(charset.constData(), QStringDecoder::Flag::Stateless);
+        QStringDecoder& decoder = declared ? *declared : m_utf8;
         if (!decoder.isValid())
             return fail(line.number,
                         tr("the character set %1 is not known").arg(QString::fromLatin1(charset)));

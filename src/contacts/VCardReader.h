@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
+#include <QStringDecoder>
 
 class QIODevice;
 
@@ -45,6 +46,7 @@ private:
 
     QIODevice& m_in;
     QByteArray m_buffer;
+    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     QByteArray m_pending;
     bool m_hasPending = false;
     bool m_pendingTooLong = false;

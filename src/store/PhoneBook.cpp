@@ -172,6 +172,7 @@ public:
     {
         for (sqlite3_stmt* statement : std::as_const(m_statements))
             sqlite3_finalize(statement);
+        forgetAdds();
     }
     PreparedReads(const PreparedReads&) = delete;
     PreparedReads& operator=(const PreparedReads&) = delete;
@@ -197,6 +198,35 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
+    // Runs an adding statement with the values bound, prepared once and kept, as an import
+    // adds rows through the same few statements hundreds of thousands of times. The new row's
+    // id, or nothing with the error told.
+    std::optional<qint64> add(const QString& sql, const QVariantList& values, QString& error)
+    {
+        sqlite3_stmt* statement = m_adds.value(sql);
+        if (!statement) {
+            // Cards vary in the columns they fill; a bounded set of statements serves them all.
+            if (m_adds.size() >= kHeldWrites)
+                forgetAdds();
+            const QByteArray text = sql.toUtf8();
+            if (sqlite3_prepare_v3(m_db, text.constData(), int(text.size()),
+                                   SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+                error = describe(m_db);
+                sqlite3_finalize(statement);
+                return std::nullopt;
+            }
+            m_adds.insert(sql, statement);
+        }
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(statement, i + 1, values.at(i));
+        const ResetWhenDone reset{statement};
+        if (sqlite3_step(statement) != SQLITE_DONE) {
+            error = describe(m_db);
+            return std::nullopt;
+        }
+        return sqlite3_last_insert_rowid(m_db);
+    }
+
     // A writing statement through Qt's driver (its errors read as every other write's),
     // prepared once: an import writes the same few statements hundreds of thousands of
     // times, and compiling them with their index triggers cost more than running them.
@@ -221,8 +251,16 @@ public:
 private:
     static constexpr int kHeldWrites = 64;
 
+    void forgetAdds()
+    {
+        for (sqlite3_stmt* statement : std::as_const(m_adds))
+            sqlite3_finalize(statement);
+        m_adds.clear();
+    }
+
     sqlite3* m_db;
     QHash<QString, sqlite3_stmt*> m_statements;
+    QHash<QString, sqlite3_stmt*> m_adds;
     QHash<QString, QSqlQuery> m_writes;
 };
 
@@ -619,6 +657,34 @@ ListRows PhoneBook::numbers(qint64 ownerId, const QString& kind) const
     return rows;
 }
 
+QList<std::pair<QString, ListRow>> PhoneBook::numbersOf(qint64 ownerId) const
+{
+    QList<std::pair<QString, ListRow>> rows;
+    PreparedReads* reads = isOpen() && isRowId(ownerId) ? preparedReads() : nullptr;
+    sqlite3_stmt* query =
+        reads ? reads->bind(QLatin1String(statements::numbersOf), {ownerId}) : nullptr;
+    if (!query)
+        return rows;
+    const ResetWhenDone done{query};
+    while (sqlite3_step(query) == SQLITE_ROW)
+        rows.append({columnText(query, 2), ListRow{idAt(query, 0), columnText(query, 1)}});
+    return rows;
+}
+
+QSet<qint64> PhoneBook::namesWithSubNames() const
+{
+    QSet<qint64> ids;
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    sqlite3_stmt* query =
+        reads ? reads->bind(QLatin1String(statements::namesWithSubNames), {}) : nullptr;
+    if (!query)
+        return ids;
+    const ResetWhenDone done{query};
+    while (sqlite3_step(query) == SQLITE_ROW)
+        ids.insert(sqlite3_column_int64(query, 0));
+    return ids;
+}
+
 std::optional<qint64> PhoneBook::groupOfName(qint64 nameId) const
 {
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
@@ -837,24 +903,27 @@ qint64 PhoneBook::insert(const QString& table, const QStringList& columns,
         for (const QString& column : columns)
             names << quoted(column);
         const QString marks = QStringLiteral("?, ").repeated(int(names.size())).chopped(2);
-        QSqlQuery* adding =
-            preparedWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(quoted(table), names.join(QStringLiteral(", ")), marks),
-                          db);
-        if (!adding)
+        PreparedReads* statements = preparedReads();
+        if (!statements) {
+            m_error = QCoreApplication::translate("telvora::PhoneBook",
+                                                  "the phone book is not open for changes");
             return false;
-        for (int i = 0; i < bound.size(); ++i)
-            adding->bindValue(i, bound.at(i));
-        if (!execWrite(*adding))
+        }
+        const std::optional<qint64> added =
+            statements->add(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(quoted(table), names.join(QStringLiteral(", ")), marks),
+                            bound, m_error);
+        if (!added)
             return false;
         if (!numbered)
-            id = adding->lastInsertId().toLongLong();
-        adding->finish();
+            id = *added;
         if (!isRowId(id)) {
             m_error = QCoreApplication::translate("telvora::PhoneBook",
                                                   "the file gave the new row no usable id");
             return false;
         }
+        if (m_bulkAdded)
+            (*m_bulkAdded)[table].append(id);
         return true;
     });
     return done ? id : 0;
@@ -868,12 +937,25 @@ qint64 PhoneBook::addGroup(const QString& name)
     return insert(QStringLiteral("groups"), {QStringLiteral("name")}, {name});
 }
 
-qint64 PhoneBook::addName(const QString& name, qint64 parent, qint64 group)
+qint64 PhoneBook::addName(const QString& name, qint64 parent, qint64 group,
+                          const QList<std::pair<QString, QString>>& card)
 {
     if (refuseUnusable(parent, true) || refuseUnusable(group, true))
         return 0;
     QStringList columns{QStringLiteral("name"), QStringLiteral("parent"), QStringLiteral("group")};
     QVariantList values{name, parent, group};
+    // The first four are the name's own place in the book, given above.
+    const QStringList cardColumns = m_nameColumns.mid(4);
+    for (const auto& [column, value] : card) {
+        if (!cardColumns.contains(column, Qt::CaseInsensitive)) {
+            m_error =
+                QCoreApplication::translate("telvora::PhoneBook", "the phone book has no column %1")
+                    .arg(column);
+            return 0;
+        }
+        columns << column;
+        values << (value.isNull() ? QStringLiteral("") : value);
+    }
     if (isKeyed(QStringLiteral("names"))) {
         columns << QStringLiteral("sortkey");
         values << sortKey(name);
@@ -907,6 +989,93 @@ bool PhoneBook::asOneChange(const std::function<bool()>& body)
     });
 }
 
+bool PhoneBook::asOneRead(const std::function<bool()>& body)
+{
+    if (m_inOneChange)
+        return body();
+    QSqlQuery control(database());
+    if (!control.exec(QStringLiteral("BEGIN DEFERRED"))) {
+        m_error = describe(control.lastError());
+        return false;
+    }
+    const bool done = body();
+    if (!control.exec(QStringLiteral("COMMIT")))
+        control.exec(QStringLiteral("ROLLBACK"));
+    return done;
+}
+
+bool PhoneBook::asOneBulkAdd(const std::function<bool()>& body)
+{
+    if (m_inOneChange)
+        return body();
+    return inWriteTransaction([&](QSqlDatabase& db) {
+        // Each statement that writes to a search index makes SQLite's full-text module write
+        // what it holds out to the file at the statement's end, as a small segment of its own
+        // that it must merge later: most of the cost of adding a row. The index triggers are
+        // taken for the change and given back in it, so another program never sees the file
+        // without them.
+        QSqlQuery query(db);
+        QStringList taken;
+        if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'"
+                                       " AND name IN ('names_search_insert',"
+                                       " 'numbers_search_insert')"))) {
+            m_error = describe(query.lastError());
+            return false;
+        }
+        while (query.next())
+            taken << query.value(0).toString();
+        for (const QString& trigger : std::as_const(taken))
+            if (!query.exec(QStringLiteral("DROP TRIGGER %1").arg(quoted(trigger)))) {
+                m_error = describe(query.lastError());
+                return false;
+            }
+        m_bulkAdded.emplace();
+        m_inOneChange = true;
+        bool done = body();
+        m_inOneChange = false;
+        done = done && indexBulkAdded(db, taken);
+        m_bulkAdded.reset();
+        return done;
+    });
+}
+
+bool PhoneBook::indexBulkAdded(QSqlDatabase& db, const QStringList& triggersTaken)
+{
+    QSqlQuery query(db);
+    for (const QString& trigger : triggersTaken) {
+        const QString table = trigger.section(QLatin1Char('_'), 0, 0);
+        QList<qint64> ids = m_bulkAdded->value(table);
+        std::sort(ids.begin(), ids.end());
+        // New rows take the ids after every other, so they are mostly one run; a file whose
+        // ids ran out above gets its rows in wherever SQLite found room, one by one.
+        const QString index = QStringLiteral("INSERT INTO %1_search (rowid, name) SELECT id,"
+                                             " name FROM %1_search_text WHERE id BETWEEN ? AND ?")
+                                  .arg(table);
+        QList<std::pair<qint64, qint64>> runs;
+        for (const qint64 id : std::as_const(ids)) {
+            if (!runs.isEmpty() && runs.last().second + 1 == id)
+                runs.last().second = id;
+            else
+                runs.append({id, id});
+        }
+        if (!query.prepare(index)) {
+            m_error = describe(query.lastError());
+            return false;
+        }
+        for (const auto& [first, last] : std::as_const(runs)) {
+            query.bindValue(0, first);
+            query.bindValue(1, last);
+            if (!execWrite(query))
+                return false;
+        }
+        if (!query.exec(schema::insertTrigger(table))) {
+            m_error = describe(query.lastError());
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PhoneBook::inTransaction(const std::function<bool(QSqlDatabase&)>& body)
 {
     QSqlDatabase db = database();
@@ -935,11 +1104,26 @@ bool PhoneBook::inTransaction(const std::function<bool(QSqlDatabase&)>& body)
 QString PhoneBook::describe(const QSqlError& error)
 {
     const QString text = error.databaseText();
-    if (text.contains(QLatin1String("locked")) || text.contains(QLatin1String("busy")))
-        return QCoreApplication::translate("telvora::PhoneBook",
-                                           "the phone book is in use by another program (%1)")
-            .arg(text);
-    return error.text();
+    return inUse(text) ? inUseText(text) : error.text();
+}
+
+QString PhoneBook::describe(sqlite3* db)
+{
+    const QString text = QString::fromUtf8(sqlite3_errmsg(db));
+    return inUse(text) ? inUseText(text) : text;
+}
+
+bool PhoneBook::inUse(const QString& databaseText)
+{
+    return databaseText.contains(QLatin1String("locked")) ||
+           databaseText.contains(QLatin1String("busy"));
+}
+
+QString PhoneBook::inUseText(const QString& databaseText)
+{
+    return QCoreApplication::translate("telvora::PhoneBook",
+                                       "the phone book is in use by another program (%1)")
+        .arg(databaseText);
 }
 
 int PhoneBook::changeRow(const QString& table, qint64 id, const QStringList& statements,

@@ -2,6 +2,7 @@
 
 #include "store/ListCursor.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QSqlDatabase>
@@ -66,6 +67,11 @@ public:
     ListRows topLevelNamesInGroup(qint64 groupId) const;
     ListRows subNames(qint64 parentId) const;
     ListRows numbers(qint64 ownerId, const QString& kind) const;
+    // Every number of a name with its kind as the file writes it; those of a kind in the order
+    // they were added.
+    QList<std::pair<QString, ListRow>> numbersOf(qint64 ownerId) const;
+    // The names that have sub-names.
+    QSet<qint64> namesWithSubNames() const;
     // The same lists read a page at a time, for lists that may hold a million names.
     ListCursor groupsCursor() const;
     ListCursor topLevelNamesCursor() const;
@@ -96,7 +102,10 @@ public:
     // Each returns the new row's id, or 0 when nothing was stored (errorText() says why).
     // A parent or group below 0 stands for no usable row and is refused.
     qint64 addGroup(const QString& name);
-    qint64 addName(const QString& name, qint64 parent, qint64 group);
+    // The card's columns (as nameColumns() spells them, after the first four) are filled in
+    // the same statement.
+    qint64 addName(const QString& name, qint64 parent, qint64 group,
+                   const QList<std::pair<QString, QString>>& card = {});
     qint64 addNumber(const QString& number, qint64 owner, const QString& kind);
 
     // Changes. Each returns the number of rows it changed, or -1 when the file refused the
@@ -122,6 +131,13 @@ public:
     // Runs the body as one change of the file: every add and change it makes is kept
     // together, or, when the body returns false or any of them fails, none is.
     bool asOneChange(const std::function<bool()>& body);
+    // Runs the body's reads as one: they all see the file as it was at the first of them,
+    // and take its lock once instead of once a statement. The body must not write.
+    bool asOneRead(const std::function<bool()>& body);
+    // The same as asOneChange for a body that adds many names and numbers, such as an import: the
+    // search indexes take the rows it adds at the end, all at once, instead of one by one. A row
+    // the body adds must not be renamed or removed within it.
+    bool asOneBulkAdd(const std::function<bool()>& body);
 
     // Whether a change may go into the file now: it is open for changes and still the file
     // it opened. A file deleted meanwhile is written back from the open connection first;
@@ -155,7 +171,12 @@ private:
     // or the transaction fails, and then nothing of it is kept.
     bool inWriteTransaction(const std::function<bool(QSqlDatabase&)>& body);
     bool inTransaction(const std::function<bool(QSqlDatabase&)>& body);
+    // Puts the rows a bulk add made into the search indexes and gives back the triggers it took.
+    bool indexBulkAdded(QSqlDatabase& db, const QStringList& triggersTaken);
     static QString describe(const QSqlError& error);
+    static QString describe(sqlite3* db);
+    static bool inUse(const QString& databaseText);
+    static QString inUseText(const QString& databaseText);
     qint64 insert(const QString& table, const QStringList& columns, const QVariantList& values);
     bool execWrite(QSqlQuery& query);
     bool restoreDeletedFile();
@@ -191,6 +212,8 @@ private:
     State m_state = State::Closed;
     // Inside asOneChange, whose transaction holds every change.
     bool m_inOneChange = false;
+    // Inside asOneBulkAdd: the ids of the names and numbers it added, by table.
+    std::optional<QHash<QString, QList<qint64>>> m_bulkAdded;
     quint64 m_device = 0;
     quint64 m_inode = 0;
 };

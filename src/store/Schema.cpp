@@ -77,6 +77,23 @@ const QStringList& createStatements()
     return withSearch;
 }
 
+namespace {
+
+QString indexNewRow(const QString& index)
+{
+    return QStringLiteral("INSERT INTO %1 (rowid, name) VALUES (new.id, new.name %2);")
+        .arg(index, QLatin1String(kSearchEndMarks));
+}
+
+} // namespace
+
+QString insertTrigger(const QString& table)
+{
+    const QString index = table + QStringLiteral("_search");
+    return QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN %3 END")
+        .arg(index, table, indexNewRow(index));
+}
+
 const QStringList& searchIndexStatements()
 {
     // The indexes read their texts from the tables themselves rather than keeping a second
@@ -99,17 +116,14 @@ const QStringList& searchIndexStatements()
                 QStringLiteral("INSERT INTO %1 (%1, rowid, name) VALUES ('delete', old.id,"
                                " old.name %2);")
                     .arg(index, QLatin1String(kSearchEndMarks));
-            const QString add =
-                QStringLiteral("INSERT INTO %1 (rowid, name) VALUES (new.id, new.name %2);")
-                    .arg(index, QLatin1String(kSearchEndMarks));
+            const QString add = indexNewRow(index);
             list << QStringLiteral("CREATE VIEW %1 AS SELECT id, name %2 AS name FROM %3")
                         .arg(text, QLatin1String(kSearchEndMarks), table)
                  << QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(name, content = '%2',"
                                    " content_rowid = 'id', tokenize = 'trigram', detail = none,"
                                    " columnsize = 0)")
                         .arg(index, text)
-                 << QStringLiteral("CREATE TRIGGER %1_insert AFTER INSERT ON %2 BEGIN %3 END")
-                        .arg(index, table, add)
+                 << insertTrigger(table)
                  << QStringLiteral("CREATE TRIGGER %1_update AFTER UPDATE OF id, name ON %2 BEGIN"
                                    " %3 %4 END")
                         .arg(index, table, remove, add)

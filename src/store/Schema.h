@@ -63,6 +63,8 @@ const QStringList& sortKeyStatements();
 // The trigram indexes that let a search find names and numbers by any part of their text,
 // and the triggers that keep them in step with the tables; part of every new book.
 const QStringList& searchIndexStatements();
+// The trigger that puts each new row of the table (names or numbers) into its index.
+QString insertTrigger(const QString& table);
 // What the indexes add after each text they hold, as SQL appended to the text's column.
 inline constexpr char kSearchEndMarks[] = "|| char(1, 1)";
 // The views, tables and triggers those statements make, by name: a book lacking any of them is

@@ -18,6 +18,10 @@ inline QString quoted(const QString& identifier)
 // Numbers come in the order they were added.
 inline constexpr char numbers[] =
     "SELECT id, name FROM numbers WHERE type = ? AND parent = ? ORDER BY id";
+inline constexpr char numbersOf[] =
+    "SELECT id, name, type FROM numbers WHERE parent = ? ORDER BY type, id";
+inline constexpr char namesWithSubNames[] =
+    "SELECT DISTINCT parent FROM names WHERE parent > 0 AND typeof(parent) = 'integer'";
 inline constexpr char groupOfName[] = "SELECT \"group\" FROM names WHERE id = ?";
 inline constexpr char groupName[] = "SELECT name FROM groups WHERE id = ?";
 inline constexpr char nameRow[] = "SELECT * FROM names WHERE id = ?";

@@ -54,6 +54,21 @@ QStringList numbers(PhoneBook& book, const QString& name)
     return list;
 }
 
+// The search indexes hold exactly the rows of their tables, and new rows still reach them.
+bool searchIndexSound(PhoneBook& book)
+{
+    QSqlQuery query(book.database());
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND"
+                                   " name IN ('names_search_insert', 'numbers_search_insert')")) ||
+        !query.next() || query.value(0).toInt() != 2)
+        return false;
+    for (const char* index : {"names_search", "numbers_search"})
+        if (!query.exec(QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('integrity-check', 1)")
+                            .arg(QLatin1String(index))))
+            return false;
+    return true;
+}
+
 } // namespace
 
 class TstContacts : public QObject
@@ -98,6 +113,7 @@ void TstContacts::roundTrip()
     QVERIFY2(importBytes(file.data(), csv, import), qPrintable(import.errorText()));
     QCOMPARE(import.summary(), QStringLiteral("Imported 6 names and 18 numbers"));
     QCOMPARE(bookContents(target), bookContents(source));
+    QVERIFY(searchIndexSound(target));
 
     // The same file again adds nothing.
     QVERIFY(importBytes(file.data(), csv, import));
@@ -204,8 +220,8 @@ void TstContacts::damagedFilesImportNothing_data()
     const QByteArray good = "BEGIN:VCARD\nVERSION:3.0\nFN:Good\nTEL:1\nEND:VCARD\n";
     QTest::newRow("truncated") << QByteArray(good + "BEGIN:VCARD\nVERSION:3.0\nFN:Cut") << false
                                << "Card 2 (line 8): the file ends inside the card";
-    QTest::newRow("broken folding")
-        << QByteArray(" folded\n" + good) << false << "Line 1: the line is folded but continues no line";
+    QTest::newRow("broken folding") << QByteArray(" folded\n" + good) << false
+                                    << "Line 1: the line is folded but continues no line";
     QTest::newRow("invalid UTF-8") << QByteArray(good + "BEGIN:VCARD\nFN:\xC3\x28\nEND:VCARD\n")
                                    << false << "Card 2 (line 7): the text is not valid UTF-8";
     QTest::newRow("NUL byte") << QByteArray(good +
@@ -251,6 +267,10 @@ void TstContacts::damagedFilesImportNothing()
     QCOMPARE(count(book, "names"), 0);
     QCOMPARE(count(book, "numbers"), 0);
     QCOMPARE(import.names(), 0);
+    QVERIFY(book.addNumber(QStringLiteral("+49 30 1234"),
+                           book.addName(QStringLiteral("After"), 0, 0),
+                           QStringLiteral("Business")) > 0);
+    QVERIFY(searchIndexSound(book));
 }
 
 void TstContacts::skipsPicturesAndExportsGroupsAndNames()
