@@ -437,6 +437,14 @@
         <source>%1 exists already. Do you want to replace it?</source>
         <translation>%1 gibt es schon. Möchten Sie die Datei ersetzen?</translation>
     </message>
+    <message>
+        <source>Importing %1...</source>
+        <translation>%1 wird importiert...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
 </context>
 <context>
     <name>telvora::ContactImport</name>
@@ -459,6 +467,10 @@
     <message>
         <source>The card at line %1 (%2) was not stored: %3</source>
         <translation>Die Karte in Zeile %1 (%2) wurde nicht gespeichert: %3</translation>
+    </message>
+    <message>
+        <source>The import was cancelled.</source>
+        <translation>Der Import wurde abgebrochen.</translation>
     </message>
 </context>
 <context>

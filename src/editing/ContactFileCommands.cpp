@@ -8,11 +8,22 @@
 #include "ui/IdListBox.h"
 #include "ui/Prompt.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <memory>
 
 namespace telvora {
 
 namespace {
+constexpr int kProgressSteps = 1000;
+constexpr int kProgressDelayMs = 400;
+constexpr int kProgressTickMs = 100;
+
 QString filter()
 {
     return ContactFileCommands::tr(
@@ -22,7 +33,7 @@ QString filter()
 
 ContactFileCommands::ContactFileCommands(EditContext& context, FileChooser& chooser,
                                          QWidget* dialogParent)
-    : m_context(context), m_chooser(&chooser)
+    : m_context(context), m_chooser(&chooser), m_dialogParent(dialogParent)
 {
     m_mapper = [dialogParent](const QStringList& headers,
                               const QList<ContactMapping::Target>& targets) {
@@ -36,11 +47,77 @@ bool ContactFileCommands::isContactFile(const QString& path)
     return ContactImport::isVCardFile(path) || ContactImport::isCsvFile(path);
 }
 
+ContactFileCommands::Outcome ContactFileCommands::importInBackground(const QString& path,
+                                                                     const QString& group)
+{
+    // The import has a connection of its own on another thread, so the window goes on
+    // drawing, dialling and answering while a large file is read; the progress dialog keeps
+    // the user from changing the book meanwhile, and can stop the import, which then adds nothing.
+    const qint64 size = std::max<qint64>(QFileInfo(path).size(), 1);
+    std::atomic<qint64> bytesRead{0};
+    std::atomic_bool cancelled{false};
+    Outcome outcome;
+    const QString bookPath = m_context.book().filePath();
+    // Unknown CSV columns are still offered on the window's own thread.
+    const ContactImport::ColumnMapper mapper = m_mapper;
+    QObject* guiThread = qApp;
+    const ContactImport::ColumnMapper mapOnGuiThread =
+        [&](const QStringList& headers, const QList<ContactMapping::Target>& targets) {
+            QList<ContactMapping::Target> mapped = targets;
+            if (mapper)
+                QMetaObject::invokeMethod(
+                    guiThread, [&] { mapped = mapper(headers, targets); },
+                    Qt::BlockingQueuedConnection);
+            return mapped;
+        };
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        PhoneBook book;
+        book.open(bookPath);
+        if (!book.isWritable()) {
+            outcome.text = book.errorText();
+            return;
+        }
+        ContactImport import(book);
+        import.setGroup(group);
+        import.setProgress([&](qint64 bytes) {
+            bytesRead = bytes;
+        return !cancelled;
+        });
+        outcome.done = import.importFile(path, mapOnGuiThread);
+        outcome.text = outcome.done ? import.summary() : import.errorText();
+}));
+QProgressDialog progress(tr("Importing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"), 0,
+                         kProgressSteps, m_dialogParent);
+progress.setWindowModality(Qt::WindowModal);
+progress.setMinimumDuration(kProgressDelayMs);
+progress.setAutoReset(false);
+m_cancelImport = [&] {
+    cancelled = true;
+};
+QObject::connect(&progress, &QProgressDialog::canceled, [&] { cancelled = true; });
+QTimer tick;
+QObject::connect(&tick, &QTimer::timeout, [&] {
+    progress.setValue(int(std::min<qint64>(bytesRead * kProgressSteps / size, kProgressSteps - 1)));
+});
+tick.start(kProgressTickMs);
+QEventLoop waiting;
+QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+worker->start();
+waiting.exec();
+worker->wait();
+m_cancelImport = nullptr;
+return outcome;
+}
+
+void ContactFileCommands::cancelImport()
+{
+    if (m_cancelImport)
+        m_cancelImport();
+}
+
 bool ContactFileCommands::importFile(const QString& path, const QString& group)
 {
-    ContactImport import(m_context.book());
-    import.setGroup(group);
-    const bool done = import.importFile(path, m_mapper);
+    const auto [done, text] = importInBackground(path, group);
     // New groups may come before the selected one: it is found again by its id.
     const qint64 selected = m_context.currentGroupId();
     BrowseWindow& window = m_context.window();
@@ -49,12 +126,11 @@ bool ContactFileCommands::importFile(const QString& path, const QString& group)
     else
         window.LoadGroups(std::nullopt, window.groupsList().listIndex());
     if (done)
-        m_context.prompt().messageBox(import.summary(), Prompt::Buttons::Ok,
-                                      Prompt::Icon::Information);
+        m_context.prompt().messageBox(text, Prompt::Buttons::Ok, Prompt::Icon::Information);
     else
-        m_context.prompt().messageBox(tr("Nothing was imported from %1.\n%2")
-                                          .arg(QFileInfo(path).fileName(), import.errorText()),
-                                      Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        m_context.prompt().messageBox(
+            tr("Nothing was imported from %1.\n%2").arg(QFileInfo(path).fileName(), text),
+            Prompt::Buttons::Ok, Prompt::Icon::Critical);
     return done;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace telvora {
 
@@ -34,13 +36,24 @@ public:
     // A file dropped on the window, or picked: true when something could be read.
     bool importFile(const QString& path, const QString& group);
     static bool isContactFile(const QString& path);
+    // Stops an import under way, which then adds nothing (the progress dialog's Cancel).
+    void cancelImport();
 
 private:
+    struct Outcome
+    {
+        bool done = false;
+        // The summary, or why nothing was imported.
+        QString text;
+    };
+    Outcome importInBackground(const QString& path, const QString& group);
     void exportTo(std::optional<qint64> group, const QList<qint64>& names);
 
     EditContext& m_context;
     FileChooser* m_chooser;
+    QWidget* m_dialogParent;
     ContactImport::ColumnMapper m_mapper;
+    std::function<void()> m_cancelImport;
 };
 
 } // namespace telvora

@@ -12,12 +12,16 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QSqlQuery>
 #include <QTest>
+#include <QThread>
 #include <QToolButton>
+#include <QUrl>
 
 using namespace telvora;
 using namespace telvora::test;
@@ -678,4 +682,43 @@ void EditingTest::importAndExportThroughMenusAndDrops()
     files.ImportNames();
     QCOMPARE(f.prompt.messages().last().text,
              QStringLiteral("Imported 0 names and 0 numbers (4 skipped: already there or empty)"));
+
+    // The import runs beside the window, whose thread still asks about unknown columns, and
+    // stops when cancelled, adding nothing.
+    const QString csv = f.home.file(QStringLiteral("more.csv"));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Name,Shoe size\nNew One,42\n");
+    file.close();
+    const int before = f.count(QStringLiteral("names"));
+    bool askedOnWindowThread = false;
+    files.setColumnMapper([&](const QStringList&, const QList<ContactMapping::Target>& targets) {
+        askedOnWindowThread = QThread::currentThread() == qApp->thread();
+        files.cancelImport();
+        return targets;
+    });
+    chooser.answers << csv;
+    files.ImportNames();
+    QVERIFY(askedOnWindowThread);
+    QVERIFY2(f.prompt.messages().last().text.contains(QLatin1String("Nothing was imported")),
+             qPrintable(f.prompt.messages().last().text));
+    QCOMPARE(f.count(QStringLiteral("names")), before);
+
+    // A card file dropped on the window is imported; other files are not taken.
+    const QString dropped = f.home.file(QStringLiteral("dropped.vcf"));
+    QFile card(dropped);
+    QVERIFY(card.open(QIODevice::WriteOnly));
+    card.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Dropped One\r\nTEL:+49 30 555\r\n"
+               "END:VCARD\r\n");
+    card.close();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dropped), QUrl::fromLocalFile(csv + QStringLiteral(".txt"))});
+    QObject* window = f.editing().parent();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &drop);
+    QCOMPARE(f.prompt.messages().last().text, QStringLiteral("Imported 1 names and 1 numbers"));
+    QCOMPARE(f.count(QStringLiteral("names WHERE name LIKE '%Dropped%'")), 1);
 }

@@ -1,5 +1,6 @@
 #include "app/Language.h"
 #include "call/IncomingCallWindow.h"
+#include "editing/CsvMappingDialog.h"
 #include "history/HistoryWindow.h"
 #include "links/HelpWindow.h"
 #include "links/LinkCommands.h"
@@ -110,6 +111,10 @@ struct Windows
     SetupForm setup{registry, settings, main.lines, main.prompt};
     LinesDialog lines{main.lines, main.prompt};
     IncomingCallWindow incoming;
+    // The unknown column's header is the file's own text, the same in every language.
+    CsvMappingDialog csvColumns{{QStringLiteral("Name"), QStringLiteral("42")},
+                                {ContactMapping::csvTarget(QStringLiteral("Name")),
+                                 ContactMapping::csvTarget(QStringLiteral("42"))}};
 
     Windows()
     {
@@ -120,6 +125,7 @@ struct Windows
         main.form->HistoryCMD_Click();
         setup.show();
         lines.show();
+        csvColumns.show();
     }
     QList<QWidget*> all()
     {
@@ -129,7 +135,8 @@ struct Windows
                 main.form->searchForm(),
                 main.form->links().helpWindow(),
                 main.form->historyForm(),
-                &incoming};
+                &incoming,
+                &csvColumns};
     }
 };
 

@@ -1,5 +1,6 @@
 // Run once as it stands and once with QT_SCALE_FACTOR=2 (see CMakeLists.txt).
 #include "app/Language.h"
+#include "editing/CsvMappingDialog.h"
 #include "links/HelpWindow.h"
 #include "links/LinkCommands.h"
 #include "search/SearchForm.h"
@@ -167,6 +168,12 @@ private slots:
             QVERIFY(setup);
             found += allFaults(setup);
             setup->close();
+            CsvMappingDialog csvColumns({QStringLiteral("Name"), QStringLiteral("Shoe size")},
+                                        {ContactMapping::csvTarget(QStringLiteral("Name")),
+                                         ContactMapping::csvTarget(QStringLiteral("Shoe size"))},
+                                        w.form.get());
+            csvColumns.show();
+            found += allFaults(&csvColumns);
             for (const QString& fault : std::as_const(found))
                 qWarning("%s", qPrintable(fault));
             QVERIFY(found.isEmpty());
