@@ -118,6 +118,9 @@ bool ContactExport::collect(const QList<qint64>& roots,
     QHash<qint64, QString> uids;
     QSet<qint64> seen;
     const QStringList columns = m_book.nameColumns();
+    QList<qsizetype> cardIndexes;
+    for (int c = 0; c < int(CardColumn::Id); ++c)
+        cardIndexes << indexOf(columns, schema::columnName(CardColumn(c)));
     const QSet<qint64> withSubNames = m_book.namesWithSubNames();
     QStringList kindTexts;
     for (const NumberKind kind : kNumberKinds)
@@ -144,7 +147,7 @@ bool ContactExport::collect(const QList<qint64>& roots,
                 contact.groups << groupNames.value(group);
         }
         for (int c = 0; c < int(CardColumn::Id); ++c) {
-            const qsizetype index = indexOf(columns, schema::columnName(CardColumn(c)));
+            const qsizetype index = cardIndexes[c];
             if (index >= 0 && !row->value(index).toString().isEmpty())
                 contact.card.insert(CardColumn(c), row->value(index).toString());
         }
