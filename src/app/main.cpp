@@ -107,7 +107,7 @@ int main(int argc, char* argv[])
     });
     QObject::connect(&instance, &SingleInstance::linkRequested, &form, &DialForm::showLink);
     QObject::connect(&instance, &SingleInstance::reloadRequested, &form,
-                     [&form] { form.LoadGroups(); });
+                     [&form] { form.reloadLists(); });
     QObject::connect(&form, &DialForm::exitRequested, &app, &QApplication::quit);
     TermSignals termSignals;
     QObject::connect(&termSignals, &TermSignals::terminationRequested, &form,

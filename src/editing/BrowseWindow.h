@@ -36,6 +36,11 @@ public:
     virtual void GroupsList_Click() = 0;
     virtual void LoadCard() = 0;
 
+    // Reads the lists again after the file changed beneath them (an import, another
+    // program): the same group stays selected, by its id, or All Groups and No Group by their
+    // place after the groups, and the names list shows what that group holds now.
+    void reloadLists();
+
     virtual QString ActiveList() const = 0;
     virtual qint64 CardId() const = 0;
     virtual void setCardId(qint64 id) = 0;

@@ -118,13 +118,8 @@ void ContactFileCommands::cancelImport()
 bool ContactFileCommands::importFile(const QString& path, const QString& group)
 {
     const auto [done, text] = importInBackground(path, group);
-    // New groups may come before the selected one: it is found again by its id.
-    const qint64 selected = m_context.currentGroupId();
-    BrowseWindow& window = m_context.window();
-    if (selected > 0)
-        window.LoadGroups(selected, std::nullopt);
-    else
-        window.LoadGroups(std::nullopt, window.groupsList().listIndex());
+    // New groups may come before the selected one.
+    m_context.window().reloadLists();
     if (done)
         m_context.prompt().messageBox(text, Prompt::Buttons::Ok, Prompt::Icon::Information);
     else

@@ -709,10 +709,12 @@ void EditingTest::importAndExportThroughMenusAndDrops()
     QFile card(dropped);
     QVERIFY(card.open(QIODevice::WriteOnly));
     card.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Dropped One\r\nTEL:+49 30 555\r\n"
-               "END:VCARD\r\n");
+               "CATEGORIES:AAA First\r\nEND:VCARD\r\n");
     card.close();
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(dropped), QUrl::fromLocalFile(csv + QStringLiteral(".txt"))});
+    IdListBox& groups = *f.form->controls().GroupsList;
+    click(groups, QStringLiteral("All Groups"));
     QObject* window = f.editing().parent();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &enter);
@@ -721,4 +723,7 @@ void EditingTest::importAndExportThroughMenusAndDrops()
     QCoreApplication::sendEvent(window, &drop);
     QCOMPARE(f.prompt.messages().last().text, QStringLiteral("Imported 1 names and 1 numbers"));
     QCOMPARE(f.count(QStringLiteral("names WHERE name LIKE '%Dropped%'")), 1);
+    // A group made before the selected row leaves All Groups selected, showing the new name.
+    QCOMPARE(groups.itemText(groups.listIndex()), QStringLiteral("All Groups"));
+    QVERIFY(texts(*f.form->controls().NamesList).filter(QStringLiteral("Dropped")).size() == 1);
 }

@@ -1,0 +1,25 @@
+#include "editing/BrowseWindow.h"
+
+#include "ui/IdListBox.h"
+
+namespace telvora {
+
+void BrowseWindow::reloadLists()
+{
+    IdListBox& groups = groupsList();
+    const int index = groups.listIndex();
+    // The window's own two rows come after the stored groups, however many there are now.
+    const int fromEnd = groups.count() - index;
+    const qint64 groupId = index >= 0 ? groups.itemData(index) : 0;
+    if (index >= 0 && fromEnd > 2 && groupId > 0) {
+        LoadGroups(groupId, std::nullopt);
+        // Selecting while loading reads no names; they are read once, here.
+        GroupsList_Click();
+        return;
+    }
+    LoadGroups(std::nullopt, std::nullopt);
+    if (index >= 0)
+        groups.setListIndex(groups.count() - fromEnd);
+}
+
+} // namespace telvora
