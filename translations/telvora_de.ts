@@ -378,6 +378,14 @@
         <source>--group goes with --import or --export</source>
         <translation>--group gehört zu --import oder --export</translation>
     </message>
+    <message>
+        <source>With --export to a .vcf file: writes vCard 3.0, which older phones read, instead of 4.0.</source>
+        <translation>Mit --export in eine .vcf-Datei: schreibt vCard 3.0, das ältere Telefone lesen, statt 4.0.</translation>
+    </message>
+    <message>
+        <source>--vcard3 goes with --export</source>
+        <translation>--vcard3 gehört zu --export</translation>
+    </message>
 </context>
 <context>
     <name>telvora::ContactCommand</name>
@@ -444,6 +452,18 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>vCard 4.0 (*.vcf *.vcard)</source>
+        <translation>vCard 4.0 (*.vcf *.vcard)</translation>
+    </message>
+    <message>
+        <source>vCard 3.0 (*.vcf *.vcard)</source>
+        <translation>vCard 3.0 (*.vcf *.vcard)</translation>
+    </message>
+    <message>
+        <source>CSV (*.csv)</source>
+        <translation>CSV (*.csv)</translation>
     </message>
 </context>
 <context>

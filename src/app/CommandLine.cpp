@@ -34,7 +34,10 @@ std::optional<int> CommandLine::parse(const QStringList& arguments)
                                    tr("With --import: puts every name into this group. With "
                                       "--export: writes this group only."),
                                    tr("name"));
-    parser.addOptions({help, version, dial, home, importFile, exportFile, group});
+    const QCommandLineOption vcard3(QStringLiteral("vcard3"),
+                                    tr("With --export to a .vcf file: writes vCard 3.0, which "
+                                       "older phones read, instead of 4.0."));
+    parser.addOptions({help, version, dial, home, importFile, exportFile, group, vcard3});
     parser.addPositionalArgument(
         tr("link"),
         tr("A tel:, callto:, sip: or sips: link, or a number: the running window shows it in "
@@ -82,11 +85,16 @@ std::optional<int> CommandLine::parse(const QStringList& arguments)
         const QString file = parser.value(importing ? importFile : exportFile);
         if (file.isEmpty())
             return mistake(tr("--import and --export need a file"));
-        m_contactFile = ContactFile{importing, QDir(file).absolutePath(), parser.value(group)};
+        if (parser.isSet(vcard3) && importing)
+            return mistake(tr("--vcard3 goes with --export"));
+        m_contactFile = ContactFile{importing, QDir(file).absolutePath(), parser.value(group),
+                                    parser.isSet(vcard3)};
         return std::nullopt;
     }
     if (parser.isSet(group))
         return mistake(tr("--group goes with --import or --export"));
+    if (parser.isSet(vcard3))
+        return mistake(tr("--vcard3 goes with --export"));
     if (links.size() > 1)
         return mistake(tr("one link at a time, please: %1 were given").arg(links.size()));
     if (parser.isSet(dial) && !links.isEmpty())

@@ -34,6 +34,8 @@ public:
         bool import = true;
         QString path;
         QString group;
+        // An export to .vcf writes vCard 3.0 instead of 4.0.
+        bool vcard3 = false;
     };
     const std::optional<ContactFile>& contactFile() const { return m_contactFile; }
 

@@ -48,7 +48,7 @@ int ContactCommand::run(const CommandLine::ContactFile& request)
                 return failed(tr("the phone book has no group %1").arg(request.group));
         }
         ContactExport exporter(book);
-        if (!exporter.exportFile(request.path, group))
+        if (!exporter.exportFile(request.path, group, {}, request.vcard3))
             return failed(exporter.errorText());
         summary = exporter.summary();
     }

@@ -167,18 +167,24 @@ void ContactFileCommands::ExportNames()
 
 void ContactFileCommands::exportTo(std::optional<qint64> group, const QList<qint64>& names)
 {
-    QString path = m_chooser->saveFileName(tr("Export"), filter());
+    const QStringList kinds{tr("vCard 4.0 (*.vcf *.vcard)"), tr("vCard 3.0 (*.vcf *.vcard)"),
+                            tr("CSV (*.csv)")};
+    QString kind;
+    QString path = m_chooser->saveFileName(tr("Export"), kinds.join(QStringLiteral(";;")), &kind);
     if (path.isEmpty())
         return;
+    // Older phones and address books read only vCard 3.0; which one is written is the
+    // user's choice of file type.
+    const bool vcard3 = kind == kinds[1];
     if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".vcf");
+        path += kind == kinds[2] ? QStringLiteral(".csv") : QStringLiteral(".vcf");
     if (QFileInfo::exists(path) &&
         m_context.prompt().messageBox(
             tr("%1 exists already. Do you want to replace it?").arg(QFileInfo(path).fileName()),
             Prompt::Buttons::YesNo, Prompt::Icon::Question) != Prompt::Answer::Yes)
         return;
     ContactExport exporter(m_context.book());
-    if (exporter.exportFile(path, group, names))
+    if (exporter.exportFile(path, group, names, vcard3))
         m_context.prompt().messageBox(exporter.summary(), Prompt::Buttons::Ok,
                                       Prompt::Icon::Information);
     else

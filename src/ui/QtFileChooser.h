@@ -12,7 +12,8 @@ class QtFileChooser final : public FileChooser
 public:
     explicit QtFileChooser(QWidget* parent) : m_parent(parent) {}
     QString openFileName(const QString& caption, const QString& filter) override;
-    QString saveFileName(const QString& caption, const QString& filter) override;
+    QString saveFileName(const QString& caption, const QString& filter,
+                         QString* selectedFilter = nullptr) override;
 
 private:
     QWidget* m_parent;

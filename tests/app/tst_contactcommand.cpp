@@ -2,6 +2,7 @@
 #include "support/BookContents.h"
 #include "support/TestHome.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
@@ -57,6 +58,13 @@ private slots:
         run = runTelvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QLatin1String("exists already")), qPrintable(run.err));
+        // vCard 3.0 on request, for older phones.
+        run = runTelvora(home, {QStringLiteral("--export"), QStringLiteral("old.vcf"),
+                                QStringLiteral("--vcard3")});
+        QCOMPARE(run.exitCode, 0);
+        QFile old(home.file(QStringLiteral("old.vcf")));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll().count("VERSION:3.0"), 2);
 
         // A damaged file adds nothing and names the card and line.
         const QString damaged =

@@ -656,6 +656,19 @@ void EditingTest::importAndExportThroughMenusAndDrops()
         ->trigger();
     QCOMPARE(f.prompt.messages().last().text, QStringLiteral("Exported 4 names and 2 numbers"));
     QVERIFY(QFile::exists(out));
+    // The file type chosen says the vCard version; without a suffix CSV gets its own.
+    const QString old = f.home.file(QStringLiteral("old"));
+    chooser.answers << old;
+    chooser.filterChoice = 1;
+    files.ExportGroup();
+    QFile written(old + QStringLiteral(".vcf"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("VERSION:3.0"));
+    chooser.answers << old;
+    chooser.filterChoice = 2;
+    files.ExportGroup();
+    QVERIFY(QFile::exists(old + QStringLiteral(".csv")));
+    chooser.filterChoice = 0;
 
     // Replacing the file is asked first; No leaves it.
     QFile::resize(out, 0);

@@ -12,9 +12,17 @@ class ScriptedFileChooser final : public FileChooser
 {
 public:
     QString openFileName(const QString& caption, const QString&) override { return next(caption); }
-    QString saveFileName(const QString& caption, const QString&) override { return next(caption); }
+    QString saveFileName(const QString& caption, const QString& filter,
+                         QString* selectedFilter = nullptr) override
+    {
+        // The filter at the index the test gives, else the first.
+        if (selectedFilter)
+            *selectedFilter = filter.split(QStringLiteral(";;")).value(filterChoice);
+        return next(caption);
+    }
 
     QStringList answers;
+    int filterChoice = 0;
     QStringList asked;
 
 private:
