@@ -9,6 +9,8 @@
 #include "settings/SetupForm.h"
 #include "settings/StoredSettings.h"
 #include "support/SampleWindow.h"
+#include "sync/AddressBookDialog.h"
+#include "sync/SyncService.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -109,6 +111,8 @@ struct Windows
     StoredSettings settings;
     SetupForm setup{registry, settings, main.lines, main.prompt};
     LinesDialog lines{main.lines, main.prompt};
+    SyncService sync{main.form->phoneBook(), main.prompt};
+    AddressBookDialog addressBook{sync, main.prompt};
     IncomingCallWindow incoming;
 
     Windows()
@@ -120,12 +124,14 @@ struct Windows
         main.form->HistoryCMD_Click();
         setup.show();
         lines.show();
+        addressBook.show();
     }
     QList<QWidget*> all()
     {
         return {main.form.get(),
                 &setup,
                 &lines,
+                &addressBook,
                 main.form->searchForm(),
                 main.form->links().helpWindow(),
                 main.form->historyForm(),
