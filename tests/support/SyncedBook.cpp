@@ -54,6 +54,7 @@ void CuttingProxy::cut()
 void CuttingProxy::resume()
 {
     m_left = std::numeric_limits<int>::max();
+    m_muted = false;
     if (!m_listener->isListening() && !m_listener->listen(QHostAddress::LocalHost, m_port))
         qFatal("the proxy cannot listen again");
 }
@@ -65,14 +66,26 @@ void CuttingProxy::connectClient()
         server->connectToHost(m_server.host(), quint16(m_server.port()));
         QObject::connect(client, &QTcpSocket::readyRead, server, [=, this] {
             const QByteArray bytes = client->readAll();
+            if (m_muted) // the rest of the request whose answer is lost
+                return void(server->write(bytes));
             // Each request starts with a method and the path; the body never holds one.
             const qsizetype requests = bytes.count(" HTTP/1.1\r\n");
-            if (m_left <= 0 || (m_left -= int(requests)) < 0)
-                return cut();
+            if (m_left <= 0 || (m_left -= int(requests)) < 0) {
+                if (!m_loseAnswer)
+                    return cut();
+                // The server gets the request and acts on it; its answer never arrives.
+                m_muted = true;
+                server->write(bytes);
+                QTimer::singleShot(1000, this, &CuttingProxy::cut);
+                return;
+            }
             server->write(bytes);
         });
-        QObject::connect(server, &QTcpSocket::readyRead, client,
-                         [=] { client->write(server->readAll()); });
+        QObject::connect(server, &QTcpSocket::readyRead, client, [=, this] {
+            const QByteArray answer = server->readAll();
+            if (!m_muted)
+                client->write(answer);
+        });
         QObject::connect(server, &QTcpSocket::disconnected, client,
                          &QTcpSocket::disconnectFromHost);
         QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);

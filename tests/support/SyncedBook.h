@@ -30,13 +30,18 @@ private:
 
 // Forwards connections on a port of its own to the server, and breaks every connection off
 // for good once the given number of requests went through: a server that stops mid-sync.
+// With answerLost the next request still reaches the server, but not its answer the client.
 // resume() brings it back on the same port.
 class CuttingProxy : public QObject
 {
 public:
     explicit CuttingProxy(const QUrl& server);
     QUrl url() const;
-    void cutAfter(int requests) { m_left = requests; }
+    void cutAfter(int requests, bool answerLost)
+    {
+        m_left = requests;
+        m_loseAnswer = answerLost;
+    }
     void resume();
 
 private:
@@ -46,6 +51,8 @@ private:
     QUrl m_server;
     quint16 m_port = 0;
     int m_left = std::numeric_limits<int>::max();
+    bool m_loseAnswer = false;
+    bool m_muted = false;
 };
 
 } // namespace telvora::test

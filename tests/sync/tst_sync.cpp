@@ -106,8 +106,16 @@ private slots:
 
     void serverStoppedMidSyncLosesNothing()
     {
-        // Cut off at every stage: the listing, the fetch, and among the writes.
-        for (const int cutAfter : {0, 1, 2, 5}) {
+        // Cut off at every stage: the listing, the fetch, and among the writes; before a
+        // request arrives, or after it did but before its answer came back.
+        for (const auto& [cutAfter, answerLost] : {std::pair(0, false),
+                                                   {1, false},
+                                                   {2, false},
+                                                   {5, false},
+                                                   {0, true},
+                                                   {1, true},
+                                                   {2, true},
+                                                   {5, true}}) {
             init();
             CuttingProxy proxy(m_server);
             const QUrl book = proxy.url().resolved(QUrl(QStringLiteral("/alice/contacts/")));
@@ -116,7 +124,7 @@ private slots:
             synced(first);
             for (int i = 0; i < 6; ++i)
                 QVERIFY(second.book.addName(QStringLiteral("Offline %1").arg(i), 0, 0) > 0);
-            proxy.cutAfter(cutAfter);
+            proxy.cutAfter(cutAfter, answerLost);
             QCOMPARE(second.sync().error.kind, DavError::Kind::Unreachable);
             proxy.resume();
             synced(second);
