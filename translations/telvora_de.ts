@@ -55,6 +55,10 @@
         <source>The address book server reported an error (HTTP %1).</source>
         <translation>Der Adressbuch-Server meldete einen Fehler (HTTP %1).</translation>
     </message>
+    <message>
+        <source>The phone book could not be changed for the sync:</source>
+        <translation>Das Telefonbuch konnte für den Abgleich nicht geändert werden:</translation>
+    </message>
 </context>
 <context>
     <name>MultistatusParser</name>
@@ -135,6 +139,75 @@
     <message>
         <source>About Telvora</source>
         <translation>Über Telvora</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::AddressBookDialog</name>
+    <message>
+        <source>Address Book Server</source>
+        <translation>Adressbuch-Server</translation>
+    </message>
+    <message>
+        <source>&amp;Find address books</source>
+        <translation>Adressbücher &amp;suchen</translation>
+    </message>
+    <message>
+        <source>Sync &amp;now</source>
+        <translation>&amp;Jetzt abgleichen</translation>
+    </message>
+    <message>
+        <source>&amp;Server address:</source>
+        <translation>Server-&amp;Adresse:</translation>
+    </message>
+    <message>
+        <source>&amp;User:</source>
+        <translation>&amp;Benutzer:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>&amp;Address book:</source>
+        <translation>A&amp;dressbuch:</translation>
+    </message>
+    <message>
+        <source>Looking for address books...</source>
+        <translation>Suche nach Adressbüchern...</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate has changed since you accepted it.</source>
+        <translation>Das Zertifikat des Servers hat sich geändert, seit Sie es angenommen haben.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted by this system.</source>
+        <translation>Dieses System vertraut dem Zertifikat des Servers nicht.</translation>
+    </message>
+    <message>
+        <source>SHA-256 fingerprint:
+%1
+
+Trust this certificate for this server?</source>
+        <translation>SHA-256-Fingerabdruck:
+%1
+
+Diesem Zertifikat für diesen Server vertrauen?</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>The server offers no address book.</source>
+        <translation>Der Server bietet kein Adressbuch an.</translation>
+    </message>
+    <message>
+        <source>Choose the address book to sync with.</source>
+        <translation>Wählen Sie das Adressbuch für den Abgleich.</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved to &quot;%1&quot;.</source>
+        <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden.</translation>
     </message>
 </context>
 <context>
@@ -2271,6 +2344,10 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>0 keeps the call history for ever</source>
         <translation>0 behält die Anrufliste für immer</translation>
     </message>
+    <message>
+        <source>Address book server...</source>
+        <translation>Adressbuch-Server...</translation>
+    </message>
 </context>
 <context>
     <name>telvora::SingleInstance</name>
@@ -2537,6 +2614,94 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>Are You Sure</source>
         <translation>Sind Sie sicher?</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SyncCards</name>
+    <message>
+        <source>the card is empty</source>
+        <translation>die Karte ist leer</translation>
+    </message>
+    <message>
+        <source>it holds more than one card</source>
+        <translation>sie enthält mehr als eine Karte</translation>
+    </message>
+    <message>
+        <source>the card has no name</source>
+        <translation>die Karte hat keinen Namen</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SyncEngine</name>
+    <message numerus="yes">
+        <source>The address book server no longer has %n of the %1 names it shares with this phone book.
+
+Delete them here too? If not, they are sent to the server again.</source>
+        <translation>
+            <numerusform>Der Adressbuch-Server hat %n der %1 Namen, die er mit diesem Telefonbuch teilt, nicht mehr.
+
+Auch hier löschen? Wenn nicht, werden sie wieder an den Server gesendet.</numerusform>
+            <numerusform>Der Adressbuch-Server hat %n der %1 Namen, die er mit diesem Telefonbuch teilt, nicht mehr.
+
+Auch hier löschen? Wenn nicht, werden sie wieder an den Server gesendet.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Address book server</source>
+        <translation>Adressbuch-Server</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Conflict copy: changed here while it was changed on the address book server (%1).</source>
+        <translation>Konfliktkopie: hier geändert, während es auf dem Adressbuch-Server geändert wurde (%1).</translation>
+    </message>
+    <message>
+        <source>%1: changed on both sides; both kept, ours as a copy marked in its notes</source>
+        <translation>%1: auf beiden Seiten geändert; beide behalten, unsere als Kopie, in den Notizen gekennzeichnet</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SyncService</name>
+    <message>
+        <source>No address book server is set up.</source>
+        <translation>Es ist kein Adressbuch-Server eingerichtet.</translation>
+    </message>
+    <message>
+        <source>Syncing with the address book server...</source>
+        <translation>Abgleich mit dem Adressbuch-Server...</translation>
+    </message>
+    <message>
+        <source>Address book synced at %1.</source>
+        <translation>Adressbuch abgeglichen um %1.</translation>
+    </message>
+    <message>
+        <source>Address book sync failed at %1: %2</source>
+        <translation>Abgleich des Adressbuchs um %1 fehlgeschlagen: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n change(s) waiting to be sent.</source>
+        <translation>
+            <numerusform>%n Änderung wartet darauf, gesendet zu werden.</numerusform>
+            <numerusform>%n Änderungen warten darauf, gesendet zu werden.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cards not taken: %1</source>
+        <translation>Nicht übernommene Karten: %1</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SyncState</name>
+    <message>
+        <source>the phone book cannot be changed</source>
+        <translation>das Telefonbuch kann nicht geändert werden</translation>
+    </message>
+    <message>
+        <source>the file&apos;s sync tables are not the ones this program writes</source>
+        <translation>die Abgleichstabellen der Datei sind nicht die, die dieses Programm schreibt</translation>
     </message>
 </context>
 <context>

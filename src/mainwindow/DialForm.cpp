@@ -10,6 +10,8 @@
 #include "settings/LinesDialog.h"
 #include "settings/SetupForm.h"
 #include "store/Schema.h"
+#include "sync/AddressBookDialog.h"
+#include "sync/SyncService.h"
 #include "ui/IdListBox.h"
 #include "ui/MenuText.h"
 #include "ui/Prompt.h"
@@ -136,6 +138,7 @@ void DialForm::Form_Load()
     m_speedDials.open();
     LoadSpeedDials();
     LoadNames(std::nullopt, 0);
+    startSync();
 
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>(icons::tray());
@@ -143,6 +146,42 @@ void DialForm::Form_Load()
         connect(m_tray.get(), &QSystemTrayIcon::activated, this, &DialForm::TrayIcon_Activated);
     }
     m_tray->show();
+}
+
+void DialForm::startSync()
+{
+    if (m_sync || !m_book.isWritable())
+        return;
+    m_sync = new SyncService(m_book, m_prompt, this);
+    connect(m_sync, &SyncService::bookChanged, this, [this] {
+        LoadGroups();
+        LoadNames();
+    });
+    QLabel* panel = m_ui.panels.value(4);
+    connect(m_sync, &SyncService::statusChanged, this, [panel](const QString& text) {
+        if (!panel)
+            return;
+        panel->setText(text);
+        panel->setToolTip(text);
+    });
+    // The password may come later, from the secret store: the sync starts once it is there.
+    struct Pending
+    {
+        SyncSettings settings;
+        bool loaded = false;
+        bool passwordCame = false;
+    };
+    auto pending = std::make_shared<Pending>();
+    QPointer<SyncService> sync = m_sync;
+    pending->settings = SyncAccountStore::load([sync, pending](const QString& password) {
+        pending->passwordCame = true;
+        pending->settings.password = password;
+        if (sync && pending->loaded && pending->settings.configured())
+            sync->configure(pending->settings);
+    });
+    pending->loaded = true;
+    if (pending->passwordCame && pending->settings.configured())
+        m_sync->configure(pending->settings);
 }
 
 void DialForm::reportOpenProblem()
@@ -411,6 +450,11 @@ void DialForm::SetupCMD_Click()
     setup->setAttribute(Qt::WA_DeleteOnClose);
     setup->setWindowModality(Qt::ApplicationModal);
     setup->setLinesDialog([this](QWidget* parent) { LinesDialog::run(m_lines, m_prompt, parent); });
+    if (m_sync)
+        setup->setAddressBookDialog([this](QWidget* parent) {
+            AddressBookDialog dialog(*m_sync, m_prompt, parent);
+            dialog.exec();
+        });
     setup->show();
 }
 

@@ -20,6 +20,8 @@ class QMenu;
 
 namespace telvora {
 
+class SyncService;
+
 class AlertSound;
 class CallController;
 class CallLog;
@@ -149,6 +151,7 @@ private:
     // Dials a link as a contact's number is dialled, made dialable for the line first.
     void dialLink(const PhoneLink& link);
     void reportOpenProblem();
+    void startSync();
     void saveCardIfDirty();
     void showFromTray();
     // A run got through: a notice, the window to the front and the alert sound, for a
@@ -173,6 +176,8 @@ private:
     DialRun* m_dialRun = nullptr;
     KeypadSound* m_keypadSound = nullptr;
     CallController* m_callController = nullptr;
+    // Keeps the book in step with an address book server, once one is set up.
+    SyncService* m_sync = nullptr;
     DesktopNotifier* m_notifier = nullptr;
     AlertSound* m_alertSound = nullptr;
     IncomingCalls* m_incoming = nullptr;

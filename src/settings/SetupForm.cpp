@@ -100,6 +100,9 @@ void SetupForm::build()
     Lines_button = place(new QPushButton(tr("&Lines..."), this), QStringLiteral("Lines_button"),
                          315, 3045, 1140, 420);
     Lines_button->hide();
+    AddressBook_button = place(new QPushButton(tr("Address book server..."), this),
+                               QStringLiteral("AddressBook_button"), 1755, 3045, 2490, 420);
+    AddressBook_button->hide();
     cboCountry = place(new QComboBox(this), QStringLiteral("cboCountry"), 2310, 3570, 2715, 315);
     for (const QString& code : PhoneNumbers::countries())
         cboCountry->addItem(PhoneNumbers::countryName(code), code);
@@ -109,9 +112,9 @@ void SetupForm::build()
     OK_button->setDefault(true);
 
     // Keyboard order: Cancel, OK, the attempts, the prefix, Apply, the line, the pause.
-    QWidget* order[] = {Cancel_button, OK_button,   retry_times_text, prefix_text,
-                        Apply_Button,  cboLineSel,  TimeAttemptText,  Lines_button,
-                        cboCountry,    chkDialLinks, HistoryDaysText};
+    QWidget* order[] = {Cancel_button,      OK_button,  retry_times_text, prefix_text,
+                        Apply_Button,       cboLineSel, TimeAttemptText,  Lines_button,
+                        AddressBook_button, cboCountry, chkDialLinks,     HistoryDaysText};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Cancel_button->setFocus();
@@ -128,12 +131,22 @@ void SetupForm::build()
     connect(OK_button, &QPushButton::clicked, this, &SetupForm::OK_button_Click);
     connect(Cancel_button, &QPushButton::clicked, this, &SetupForm::Cancel_button_Click);
     connect(Apply_Button, &QPushButton::clicked, this, &SetupForm::Apply_Button_Click);
+    connect(AddressBook_button, &QPushButton::clicked, this, [this] {
+        if (m_openAddressBook)
+            m_openAddressBook(this);
+    });
     connect(Lines_button, &QPushButton::clicked, this, [this] {
         if (!m_openLines)
             return;
         m_openLines(this);
         listLines();
     });
+}
+
+void SetupForm::setAddressBookDialog(std::function<void(QWidget*)> open)
+{
+    m_openAddressBook = std::move(open);
+    AddressBook_button->setVisible(bool(m_openAddressBook));
 }
 
 void SetupForm::setLinesDialog(std::function<void(QWidget*)> open)

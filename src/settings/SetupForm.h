@@ -30,6 +30,8 @@ public:
     // Opens the dialog that adds, edits and removes telephone lines; the Setup window
     // lists the lines anew when it closes. Without one, the "Lines..." button is hidden.
     void setLinesDialog(std::function<void(QWidget* parent)> open);
+    // Opens the address book server's window; without one, its button is hidden.
+    void setAddressBookDialog(std::function<void(QWidget* parent)> open);
 
     void Form_Load();
     void cboLineSel_Change();
@@ -50,6 +52,7 @@ public:
     QPushButton* Cancel_button = nullptr;
     QPushButton* Apply_Button = nullptr;
     QPushButton* Lines_button = nullptr;
+    QPushButton* AddressBook_button = nullptr;
     QComboBox* cboCountry = nullptr;
     QCheckBox* chkDialLinks = nullptr;
 
@@ -62,6 +65,7 @@ private:
     LineService& m_lines;
     Prompt& m_prompt;
     std::function<void(QWidget*)> m_openLines;
+    std::function<void(QWidget*)> m_openAddressBook;
 };
 
 } // namespace telvora

@@ -50,6 +50,9 @@ QString DavError::message() const
     case Kind::Server:
         text = tr("The address book server reported an error (HTTP %1).").arg(httpStatus);
         break;
+    case Kind::Book:
+        text = tr("The phone book could not be changed for the sync:");
+        break;
     }
     return detail.isEmpty() ? text : text + QLatin1Char(' ') + detail;
 }

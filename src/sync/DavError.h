@@ -32,6 +32,7 @@ public:
         SyncTokenGone,   // the server no longer knows the sync token: list everything anew
         BadAnswer,       // the answer could not be read (XML refused, no multistatus...)
         Server,          // any other HTTP failure
+        Book,            // the phone book could not be read or changed; detail says why
     };
     Q_ENUM(Kind)
 

@@ -10,6 +10,8 @@
 #include "settings/SetupForm.h"
 #include "settings/StoredSettings.h"
 #include "support/SampleWindow.h"
+#include "sync/AddressBookDialog.h"
+#include "sync/SyncService.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -110,6 +112,8 @@ struct Windows
     StoredSettings settings;
     SetupForm setup{registry, settings, main.lines, main.prompt};
     LinesDialog lines{main.lines, main.prompt};
+    SyncService sync{main.form->phoneBook(), main.prompt};
+    AddressBookDialog addressBook{sync, main.prompt};
     IncomingCallWindow incoming;
     // The unknown column's header is the file's own text, the same in every language.
     CsvMappingDialog csvColumns{{QStringLiteral("Name"), QStringLiteral("42")},
@@ -126,12 +130,14 @@ struct Windows
         setup.show();
         lines.show();
         csvColumns.show();
+        addressBook.show();
     }
     QList<QWidget*> all()
     {
         return {main.form.get(),
                 &setup,
                 &lines,
+                &addressBook,
                 main.form->searchForm(),
                 main.form->links().helpWindow(),
                 main.form->historyForm(),

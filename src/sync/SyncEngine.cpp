@@ -1,0 +1,500 @@
+#include "sync/SyncEngine.h"
+
+#include "contacts/ContactMapping.h"
+#include "store/PhoneBook.h"
+#include "ui/Prompt.h"
+
+#include <QLocale>
+#include <QTimer>
+#include <QUuid>
+
+namespace telvora {
+
+namespace {
+// Cards asked for in one multiget: enough to keep the requests few, small enough that one
+// answer stays far below the client's cap.
+constexpr int kFetchBatch = 100;
+// A sync that meets a card changed meanwhile starts over; this many times at most in a row.
+constexpr int kMaxRounds = 3;
+} // namespace
+
+SyncEngine::SyncEngine(PhoneBook& book, Prompt& prompt, QObject* parent)
+    : QObject(parent), m_book(book), m_prompt(prompt), m_state(book), m_cards(book)
+{}
+
+SyncEngine::~SyncEngine()
+{
+    delete m_client;
+}
+
+void SyncEngine::setAccount(const DavAccount& account, const QUrl& addressBook)
+{
+    // A client with requests under way is let go once they end; its callbacks then never
+    // come, so a sync running now is over.
+    if (m_client)
+        m_client->deleteLater();
+    m_client = new DavClient(account);
+    m_client->setLimits(m_limits);
+    m_addressBook = addressBook;
+    m_running = false;
+}
+
+QString SyncEngine::href(const QUrl& url) const
+{
+    return url.path(QUrl::FullyEncoded);
+}
+
+QUrl SyncEngine::url(const QString& href) const
+{
+    return m_addressBook.resolved(QUrl(href, QUrl::StrictMode));
+}
+
+QString SyncEngine::uidOf(qint64 nameId) const
+{
+    const std::optional<SyncItem> item = m_state.itemOfName(nameId);
+    return item ? item->uid : QString();
+}
+
+QByteArray SyncEngine::ownCard(qint64 nameId)
+{
+    const std::optional<Contact> contact =
+        m_cards.contact(nameId, [this](qint64 id) { return uidOf(id); });
+    return contact ? SyncCards::card(*contact) : QByteArray();
+}
+
+bool SyncEngine::localChanged(const SyncItem& item)
+{
+    return SyncCards::hash(ownCard(item.nameId)) != item.hash;
+}
+
+DavError SyncEngine::bookError(const QString& why) const
+{
+    DavError error;
+    error.kind = DavError::Kind::Book;
+    error.detail = why;
+    return error;
+}
+
+void SyncEngine::sync()
+{
+    if (!m_client)
+        return;
+    if (m_running) {
+        m_again = true;
+        return;
+    }
+    m_running = true;
+    m_round = 0;
+    m_report = SyncReport();
+    start();
+}
+
+int SyncEngine::pendingChanges()
+{
+    if (m_addressBook.isEmpty() || !m_book.isWritable() || !m_state.open(m_addressBook))
+        return -1;
+    int pending = 0;
+    QSet<qint64> names;
+    for (const qint64 id : m_cards.nameIds()) {
+        names.insert(id);
+        const std::optional<SyncItem> item = m_state.itemOfName(id);
+        pending += !item || item->etag.isEmpty() || localChanged(*item);
+    }
+    for (const SyncItem& item : m_state.items())
+        pending += !names.contains(item.nameId);
+    return pending;
+}
+
+void SyncEngine::start()
+{
+    ++m_round;
+    m_fullListing = false;
+    m_fellBack = false;
+    m_listed.clear();
+    m_deleted.clear();
+    m_newToken.clear();
+    m_toFetch.clear();
+    m_fetched.clear();
+    m_pushes.clear();
+    m_needAnotherRound = false;
+    if (!m_state.open(m_addressBook))
+        return done(bookError(m_state.errorText()));
+    m_fullListing = m_state.token().isEmpty();
+    listChanges(m_state.token());
+}
+
+void SyncEngine::listChanges(const QString& token)
+{
+    QPointer<DavClient> client = m_client;
+    m_client->syncCollection(
+        m_addressBook, token,
+        [this](DavCard&& card) {
+            const QString h = href(card.url);
+            if (card.deleted) {
+                // A first listing may name cards deleted long ago: they are simply not there.
+                m_listed.remove(h);
+                if (!m_fullListing)
+                    m_deleted.insert(h);
+            } else {
+                m_deleted.remove(h);
+                m_listed.insert(h, card.etag);
+            }
+        },
+        [this, client](const DavError& error, const QString& newToken, bool truncated) {
+            if (client != m_client)
+                return;
+            using Kind = DavError::Kind;
+            if (error.ok()) {
+                m_newToken = newToken;
+                return truncated ? listChanges(newToken) : fetchNext();
+            }
+            switch (error.kind) {
+            case Kind::SyncTokenGone:
+                m_listed.clear();
+                m_deleted.clear();
+                m_fullListing = true;
+                return listChanges(QString());
+            case Kind::Forbidden:
+            case Kind::NotFound:
+            case Kind::Server:
+            case Kind::BadAnswer:
+                // No sync-collection here: the ETags of every card tell what changed.
+                m_fellBack = true;
+                return listAll();
+            default:
+                return done(error);
+            }
+        });
+}
+
+void SyncEngine::listAll()
+{
+    m_listed.clear();
+    m_deleted.clear();
+    m_fullListing = true;
+    m_newToken.clear();
+    QPointer<DavClient> client = m_client;
+    m_client->listCards(
+        m_addressBook, [this](DavCard&& card) { m_listed.insert(href(card.url), card.etag); },
+        [this, client](const DavError& error) {
+            if (client != m_client)
+                return;
+            if (!error.ok())
+                return done(error);
+            fetchNext();
+        });
+}
+
+void SyncEngine::fetchNext()
+{
+    if (m_toFetch.isEmpty() && m_fetched.isEmpty()) {
+        // The first call: what is new or changed since the book last saw it.
+        for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it) {
+            const auto item = m_state.items().constFind(it.key());
+            if (item == m_state.items().cend() || item->etag != it.value() || it.value().isEmpty())
+                m_toFetch << it.key();
+        }
+        if (m_fullListing)
+            for (const SyncItem& item : m_state.items())
+                if (!item.etag.isEmpty() && !m_listed.contains(item.href))
+                    m_deleted.insert(item.href);
+        for (auto it = m_deleted.begin(); it != m_deleted.end();)
+            it = m_state.items().contains(*it) ? std::next(it) : m_deleted.erase(it);
+        if (m_toFetch.isEmpty())
+            return apply();
+    }
+    if (m_toFetch.isEmpty())
+        return apply();
+    QList<QUrl> batch;
+    while (!m_toFetch.isEmpty() && batch.size() < kFetchBatch)
+        batch << url(m_toFetch.takeFirst());
+    QPointer<DavClient> client = m_client;
+    m_client->multiget(
+        m_addressBook, batch,
+        [this](DavCard&& card) {
+            if (card.deleted)
+                return;
+            const QString h = href(card.url);
+            const QString etag = card.etag.isEmpty() ? m_listed.value(h) : card.etag;
+            m_fetched.append({h, etag, std::move(card.vcard)});
+        },
+        [this, client](const DavError& error) {
+            if (client != m_client)
+                return;
+            if (!error.ok())
+                return done(error);
+            if (m_toFetch.isEmpty())
+                return apply();
+            fetchNext();
+        });
+}
+
+bool SyncEngine::confirmDeletions()
+{
+    if (m_deleted.isEmpty())
+        return true;
+    const qsizetype shared = m_state.items().size();
+    const bool suspect = m_fellBack || m_lastFailed || (m_fullListing && m_listed.isEmpty()) ||
+                         m_deleted.size() * 2 > shared;
+    if (!suspect)
+        return true;
+    return m_prompt.messageBox(
+               tr("The address book server no longer has %n of the %1 names it shares with this "
+                  "phone book.\n\nDelete them here too? If not, they are sent to the server "
+                  "again.",
+                  nullptr, int(m_deleted.size()))
+                   .arg(shared),
+               Prompt::Buttons::YesNo, Prompt::Icon::Warning,
+               tr("Address book server")) == Prompt::Answer::Yes;
+}
+
+void SyncEngine::apply()
+{
+    const bool deleteHere = confirmDeletions();
+    // Judged before anything moves: deleting a parent files its sub-names anew, which is
+    // no change made here.
+    QSet<QString> changedHere;
+    for (const QString& h : std::as_const(m_deleted))
+        if (const SyncItem item = m_state.items().value(h); localChanged(item))
+            changedHere.insert(h);
+    QList<std::pair<qint64, QString>> parents;
+    QSet<qint64> touched;
+    const int before = m_report.fromServer;
+    const bool kept = m_book.asOneChange([&] {
+        for (const Fetched& fetched : std::as_const(m_fetched))
+            if (!applyCard(fetched, parents, touched))
+                return false;
+        for (const QString& h : std::as_const(m_deleted)) {
+            // Kept here, the names lose their cards and go to the server as new ones.
+            if (deleteHere ? !applyDeletion(h, changedHere.contains(h), touched)
+                           : !m_state.forget(h))
+                return false;
+        }
+        QHash<QString, qint64> byUid;
+        for (const SyncItem& item : m_state.items())
+            if (!item.uid.isEmpty())
+                byUid.insert(item.uid, item.nameId);
+        for (const auto& [id, parentUid] : std::as_const(parents)) {
+            const qint64 parent = parentUid.isEmpty() ? 0 : byUid.value(parentUid, -1);
+            if (parent >= 0 && !m_cards.setParent(id, parent))
+                return false;
+        }
+        if (!rehash(touched))
+            return false;
+        return m_newToken == m_state.token() || m_state.setToken(m_newToken);
+    });
+    if (!kept) {
+        const QString why =
+            m_cards.errorText().isEmpty() ? m_state.errorText() : m_cards.errorText();
+        m_report.fromServer = before;
+        m_state.open(m_addressBook); // what is in memory was undone in the file
+        return done(bookError(why.isEmpty() ? m_book.errorText() : why));
+    }
+    m_fetched.clear();
+    if (m_report.fromServer > before)
+        emit bookChanged();
+    planPushes();
+}
+
+bool SyncEngine::applyCard(const Fetched& fetched, QList<std::pair<qint64, QString>>& parents,
+                           QSet<qint64>& touched)
+{
+    QString why;
+    std::optional<Contact> contact = SyncCards::read(fetched.card, &why);
+    if (!contact) {
+        m_report.skipped << tr("%1: %2").arg(QUrl::fromPercentEncoding(fetched.href.toUtf8()), why);
+        return true;
+    }
+    std::optional<SyncItem> found;
+    if (const auto it = m_state.items().constFind(fetched.href); it != m_state.items().cend())
+        found = *it;
+    SyncItem item = found.value_or(SyncItem{fetched.href, 0, {}, {}, {}, {}});
+    const bool nameHere = found && m_book.nameRow(item.nameId).has_value();
+    if (nameHere) {
+        const QByteArray local = ownCard(item.nameId);
+        const bool changedHere = SyncCards::hash(local) != item.hash;
+        Contact server = *contact;
+        server.uid = server.uid.isEmpty() ? item.uid : server.uid;
+        if (SyncCards::card(server) != local) {
+            if (changedHere) {
+                // Both sides changed the name: ours becomes a copy that goes to the server
+                // as a card of its own.
+                std::optional<Contact> mine =
+                    m_cards.contact(item.nameId, [this](qint64 id) { return uidOf(id); });
+                if (!mine)
+                    return false;
+                mine->uid.clear();
+                ContactMapping::appendNote(
+                    *mine, tr("Conflict copy: changed here while it was changed on the address "
+                              "book server (%1).")
+                               .arg(QLocale().toString(QDateTime::currentDateTime(),
+                                                       QLocale::ShortFormat)));
+                const qint64 copy = m_cards.add(*mine);
+                if (copy <= 0)
+                    return false;
+                parents.append({copy, mine->parentUid});
+                m_report.conflicts << tr("%1: changed on both sides; both kept, ours as a copy "
+                                         "marked in its notes")
+                                          .arg(contact->name);
+            }
+            if (!m_cards.update(item.nameId, *contact))
+                return false;
+            parents.append({item.nameId, contact->parentUid});
+            ++m_report.fromServer;
+        }
+        item.uid = server.uid;
+    } else {
+        const qint64 id = m_cards.add(*contact);
+        if (id <= 0)
+            return false;
+        parents.append({id, contact->parentUid});
+        item.nameId = id;
+        item.uid = !contact->uid.isEmpty() ? contact->uid
+                   : !item.uid.isEmpty()   ? item.uid
+                                           : QStringLiteral("urn:uuid:") +
+                                               QUuid::createUuid().toString(QUuid::WithoutBraces);
+        ++m_report.fromServer;
+    }
+    item.etag = fetched.etag;
+    item.card = fetched.card;
+    touched.insert(item.nameId);
+    return m_state.store(item);
+}
+
+bool SyncEngine::applyDeletion(const QString& h, bool changedHere, QSet<qint64>& touched)
+{
+    const SyncItem item = m_state.items().value(h);
+    // A name changed here outlives the server's deletion: it goes back as a new card.
+    if (m_book.nameRow(item.nameId) && !changedHere) {
+        for (const ListRow& child : m_book.subNames(item.nameId))
+            touched.insert(child.id);
+        if (!m_cards.remove(item.nameId))
+            return false;
+        ++m_report.fromServer;
+    }
+    touched.remove(item.nameId);
+    return m_state.forget(h);
+}
+
+bool SyncEngine::rehash(const QSet<qint64>& touched)
+{
+    for (const qint64 id : touched) {
+        std::optional<SyncItem> item = m_state.itemOfName(id);
+        if (!item)
+            continue;
+        // A name whose parent changed was filed anew; its card says so, and so does its hash.
+        item->hash = SyncCards::hash(ownCard(id));
+        if (!m_state.store(*item))
+            return false;
+    }
+    return true;
+}
+
+void SyncEngine::planPushes()
+{
+    const QString bookPath = m_addressBook.path(QUrl::FullyEncoded);
+    const QList<qint64> names = m_cards.nameIds();
+    QSet<qint64> present(names.cbegin(), names.cend());
+    // New names get their card's name and UID first, so that sub-names can point to them.
+    const bool kept = m_book.asOneChange([&] {
+        for (const qint64 id : names) {
+            if (m_state.itemOfName(id))
+                continue;
+            const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            if (!m_state.store({bookPath + uuid + QStringLiteral(".vcf"),
+                                id,
+                                {},
+                                QStringLiteral("urn:uuid:") + uuid,
+                                {},
+                                {}}))
+                return false;
+        }
+        return true;
+    });
+    if (!kept) {
+        m_state.open(m_addressBook);
+        return done(bookError(m_state.errorText()));
+    }
+    for (const SyncItem& item : m_state.items()) {
+        Push push{Push::Kind::Remove, item, {}};
+        if (present.contains(item.nameId)) {
+            const std::optional<Contact> contact =
+                m_cards.contact(item.nameId, [this](qint64 id) { return uidOf(id); });
+            if (!contact)
+                continue;
+            const QByteArray own = SyncCards::card(*contact);
+            if (!item.etag.isEmpty() && SyncCards::hash(own) == item.hash)
+                continue;
+            push.kind = item.etag.isEmpty() ? Push::Kind::Add : Push::Kind::Edit;
+            push.item.hash = SyncCards::hash(own);
+            push.card = SyncCards::merged(*contact, item.card);
+        } else if (item.etag.isEmpty()) {
+            // Never confirmed by the server, and gone here: nothing to tell it.
+            if (!m_state.forget(item.href))
+                return done(bookError(m_state.errorText()));
+            continue;
+        }
+        m_pushes.append(push);
+    }
+    pushNext();
+}
+
+void SyncEngine::pushNext()
+{
+    if (m_pushes.isEmpty())
+        return done(DavError());
+    const Push push = m_pushes.takeFirst();
+    QPointer<DavClient> client = m_client;
+    const auto answered = [this, client, push](const DavError& error, const QString& newEtag) {
+        if (client != m_client)
+            return;
+        using Kind = DavError::Kind;
+        if (error.kind == Kind::Conflict) {
+            // Changed on the server since the listing: the next round takes that change
+            // first, then sends ours (or keeps both).
+            m_needAnotherRound = true;
+            return pushNext();
+        }
+        const bool gone = push.kind == Push::Kind::Remove && error.kind == Kind::NotFound;
+        if (!error.ok() && !gone)
+            return done(error);
+        bool stored = false;
+        if (push.kind == Push::Kind::Remove) {
+            stored = m_state.forget(push.item.href);
+        } else {
+            SyncItem item = push.item;
+            // Without an ETag in the answer the next listing's tells it; until then the
+            // card counts as sent.
+            item.etag = newEtag.isEmpty() ? QStringLiteral("-") : newEtag;
+            item.card = push.card;
+            stored = m_state.store(item);
+        }
+        if (!stored)
+            return done(bookError(m_state.errorText()));
+        ++m_report.toServer;
+        pushNext();
+    };
+    if (push.kind == Push::Kind::Remove)
+        m_client->remove(url(push.item.href), push.item.etag,
+                         [answered](const DavError& error) { answered(error, QString()); });
+    else
+        m_client->put(url(push.item.href), push.card,
+                      push.kind == Push::Kind::Edit ? push.item.etag : QString(), answered);
+}
+
+void SyncEngine::done(const DavError& error)
+{
+    if (error.ok() && m_needAnotherRound && m_round < kMaxRounds)
+        return start();
+    m_running = false;
+    m_lastFailed = !error.ok();
+    m_report.error = error;
+    m_report.finished = QDateTime::currentDateTime();
+    emit finished(m_report);
+    if (m_again) {
+        m_again = false;
+        QTimer::singleShot(0, this, &SyncEngine::sync);
+    }
+}
+
+} // namespace telvora

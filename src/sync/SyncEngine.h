@@ -1,0 +1,130 @@
+#pragma once
+
+#include "sync/DavClient.h"
+#include "sync/SyncCards.h"
+#include "sync/SyncState.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <memory>
+
+namespace telvora {
+
+class PhoneBook;
+class Prompt;
+
+// What one sync did, for the status line.
+struct SyncReport
+{
+    DavError error;
+    QDateTime finished;
+    int fromServer = 0; // names added, changed or deleted here
+    int toServer = 0;   // cards added, changed or deleted on the server
+    // One line per card the phone book could not take, and per conflict.
+    QStringList skipped;
+    QStringList conflicts;
+    bool ok() const { return error.ok(); }
+};
+
+// Keeps the phone book and one address book of a server in step, both ways. A sync first
+// takes the server's changes (sync-collection, else a listing of ETags), files them into the
+// book in one change together with the new sync token, then sends the book's own changes,
+// each only on the condition that the card is still what the book last saw. Whatever the
+// server did not confirm is sent again next time, so a sync broken off loses nothing.
+// A change made on both sides keeps both: the server's in the name, ours in a copy marked in
+// its notes, which goes to the server as a new card.
+// One sync runs at a time, on the event loop; a request during one runs once it is over.
+class SyncEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    SyncEngine(PhoneBook& book, Prompt& prompt, QObject* parent = nullptr);
+    ~SyncEngine() override;
+
+    void setAccount(const DavAccount& account, const QUrl& addressBook);
+    bool hasAccount() const { return m_client != nullptr; }
+    void setLimits(const DavClient::Limits& limits) { m_limits = limits; }
+
+    void sync();
+    bool isSyncing() const { return m_running; }
+    const SyncReport& lastReport() const { return m_report; }
+    // Names added, changed or deleted here that the server has not yet confirmed; -1 when
+    // the book cannot be read for it.
+    int pendingChanges();
+
+signals:
+    // The server's changes went into the book: lists showing it read it again.
+    void bookChanged();
+    void finished(const SyncReport& report);
+
+private:
+    struct Fetched
+    {
+        QString href;
+        QString etag;
+        QByteArray card;
+    };
+    struct Push
+    {
+        enum class Kind
+        {
+            Add,
+            Edit,
+            Remove
+        } kind = Kind::Add;
+        SyncItem item;
+        QByteArray card;
+    };
+
+    void start();
+    void listChanges(const QString& token);
+    void listAll();
+    void fetchNext();
+    bool confirmDeletions();
+    void apply();
+    bool applyCard(const Fetched& fetched, QList<std::pair<qint64, QString>>& parents,
+                   QSet<qint64>& touched);
+    bool applyDeletion(const QString& href, bool changedHere, QSet<qint64>& touched);
+    bool rehash(const QSet<qint64>& touched);
+    void planPushes();
+    void pushNext();
+    void done(const DavError& error);
+    QString href(const QUrl& url) const;
+    QUrl url(const QString& href) const;
+    QString uidOf(qint64 nameId) const;
+    QByteArray ownCard(qint64 nameId);
+    bool localChanged(const SyncItem& item);
+    DavError bookError(const QString& why) const;
+
+    PhoneBook& m_book;
+    Prompt& m_prompt;
+    SyncState m_state;
+    SyncCards m_cards;
+    DavClient::Limits m_limits;
+    QPointer<DavClient> m_client;
+    QUrl m_addressBook;
+    bool m_running = false;
+    bool m_again = false;
+    int m_round = 0;
+    bool m_lastFailed = false;
+    SyncReport m_report;
+
+    // One sync's changes from the server.
+    bool m_fullListing = false;
+    bool m_fellBack = false;
+    QHash<QString, QString> m_listed; // href -> ETag
+    QSet<QString> m_deleted;
+    QString m_newToken;
+    QList<QString> m_toFetch;
+    QList<Fetched> m_fetched;
+    QList<Push> m_pushes;
+    bool m_needAnotherRound = false;
+};
+
+} // namespace telvora

@@ -1,0 +1,171 @@
+#include "sync/SyncState.h"
+
+#include "store/PhoneBook.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace telvora {
+
+bool SyncState::exec(const QString& sql, const QVariantList& values)
+{
+    bool done = false;
+    const bool kept = m_book.asOneChange([&] {
+        QSqlQuery query(m_book.database());
+        query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        done = query.exec();
+        if (!done)
+            m_error = query.lastError().text();
+        return done;
+    });
+    if (!kept && m_error.isEmpty())
+        m_error = m_book.errorText();
+    return kept && done;
+}
+
+bool SyncState::hasColumns(const QString& table, const QStringList& columns)
+{
+    QSqlQuery query(m_book.database());
+    if (!query.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)))
+        return false;
+    QStringList found;
+    while (query.next())
+        found << query.value(0).toString().toLower();
+    for (const QString& column : columns)
+        if (!found.contains(column))
+            return false;
+    return true;
+}
+
+bool SyncState::createTables()
+{
+    if (!m_book.isWritable()) {
+        m_error = tr("the phone book cannot be changed");
+        return false;
+    }
+    // No constraints beyond the primary key: rows another program wrote are checked when
+    // read, not refused by the file.
+    if (!exec(QStringLiteral("CREATE TABLE IF NOT EXISTS sync_items (href TEXT PRIMARY KEY,"
+                             " name INTEGER, etag TEXT, uid TEXT, hash BLOB, card BLOB)"),
+              {}) ||
+        !exec(QStringLiteral("CREATE TABLE IF NOT EXISTS sync_account (book TEXT, token TEXT)"),
+              {}))
+        return false;
+    if (!hasColumns(QStringLiteral("sync_items"),
+                    {QStringLiteral("href"), QStringLiteral("name"), QStringLiteral("etag"),
+                     QStringLiteral("uid"), QStringLiteral("hash"), QStringLiteral("card")}) ||
+        !hasColumns(QStringLiteral("sync_account"),
+                    {QStringLiteral("book"), QStringLiteral("token")})) {
+        m_error = tr("the file's sync tables are not the ones this program writes");
+        return false;
+    }
+    return true;
+}
+
+bool SyncState::open(const QUrl& addressBook)
+{
+    m_error.clear();
+    m_items.clear();
+    m_hrefOfName.clear();
+    m_token.clear();
+    m_addressBook = addressBook;
+    if (!createTables())
+        return false;
+    const QString bookText = addressBook.toString(QUrl::FullyEncoded);
+    QSqlQuery query(m_book.database());
+    QString storedBook;
+    bool hasRow = false;
+    if (query.exec(QStringLiteral("SELECT book, token FROM sync_account")) && query.next()) {
+        hasRow = true;
+        storedBook = query.value(0).toString();
+        m_token = query.value(1).toString();
+    }
+    query.finish();
+    if (!hasRow || storedBook != bookText) {
+        // The rows speak of another address book's cards: nothing of them holds here.
+        m_token.clear();
+        const bool done = m_book.asOneChange([&] {
+            return exec(QStringLiteral("DELETE FROM sync_items"), {}) &&
+                   exec(QStringLiteral("DELETE FROM sync_account"), {}) &&
+                   exec(QStringLiteral("INSERT INTO sync_account (book, token) VALUES (?, '')"),
+                        {bookText});
+        });
+        if (!done)
+            return false;
+    }
+    load();
+    return true;
+}
+
+void SyncState::load()
+{
+    const QString bookPath = m_addressBook.path(QUrl::FullyEncoded);
+    QSqlQuery query(m_book.database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT href, name, etag, uid, hash, card FROM sync_items"
+                                   " WHERE typeof(name) = 'integer' AND typeof(href) = 'text'"
+                                   " ORDER BY rowid")))
+        return;
+    while (query.next()) {
+        SyncItem item;
+        item.href = query.value(0).toString();
+        item.nameId = query.value(1).toLongLong();
+        // Only cards inside the address book are ever asked for, whatever a row says.
+        if (!isRowId(item.nameId) || !item.href.startsWith(bookPath) || item.href == bookPath ||
+            item.href.contains(QLatin1String("/../")) || m_hrefOfName.contains(item.nameId))
+            continue;
+        item.etag = query.value(2).toString();
+        item.uid = query.value(3).toString();
+        item.hash = query.value(4).toByteArray();
+        item.card = query.value(5).toByteArray();
+        m_hrefOfName.insert(item.nameId, item.href);
+        m_items.insert(item.href, item);
+    }
+}
+
+std::optional<SyncItem> SyncState::itemOfName(qint64 nameId) const
+{
+    const auto href = m_hrefOfName.constFind(nameId);
+    if (href == m_hrefOfName.cend())
+        return std::nullopt;
+    return m_items.value(*href);
+}
+
+bool SyncState::store(const SyncItem& item)
+{
+    const auto old = m_items.constFind(item.href);
+    if (old != m_items.cend() && old->nameId != item.nameId)
+        m_hrefOfName.remove(old->nameId);
+    if (!exec(QStringLiteral("INSERT OR REPLACE INTO sync_items (href, name, etag, uid, hash, card)"
+                             " VALUES (?, ?, ?, ?, ?, ?)"),
+              {item.href, item.nameId, item.etag.isEmpty() ? QVariant() : QVariant(item.etag),
+               item.uid, item.hash, item.card}))
+        return false;
+    m_items.insert(item.href, item);
+    m_hrefOfName.insert(item.nameId, item.href);
+    return true;
+}
+
+bool SyncState::forget(const QString& href)
+{
+    if (!exec(QStringLiteral("DELETE FROM sync_items WHERE href = ?"), {href}))
+        return false;
+    const auto item = m_items.constFind(href);
+    if (item != m_items.cend()) {
+        m_hrefOfName.remove(item->nameId);
+        m_items.erase(item);
+    }
+    return true;
+}
+
+bool SyncState::setToken(const QString& token)
+{
+    if (!exec(QStringLiteral("UPDATE sync_account SET token = ?"), {token}))
+        return false;
+    m_token = token;
+    return true;
+}
+
+} // namespace telvora

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QHash>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+namespace telvora {
+
+class PhoneBook;
+
+// What the phone book and one card of the address book last agreed on.
+struct SyncItem
+{
+    // The card's path on the server, percent-encoded as the server spells it.
+    QString href;
+    qint64 nameId = 0;
+    // Empty while the card was sent but its arrival not yet confirmed.
+    QString etag;
+    QString uid;
+    // SHA-256 of the card as the phone book gives it, when book and server last agreed: the
+    // name changed here since when the card made of it now hashes otherwise.
+    QByteArray hash;
+    // The card as the server last gave it, so that properties other programs keep in it go
+    // back unchanged when the name is edited here.
+    QByteArray card;
+};
+
+// The sync's own tables in the phone book file: one row per card (sync_items) and the
+// address book with its sync token (sync_account). They are made on first use. The file
+// may have been written by anyone: a row that cannot stand for exactly one card and one
+// name is left alone and not used, never deleted.
+class SyncState
+{
+    Q_DECLARE_TR_FUNCTIONS(telvora::SyncState)
+
+public:
+    explicit SyncState(PhoneBook& book) : m_book(book) {}
+
+    // Makes the tables when missing and reads the rows. When the rows were made for another
+    // address book they no longer say anything and are forgotten (the names stay). False,
+    // with errorText() saying why, when the file cannot hold them.
+    bool open(const QUrl& addressBook);
+    QString errorText() const { return m_error; }
+
+    const QHash<QString, SyncItem>& items() const { return m_items; }
+    std::optional<SyncItem> itemOfName(qint64 nameId) const;
+    QString token() const { return m_token; }
+
+    // Each writes at once, inside the book's change when one is open (PhoneBook::asOneChange).
+    bool store(const SyncItem& item);
+    bool forget(const QString& href);
+    bool setToken(const QString& token);
+
+private:
+    bool exec(const QString& sql, const QVariantList& values);
+    bool createTables();
+    bool hasColumns(const QString& table, const QStringList& columns);
+    void load();
+
+    PhoneBook& m_book;
+    QUrl m_addressBook;
+    QHash<QString, SyncItem> m_items;
+    QHash<qint64, QString> m_hrefOfName;
+    QString m_token;
+    QString m_error;
+};
+
+} // namespace telvora

@@ -1,0 +1,236 @@
+#include "support/BookContents.h"
+#include "support/DavServers.h"
+#include "support/SyncedBook.h"
+
+#include <QSqlQuery>
+#include <QtTest>
+
+using namespace telvora;
+using namespace telvora::test;
+
+class TestSync : public QObject
+{
+    Q_OBJECT
+
+    QUrl m_server = serverUrl("TELVORA_RADICALE_URL");
+    QUrl m_book = m_server.resolved(QUrl(QStringLiteral("/alice/contacts/")));
+    DavClient m_other{davAccount(m_server)}; // "another client" of the same address book
+
+    // The address book's cards, as another client lists them.
+    QList<DavCard> cards()
+    {
+        CardList list;
+        auto [error] = await<const DavError&>(
+            [&](auto done) { m_other.listCards(m_book, list.sink(), done); });
+        [&] {
+            QVERIFY2(error.ok(), qPrintable(error.message()));
+        }();
+        return list.cards;
+    }
+
+    void removeOnServer(const DavCard& card)
+    {
+        auto [error] =
+            await<const DavError&>([&](auto done) { m_other.remove(card.url, card.etag, done); });
+        QVERIFY2(error.ok(), qPrintable(error.message()));
+    }
+
+    static void synced(SyncedBook& copy)
+    {
+        const SyncReport report = copy.sync();
+        QVERIFY2(report.ok(), qPrintable(report.error.message()));
+    }
+
+    static qint64 nameId(PhoneBook& book, const QString& name)
+    {
+        for (const ListRow& row : book.topLevelNames())
+            if (row.text == name)
+                return row.id;
+        return 0;
+    }
+
+private slots:
+    void init()
+    {
+        for (const DavCard& card : cards())
+            removeOnServer(card);
+    }
+
+    void twoFoldersSeeEachOthersChanges()
+    {
+        SyncedBook first(davAccount(m_server), m_book), second(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
+        synced(second);
+        QCOMPARE(bookContents(second.book), bookContents(first.book));
+
+        // Edits, an add and a delete the other way round.
+        const qint64 omega = nameId(second.book, QStringLiteral("Ωmega"));
+        QVERIFY(second.book.renameName(omega, QStringLiteral("Omega")) == 1);
+        QVERIFY(second.book.updateNameColumns(omega, {{QStringLiteral("Notes"), {}}}));
+        QVERIFY(second.book.deleteNameTree(
+                    nameId(second.book, QStringLiteral("No group, no card"))) == 1);
+        QVERIFY(second.book.addName(QStringLiteral("Newcomer"), 0, 0) > 0);
+        synced(second);
+        synced(first);
+        QCOMPARE(bookContents(first.book), bookContents(second.book));
+        QCOMPARE(first.prompt.asked.size(), 0);
+        QCOMPARE(first.engine.pendingChanges(), 0);
+    }
+
+    void bothSidesEditedKeepsBoth()
+    {
+        SyncedBook first(davAccount(m_server), m_book), second(davAccount(m_server), m_book);
+        const qint64 ann = first.book.addName(QStringLiteral("Miller, Ann"), 0, 0);
+        QVERIFY(first.book.addNumber(QStringLiteral("030 1"), ann, QStringLiteral("Phone")) > 0);
+        synced(first);
+        synced(second);
+        QVERIFY(first.book.updateNameColumns(
+            ann, {{QStringLiteral("Company"), QStringLiteral("First Inc")}}));
+        const qint64 hers = nameId(second.book, QStringLiteral("Miller, Ann"));
+        QVERIFY(second.book.updateNameColumns(
+            hers, {{QStringLiteral("Company"), QStringLiteral("Second Ltd")}}));
+        synced(first);
+        const SyncReport report = second.sync();
+        QVERIFY(report.ok());
+        QCOMPARE(report.conflicts.size(), 1);
+        synced(first);
+        const QStringList lines = bookContents(first.book);
+        QCOMPARE(lines, bookContents(second.book));
+        QCOMPARE(lines.filter(QStringLiteral("Miller, Ann")).size(), 2);
+        QCOMPARE(lines.filter(QStringLiteral("First Inc")).size(), 1);
+        QCOMPARE(
+            lines.filter(QStringLiteral("Second Ltd")).filter(QStringLiteral("Conflict")).size(),
+            1);
+    }
+
+    void serverStoppedMidSyncLosesNothing()
+    {
+        // Cut off at every stage: the listing, the fetch, and among the writes; before a
+        // request arrives, or after it did but before its answer came back.
+        for (const auto& [cutAfter, answerLost] : {std::pair(0, false),
+                                                   {1, false},
+                                                   {2, false},
+                                                   {5, false},
+                                                   {0, true},
+                                                   {1, true},
+                                                   {2, true},
+                                                   {5, true}}) {
+            init();
+            CuttingProxy proxy(m_server);
+            const QUrl book = proxy.url().resolved(QUrl(QStringLiteral("/alice/contacts/")));
+            SyncedBook first(davAccount(proxy.url()), book), second(davAccount(proxy.url()), book);
+            fillRichBook(first.book);
+            synced(first);
+            for (int i = 0; i < 6; ++i)
+                QVERIFY(second.book.addName(QStringLiteral("Offline %1").arg(i), 0, 0) > 0);
+            proxy.cutAfter(cutAfter, answerLost);
+            QCOMPARE(second.sync().error.kind, DavError::Kind::Unreachable);
+            proxy.resume();
+            synced(second);
+            synced(first);
+            QCOMPARE(bookContents(first.book), bookContents(second.book));
+            QCOMPARE(bookContents(first.book).size(), 6 + 8);
+        }
+    }
+
+    void unknownPropertiesSurviveOurEdit()
+    {
+        const QByteArray foreign = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:other-1\r\nFN:Kim Lee\r\n"
+                                   "N:Lee;Kim;;;\r\nTEL;TYPE=CELL:0170 1\r\n"
+                                   "X-OTHER-APP;X-K=1:kept as it was\r\n"
+                                   "item1.X-ABLABEL:assistant\r\nEND:VCARD\r\n";
+        const QUrl url = m_book.resolved(QUrl(QStringLiteral("other-1.vcf")));
+        auto [put, etag] = await<const DavError&, const QString&>(
+            [&](auto done) { m_other.put(url, foreign, {}, done); });
+        QVERIFY(put.ok());
+        SyncedBook mine(davAccount(m_server), m_book);
+        synced(mine);
+        const qint64 kim = nameId(mine.book, QStringLiteral("Lee, Kim"));
+        QVERIFY(mine.book.addNumber(QStringLiteral("030 2"), kim, QStringLiteral("Home")) > 0);
+        synced(mine);
+        auto [got, card] =
+            await<const DavError&, const DavCard&>([&](auto done) { m_other.get(url, done); });
+        QVERIFY(got.ok());
+        QVERIFY2(card.vcard.contains("X-OTHER-APP;X-K=1:kept as it was\r\n"),
+                 card.vcard.constData());
+        QVERIFY2(card.vcard.contains("item1.X-ABLABEL:assistant\r\n"), card.vcard.constData());
+        QVERIFY2(card.vcard.contains("030 2"), card.vcard.constData());
+        QCOMPARE(card.vcard.count("BEGIN:VCARD"), 1);
+    }
+
+    void cardsTheBookRefusesAreSkipped()
+    {
+        const QByteArray nameless = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:nameless\r\nFN:\r\n"
+                                    "N:;;;;\r\nNOTE:only a note\r\nEND:VCARD\r\n";
+        auto [put, etag] = await<const DavError&, const QString&>([&](auto done) {
+            m_other.put(m_book.resolved(QUrl(QStringLiteral("nameless.vcf"))), nameless, {}, done);
+        });
+        QVERIFY2(put.ok(), qPrintable(put.message()));
+        SyncedBook first(davAccount(m_server), m_book);
+        first.book.addName(QStringLiteral("Kept"), 0, 0);
+        const SyncReport report = first.sync();
+        QVERIFY(report.ok());
+        QCOMPARE(report.skipped.size(), 1);
+        QVERIFY(report.skipped.first().contains(QLatin1String("nameless.vcf")));
+        QCOMPARE(cards().size(), 2);
+    }
+
+    void massDeletionOnTheServerAsks()
+    {
+        SyncedBook first(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
+        const QList<DavCard> all = cards();
+        for (const DavCard& card : all.mid(0, 4))
+            removeOnServer(card);
+        synced(first); // "No": nothing deleted here, and the cards go back
+        QCOMPARE(first.prompt.messages().size(), 1);
+        QCOMPARE(bookContents(first.book).size(), 8);
+        QCOMPARE(cards().size(), all.size());
+
+        for (const DavCard& card : cards().mid(0, 4))
+            removeOnServer(card);
+        first.prompt.messageAnswers << Prompt::Answer::Yes;
+        synced(first);
+        QCOMPARE(first.prompt.messages().size(), 2);
+        QCOMPARE(SyncCards(first.book).nameIds().size(), qsizetype(2));
+    }
+
+    void badRowsInTheFileAreLeftAlone()
+    {
+        SyncedBook first(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
+        const QStringList before = bookContents(first.book);
+        QSqlQuery query(first.book.database());
+        const qint64 omega = nameId(first.book, QStringLiteral("Ωmega"));
+        // A card elsewhere, a name that is no id, a second row for one name.
+        for (const QString& row : {QStringLiteral("'http://127.0.0.1:8080/x.vcf', 9999, 'e', 'u', "
+                                                  "x'00', 'BEGIN:VCARD'"),
+                                   QStringLiteral("'/alice/contacts/n.vcf', 'one', 1, 2, 3, 4"),
+                                   QStringLiteral("'/alice/contacts/d.vcf', %1, 'e', 'u', 0, 0")})
+            QVERIFY(query.exec(
+                QStringLiteral("INSERT INTO sync_items VALUES (%1)")
+                    .arg(QString(row).replace(QLatin1String("%1"), QString::number(omega)))));
+        synced(first);
+        QCOMPARE(bookContents(first.book), before);
+        QCOMPARE(cards().size(), qsizetype(6));
+
+        // Tables of another shape are not ours to use, nor to drop.
+        QVERIFY(query.exec(QStringLiteral("DROP TABLE sync_items")));
+        QVERIFY(query.exec(QStringLiteral("CREATE TABLE sync_items (href TEXT)")));
+        QCOMPARE(first.sync().error.kind, DavError::Kind::Book);
+        QCOMPARE(bookContents(first.book), before);
+    }
+
+    void wrongPasswordIsTold()
+    {
+        SyncedBook first(davAccount(m_server, QStringLiteral("alice"), QStringLiteral("wrong")),
+                         m_book);
+        QCOMPARE(first.sync().error.kind, DavError::Kind::WrongPassword);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSync)
+#include "tst_sync.moc"
