@@ -38,7 +38,8 @@ public:
 
     // Reads the lists again after the file changed beneath them (an import, another
     // program): the same group stays selected, by its id, or All Groups and No Group by their
-    // place after the groups, and the names list shows what that group holds now.
+    // place after the groups, the names list shows what that group holds now, and the
+    // name that was selected stays selected while it is still there.
     void reloadLists();
 
     virtual QString ActiveList() const = 0;

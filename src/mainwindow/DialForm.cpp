@@ -153,10 +153,7 @@ void DialForm::startSync()
     if (m_sync || !m_book.isWritable())
         return;
     m_sync = new SyncService(m_book, m_prompt, this);
-    connect(m_sync, &SyncService::bookChanged, this, [this] {
-        LoadGroups();
-        LoadNames();
-    });
+    connect(m_sync, &SyncService::bookChanged, this, [this] { reloadLists(); });
     QLabel* panel = m_ui.panels.value(4);
     connect(m_sync, &SyncService::statusChanged, this, [panel](const QString& text) {
         if (!panel)
