@@ -38,6 +38,8 @@ SipCaller::SipCaller(const QString& displayName, const QString& user, int port)
                                     "sip_listen 127.0.0.1:%1\n"
                                     "audio_player aubridge,call\n"
                                     "audio_source ausine,440\n"
+                                    // The tone source works at 48 kHz in stereo only.
+                                    "ausrc_srate 48000\nauplay_srate 48000\nausrc_channels 2\n"
                                     "rtp_ports %2-%3\n"
                                     "dns_server 127.0.0.1:53\n"
                                     "net_interface 127.0.0.1\n"

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStringList>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <linphone++/linphone.hh>
 #include <linphone/core.h>
@@ -82,17 +83,28 @@ double wavLoudness(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray data = file.readAll();
-    // The samples follow the "data" chunk's header.
+    // The samples follow the "data" chunk's header. A recorder that is still at work has
+    // not written its header yet: the samples then start after the room kept for it.
+    constexpr qsizetype kHeader = 44;
     const qsizetype chunk = data.indexOf("data");
-    if (chunk < 0 || chunk + 8 > data.size())
-        return 0;
+    const qsizetype start = chunk >= 0 && chunk < kHeader ? chunk + 8 : kHeader;
+    // The loudest stretch: a recording starts with the silence before the sound came.
+    constexpr qsizetype kBlock = 2048;
+    double loudest = 0;
     double sum = 0;
     qsizetype count = 0;
-    for (qsizetype i = chunk + 8; i + 1 < data.size(); i += 2, ++count) {
+    for (qsizetype i = start; i + 1 < data.size(); i += 2) {
         const double sample = qFromLittleEndian<qint16>(data.constData() + i);
         sum += sample * sample;
+        if (++count == kBlock) {
+            loudest = std::max(loudest, std::sqrt(sum / double(count)));
+            sum = 0;
+            count = 0;
+        }
     }
-    return count > 0 ? std::sqrt(sum / double(count)) : 0;
+    if (count > 0)
+        loudest = std::max(loudest, std::sqrt(sum / double(count)));
+    return loudest;
 }
 
 bool writeToneWav(const QString& path)

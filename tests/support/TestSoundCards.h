@@ -15,8 +15,8 @@ namespace telvora::test {
 QString plugSoundCard(SipProvider& sip, const QString& name);
 void unplugSoundCards(SipProvider& sip);
 
-// How loud a 16-bit linear wav file is: the root mean square of its samples, 0 for
-// silence or a file that cannot be read.
+// How loud a 16-bit linear wav file is at its loudest: the root mean square of its
+// samples over the loudest stretch of 2048, 0 for silence or a file that cannot be read.
 double wavLoudness(const QString& path);
 // Writes a second of a 440 Hz tone as a 16-bit, 8 kHz mono wav file.
 bool writeToneWav(const QString& path);
