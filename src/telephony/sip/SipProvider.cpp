@@ -171,7 +171,7 @@ constexpr int kStackAccounts = 50;
 // end needs a pause to tell two equal tones apart.
 constexpr qint64 kToneGapMs = 250;
 // At most this many turns of the stack in one tick of the timer.
-constexpr int kTurnsPerTick = 200;
+constexpr int kTurnsPerTick = 100;
 
 } // namespace
 
@@ -253,10 +253,9 @@ void SipProvider::iterate()
 {
     if (!m_core)
         return;
-    // The stack takes in one request per turn: a burst of calls is worked through at once,
-    // rather than at the timer's pace while the callers' proxies give up on them.
-    // A turn without a new call may still have read a retransmission or an answer of the
-    // burst: once one came, the tick takes all its turns.
+    // The stack takes in one message per turn. Once a call came in during a tick, the tick
+    // takes all its turns: a burst of calls is read at once, rather than at the timer's
+    // pace while the socket overflows and the callers' proxies give up on them.
     bool burst = false;
     for (int turn = 0; turn < kTurnsPerTick; ++turn) {
         const quint64 arrivals = m_arrivals;
