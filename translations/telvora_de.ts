@@ -839,6 +839,10 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
         <source>Redial ended</source>
         <translation>Wahlwiederholung beendet</translation>
     </message>
+    <message>
+        <source>The settings could not be saved to &quot;%1&quot;.</source>
+        <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden.</translation>
+    </message>
 </context>
 <context>
     <name>telvora::DialFormControls</name>
@@ -2537,6 +2541,30 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>For servers that drop the tones sent in the sound stream.</source>
         <translation>Für Server, die im Tonstrom gesendete Töne verwerfen.</translation>
     </message>
+    <message>
+        <source>&amp;Microphone:</source>
+        <translation>&amp;Mikrofon:</translation>
+    </message>
+    <message>
+        <source>Spea&amp;ker:</source>
+        <translation>Lautspre&amp;cher:</translation>
+    </message>
+    <message>
+        <source>Rin&amp;ging:</source>
+        <translation>&amp;Klingeln:</translation>
+    </message>
+    <message>
+        <source>Sound devices for all SIP calls</source>
+        <translation>Audiogeräte für alle SIP-Anrufe</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>%1 (not connected)</source>
+        <translation>%1 (nicht angeschlossen)</translation>
+    </message>
 </context>
 <context>
     <name>telvora::SipProvider</name>
@@ -2591,6 +2619,21 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>no answer from the server</source>
         <translation>keine Antwort vom Server</translation>
+    </message>
+</context>
+<context>
+    <name>telvora::SipSoundDevices</name>
+    <message>
+        <source>The microphone &quot;%1&quot; is not connected; the default one is used.</source>
+        <translation>Das Mikrofon &quot;%1&quot; ist nicht angeschlossen; das Standardmikrofon wird verwendet.</translation>
+    </message>
+    <message>
+        <source>The speaker &quot;%1&quot; is not connected; the default one is used.</source>
+        <translation>Der Lautsprecher &quot;%1&quot; ist nicht angeschlossen; der Standardlautsprecher wird verwendet.</translation>
+    </message>
+    <message>
+        <source>The ringing device &quot;%1&quot; is not connected; the default one is used.</source>
+        <translation>Das Klingelgerät &quot;%1&quot; ist nicht angeschlossen; das Standardgerät wird verwendet.</translation>
     </message>
 </context>
 <context>

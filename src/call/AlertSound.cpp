@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
 
@@ -20,8 +21,29 @@ QUrl AlertSound::source()
     return QUrl(QStringLiteral("qrc:/sounds/alert.wav"));
 }
 
+QAudioDevice AlertSound::outputNamed(const QString& name, const QList<QAudioDevice>& outputs)
+{
+    if (name.isEmpty())
+        return {};
+    // The stack's name ends in the description after the driver's prefix.
+    const qsizetype colon = name.indexOf(QLatin1String(": "));
+    const QString description = colon >= 0 ? name.mid(colon + 2) : name;
+    for (const QAudioDevice& output : outputs) {
+        if (QString::fromUtf8(output.id()) == name || output.description() == name ||
+            output.description() == description || QString::fromUtf8(output.id()) == description)
+            return output;
+    }
+    return {};
+}
+
+void AlertSound::setOutput(const QString& name)
+{
+    m_output = name;
+}
+
 void AlertSound::ring()
 {
+    m_ringing = true;
     play();
     m_effect->setLoopCount(QSoundEffect::Infinite);
     m_effect->play();
@@ -29,6 +51,7 @@ void AlertSound::ring()
 
 void AlertSound::stop()
 {
+    m_ringing = false;
     if (m_effect)
         m_effect->stop();
 }
@@ -39,6 +62,14 @@ void AlertSound::play()
     // audio system for it.
     if (!m_effect)
         m_effect = new QSoundEffect(this);
+    // Only asked of the sound system when an output was chosen: the default needs nothing.
+    QAudioDevice output;
+    if (!m_output.isEmpty())
+        output = outputNamed(m_output, QMediaDevices::audioOutputs());
+    if (output.isNull())
+        output = QMediaDevices::defaultAudioOutput();
+    if (m_effect->audioDevice() != output)
+        m_effect->setAudioDevice(output);
     const QUrl wanted = source();
     if (m_effect->source() != wanted)
         m_effect->setSource(wanted);

@@ -3,16 +3,27 @@
 #include "call/AlertSound.h"
 #include "call/DesktopNotifier.h"
 #include "call/IncomingCallWindow.h"
+#include "telephony/LineCall.h"
+#include "telephony/LineService.h"
 #include "telephony/sip/SipProvider.h"
+
+#include <QMediaDevices>
 
 namespace telvora {
 
-IncomingCalls::IncomingCalls(SipProvider& sip, std::function<QString(const QString&)> lookup,
+IncomingCalls::IncomingCalls(LineService& lines, SipProvider& sip,
+                             std::function<QString(const QString&)> lookup,
                              std::function<bool()> busy, QWidget* windowParent, QObject* parent)
-    : QObject(parent), m_sip(sip), m_lookup(std::move(lookup)), m_busy(std::move(busy)),
-      m_windowParent(windowParent)
+    : QObject(parent), m_lines(lines), m_sip(sip), m_lookup(std::move(lookup)),
+      m_busy(std::move(busy)), m_windowParent(windowParent)
 {
     m_ring = new AlertSound(this);
+    // A headset plugged in or taken away reaches the SIP stack's lists at once.
+    auto* media = new QMediaDevices(this);
+    connect(media, &QMediaDevices::audioInputsChanged, this,
+            [this] { m_sip.soundDevices().reload(); });
+    connect(media, &QMediaDevices::audioOutputsChanged, this,
+            [this] { m_sip.soundDevices().reload(); });
     // The provider reports from inside the stack's work; windows open from the event loop.
     connect(&sip, &SipProvider::incomingCall, this, &IncomingCalls::offered, Qt::QueuedConnection);
     connect(&sip, &SipProvider::incomingConnected, this, &IncomingCalls::connected,
@@ -63,6 +74,10 @@ void IncomingCalls::offered(const QString& callerName, const QString& callerNumb
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // On the chosen ringing device while it is there, else on the default output.
+    const SipSoundDevices& devices = m_sip.soundDevices();
+    const QString ringer = devices.choice().ringer;
+    m_ring->setOutput(devices.inUse(SipSoundDevices::Role::Ringer) == ringer ? ringer : QString());
     m_ring->ring();
 }
 
@@ -72,6 +87,22 @@ void IncomingCalls::connected()
     m_talk.start();
     if (m_window)
         m_window->showConnected();
+    // From here on it is a connected call like any other: the keypad sends tones, the
+    // microphone mutes, the status bar counts the time.
+    const QString account = m_sip.incomingAccount();
+    for (const LineService::ListedLine& line : m_lines.listLines()) {
+        if (line.provider != &m_sip || line.line.key != account)
+            continue;
+        std::unique_ptr<LineCall> call =
+            m_lines.adoptIncoming(line, m_record ? m_record->number : QString());
+        if (call->isEnded())
+            return;
+        LineCall* followed = call.release();
+        followed->setParent(this);
+        connect(followed, &LineCall::ended, followed, &QObject::deleteLater);
+        emit answered(followed);
+        return;
+    }
 }
 
 void IncomingCalls::ended()

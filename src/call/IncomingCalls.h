@@ -15,6 +15,8 @@ namespace telvora {
 
 class AlertSound;
 class IncomingCallWindow;
+class LineCall;
+class LineService;
 class SipProvider;
 
 // Calls that come in on the SIP accounts: the window that offers one, its ringing, and
@@ -27,14 +29,20 @@ class IncomingCalls final : public QObject
 public:
     // lookup gives the phone book's name for a number (empty for none); busy tells
     // whether the user is on another call or in a dial run.
-    IncomingCalls(SipProvider& sip, std::function<QString(const QString&)> lookup,
-                  std::function<bool()> busy, QWidget* windowParent, QObject* parent = nullptr);
+    IncomingCalls(LineService& lines, SipProvider& sip,
+                  std::function<QString(const QString&)> lookup, std::function<bool()> busy,
+                  QWidget* windowParent, QObject* parent = nullptr);
     ~IncomingCalls() override;
 
     // The window of the call offered now, if any.
     IncomingCallWindow* window() const;
+    // The sound that rings for the call offered now.
+    const AlertSound& ring() const { return *m_ring; }
 
 signals:
+    // The offered call was answered: the call to follow while it is connected, as a placed
+    // one that got through is followed. It deletes itself once it has ended.
+    void answered(telvora::LineCall* call);
     // A call that came in is over, as the call log keeps it.
     void callEnded(const telvora::CallRecord& record);
 
@@ -43,6 +51,7 @@ private:
     void connected();
     void ended();
 
+    LineService& m_lines;
     SipProvider& m_sip;
     std::function<QString(const QString&)> m_lookup;
     std::function<bool()> m_busy;

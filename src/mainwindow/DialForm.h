@@ -31,6 +31,7 @@ class LineCall;
 class Editing;
 class HistoryWindow;
 class IncomingCalls;
+class SipProvider;
 class KeypadSound;
 class LineService;
 class LinkCommands;
@@ -141,6 +142,8 @@ protected:
 private:
     void connectHandlers();
     void connectDialing();
+    // The sound devices stored for SIP calls, and their storing when the user chooses.
+    void restoreSoundDevices(SipProvider& sip);
     void connectHistory();
     // The card's line about the name's latest call.
     void showLastCall();

@@ -11,6 +11,7 @@
 #include "editing/Editing.h"
 #include "mainwindow/DialForm.h"
 #include "numbers/PhoneNumbers.h"
+#include "settings/StoredSettings.h"
 #include "store/Schema.h"
 #include "telephony/LineCall.h"
 #include "telephony/LineService.h"
@@ -56,14 +57,16 @@ void DialForm::connectDialing()
     connect(m_dialRun, &DialRun::answered, this, &DialForm::runAnswered);
     connect(m_dialRun, &DialRun::gaveUp, this, &DialForm::runGaveUp);
     if (auto* sip = dynamic_cast<SipProvider*>(m_lines.provider(QStringLiteral("sip")))) {
+        restoreSoundDevices(*sip);
         m_incoming = new IncomingCalls(
-            *sip, [this](const QString& number) { return nameForNumber(m_book, number); },
+            m_lines, *sip, [this](const QString& number) { return nameForNumber(m_book, number); },
             [this] {
                 // On a call, or in a run that may place the next attempt at any moment.
                 const LineCall* call = m_dialRun->call();
                 return m_dialRun->isWaiting() || (call && !call->isEnded());
             },
             this, this);
+        connect(m_incoming, &IncomingCalls::answered, m_callController, &CallController::follow);
     }
     m_speedDialCommands = std::make_unique<SpeedDialCommands>(m_speedDials, m_prompt);
 
@@ -97,6 +100,34 @@ void DialForm::connectDialing()
     });
     connect(m_ui.tbrSpeed, &ButtonBar::buttonClicked, this, &DialForm::tbrSpeed_ButtonClick);
     connect(m_speedDialsMenu, &QMenu::triggered, this, &DialForm::SpeedDial_Click);
+}
+
+void DialForm::restoreSoundDevices(SipProvider& sip)
+{
+    SipSoundDevices::Choice choice;
+    choice.microphone = StoredSettings::readText(m_registry, StoredSettings::kMicrophone);
+    choice.speaker = StoredSettings::readText(m_registry, StoredSettings::kSpeaker);
+    choice.ringer = StoredSettings::readText(m_registry, StoredSettings::kRinger);
+    sip.soundDevices().restore(choice);
+    connect(
+        &sip.soundDevices(), &SipSoundDevices::chosen, this,
+        [this](const SipSoundDevices::Choice& chosen) {
+            const QString& key = StoredSettings::keyPath();
+            m_registry.CreateRegistryKey(key);
+            bool saved = m_registry.LastRegistryResult() == Registry::kSuccess;
+            const std::pair<const QString&, const QString&> values[] = {
+                {StoredSettings::kMicrophone, chosen.microphone},
+                {StoredSettings::kSpeaker, chosen.speaker},
+                {StoredSettings::kRinger, chosen.ringer}};
+            for (const auto& [name, text] : values) {
+                m_registry.WriteRegistryString(key, name, text);
+                saved = saved && m_registry.LastRegistryResult() == Registry::kSuccess;
+            }
+            if (!saved)
+                m_prompt.messageBox(
+                    tr("The settings could not be saved to \"%1\".").arg(m_registry.store().path()),
+                    Prompt::Buttons::Ok, Prompt::Icon::Critical);
+        });
 }
 
 void DialForm::DialSelectedNumbers(IdListBox& list)

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -110,6 +112,36 @@ void SipAccountDialog::build()
     form->addRow(QString(), nationalNumbers);
     form->addRow(QString(), tonesAsInfo);
 
+    const auto box = [this](const char* name) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(QLatin1String(name));
+        return combo;
+    };
+    microphone = box("microphone");
+    speaker = box("speaker");
+    ringer = box("ringer");
+    soundNotice = new QLabel(this);
+    soundNotice->setObjectName(QStringLiteral("soundNotice"));
+    soundNotice->setTextFormat(Qt::PlainText);
+    soundNotice->setWordWrap(true);
+    auto* sound = new QFormLayout;
+    sound->addRow(tr("&Microphone:"), microphone);
+    sound->addRow(tr("Spea&ker:"), speaker);
+    sound->addRow(tr("Rin&ging:"), ringer);
+    sound->addRow(soundNotice);
+    auto* soundGroup = new QGroupBox(tr("Sound devices for all SIP calls"), this);
+    soundGroup->setLayout(sound);
+    const SipSoundDevices::Choice stored = m_provider.soundDevices().choice();
+    microphone->addItem(QString(), stored.microphone);
+    speaker->addItem(QString(), stored.speaker);
+    ringer->addItem(QString(), stored.ringer);
+    listSoundDevices();
+    // A headset plugged in while the window is open shows up in the lists; the stack
+    // reports from inside its work, so the lists are redone from the event loop.
+    connect(&m_provider.soundDevices(), &SipSoundDevices::changed, this,
+            &SipAccountDialog::listSoundDevices, Qt::QueuedConnection);
+    m_provider.soundDevices().reload();
+
     auto* buttons = new QDialogButtonBox(this);
     OK_button = buttons->addButton(QDialogButtonBox::Ok);
     OK_button->setObjectName(QStringLiteral("OK_button"));
@@ -119,11 +151,36 @@ void SipAccountDialog::build()
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(soundGroup);
     layout->addWidget(buttons);
     setMinimumWidth(360);
 
     connect(OK_button, &QPushButton::clicked, this, &SipAccountDialog::OK_button_Click);
     connect(Cancel_button, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SipAccountDialog::listSoundDevices()
+{
+    SipSoundDevices& devices = m_provider.soundDevices();
+    const std::pair<QComboBox*, SipSoundDevices::Role> boxes[] = {
+        {microphone, SipSoundDevices::Role::Microphone},
+        {speaker, SipSoundDevices::Role::Speaker},
+        {ringer, SipSoundDevices::Role::Ringer}};
+    for (const auto& [combo, role] : boxes) {
+        const QString shown = combo->currentData().toString();
+        const QStringList names = devices.devices(role);
+        combo->clear();
+        combo->addItem(tr("Default"), QString());
+        for (const QString& name : names)
+            combo->addItem(name, name);
+        // A chosen device that is not there now stays chosen, for when it is back.
+        if (!shown.isEmpty() && !names.contains(shown))
+            combo->addItem(tr("%1 (not connected)").arg(shown), shown);
+        combo->setCurrentIndex(std::max(0, combo->findData(shown)));
+    }
+    const QStringList problems = devices.problems();
+    soundNotice->setText(problems.join(QLatin1Char('\n')));
+    soundNotice->setVisible(!problems.isEmpty());
 }
 
 QLineEdit* SipAccountDialog::fieldOf(SipAccount::Field field) const
@@ -204,6 +261,13 @@ void SipAccountDialog::OK_button_Click()
         m_prompt.messageBox(wrong->text, Prompt::Buttons::Ok, Prompt::Icon::Warning);
         return;
     }
+
+    SipSoundDevices::Choice sound;
+    sound.microphone = microphone->currentData().toString();
+    sound.speaker = speaker->currentData().toString();
+    sound.ringer = ringer->currentData().toString();
+    if (sound != m_provider.soundDevices().choice())
+        m_provider.soundDevices().choose(sound);
 
     bool saved = false;
     if (m_accountId.isEmpty()) {

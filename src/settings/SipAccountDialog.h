@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -19,6 +20,8 @@ class SipProvider;
 // the password where the account store keeps passwords) and closes; a problem is told
 // through the prompt and leaves the window open. A stored password is never shown: the
 // field stays empty, and only what is typed into it replaces the password.
+// The window also chooses the sound devices of all SIP calls: they belong to the computer,
+// not to one account, and OK takes them whatever else it saves.
 class SipAccountDialog final : public QDialog
 {
     Q_OBJECT
@@ -40,6 +43,11 @@ public:
     QCheckBox* registerAccount = nullptr;
     QCheckBox* nationalNumbers = nullptr;
     QCheckBox* tonesAsInfo = nullptr;
+    QComboBox* microphone = nullptr;
+    QComboBox* speaker = nullptr;
+    QComboBox* ringer = nullptr;
+    // Says which chosen devices are missing.
+    QLabel* soundNotice = nullptr;
     QPushButton* OK_button = nullptr;
     QPushButton* Cancel_button = nullptr;
 
@@ -48,6 +56,8 @@ private:
     // The first problem with the fields, empty when there is none; focuses its field.
     QString problem();
     QLineEdit* fieldOf(SipAccount::Field field) const;
+    // Lists the devices there are now, keeping what each box shows.
+    void listSoundDevices();
 
     SipProvider& m_provider;
     Prompt& m_prompt;

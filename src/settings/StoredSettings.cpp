@@ -21,6 +21,9 @@ QString StoredSettings::defaultCountry()
     return PhoneNumbers::countryOf(QLocale::system());
 }
 const QString StoredSettings::kHistoryDays = QStringLiteral("HistoryDays");
+const QString StoredSettings::kMicrophone = QStringLiteral("SipMicrophone");
+const QString StoredSettings::kSpeaker = QStringLiteral("SipSpeaker");
+const QString StoredSettings::kRinger = QStringLiteral("SipRinger");
 
 const QString& StoredSettings::keyPath()
 {

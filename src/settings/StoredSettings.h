@@ -24,6 +24,8 @@ struct StoredSettings
     static const QString& keyPath();
     static const QString kPrefix, kRetryTimes, kModemLine, kTimeAttempt, kCountry, kDialLinks,
         kHistoryDays;
+    // The sound devices of SIP calls, by the names the SIP stack gives them.
+    static const QString kMicrophone, kSpeaker, kRinger;
     // The country when none is stored: the locale's, as the country's plan is known.
     static QString defaultCountry();
 

@@ -26,6 +26,11 @@ bool LineProvider::setMuted(quint64, bool)
     return false;
 }
 
+bool LineProvider::adoptIncoming(quint64, const QString&)
+{
+    return false;
+}
+
 void LineProvider::paintIcon(QPainter& painter, const QRect& rect) const
 {
     paintLineIcon(painter, rect, kind());

@@ -81,6 +81,10 @@ public:
     virtual QString toneKeys() const;
     // Mutes or unmutes our side of a connected call; false when the line cannot.
     virtual bool setMuted(quint64 call, bool muted);
+    // Takes the incoming call that was answered on the line as the connected call with this
+    // id, so that it is followed, sends tones and ends as a placed call does; false when
+    // the line has no answered incoming call.
+    virtual bool adoptIncoming(quint64 call, const QString& lineKey);
     // The icon of this kind of line.
     virtual void paintIcon(QPainter& painter, const QRect& rect) const;
 

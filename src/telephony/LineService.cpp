@@ -84,17 +84,40 @@ LineCall* LineService::callOn(const QString& kind, const QString& lineKey) const
     return nullptr;
 }
 
-std::unique_ptr<LineCall> LineService::placeCall(const ListedLine& line, const QString& number)
+quint64 LineService::nextId()
 {
-    Q_ASSERT(line.provider);
-    ensureProviders();
     // Ids are never 0 and never reused while a call with the id is alive, so a report for
     // an ended call cannot reach a newer one.
     do {
         ++m_lastCall;
     } while (m_lastCall == 0 || m_calls.contains(m_lastCall));
+    return m_lastCall;
+}
+
+std::unique_ptr<LineCall> LineService::adoptIncoming(const ListedLine& line, const QString& number)
+{
+    Q_ASSERT(line.provider);
+    ensureProviders();
     std::unique_ptr<LineCall> call(
-        new LineCall(*this, *line.provider, m_lastCall, line.line.key, number));
+        new LineCall(*this, *line.provider, nextId(), line.line.key, number));
+    m_calls.insert(call->id(), call.get());
+    if (!line.provider->adoptIncoming(call->id(), line.line.key)) {
+        m_calls.remove(call->id());
+        call->refuse(LineError::CallUnavailable);
+        return call;
+    }
+    // Answered already: it starts where a placed call ends up when the far end answers.
+    call->m_state = CallState::Connected;
+    call->m_answered = true;
+    return call;
+}
+
+std::unique_ptr<LineCall> LineService::placeCall(const ListedLine& line, const QString& number)
+{
+    Q_ASSERT(line.provider);
+    ensureProviders();
+    std::unique_ptr<LineCall> call(
+        new LineCall(*this, *line.provider, nextId(), line.line.key, number));
     if (callOn(line.provider->kind(), line.line.key)) {
         call->refuse(LineError::CallUnavailable);
         return call;

@@ -52,6 +52,9 @@ public:
     // set and no signal to follow. A line carries one call at a time: while one is in
     // progress, another is refused as unavailable.
     std::unique_ptr<LineCall> placeCall(const ListedLine& line, const QString& number);
+    // The incoming call answered on the line, as a connected call; one the provider does
+    // not have comes back ended, as a refused placed call does.
+    std::unique_ptr<LineCall> adoptIncoming(const ListedLine& line, const QString& number);
     // The call in progress on this line, if any.
     LineCall* callOn(const QString& kind, const QString& lineKey) const;
     // How many calls are in progress on all lines.
@@ -68,6 +71,7 @@ private:
 
     void ensureProviders();
     void forget(quint64 id) { m_calls.remove(id); }
+    quint64 nextId();
     template <typename Report> void deliver(quint64 id, Report report);
 
     void callPlaced(quint64 call, qint32 result) override;

@@ -3,6 +3,7 @@
 #include "telephony/LineService.h"
 #include "telephony/sip/SipProvider.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -37,15 +38,19 @@ SipCaller::SipCaller(const QString& displayName, const QString& user, int port)
                                     "sip_listen 127.0.0.1:%1\n"
                                     "audio_player aubridge,call\n"
                                     "audio_source ausine,440\n"
+                                    // The tone source works at 48 kHz in stereo only.
+                                    "ausrc_srate 48000\nauplay_srate 48000\nausrc_channels 2\n"
                                     "rtp_ports %2-%3\n"
                                     "dns_server 127.0.0.1:53\n"
                                     "net_interface 127.0.0.1\n"
                                     "module_path /usr/lib/baresip/modules\n"
                                     "module g711.so\nmodule ausine.so\nmodule aubridge.so\n"
+                                    "module sndfile.so\nsnd_path %4\n"
                                     "module_app account.so\nmodule_app menu.so\n")
                          .arg(port)
                          .arg(port * 10)
                          .arg(port * 10 + 9)
+                         .arg(m_dir.path())
                          .toUtf8());
         config.close();
     }
@@ -84,16 +89,29 @@ QString SipCaller::log()
     return m_log;
 }
 
+QString SipCaller::heardFile() const
+{
+    // The recorder names its files by the time and the direction.
+    const QStringList files =
+        QDir(m_dir.path()).entryList({QStringLiteral("dump-*-dec.wav")}, QDir::Files);
+    return files.isEmpty() ? QString() : m_dir.filePath(files.first());
+}
+
 QString tonesHeardByPeer()
 {
     QFile log(qEnvironmentVariable("TELVORA_PEER_LOGS") + QStringLiteral("/baresip-answer.log"));
     if (!log.open(QIODevice::ReadOnly))
         return {};
+    return tonesIn(QString::fromUtf8(log.readAll()));
+}
+
+QString tonesIn(const QString& log)
+{
     // An event in the media is logged at its start (end=0) and at its end; INFO once.
     static const QRegularExpression heard(
         QStringLiteral("received (?:event: '(.)' \\(end=0\\)|DTMF: '(.)')"));
     QString tones;
-    auto it = heard.globalMatch(QString::fromUtf8(log.readAll()));
+    auto it = heard.globalMatch(log);
     while (it.hasNext()) {
         const auto match = it.next();
         tones += match.captured(1) + match.captured(2);

@@ -22,9 +22,12 @@ int invitesTo(const QString& number);
 // The touch tones the answering baresip peer logged, in order of arrival, whether they came
 // as telephone events in the media or as SIP INFO requests.
 QString tonesHeardByPeer();
+// The touch tones a baresip logged, in order of arrival.
+QString tonesIn(const QString& log);
 
 // A baresip that calls the account "alice" through the peers' registrar as soon as it
-// starts, from its own port, with the caller's name and user (a number, say) given.
+// starts, from its own port, with the caller's name and user (a number, say) given. It
+// sends a 440 Hz tone and keeps what it hears in a wav file (heardFile).
 class SipCaller
 {
 public:
@@ -33,6 +36,8 @@ public:
     // What it logged so far.
     QString log();
     bool heard(const QString& text) { return log().contains(text); }
+    // The sound it received on its call; empty before the call's media ran.
+    QString heardFile() const;
 
 private:
     QTemporaryDir m_dir;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QUuid>
 #include <linphone++/linphone.hh>
+#include <utility>
 
 using namespace mTAPIConsts;
 
@@ -34,6 +35,11 @@ public:
     {
         m_provider->onRegistrationState(account, static_cast<int>(state),
                                         QString::fromStdString(message));
+    }
+
+    void onAudioDevicesListUpdated(const std::shared_ptr<linphone::Core>&) override
+    {
+        m_provider->m_sound.listChanged();
     }
 
 private:
@@ -164,6 +170,8 @@ constexpr int kStackAccounts = 50;
 // Between two touch tones: the stack sends each as events over about 100 ms, and a far
 // end needs a pause to tell two equal tones apart.
 constexpr qint64 kToneGapMs = 250;
+// At most this many turns of the stack in one tick of the timer.
+constexpr int kTurnsPerTick = 100;
 
 } // namespace
 
@@ -182,6 +190,7 @@ SipProvider::~SipProvider()
     m_iterate.stop();
     for (auto it = m_calls.begin(); it != m_calls.end(); ++it)
         delete it->timer;
+    m_sound.attach(nullptr);
     if (m_core) {
         m_core->removeListener(m_listener);
         m_core->stop();
@@ -244,8 +253,26 @@ void SipProvider::iterate()
 {
     if (!m_core)
         return;
-    m_core->iterate();
+    // The stack takes in one message per turn. Once a call came in during a tick, the tick
+    // takes all its turns: a burst of calls is read at once, rather than at the timer's
+    // pace while the socket overflows and the callers' proxies give up on them.
+    bool burst = false;
+    for (int turn = 0; turn < kTurnsPerTick; ++turn) {
+        const quint64 arrivals = m_arrivals;
+        m_core->iterate();
+        turnAway();
+        burst = burst || m_arrivals != arrivals;
+        if (!burst)
+            break;
+    }
     pace();
+}
+
+void SipProvider::turnAway()
+{
+    const auto calls = std::exchange(m_turnedAway, {});
+    for (const auto& call : calls)
+        call->decline(linphone::Reason::Busy);
 }
 
 void SipProvider::keepAwake()
@@ -334,8 +361,22 @@ bool SipProvider::startCore()
         m_core.reset();
         return false;
     }
+    m_sound.attach(m_core);
+    useSoundFiles(m_playFile, m_recordFile);
     keepAwake();
     return true;
+}
+
+void SipProvider::useSoundFiles(const QString& playFile, const QString& recordFile)
+{
+    m_playFile = playFile;
+    m_recordFile = recordFile;
+    if (!m_core)
+        return;
+    const bool files = !playFile.isEmpty() || !recordFile.isEmpty();
+    m_core->setPlayFile(playFile.toStdString());
+    m_core->setRecordFile(recordFile.toStdString());
+    m_core->setUseFiles(files);
 }
 
 void SipProvider::syncAccounts()
@@ -682,9 +723,12 @@ void SipProvider::onCallState(const std::shared_ptr<linphone::Call>& call, int r
         id = m_placing;
         m_calls[id].call = call;
     }
-    if (id == 0) {
+    // A call that came in is followed as such to its end, and once answered and adopted
+    // (adoptIncoming) as a placed call besides.
+    if (id == 0 || call == m_incoming) {
         onIncomingState(call, rawState);
-        return;
+        if (id == 0)
+            return;
     }
     CallEntry& entry = m_calls[id];
     const auto state = static_cast<linphone::Call::State>(rawState);
@@ -732,11 +776,15 @@ void SipProvider::onIncomingState(const std::shared_ptr<linphone::Call>& call, i
 {
     const auto state = static_cast<linphone::Call::State>(rawState);
     if (state == linphone::Call::State::IncomingReceived) {
+        ++m_arrivals;
         keepAwake();
         // One offer at a time, and none while we call out: a flood of calls gets busy.
         // Turned away from the event loop, outside the stack's report.
         if (m_incoming || !m_calls.isEmpty()) {
-            QTimer::singleShot(0, this, [call] { call->decline(linphone::Reason::Busy); });
+            // Between two turns of the stack, or from the event loop when the call came in
+            // outside one; at once, since the stack keeps only so many calls.
+            m_turnedAway.push_back(call);
+            QTimer::singleShot(0, this, &SipProvider::turnAway);
             return;
         }
         m_incoming = call;
@@ -793,6 +841,35 @@ void SipProvider::declineIncoming(bool busy)
 void SipProvider::hangUpIncoming()
 {
     declineIncoming(false);
+}
+
+QString SipProvider::incomingAccount() const
+{
+    if (!m_incoming)
+        return {};
+    // The call names the account it is for by its user, as the account registered it.
+    const auto to = m_incoming->getToAddress();
+    const QString user = to ? QString::fromStdString(to->getUsername()) : QString();
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+        if (it->handle && it->account.user == user)
+            return it.key();
+    }
+    return {};
+}
+
+bool SipProvider::adoptIncoming(quint64 id, const QString& lineKey)
+{
+    if (!m_incoming || !m_incomingConnected || m_calls.contains(id) || findCall(m_incoming.get()))
+        return false;
+    CallEntry& entry = m_calls[id];
+    entry.call = m_incoming;
+    entry.accountId = lineKey;
+    entry.heardFromFarEnd = true;
+    entry.rang = true;
+    entry.connected = true;
+    entry.streamsRunning = m_incoming->getState() == linphone::Call::State::StreamsRunning;
+    keepAwake();
+    return true;
 }
 
 void SipProvider::endCall(quint64 id, CallEntry& entry, quint32 disconnectMode)

@@ -3,6 +3,7 @@
 #include "telephony/LineProvider.h"
 #include "telephony/sip/SipAccount.h"
 #include "telephony/sip/SipAccountStore.h"
+#include "telephony/sip/SipSoundDevices.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 namespace linphone {
 class Account;
@@ -59,6 +61,7 @@ public:
     bool sendTones(quint64 call, const QString& tones) override;
     QString toneKeys() const override;
     bool setMuted(quint64 call, bool muted) override;
+    bool adoptIncoming(quint64 call, const QString& lineKey) override;
 
     // The accounts, for the settings; a change is saved at once and reaches a running
     // stack at once. addAccount returns the new account's id, empty when nothing was saved.
@@ -70,6 +73,14 @@ public:
     Registration registration(const QString& accountId) const;
     QString registrationText(const QString& accountId) const;
     bool isStarted() const { return m_core != nullptr; }
+    // The microphone, speaker and ringing device of the calls.
+    SipSoundDevices& soundDevices() { return m_sound; }
+    // Plays the file to the far end instead of the microphone and records what the far end
+    // sends into the other, for every call from now on; for machines without sound cards
+    // and for checking the sound path. Empty names go back to the sound devices.
+    void useSoundFiles(const QString& playFile, const QString& recordFile);
+    // The stack itself, for what this class does not wrap; null until it starts.
+    std::shared_ptr<linphone::Core> core() const { return m_core; }
     // Whether the stack is driven at the pace of a call (else at the idle pace).
     bool iteratesFast() const;
 
@@ -83,6 +94,8 @@ public:
     void declineIncoming(bool busy);
     // Ends the offered call, whether it is ringing or answered.
     void hangUpIncoming();
+    // The account the offered call came to; empty when none is offered or it is unknown.
+    QString incomingAccount() const;
 
 signals:
     void registrationChanged(const QString& accountId);
@@ -130,6 +143,8 @@ private:
     void iterate();
     // Something started that the stack must see through: iterate fast for a while.
     void keepAwake();
+    // Declines the calls that came in while we are busy.
+    void turnAway();
     // Sets the timer's pace to what is under way now.
     void pace();
     bool startCore();
@@ -161,6 +176,12 @@ private:
     quint64 m_placing = 0;
     std::shared_ptr<linphone::Call> m_incoming;
     bool m_incomingConnected = false;
+    quint64 m_arrivals = 0; // calls that came in, to see a burst of them
+    std::vector<std::shared_ptr<linphone::Call>> m_turnedAway; // to be declined as busy
+
+    SipSoundDevices m_sound;
+    QString m_playFile;
+    QString m_recordFile;
     std::unique_ptr<QTemporaryDir> m_runtimeDir;
     std::shared_ptr<linphone::Core> m_core;
     std::shared_ptr<SipCoreListener> m_listener;
