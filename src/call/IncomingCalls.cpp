@@ -81,6 +81,12 @@ void IncomingCalls::offered(const QString& callerName, const QString& callerNumb
     m_ring->ring();
 }
 
+void IncomingCalls::hangUp()
+{
+    if (m_record && m_talk.isValid())
+        m_sip.hangUpIncoming();
+}
+
 void IncomingCalls::connected()
 {
     m_ring->stop();

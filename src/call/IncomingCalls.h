@@ -36,6 +36,9 @@ public:
 
     // The window of the call offered now, if any.
     IncomingCallWindow* window() const;
+    // Ends the call once answered, as Hang UP in the main window ends any call; one still
+    // ringing is answered or declined in its own window.
+    void hangUp();
     // The sound that rings for the call offered now.
     const AlertSound& ring() const { return *m_ring; }
 

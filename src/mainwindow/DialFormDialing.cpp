@@ -168,6 +168,8 @@ void DialForm::runGaveUp(const QString& lastStatus)
 
 void DialForm::HangCMD_Click()
 {
+    if (m_incoming)
+        m_incoming->hangUp();
     m_dialRun->HangCMD_Click();
 }
 
