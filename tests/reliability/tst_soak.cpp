@@ -105,7 +105,8 @@ private slots:
                 if (kind == QLatin1String("NAME"))
                     model[id].name = line.section(QLatin1Char(' '), 2);
                 else if (kind == QLatin1String("GONE"))
-                    model[id].gone = true;
+                    for (const QString& gone : parts.mid(1))
+                        model[gone.toLongLong()].gone = true;
                 else if (kind == QLatin1String("NUMBER"))
                     model[id].numbers = parts[2].toInt();
             }
