@@ -1,5 +1,6 @@
 #include "contacts/ContactExport.h"
 
+#include "contacts/BookContacts.h"
 #include "contacts/CsvWriter.h"
 #include "contacts/VCardWriter.h"
 #include "store/PhoneBook.h"
@@ -14,17 +15,6 @@
 #include <QUuid>
 
 namespace telvora {
-
-namespace {
-// The file may spell a column in other letter case.
-qsizetype indexOf(const QStringList& columns, const QString& name)
-{
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-} // namespace
 
 std::optional<ContactExport::Format> ContactExport::formatFor(const QString& path, bool vcard3)
 {
@@ -114,17 +104,10 @@ bool ContactExport::collect(const QList<qint64>& roots,
                             const std::function<bool(const Contact&)>& write)
 {
     m_names = m_numbers = 0;
-    QHash<qint64, QString> groupNames;
     QHash<qint64, QString> uids;
     QSet<qint64> seen;
-    const QStringList columns = m_book.nameColumns();
-    QList<qsizetype> cardIndexes;
-    for (int c = 0; c < int(CardColumn::Id); ++c)
-        cardIndexes << indexOf(columns, schema::columnName(CardColumn(c)));
+    BookContacts contacts(m_book);
     const QSet<qint64> withSubNames = m_book.namesWithSubNames();
-    QStringList kindTexts;
-    for (const NumberKind kind : kNumberKinds)
-        kindTexts << schema::kindText(kind);
     // Depth first, so every sub-name follows the name it is filed under.
     QList<std::pair<qint64, qint64>> stack;
     for (auto it = roots.crbegin(); it != roots.crend(); ++it)
@@ -134,28 +117,10 @@ bool ContactExport::collect(const QList<qint64>& roots,
         if (seen.contains(id))
             continue;
         seen.insert(id);
-        const std::optional<QVariantList> row = m_book.nameRow(id);
-        if (!row)
+        std::optional<Contact> found = contacts.contact(id);
+        if (!found)
             continue;
-        Contact contact;
-        contact.name = row->value(1).toString();
-        const qint64 group = row->value(3).toLongLong();
-        if (group > 0) {
-            if (!groupNames.contains(group))
-                groupNames.insert(group, m_book.groupName(group).value_or(QString()));
-            if (!groupNames.value(group).isEmpty())
-                contact.groups << groupNames.value(group);
-        }
-        for (int c = 0; c < int(CardColumn::Id); ++c) {
-            const qsizetype index = cardIndexes[c];
-            if (index >= 0 && !row->value(index).toString().isEmpty())
-                contact.card.insert(CardColumn(c), row->value(index).toString());
-        }
-        const QList<std::pair<QString, ListRow>> numbers = m_book.numbersOf(id);
-        for (const NumberKind kind : kNumberKinds)
-            for (const auto& [type, number] : numbers)
-                if (type == kindTexts[int(kind)])
-                    contact.numbers << ContactNumber{kind, number.text};
+        Contact contact = std::move(*found);
         const ListRows children = withSubNames.contains(id) ? m_book.subNames(id) : ListRows();
         if (!children.isEmpty() || parent > 0) {
             contact.uid =

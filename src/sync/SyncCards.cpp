@@ -64,31 +64,13 @@ bool isOurs(const QByteArray& head)
 
 std::optional<Contact> SyncCards::contact(qint64 nameId, const UidOf& uidOf)
 {
-    const std::optional<QVariantList> row = m_book.nameRow(nameId);
-    if (!row)
+    qint64 parent = 0;
+    std::optional<Contact> contact = m_contacts.contact(nameId, &parent);
+    if (!contact)
         return std::nullopt;
-    const QStringList columns = m_book.nameColumns();
-    Contact contact;
-    contact.name = row->value(1).toString();
-    const qint64 parent = row->value(2).toLongLong();
-    const qint64 group = row->value(3).toLongLong();
-    if (group > 0) {
-        if (!m_groupNames.contains(group))
-            m_groupNames.insert(group, m_book.groupName(group).value_or(QString()));
-        if (!m_groupNames.value(group).isEmpty())
-            contact.groups << m_groupNames.value(group);
-    }
-    for (int c = 0; c < int(CardColumn::Id); ++c) {
-        const qsizetype index = columnIndex(columns, schema::columnName(CardColumn(c)));
-        if (index >= 0 && !row->value(index).toString().isEmpty())
-            contact.card.insert(CardColumn(c), row->value(index).toString());
-    }
-    for (const NumberKind kind : kNumberKinds)
-        for (const ListRow& number : m_book.numbers(nameId, schema::kindText(kind)))
-            contact.numbers << ContactNumber{kind, number.text};
-    contact.uid = uidOf(nameId);
+    contact->uid = uidOf(nameId);
     if (isRowId(parent))
-        contact.parentUid = uidOf(parent);
+        contact->parentUid = uidOf(parent);
     return contact;
 }
 
@@ -181,10 +163,8 @@ qint64 SyncCards::groupId(const QString& name)
     if (const auto found = m_groups.constFind(name); found != m_groups.cend())
         return *found;
     const qint64 id = m_book.addGroup(name);
-    if (id > 0) {
+    if (id > 0)
         m_groups.insert(name, id);
-        m_groupNames.insert(id, name);
-    }
     return id;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts/BookContacts.h"
 #include "contacts/Contact.h"
 
 #include <QByteArray>
@@ -24,7 +25,7 @@ class SyncCards
 public:
     using UidOf = std::function<QString(qint64 nameId)>;
 
-    explicit SyncCards(PhoneBook& book) : m_book(book) {}
+    explicit SyncCards(PhoneBook& book) : m_book(book), m_contacts(book) {}
 
     // The name as a contact; its own UID and its parent's come from uidOf. Nothing when the
     // name is gone.
@@ -60,7 +61,7 @@ private:
 
     PhoneBook& m_book;
     QHash<QString, qint64> m_groups;
-    QHash<qint64, QString> m_groupNames;
+    BookContacts m_contacts;
     QString m_error;
 };
 
