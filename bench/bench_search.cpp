@@ -85,6 +85,9 @@ void bindAll(sqlite3_stmt* statement, const QVariantList& values)
 void search(benchmark::State& state, const Query& query, bool everything)
 {
     NameSearch finder(*session->book);
+    // As in the window, where the order is read while the user types.
+    finder.prepare();
+    finder.awaitOrder();
     qsizetype found = 0;
     for (auto _ : state) {
         ListCursor cursor = finder.start(query.name, query.number);

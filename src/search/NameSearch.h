@@ -1,10 +1,13 @@
 #pragma once
 
+#include "search/SearchOrder.h"
 #include "store/ListCursor.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <future>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -29,7 +32,19 @@ using SearchHits = QList<SearchHit>;
 class NameSearch
 {
 public:
-    explicit NameSearch(const PhoneBook& book) : m_book(book) {}
+    // A book of fewer than orderFrom rows is searched without the order (below about 50,000 a
+    // search reads its rows by id in a few milliseconds, and the order would only cost memory).
+    explicit NameSearch(const PhoneBook& book, qint64 orderFrom = 50'000);
+    ~NameSearch();
+    NameSearch(const NameSearch&) = delete;
+    NameSearch& operator=(const NameSearch&) = delete;
+
+    // In a large book, starts reading the lists' order beside the window, so that a search
+    // typed meanwhile can put its rows in order without reading each one. Searches work
+    // without it, and do not wait for it.
+    void prepare();
+    // Waits for that read to end; whether the order is there and still the book's.
+    bool awaitOrder();
 
     // The rows found, read a page at a time in the order of the lists.
     ListCursor start(const QString& nameText, const QString& numberText);
@@ -42,12 +57,39 @@ public:
     // Whether the last run found its rows through the trigram indexes rather than by
     // reading every row; a book opened read-only may lack them.
     bool usedIndex() const { return m_usedIndex; }
+    // Whether the last start() put the rows in order through the lists' order.
+    bool usedOrder() const { return m_usedOrder; }
     // One row of names as a search lists it; nothing when there is no such row.
     std::optional<SearchHit> row(qint64 id) const;
 
 private:
+    // What the book has been through: another connection's commits and this one's changes.
+    struct Stamp
+    {
+        qint64 dataVersion = 0;
+        qint64 changes = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    // The order, when it is still the book's; else nothing, and a new read is started.
+    const SearchOrder* freshOrder();
+    // The rows an index query names, in the lists' order; nothing when they are more than
+    // the limit or the order does not know one of them.
+    std::optional<QList<qint64>> inOrder(const SearchOrder& order, const QString& asked,
+                                         qint64 limit) const;
+    // A name alone, put in order when the order is there and the index names few enough rows.
+    std::optional<ListCursor> startInOrder(const QString& nameText, const QString& numberText);
+
     const PhoneBook& m_book;
+    const qint64 m_orderFrom;
     bool m_usedIndex = false;
+    bool m_usedOrder = false;
+    // Found by the start just made: the name's text is in more rows than are worth reading
+    // by id, so the filter need not ask the index again.
+    bool m_nameTooCommon = false;
+    std::shared_ptr<const SearchOrder> m_order;
+    Stamp m_orderStamp;
+    std::future<std::optional<SearchOrder>> m_reading;
+    Stamp m_readingStamp;
 };
 
 } // namespace telvora

@@ -97,6 +97,13 @@ SearchForm::SearchForm(const PhoneBook& book, const BrowseLists& lists, QWidget*
             [this] { NamesList_DblClick(NamesList->listIndex()); });
 }
 
+void SearchForm::showEvent(QShowEvent* event)
+{
+    // The order is read while the user types.
+    m_search.prepare();
+    QDialog::showEvent(event);
+}
+
 void SearchForm::SearchCMD_Click()
 {
     // The first screenful shows at once; the rest is read as the list scrolls.

@@ -51,6 +51,9 @@ public:
 public slots:
     void reject() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     // The row and the rows above it, from the top-level name down to the row itself.
     SearchHits lineage(const SearchHit& hit) const;

@@ -2,6 +2,8 @@
 
 #include "store/PhoneBook.h"
 
+#include <algorithm>
+
 namespace telvora {
 
 ListCursor::ListCursor(const PhoneBook& book, const QString& table, const QString& filter,
@@ -9,10 +11,91 @@ ListCursor::ListCursor(const PhoneBook& book, const QString& table, const QStrin
     : m_book(&book), m_table(table), m_filter(filter), m_values(values), m_atEnd(false)
 {}
 
+ListCursor ListCursor::ordered(const PhoneBook& book, const QString& table, const QString& filter,
+                               const QVariantList& values, QList<qint64> rows)
+{
+    ListCursor cursor(book, table, filter, values);
+    cursor.m_ordered = std::move(rows);
+    return cursor;
+}
+
+std::optional<qsizetype> ListCursor::orderedPlace(const ListMark& mark) const
+{
+    const QList<qint64>& rows = *m_ordered;
+    bool numeric = false;
+    const qsizetype place = mark.key.toLongLong(&numeric);
+    if (numeric && place >= 0 && place < rows.size() && rows.at(place) == mark.row)
+        return place;
+    const qsizetype found = rows.indexOf(mark.row);
+    return found >= 0 ? std::optional(found) : std::nullopt;
+}
+
+ListPage ListCursor::orderedPage(qsizetype from, int count, bool forward) const
+{
+    ListPage page;
+    const QList<qint64>& rows = *m_ordered;
+    const qsizetype step = forward ? 1 : -1;
+    qsizetype place = from;
+    const auto inList = [&](qsizetype at) {
+        return at >= 0 && at < rows.size();
+    };
+    // Asked a batch at a time, as one statement per row would cost more than the rows.
+    while (inList(place) && page.rows.size() < count) {
+        QList<qint64> batch;
+        for (qsizetype at = place; inList(at) && batch.size() < PhoneBook::kListedRows; at += step)
+            batch << rows.at(at);
+        const QHash<qint64, QString> found = m_book->readListed(*this, batch);
+        for (const qint64 id : std::as_const(batch)) {
+            const qsizetype at = place;
+            place += step;
+            const auto row = found.constFind(id);
+            if (row == found.cend())
+                continue;
+            page.rows.append(ListRow{id, *row});
+            ListMark& edge = page.rows.size() == 1 ? page.first : page.last;
+            edge = ListMark{qint64(at), id};
+            if (page.rows.size() == 1)
+                page.last = page.first;
+            if (page.rows.size() == count)
+                break;
+        }
+    }
+    if (!forward) {
+        std::reverse(page.rows.begin(), page.rows.end());
+        std::swap(page.first, page.last);
+    }
+    return page;
+}
+
+qint64 ListCursor::orderedCount(qsizetype from, qsizetype to, qint64 limit) const
+{
+    qint64 counted = 0;
+    to = std::min(to, m_ordered->size());
+    for (qsizetype place = std::max<qsizetype>(from, 0); place < to && counted < limit;
+         place += PhoneBook::kListedRows) {
+        const QList<qint64> batch =
+            m_ordered->mid(place, std::min<qsizetype>(PhoneBook::kListedRows, to - place));
+        const QHash<qint64, QString> found = m_book->readListed(*this, batch);
+        for (const qint64 id : batch) {
+            if (counted < limit && found.contains(id))
+                ++counted;
+        }
+    }
+    return counted;
+}
+
 ListRows ListCursor::next(int count)
 {
     if (m_atEnd || !m_book || count <= 0)
         return {};
+    if (isOrdered()) {
+        ListPage page = pageAfter(m_last, count);
+        if (page.rows.size() < count)
+            m_atEnd = true;
+        if (!page.rows.isEmpty())
+            m_last = page.last;
+        return std::move(page.rows);
+    }
     if (!seekable()) {
         // No row numbers to resume after: the whole list, once.
         m_atEnd = true;
@@ -33,6 +116,8 @@ bool ListCursor::seekable() const
 
 qint64 ListCursor::count() const
 {
+    if (m_book && isOrdered())
+        return orderedCount(0, m_ordered->size(), m_ordered->size());
     return m_book ? m_book->countRows(*this) : 0;
 }
 
@@ -40,11 +125,21 @@ std::optional<ListMark> ListCursor::markOf(qint64 id) const
 {
     if (!seekable())
         return std::nullopt;
+    if (isOrdered()) {
+        const qsizetype place = m_ordered->indexOf(id);
+        if (place < 0 || !m_book->readListed(*this, {id}).contains(id))
+            return std::nullopt;
+        return ListMark{qint64(place), id};
+    }
     return m_book->markOf(*this, id);
 }
 
 qint64 ListCursor::countBefore(const ListMark& mark) const
 {
+    if (seekable() && isOrdered()) {
+        const std::optional<qsizetype> place = orderedPlace(mark);
+        return place ? orderedCount(0, *place, *place) : 0;
+    }
     return seekable() ? m_book->countBefore(*this, mark) : 0;
 }
 
@@ -52,6 +147,12 @@ std::optional<qint64> ListCursor::countFrom(const ListMark& mark, qint64 limit) 
 {
     if (!seekable() || !mark.key.isValid())
         return std::nullopt;
+    if (isOrdered()) {
+        const std::optional<qsizetype> place = orderedPlace(mark);
+        if (!place)
+            return std::nullopt;
+        return orderedCount(*place, m_ordered->size(), limit);
+    }
     return m_book->countFrom(*this, mark, limit);
 }
 
@@ -59,6 +160,12 @@ ListPage ListCursor::pageAfter(const std::optional<ListMark>& after, int count) 
 {
     if (!seekable() || count <= 0)
         return {};
+    if (isOrdered()) {
+        if (!after)
+            return orderedPage(0, count, true);
+        const std::optional<qsizetype> place = orderedPlace(*after);
+        return place ? orderedPage(*place + 1, count, true) : ListPage();
+    }
     return m_book->readPage(*this, after, count, true);
 }
 
@@ -66,6 +173,12 @@ ListPage ListCursor::pageBefore(const std::optional<ListMark>& before, int count
 {
     if (!seekable() || count <= 0)
         return {};
+    if (isOrdered()) {
+        if (!before)
+            return orderedPage(m_ordered->size() - 1, count, false);
+        const std::optional<qsizetype> place = orderedPlace(*before);
+        return place ? orderedPage(*place - 1, count, false) : ListPage();
+    }
     return m_book->readPage(*this, before, count, false);
 }
 

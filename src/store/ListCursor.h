@@ -48,6 +48,10 @@ public:
     // keeps; the book must outlive the cursor.
     ListCursor(const PhoneBook& book, const QString& table, const QString& filter,
                const QVariantList& values);
+    // The rows among these row numbers that the filter keeps, in the numbers' order: for a
+    // search that has already put in order the few rows it can find.
+    static ListCursor ordered(const PhoneBook& book, const QString& table, const QString& filter,
+                              const QVariantList& values, QList<qint64> rows);
 
     // Up to count further rows; fewer only at the end of the list.
     ListRows next(int count);
@@ -80,6 +84,14 @@ public:
 private:
     friend class PhoneBook;
 
+    bool isOrdered() const { return m_ordered.has_value(); }
+    // Where a mark of an ordered list stands in it; nothing when its row is not there.
+    std::optional<qsizetype> orderedPlace(const ListMark& mark) const;
+    // The rows the filter keeps from a place of an ordered list on, up to count, one way.
+    ListPage orderedPage(qsizetype from, int count, bool forward) const;
+    // How many the filter keeps in a stretch of an ordered list, up to limit.
+    qint64 orderedCount(qsizetype from, qsizetype to, qint64 limit) const;
+
     const PhoneBook* m_book = nullptr;
     QString m_table;
     QString m_filter;
@@ -88,6 +100,9 @@ private:
     bool m_cheapCount = false;
     // The last row given; none before the first page.
     std::optional<ListMark> m_last;
+    // An ordered list's row numbers, in its order. Its marks carry the place in this list
+    // as their key.
+    std::optional<QList<qint64>> m_ordered;
 };
 
 } // namespace telvora

@@ -453,6 +453,27 @@ ListRows PhoneBook::readWhole(const ListCursor& cursor) const
     return rows;
 }
 
+QHash<qint64, QString> PhoneBook::readListed(const ListCursor& cursor,
+                                             const QList<qint64>& rows) const
+{
+    QHash<qint64, QString> found;
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    if (!reads || rows.isEmpty() || rows.size() > kListedRows)
+        return found;
+    // Always as many row numbers, the last repeated, so one prepared statement serves.
+    QVariantList values = cursor.m_values;
+    for (int i = 0; i < kListedRows; ++i)
+        values << rows.at(std::min<qsizetype>(i, rows.size() - 1));
+    sqlite3_stmt* query =
+        reads->bind(statements::listed(cursor.m_table, cursor.m_filter, kListedRows), values);
+    if (!query)
+        return found;
+    const ResetWhenDone done{query};
+    while (sqlite3_step(query) == SQLITE_ROW)
+        found.insert(idAt(query, 0), columnText(query, 1));
+    return found;
+}
+
 qint64 PhoneBook::countRows(const ListCursor& cursor) const
 {
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;

@@ -127,6 +127,17 @@ inline QString countFrom(const QString& table, const QString& filter, bool keyed
         .arg(table, filter, sortColumn(keyed) + sortCollation(keyed));
 }
 
+// The rows of a list among some row numbers that the filter keeps: filter values, then as
+// many row numbers as asked for.
+inline QString listed(const QString& table, const QString& filter, int rows)
+{
+    QString marks = QStringLiteral("?");
+    for (int i = 1; i < rows; ++i)
+        marks += QStringLiteral(", ?");
+    return QStringLiteral("SELECT id, name FROM \"%1\" WHERE (%2) AND rowid IN (%3)")
+        .arg(table, filter, marks);
+}
+
 // A whole list at once, for a table without row numbers.
 inline QString whole(const QString& table, const QString& filter, bool keyed)
 {
