@@ -88,6 +88,13 @@ public:
     // How many times the system's serial ports were listed: once, then on hot-plug only.
     int portScans() const { return m_portScans; }
 
+signals:
+    // As SipProvider's: the caller's name and number as the modem heard them, anything at
+    // all.
+    void incomingCall(const QString& callerName, const QString& callerNumber);
+    void incomingConnected();
+    void incomingEnded();
+
 private:
     struct CallEntry
     {
