@@ -1,8 +1,9 @@
 // Calls that come in on a cellular modem (ModemManager's voice interfaces, played by
-// python-dbusmock on a private bus taken for the system bus) reach the same window as
-// SIP calls: the caller looked up in the phone book, Answer connects and the keypad sends
-// tones, Decline hangs up, a caller who gives up stops the ringing, a second caller meanwhile
-// is hung up on.
+// python-dbusmock on a private bus taken for the system bus) and on a voice modem (the
+// scripted modem on a pseudo-terminal, set to take calls) reach the same window as SIP
+// calls: the caller looked up in the phone book, Answer connects and the keypad sends
+// tones, Decline turns the call away, a caller who gives up stops the ringing, a second
+// caller meanwhile is hung up on. A dial on the modem line that listens takes the port.
 #include "call/AlertSound.h"
 #include "call/CallController.h"
 #include "call/IncomingCallWindow.h"
@@ -10,11 +11,13 @@
 #include "mainwindow/DialForm.h"
 #include "mainwindow/DialFormControls.h"
 #include "modem/ModemPeers.h"
+#include "modem/TestCall.h"
 #include "store/PhoneBook.h"
 #include "support/CallLogRows.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestHome.h"
 #include "telephony/LineService.h"
+#include "telephony/modem/ModemProvider.h"
 
 #include <QDBusInterface>
 #include <QDBusReply>
@@ -36,6 +39,7 @@ class IncomingLinesTest : public QObject
     QTemporaryDir m_userHome;
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<ScriptedModem> m_modem;
     std::unique_ptr<ScriptedPrompt> m_prompt;
     std::unique_ptr<LineService> m_lines;
     std::unique_ptr<DialForm> m_form;
@@ -57,6 +61,10 @@ class IncomingLinesTest : public QObject
             QStringLiteral("Ring"), QVariant::fromValue(QDBusObjectPath(kModem0)), number);
         return path.isValid() ? path.value().path() : QString();
     }
+    QString modemState() const
+    {
+        return m_lines->provider(QStringLiteral("modem"))->lineState(m_modem->host());
+    }
     static QStringList actions()
     {
         return QDBusReply<QStringList>(mock().call(QStringLiteral("Actions"))).value();
@@ -67,7 +75,12 @@ private slots:
     {
         qputenv("HOME", m_userHome.path().toUtf8());
         m_home = std::make_unique<TestHome>();
-        QVERIFY(writeModemSettings(m_home->path(), {}));
+        m_modem = std::make_unique<ScriptedModem>(
+            QStringLiteral("hayes"), QStringLiteral("answer"),
+            QStringList{QStringLiteral("--delay"), QStringLiteral("0.3"),
+                        QStringLiteral("--ring-every"), QStringLiteral("1")});
+        QVERIFY(m_modem->running());
+        QVERIFY(writeModemSettings(m_home->path(), {m_modem->host()}, {}, true));
         // The bus must exist before the first listing connects to it.
         m_bus = std::make_unique<PrivateBus>();
         QVERIFY(m_bus->startFake(QStringLiteral("answer"), 100));
@@ -80,12 +93,15 @@ private slots:
                     m_form->phoneBook().addName(QStringLiteral("Carol K"), 0, 0),
                     QStringLiteral("Phone")) > 0);
         QTRY_VERIFY(!m_lines->listLines().isEmpty());
+        m_lines->startUp();
+        QTRY_COMPARE_WITH_TIMEOUT(modemState(), QStringLiteral("Ready, taking calls"), 10000);
     }
 
     void cleanupTestCase()
     {
         m_form.reset();
         m_lines.reset();
+        m_modem.reset();
         m_bus.reset();
     }
 
@@ -139,6 +155,75 @@ private slots:
         QVERIFY(!m_form->incomingCalls()->ring().isRinging());
         QTRY_VERIFY(log().contains(QStringLiteral("5550002 missed")));
         QVERIFY(!actions().contains(QStringLiteral("Hangup ") + call));
+    }
+
+    // The number from the caller ID finds the name; answered in voice mode, the call takes
+    // tones until the far end hangs up, and the line listens again.
+    void modemAnswerTonesAndFarEndHangsUp()
+    {
+        QVERIFY(m_modem->ring(QStringLiteral("0301234567"), 30));
+        QTRY_VERIFY_WITH_TIMEOUT(offered(), 10000);
+        QCOMPARE(window()->shownName(), QStringLiteral("Carol K"));
+        QCOMPARE(window()->shownNumber(), QStringLiteral("0301234567"));
+        window()->answerButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->callController().inCall(), 10000);
+        QVERIFY(m_modem->received().contains("ANSWER '0301234567' fclass=8"));
+        m_form->controls().CmdNum.value(5)->click();
+        m_form->controls().CmdAstric->click();
+        QTRY_COMPARE(m_modem->tones(), QStringLiteral("5*"));
+        QVERIFY(m_modem->farEndHangsUp());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->callController().inCall(), 10000);
+        QTRY_VERIFY(!window());
+        QTRY_VERIFY(log().contains(QStringLiteral("0301234567 answered")));
+        QTRY_COMPARE_WITH_TIMEOUT(modemState(), QStringLiteral("Ready, taking calls"), 10000);
+    }
+
+    // Declined, the call is not answered and its further RINGs are not offered again; an
+    // over-long caller ID is cut, never kept whole.
+    void modemDecline()
+    {
+        const QString longNumber(3000, QLatin1Char('7'));
+        const qsizetype answers = m_modem->received().count("ANSWER");
+        QVERIFY(m_modem->ring(longNumber, 3));
+        QTRY_VERIFY_WITH_TIMEOUT(offered(), 10000);
+        QVERIFY(window()->shownName().size() <= 65);
+        window()->declineButton()->click();
+        QTRY_VERIFY(!window());
+        QTest::qWait(2500);
+        QVERIFY(!window());
+        QCOMPARE(m_modem->received().count("ANSWER"), answers);
+        QTRY_VERIFY(log().contains(QStringLiteral(" declined")));
+    }
+
+    // Without a caller ID the call is offered at the second RING; it is over once the RINGs
+    // have stopped for a while.
+    void modemCallerGivesUp()
+    {
+        // Ringing of the declined call must be over first.
+        QTRY_COMPARE_WITH_TIMEOUT(modemState(), QStringLiteral("Ready, taking calls"),
+                                  ModemProvider::kRingSilenceMs + 5000);
+        QVERIFY(m_modem->ring(QStringLiteral("5550004"), 2));
+        QTRY_VERIFY_WITH_TIMEOUT(offered(), 10000);
+        QVERIFY(m_form->incomingCalls()->ring().isRinging());
+        QTRY_VERIFY_WITH_TIMEOUT(!window(), ModemProvider::kRingSilenceMs + 5000);
+        QVERIFY(!m_form->incomingCalls()->ring().isRinging());
+        QTRY_VERIFY(log().contains(QStringLiteral("5550004 missed")));
+    }
+
+    // A dial on the line that listens takes the port at once; listening resumes after it.
+    void aDialOnTheListeningModemLine()
+    {
+        TestCall call(*m_lines);
+        QVERIFY(call.place(lineIndex(*m_lines, QStringLiteral("modem"), m_modem->host()),
+                           QStringLiteral("5551234")));
+        QVERIFY(call.waitFor(QStringLiteral("connected")));
+        call.call->hangUp();
+        QVERIFY(call.waitEnded());
+        QTRY_COMPARE_WITH_TIMEOUT(modemState(), QStringLiteral("Ready, taking calls"), 10000);
+        QVERIFY(m_modem->ring(QStringLiteral("5550005"), 30));
+        QTRY_VERIFY_WITH_TIMEOUT(offered(), 10000);
+        window()->declineButton()->click();
+        QTRY_VERIFY(!window());
     }
 };
 
