@@ -123,6 +123,9 @@ ModemProvider::ModemProvider()
     connect(&m_hotPlug, &QTimer::timeout, this, [this] {
         m_scanStale = true;
         listChanged();
+        // A modem plugged in again listens again.
+        if (m_started)
+            listenForCalls();
     });
     m_listChange.setSingleShot(true);
     connect(&m_listChange, &QTimer::timeout, this, [this] {
