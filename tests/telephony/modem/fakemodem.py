@@ -36,7 +36,7 @@ class Modem:
     # ---------------- helpers
     def reset(self):
         self.echo, self.verbose, self.quiet, self.x = True, True, False, 4
-        self.fclass, self.colp, self.vcid, self.clip = 0, 0, 0, 0
+        self.fclass, self.colp, self.vcid, self.clip, self.crc = 0, 0, 0, 0, 0
         self.ringing = None         # dict(number, left) while a call comes in
         self.state = "idle"         # idle | dialing | online-data | call (gsm/voice)
         self.call = None            # dict(number, stat)
@@ -221,7 +221,8 @@ class Modem:
         if gsm:
             if cmd == "+CLCC":
                 if self.call:
-                    self.info(f'+CLCC: 1,0,{self.call["stat"]},0,0,"{self.call["number"]}",129')
+                    d = self.call.get("dir", 0)
+                    self.info(f'+CLCC: 1,{d},{self.call["stat"]},0,0,"{self.call["number"]}",129')
                 return True
             if cmd in ("+CHUP",):
                 self.hangup_local(); return True
@@ -246,7 +247,9 @@ class Modem:
                 self.info('+COPS: 0,0,"ModemProto Net",7'); return True
             if cmd == "+CEREG?":
                 self.info("+CEREG: 0,1"); return True
-            if cmd.startswith(("+CMEE", "+CREG=", "+CGREG=", "+CEREG=", "+CRC=", "+CLIP=", "+CSCS", "+CMER",
+            if cmd.startswith("+CRC="):
+                self.crc = int(cmd[5:] or 0); return True
+            if cmd.startswith(("+CMEE", "+CREG=", "+CGREG=", "+CEREG=", "+CSCS", "+CMER",
                                "+CFUN", "+CLCC=", "+CSSN=", "+CCWA=", "+COPS=", "+CVHU", "+CTZU")):
                 return True
         return False
@@ -346,11 +349,20 @@ class Modem:
         r = self.ringing
         if not r or self.state != "idle":
             return
+        gsm = self.a.profile == "gsm"
         if r["left"] <= 0:                       # the caller gives up
-            self.logl("CALLER GAVE UP"); self.ringing = None; return
+            self.logl("CALLER GAVE UP"); self.ringing = None
+            if gsm:
+                self.call = None
+            return
         r["left"] -= 1
         self.logl(f"RING {r['number']!r}")
-        self.result("RING")
+        if gsm:                                  # an incoming call (direction 1) rings (4)
+            self.call = {"number": r["number"], "stat": 4, "dir": 1}
+        if gsm and self.crc:
+            self.info("+CRING: VOICE")
+        else:
+            self.result("RING")
         if r["first"]:
             r["first"] = False
             if self.vcid:
@@ -367,7 +379,7 @@ class Modem:
         self.cancel_timers()
         self.logl(f"ANSWER {number!r} fclass={self.fclass}")
         if self.a.profile == "gsm":
-            self.call = {"number": number, "stat": 0}
+            self.call = {"number": number, "stat": 0, "dir": 1}
             self.state = "call"; self.result("OK")
         elif self.fclass == 8:
             self.state = "call"; self.result("VCON")
@@ -394,6 +406,8 @@ class Modem:
 
     def hangup_local(self):
         self.cancel_timers()
+        if self.ringing:                          # a call that rings is refused
+            self.logl("REFUSED"); self.ringing = None
         if self.call:
             self.ceer = "Normal call clearing"
         self.state, self.call = "idle", None
