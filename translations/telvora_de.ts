@@ -360,6 +360,10 @@ Diesem Zertifikat für diesen Server vertrauen?</translation>
         <source>State</source>
         <translation>Zustand</translation>
     </message>
+    <message>
+        <source>Incoming call</source>
+        <translation>Eingehender Anruf</translation>
+    </message>
 </context>
 <context>
     <name>telvora::CommandLine</name>
@@ -1870,6 +1874,14 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>The modem settings could not be saved: %1</source>
         <translation>Die Modemeinstellungen konnten nicht gespeichert werden: %1</translation>
     </message>
+    <message>
+        <source>Take incoming calls</source>
+        <translation>Eingehende Anrufe annehmen</translation>
+    </message>
+    <message>
+        <source>Keeps the port open while the line is idle, to ring for calls that come in.</source>
+        <translation>Hält den Anschluss offen, solange die Leitung frei ist, um bei eingehenden Anrufen zu klingeln.</translation>
+    </message>
 </context>
 <context>
     <name>telvora::ModemProvider</name>
@@ -1964,6 +1976,22 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
     <message>
         <source>The modem ended the call with &quot;%1&quot;, which is no result code this program knows</source>
         <translation>Das Modem hat den Anruf mit „%1“ beendet, einem Ergebniscode, den dieses Programm nicht kennt</translation>
+    </message>
+    <message>
+        <source>Incoming call</source>
+        <translation>Eingehender Anruf</translation>
+    </message>
+    <message>
+        <source>Ready, taking calls</source>
+        <translation>Bereit, nimmt Anrufe an</translation>
+    </message>
+    <message>
+        <source>Cannot listen for calls: %1</source>
+        <translation>Kann nicht auf Anrufe warten: %1</translation>
+    </message>
+    <message>
+        <source>This modem cannot take voice calls</source>
+        <translation>Dieses Modem kann keine Sprachanrufe annehmen</translation>
     </message>
 </context>
 <context>

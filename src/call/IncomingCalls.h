@@ -16,22 +16,23 @@ namespace telvora {
 class AlertSound;
 class IncomingCallWindow;
 class LineCall;
+class LineProvider;
 class LineService;
 class SipProvider;
 
-// Calls that come in on the SIP accounts: the window that offers one, its ringing, and
-// its row in the call log. A call that comes while the user is busy (a dial run under
-// way, another call) is turned away as busy; the provider itself turns away any that
-// come while one is offered.
+// Calls that come in on the lines (SIP accounts, voice modems, cellular modems): the
+// window that offers one, its ringing, and its row in the call log. A call that comes
+// while the user is busy (a dial run under way, another call, one offered on another
+// line) is turned away as busy; each provider itself turns away any that come on its own
+// lines while it offers one.
 class IncomingCalls final : public QObject
 {
     Q_OBJECT
 public:
     // lookup gives the phone book's name for a number (empty for none); busy tells
     // whether the user is on another call or in a dial run.
-    IncomingCalls(LineService& lines, SipProvider& sip,
-                  std::function<QString(const QString&)> lookup, std::function<bool()> busy,
-                  QWidget* windowParent, QObject* parent = nullptr);
+    IncomingCalls(LineService& lines, std::function<QString(const QString&)> lookup,
+                  std::function<bool()> busy, QWidget* windowParent, QObject* parent = nullptr);
     ~IncomingCalls() override;
 
     // The window of the call offered now, if any.
@@ -50,12 +51,15 @@ signals:
     void callEnded(const telvora::CallRecord& record);
 
 private:
-    void offered(const QString& callerName, const QString& callerNumber);
-    void connected();
-    void ended();
+    template <typename Provider> void watch(Provider* provider);
+    void offered(LineProvider& provider, const QString& callerName, const QString& callerNumber);
+    void connected(LineProvider& provider);
+    void ended(LineProvider& provider);
 
     LineService& m_lines;
-    SipProvider& m_sip;
+    SipProvider* m_sip = nullptr;
+    // The provider of the call offered now.
+    LineProvider* m_offering = nullptr;
     std::function<QString(const QString&)> m_lookup;
     std::function<bool()> m_busy;
     QWidget* m_windowParent;

@@ -56,18 +56,17 @@ void DialForm::connectDialing()
     m_alertSound = new AlertSound(this);
     connect(m_dialRun, &DialRun::answered, this, &DialForm::runAnswered);
     connect(m_dialRun, &DialRun::gaveUp, this, &DialForm::runGaveUp);
-    if (auto* sip = dynamic_cast<SipProvider*>(m_lines.provider(QStringLiteral("sip")))) {
+    if (auto* sip = dynamic_cast<SipProvider*>(m_lines.provider(QStringLiteral("sip"))))
         restoreSoundDevices(*sip);
-        m_incoming = new IncomingCalls(
-            m_lines, *sip, [this](const QString& number) { return nameForNumber(m_book, number); },
-            [this] {
-                // On a call, or in a run that may place the next attempt at any moment.
-                const LineCall* call = m_dialRun->call();
-                return m_dialRun->isWaiting() || (call && !call->isEnded());
-            },
-            this, this);
-        connect(m_incoming, &IncomingCalls::answered, m_callController, &CallController::follow);
-    }
+    m_incoming = new IncomingCalls(
+        m_lines, [this](const QString& number) { return nameForNumber(m_book, number); },
+        [this] {
+            // On a call, or in a run that may place the next attempt at any moment.
+            const LineCall* call = m_dialRun->call();
+            return m_dialRun->isWaiting() || (call && !call->isEnded());
+        },
+        this, this);
+    connect(m_incoming, &IncomingCalls::answered, m_callController, &CallController::follow);
     m_speedDialCommands = std::make_unique<SpeedDialCommands>(m_speedDials, m_prompt);
 
     const std::pair<QToolButton*, IdListBox*> dialButtons[] = {

@@ -5,6 +5,7 @@
 #include "telephony/modem/ModemProvider.h"
 #include "ui/Prompt.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -57,6 +58,13 @@ ModemLineDialog::ModemLineDialog(ModemProvider& provider, Prompt& prompt, const 
     form->addRow(tr("Port:"), Port_text);
     form->addRow(tr("Extra init string:"), Init_text);
     form->addRow(tr("Dialling:"), dialMode);
+    // Off by default: the port is then held open for as long as the program runs.
+    Incoming_check = new QCheckBox(tr("Take incoming calls"), this);
+    Incoming_check->setObjectName(QStringLiteral("Incoming_check"));
+    Incoming_check->setChecked(settings.takeCalls);
+    Incoming_check->setToolTip(
+        tr("Keeps the port open while the line is idle, to ring for calls that come in."));
+    form->addRow(QString(), Incoming_check);
     form->addRow(tr("State:"), new QLabel(provider.lineState(lineKey), this));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ModemLineDialog::OK_button_Click);
@@ -72,6 +80,7 @@ void ModemLineDialog::OK_button_Click()
     settings.path = Port_text->text().trimmed();
     settings.initString = Init_text->text().trimmed();
     settings.pulse = Pulse_option->isChecked();
+    settings.takeCalls = Incoming_check->isChecked();
     if (settings.path.isEmpty()) {
         m_prompt.messageBox(tr("Name the modem's port, e.g. /dev/ttyACM0."));
         return;

@@ -12,8 +12,8 @@ class CellularProvider;
 class ModemProvider;
 class Prompt;
 
-// A modem line's settings: its port, an extra init string sent before each call, and tone
-// or pulse dialling. Saved on OK.
+// A modem line's settings: its port, an extra init string sent before each call, tone
+// or pulse dialling, and whether the line takes incoming calls. Saved on OK.
 class ModemLineDialog final : public QDialog
 {
     Q_OBJECT
@@ -25,6 +25,7 @@ public:
     QLineEdit* Init_text = nullptr;
     QRadioButton* Tone_option = nullptr;
     QRadioButton* Pulse_option = nullptr;
+    QCheckBox* Incoming_check = nullptr;
 
     void OK_button_Click();
 

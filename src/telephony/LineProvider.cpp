@@ -31,6 +31,28 @@ bool LineProvider::adoptIncoming(quint64, const QString&)
     return false;
 }
 
+bool LineProvider::hasIncoming() const
+{
+    return false;
+}
+
+bool LineProvider::answerIncoming()
+{
+    return false;
+}
+
+void LineProvider::declineIncoming(bool) {}
+
+void LineProvider::hangUpIncoming()
+{
+    declineIncoming(false);
+}
+
+QString LineProvider::incomingLine() const
+{
+    return {};
+}
+
 void LineProvider::paintIcon(QPainter& painter, const QRect& rect) const
 {
     paintLineIcon(painter, rect, kind());

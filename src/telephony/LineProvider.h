@@ -85,6 +85,22 @@ public:
     // id, so that it is followed, sends tones and ends as a placed call does; false when
     // the line has no answered incoming call.
     virtual bool adoptIncoming(quint64 call, const QString& lineKey);
+
+    // Calls that come in. A provider that takes them offers one at a time through its
+    // incomingCall(callerName, callerNumber) signal, then incomingConnected() once answered
+    // and incomingEnded() once it is over, however it ended; every provider has the same
+    // three signals, so that one place in the program offers the calls of all lines.
+    virtual bool hasIncoming() const;
+    // Answers the offered call; false when there is none to answer.
+    virtual bool answerIncoming();
+    // Turns the offered call away: as busy or declined, as far as the line can tell the two
+    // apart.
+    virtual void declineIncoming(bool busy);
+    // Ends the offered call, whether it is ringing or answered.
+    virtual void hangUpIncoming();
+    // The key of the line the offered call came in on; empty when none is offered or it is
+    // unknown.
+    virtual QString incomingLine() const;
     // The icon of this kind of line.
     virtual void paintIcon(QPainter& painter, const QRect& rect) const;
 

@@ -5,6 +5,7 @@
 #include "support/TestHome.h"
 #include "telephony/cellular/CellularProvider.h"
 
+#include <QSignalSpy>
 #include <QStandardPaths>
 
 using namespace telvora;
@@ -40,7 +41,9 @@ private slots:
                         QStringLiteral("--outcomes"), QStringLiteral("busy,answer"),
                         QStringLiteral("--delay"), QStringLiteral("1"),
                         QStringLiteral("--call-len"), QStringLiteral("4"), QStringLiteral("--log"),
-                        m_bus->dir() + QStringLiteral("/modem.log")});
+                        m_bus->dir() + QStringLiteral("/modem.log"), QStringLiteral("--control"),
+                        m_bus->dir() + QStringLiteral("/control"), QStringLiteral("--ring-every"),
+                        QStringLiteral("1")});
         QVERIFY(m_modem->waitForStarted());
         m_daemon = std::make_unique<QProcess>();
         // Never the machine's own ports: no udev, no scan, only the virtual port.
@@ -111,6 +114,38 @@ private slots:
         QVERIFY(answered.call->wasAnswered());
         QCOMPARE(answered.call->end(), CallEnd::Answered);
         QCOMPARE(m_lines->callCount(), 0);
+    }
+
+    // A call that rings on the modem is offered with its number by the daemon's call
+    // object; accepted, it is answered on the modem (ATA); hung up, it ends.
+    void anIncomingCallIsOfferedAndAnswered()
+    {
+        QVERIFY(m_index >= 0);
+        auto* provider =
+            static_cast<CellularProvider*>(m_lines->provider(QStringLiteral("cellular")));
+        QSignalSpy offered(provider, &CellularProvider::incomingCall);
+        QSignalSpy connected(provider, &CellularProvider::incomingConnected);
+        QSignalSpy ended(provider, &CellularProvider::incomingEnded);
+        QFile control(m_bus->dir() + QStringLiteral("/control"));
+        QVERIFY(control.open(QIODevice::WriteOnly));
+        control.write("ring 5557777 30\n");
+        control.close();
+        QVERIFY2(offered.wait(20000), qPrintable(modemLog().right(800)));
+        QCOMPARE(offered.constFirst().at(1).toString(), QStringLiteral("5557777"));
+        QCOMPARE(provider->incomingLine(), m_key);
+        QVERIFY(provider->answerIncoming());
+        QVERIFY(connected.wait(20000));
+        QVERIFY(modemLog().contains("ANSWER '5557777'"));
+        provider->hangUpIncoming();
+        QVERIFY(ended.wait(20000));
+        QVERIFY(!provider->hasIncoming());
+    }
+
+private:
+    QByteArray modemLog() const
+    {
+        QFile file(m_bus->dir() + QStringLiteral("/modem.log"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 };
 

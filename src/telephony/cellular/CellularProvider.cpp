@@ -11,6 +11,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QTimer>
+#include <utility>
 
 using namespace mTAPIConsts;
 
@@ -24,9 +25,15 @@ const LineProviderRegistrar registrar(30, [] { return std::make_unique<CellularP
 constexpr int kModemDisabled = 3;
 constexpr int kModemRegistered = 8;
 constexpr int kCallRingingOut = 2;
+constexpr int kCallRingingIn = 3;
 constexpr int kCallActive = 4;
+constexpr int kCallWaiting = 6;
 constexpr int kCallTerminated = 7;
 constexpr uint kReasonRefusedOrBusy = 5;
+// MMCallDirection
+constexpr int kDirectionIncoming = 1;
+// A number is a few dozen digits; anything longer is not one, and is not kept whole.
+constexpr qsizetype kMaxNumber = 128;
 // How long a modem may take to enable and find its network before a call gives up.
 constexpr int kRegisterWaitMs = 30000;
 
@@ -101,6 +108,10 @@ void CellularProvider::watch()
     connection.connect(mm::kService, QString(), QStringLiteral("org.freedesktop.DBus.Properties"),
                        QStringLiteral("PropertiesChanged"), this,
                        SLOT(onPropertiesChanged(QDBusMessage)));
+    connection.connect(mm::kService, QString(), mm::kVoice, QStringLiteral("CallAdded"), this,
+                       SLOT(onCallAdded(QDBusMessage)));
+    connection.connect(mm::kService, QString(), mm::kVoice, QStringLiteral("CallDeleted"), this,
+                       SLOT(onCallDeleted(QDBusMessage)));
     reload();
 }
 
@@ -120,6 +131,7 @@ void CellularProvider::reload()
 
 void CellularProvider::clearModems()
 {
+    endIncoming(false);
     const QList<quint64> ids = m_calls.keys();
     for (quint64 id : ids) {
         CallEntry& entry = m_calls[id];
@@ -194,6 +206,10 @@ QString CellularProvider::lineState(const QString& lineKey) const
     const Modem* modem = modemByKey(lineKey);
     if (!modem)
         return {};
+    if (hasIncoming() && m_incoming.modemPath == modem->path && !m_incoming.adopted)
+        return m_incoming.connected
+                   ? QCoreApplication::translate("telvora::CellularProvider", "In a call")
+                   : QCoreApplication::translate("telvora::CellularProvider", "Incoming call");
     for (const CallEntry& call : m_calls) {
         if (call.modemPath == modem->path && !call.ended)
             return call.connected
@@ -274,6 +290,8 @@ void CellularProvider::onInterfacesRemoved(const QDBusMessage& message)
     else
         return;
     // Calls on a modem that went away end here: the daemon will say nothing more of them.
+    if (m_incoming.modemPath == path)
+        endIncoming(false);
     const QList<quint64> ids = m_calls.keys();
     for (quint64 id : ids) {
         CallEntry& entry = m_calls[id];
@@ -464,14 +482,25 @@ quint64 CellularProvider::callByPath(const QString& callPath) const
 
 void CellularProvider::onCallStateChanged(const QDBusMessage& message)
 {
+    if (message.arguments().size() < 3)
+        return;
+    const int state = message.arguments().at(1).toInt();
+    const uint reason = message.arguments().at(2).toUInt();
+    if (hasIncoming() && message.path() == m_incoming.callPath) {
+        if (state == kCallActive && !m_incoming.connected) {
+            m_incoming.connected = true;
+            emit incomingConnected();
+        } else if (state == kCallTerminated) {
+            // An answered call, once adopted, is deleted as a placed one is, below.
+            endIncoming(!m_incoming.adopted);
+        }
+    }
     const quint64 id = callByPath(message.path());
-    if (id == 0 || message.arguments().size() < 3)
+    if (id == 0)
         return;
     CallEntry& entry = m_calls[id];
     if (entry.ended || entry.dropping)
         return;
-    const int state = message.arguments().at(1).toInt();
-    const uint reason = message.arguments().at(2).toUInt();
     if (state == kCallRingingOut) {
         events()->callStateChanged(id, LINECALLSTATE_RINGBACK, 0);
     } else if (state == kCallActive && !entry.connected) {
@@ -488,6 +517,150 @@ void CellularProvider::onCallStateChanged(const QDBusMessage& message)
             mode = LINEDISCONNECTMODE_BUSY;
         endCall(id, mode);
     }
+}
+
+void CellularProvider::onCallAdded(const QDBusMessage& message)
+{
+    if (message.arguments().isEmpty())
+        return;
+    const QString modemPath = message.path();
+    const QString callPath = qdbus_cast<QDBusObjectPath>(message.arguments().at(0)).path();
+    if (callPath.isEmpty() || callByPath(callPath) != 0)
+        return;
+    // Our own calls are announced too: the call's direction tells them apart.
+    auto* watcher = new QDBusPendingCallWatcher(
+        bus().asyncCall(
+            QDBusMessage::createMethodCall(mm::kService, callPath,
+                                           QStringLiteral("org.freedesktop.DBus.Properties"),
+                                           QStringLiteral("GetAll"))
+            << mm::kCall),
+        this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, modemPath, callPath](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                const QDBusPendingReply<QVariantMap> reply = *w;
+                if (!reply.isError())
+                    takeIncoming(modemPath, callPath, reply.value());
+            });
+}
+
+bool CellularProvider::busy() const
+{
+    for (const CallEntry& call : m_calls) {
+        if (!call.ended)
+            return true;
+    }
+    return false;
+}
+
+void CellularProvider::takeIncoming(const QString& modemPath, const QString& callPath,
+                                    const QVariantMap& properties)
+{
+    const int direction = properties.value(QStringLiteral("Direction")).toInt();
+    const int state = properties.value(QStringLiteral("State")).toInt();
+    if (direction != kDirectionIncoming || (state != kCallRingingIn && state != kCallWaiting))
+        return;
+    const auto modem = m_modems.constFind(modemPath);
+    if (modem == m_modems.cend() || !modem->voice || callByPath(callPath) != 0 ||
+        m_incoming.callPath == callPath)
+        return;
+    if (hasIncoming() || busy()) {
+        hangUpCall(callPath);
+        return;
+    }
+    m_incoming = Incoming{};
+    m_incoming.modemPath = modemPath;
+    m_incoming.callPath = callPath;
+    m_incoming.number = properties.value(QStringLiteral("Number")).toString().left(kMaxNumber);
+    bus().connect(mm::kService, callPath, mm::kCall, QStringLiteral("StateChanged"), this,
+                  SLOT(onCallStateChanged(QDBusMessage)));
+    emit incomingCall(QString(), m_incoming.number);
+    if (events())
+        events()->lineStateUpdated(*this, keyOf(*modem));
+}
+
+void CellularProvider::hangUpCall(const QString& callPath)
+{
+    bus().asyncCall(QDBusMessage::createMethodCall(mm::kService, callPath, mm::kCall,
+                                                   QStringLiteral("Hangup")));
+}
+
+void CellularProvider::onCallDeleted(const QDBusMessage& message)
+{
+    if (message.arguments().isEmpty())
+        return;
+    const QString callPath = qdbus_cast<QDBusObjectPath>(message.arguments().at(0)).path();
+    if (hasIncoming() && callPath == m_incoming.callPath)
+        endIncoming(false);
+    if (const quint64 id = callByPath(callPath); id != 0) {
+        // Gone from the daemon: whatever becomes of it now, nobody will hear.
+        CallEntry& entry = m_calls[id];
+        entry.deleted = true;
+        if (entry.dropping)
+            finishDrop(id);
+        else if (!entry.ended && !entry.creating)
+            endCall(id, entry.connected ? LINEDISCONNECTMODE_NORMAL : LINEDISCONNECTMODE_UNKNOWN,
+                    false);
+    }
+}
+
+void CellularProvider::endIncoming(bool deleteIt)
+{
+    if (!hasIncoming())
+        return;
+    const Incoming incoming = std::exchange(m_incoming, Incoming{});
+    // An adopted call keeps its subscription until the call itself is deleted.
+    if (!incoming.adopted)
+        bus().disconnect(mm::kService, incoming.callPath, mm::kCall, QStringLiteral("StateChanged"),
+                         this, SLOT(onCallStateChanged(QDBusMessage)));
+    if (deleteIt)
+        bus().asyncCall(QDBusMessage::createMethodCall(mm::kService, incoming.modemPath, mm::kVoice,
+                                                       QStringLiteral("DeleteCall"))
+                        << QVariant::fromValue(QDBusObjectPath(incoming.callPath)));
+    emit incomingEnded();
+    if (events() && m_modems.contains(incoming.modemPath))
+        events()->lineStateUpdated(*this, keyOf(m_modems[incoming.modemPath]));
+}
+
+bool CellularProvider::answerIncoming()
+{
+    if (!hasIncoming() || m_incoming.connected)
+        return false;
+    bus().asyncCall(QDBusMessage::createMethodCall(mm::kService, m_incoming.callPath, mm::kCall,
+                                                   QStringLiteral("Accept")));
+    return true;
+}
+
+void CellularProvider::declineIncoming(bool)
+{
+    // Busy or declined, the network hears the same hang-up.
+    if (hasIncoming())
+        hangUpCall(m_incoming.callPath);
+}
+
+QString CellularProvider::incomingLine() const
+{
+    const auto modem = m_modems.constFind(m_incoming.modemPath);
+    return hasIncoming() && modem != m_modems.cend() ? keyOf(*modem) : QString();
+}
+
+bool CellularProvider::adoptIncoming(quint64 id, const QString& lineKey)
+{
+    const Modem* modem = modemByKey(lineKey);
+    if (!hasIncoming() || !m_incoming.connected || m_incoming.adopted || !modem ||
+        modem->path != m_incoming.modemPath || m_calls.contains(id))
+        return false;
+    CallEntry entry;
+    entry.modemPath = m_incoming.modemPath;
+    entry.lineKey = lineKey;
+    entry.number = m_incoming.number;
+    entry.callPath = m_incoming.callPath;
+    entry.connected = true;
+    m_calls.insert(id, entry);
+    m_incoming.adopted = true;
+    if (events())
+        events()->lineStateUpdated(*this, lineKey);
+    return true;
 }
 
 void CellularProvider::endCall(quint64 id, quint32 disconnectMode, bool deleteIt)

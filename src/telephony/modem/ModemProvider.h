@@ -28,6 +28,13 @@ namespace telvora {
 //
 // One port carries one conversation with its modem at a time: a call placed while the port
 // is still being probed or hung up after the previous call waits until it is free.
+//
+// A port set to take calls is held open from the program's start while its line is idle,
+// listening for RING and the caller's number; a call placed on it takes the port over at
+// once, and listening resumes when the call is over. A call that rings is offered once its
+// number is known or at its second RING; it is over for us when the RINGs stop. An
+// analogue line has no way to turn a call away: declining only stops offering it, and the
+// caller hears ringing until they give up.
 class ModemProvider : public QObject, public LineProvider
 {
     Q_OBJECT
@@ -73,6 +80,17 @@ public:
     void dropCall(quint64 call) override;
     void releaseCall(quint64 call) override;
     bool sendTones(quint64 call, const QString& tones) override;
+    void startUp() override;
+    bool adoptIncoming(quint64 call, const QString& lineKey) override;
+    bool hasIncoming() const override { return !m_incomingPort.isEmpty(); }
+    bool answerIncoming() override;
+    void declineIncoming(bool busy) override;
+    void hangUpIncoming() override;
+    QString incomingLine() const override { return m_incomingPort; }
+
+    // How long after the last RING a caller is taken to have given up: longer than the
+    // pause between two rings in any country's cadence.
+    static constexpr int kRingSilenceMs = 8000;
 
     PortInfo portInfo(const QString& lineKey) const { return m_ports.value(lineKey); }
     // The settings of a line's port (defaults for a port found on the system).
@@ -87,6 +105,13 @@ public:
     static QByteArray dialDigits(const QString& number);
     // How many times the system's serial ports were listed: once, then on hot-plug only.
     int portScans() const { return m_portScans; }
+
+signals:
+    // As SipProvider's: the caller's name and number as the modem heard them, anything at
+    // all.
+    void incomingCall(const QString& callerName, const QString& callerNumber);
+    void incomingConnected();
+    void incomingEnded();
 
 private:
     struct CallEntry
@@ -105,6 +130,32 @@ private:
         bool seenInList = false;
         int missingPolls = 0;
     };
+
+    // A port that listens for calls while its line is idle, and the call ringing on it.
+    struct Listener
+    {
+        AtChannel* channel = nullptr;
+        QTimer* silence = nullptr;
+        QString number;
+        QString name;
+        int rings = 0;
+        bool offered = false;
+        bool ignored = false; // declined or turned away: its RINGs are not offered again
+        bool answering = false;
+        bool connected = false;
+        quint64 call = 0; // once adopted as a connected call
+    };
+
+    void listenForCalls();
+    void listen(const QString& port);
+    void setUpListening(const QString& port);
+    void stopListening(const QString& port);
+    void onListenerEvent(const QString& port, const AtParser::Event& event);
+    void offer(const QString& port);
+    void ringingStopped(const QString& port);
+    void incomingOver(const QString& port);
+    void incomingCallEnded(quint64 id);
+    bool takesCalls(const QString& port) const;
 
     void reloadSettings();
     void scanPorts();
@@ -152,6 +203,9 @@ private:
     // Channels still hanging up after their call, by port.
     QHash<QString, QPointer<AtChannel>> m_releasing;
     QHash<quint64, CallEntry> m_calls;
+    bool m_started = false;
+    QHash<QString, Listener> m_listeners;
+    QString m_incomingPort; // where the offered call rings or is connected
 };
 
 } // namespace telvora

@@ -107,6 +107,7 @@ ModemSettings ModemSettings::load()
             continue;
         port.initString = o.value(QLatin1String("init")).toString();
         port.pulse = o.value(QLatin1String("dial")).toString() == QLatin1String("pulse");
+        port.takeCalls = o.value(QLatin1String("incoming")).toBool(false);
         QString problem = pathProblem(port.path);
         if (problem.isEmpty())
             problem = initStringProblem(port.initString);
@@ -143,6 +144,7 @@ bool ModemSettings::save() const
         o.insert(QLatin1String("init"), port.initString);
         o.insert(QLatin1String("dial"),
                  port.pulse ? QLatin1String("pulse") : QLatin1String("tone"));
+        o.insert(QLatin1String("incoming"), port.takeCalls);
         list.append(o);
     }
     for (const QJsonValue& kept : setAside)

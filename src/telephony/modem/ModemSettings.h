@@ -13,6 +13,9 @@ struct ModemPortSettings
     QString path;       // the device, e.g. /dev/ttyACM0 or a symlink to it
     QString initString; // sent before each call, e.g. "AT&F" or "ATM0"
     bool pulse = false; // pulse dialling instead of tone
+    // The port is held open while the line is idle, to hear calls that come in. Off unless
+    // the user asks: nobody's port is taken from other programs unexpectedly.
+    bool takeCalls = false;
     bool operator==(const ModemPortSettings&) const = default;
 };
 

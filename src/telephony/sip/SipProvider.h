@@ -88,14 +88,15 @@ public:
     // arrives meanwhile, or while we call out, is turned away as busy (486). An offered call
     // rings until it is answered, declined (603) or the caller gives up; it is never
     // answered by itself.
-    bool hasIncoming() const { return m_incoming != nullptr; }
-    bool answerIncoming();
+    bool hasIncoming() const override { return m_incoming != nullptr; }
+    bool answerIncoming() override;
     // Turns the offered call away: as busy (486) or declined (603).
-    void declineIncoming(bool busy);
+    void declineIncoming(bool busy) override;
     // Ends the offered call, whether it is ringing or answered.
-    void hangUpIncoming();
+    void hangUpIncoming() override;
     // The account the offered call came to; empty when none is offered or it is unknown.
     QString incomingAccount() const;
+    QString incomingLine() const override { return incomingAccount(); }
 
 signals:
     void registrationChanged(const QString& accountId);

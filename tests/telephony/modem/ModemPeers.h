@@ -86,6 +86,13 @@ public:
         QFile file(log());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
+    // A call comes in: `count` RINGs, the number after the first; then the caller gives up.
+    bool ring(const QString& number, int count) const
+    {
+        return control(QStringLiteral("ring %1 %2").arg(number).arg(count));
+    }
+    // The far end of a call in progress hangs up.
+    bool farEndHangsUp() const { return control(QStringLiteral("hangup")); }
     // The pseudo-terminal goes away, as when a USB modem is pulled.
     void unplug()
     {
@@ -101,6 +108,11 @@ public:
     }
 
 private:
+    bool control(const QString& line) const
+    {
+        QFile fifo(m_dir.filePath(QStringLiteral("control")));
+        return fifo.open(QIODevice::WriteOnly) && fifo.write(line.toUtf8() + '\n') > 0;
+    }
     void start()
     {
         const qsizetype readyBefore = received().count(" ready\n");
@@ -118,7 +130,8 @@ private:
         m_modem->start(QStringLiteral("/usr/bin/python3"),
                        QStringList{modemPeerFile(QStringLiteral("fakemodem.py")),
                                    QStringLiteral("--tty"), m_dir.filePath(QStringLiteral("modem")),
-                                   QStringLiteral("--log"), log()} +
+                                   QStringLiteral("--log"), log(), QStringLiteral("--control"),
+                                   m_dir.filePath(QStringLiteral("control"))} +
                            m_arguments);
         m_modem->waitForStarted();
         // Setting the pty raw flushes what came before: wait until the modem says it is
@@ -137,13 +150,14 @@ private:
 // Names the ports in the modem settings of the current $TELVORA_HOME, with scanning off so
 // that no test touches the machine's own serial ports.
 inline bool writeModemSettings(const QString& home, const QStringList& ports,
-                               const QString& init = {})
+                               const QString& init = {}, bool takeCalls = false)
 {
     QJsonArray list;
     for (const QString& port : ports)
         list.append(QJsonObject{{QStringLiteral("path"), port},
                                 {QStringLiteral("init"), init},
-                                {QStringLiteral("dial"), QStringLiteral("tone")}});
+                                {QStringLiteral("dial"), QStringLiteral("tone")},
+                                {QStringLiteral("incoming"), takeCalls}});
     QFile file(home + QStringLiteral("/modems.json"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

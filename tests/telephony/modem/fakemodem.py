@@ -10,6 +10,9 @@ Each ATD consumes the next entry of --outcomes (the last one repeats):
   something no standard defines; hayes and data profiles)
 --reply-delay makes every command line wait that long before it is carried out,
 as a slow modem (or a busy USB bridge) does.
+--control names a FIFO the test writes lines to: "ring NUMBER COUNT" rings COUNT times,
+--ring-every seconds apart, with the caller ID after the first RING (NMBR/NAME after
+AT+VCID=1, +CLIP after AT+CLIP=1); "hangup" is the far end hanging up a call.
 Only the Python standard library is used.
 """
 import argparse, os, select, socket, sys, termios, time, tty
@@ -33,7 +36,8 @@ class Modem:
     # ---------------- helpers
     def reset(self):
         self.echo, self.verbose, self.quiet, self.x = True, True, False, 4
-        self.fclass, self.colp = 0, 0
+        self.fclass, self.colp, self.vcid, self.clip, self.crc = 0, 0, 0, 0, 0
+        self.ringing = None         # dict(number, left) while a call comes in
         self.state = "idle"         # idle | dialing | online-data | call (gsm/voice)
         self.call = None            # dict(number, stat)
         self.timers = []
@@ -156,7 +160,7 @@ class Modem:
                            else "ModemProto FM-56V voice modem",
                            4: "modemproto scripted modem"}.get(n, "OK" if n else "56000"))
             elif c == "A":
-                self.result("NO CARRIER"); return "final"
+                return self.answer()
             elif c == "O":
                 if self.state == "online-cmd":
                     self.state = "online-data"; self.result("CONNECT 33600"); return "final"
@@ -202,6 +206,10 @@ class Modem:
                 return False
             self.logl(f"TONE {cmd[5:]}")
             return True
+        if cmd.startswith("+VCID=") and not gsm:
+            self.vcid = int(cmd[6:] or 0); return True
+        if cmd.startswith("+CLIP=") and gsm:
+            self.clip = int(cmd[6:] or 0); return True
         if cmd.startswith("+V") and not gsm:
             if self.fclass != 8:
                 return False
@@ -213,7 +221,8 @@ class Modem:
         if gsm:
             if cmd == "+CLCC":
                 if self.call:
-                    self.info(f'+CLCC: 1,0,{self.call["stat"]},0,0,"{self.call["number"]}",129')
+                    d = self.call.get("dir", 0)
+                    self.info(f'+CLCC: 1,{d},{self.call["stat"]},0,0,"{self.call["number"]}",129')
                 return True
             if cmd in ("+CHUP",):
                 self.hangup_local(); return True
@@ -238,7 +247,9 @@ class Modem:
                 self.info('+COPS: 0,0,"ModemProto Net",7'); return True
             if cmd == "+CEREG?":
                 self.info("+CEREG: 0,1"); return True
-            if cmd.startswith(("+CMEE", "+CREG=", "+CGREG=", "+CEREG=", "+CRC=", "+CLIP=", "+CSCS", "+CMER",
+            if cmd.startswith("+CRC="):
+                self.crc = int(cmd[5:] or 0); return True
+            if cmd.startswith(("+CMEE", "+CREG=", "+CGREG=", "+CEREG=", "+CSCS", "+CMER",
                                "+CFUN", "+CLCC=", "+CSSN=", "+CCWA=", "+COPS=", "+CVHU", "+CTZU")):
                 return True
         return False
@@ -330,6 +341,63 @@ class Modem:
                     outcome, "Call rejected"))
         self.later(d, fin)
 
+    def ring(self, number, count):
+        self.ringing = {"number": number, "left": count, "first": True}
+        self.ring_once()
+
+    def ring_once(self):
+        r = self.ringing
+        if not r or self.state != "idle":
+            return
+        gsm = self.a.profile == "gsm"
+        if r["left"] <= 0:                       # the caller gives up
+            self.logl("CALLER GAVE UP"); self.ringing = None
+            if gsm:
+                self.call = None
+            return
+        r["left"] -= 1
+        self.logl(f"RING {r['number']!r}")
+        if gsm:                                  # an incoming call (direction 1) rings (4)
+            self.call = {"number": r["number"], "stat": 4, "dir": 1}
+        if gsm and self.crc:
+            self.info("+CRING: VOICE")
+        else:
+            self.result("RING")
+        if r["first"]:
+            r["first"] = False
+            if self.vcid:
+                for line in ("DATE = 1208", "TIME = 1830", f"NMBR = {r['number']}", "NAME = CALLER"):
+                    self.info(line)
+            if self.clip:
+                self.info(f'+CLIP: "{r["number"]}",145')
+        self.later(self.a.ring_every, self.ring_once)
+
+    def answer(self):
+        if not self.ringing:
+            self.result("NO CARRIER"); return "final"
+        number, self.ringing = self.ringing["number"], None
+        self.cancel_timers()
+        self.logl(f"ANSWER {number!r} fclass={self.fclass}")
+        if self.a.profile == "gsm":
+            self.call = {"number": number, "stat": 0, "dir": 1}
+            self.state = "call"; self.result("OK")
+        elif self.fclass == 8:
+            self.state = "call"; self.result("VCON")
+        else:
+            self.later(self.a.delay, lambda: self.end("NO CARRIER"))
+        return "final"
+
+    def control(self, line):
+        words = line.split()
+        if words[:1] == ["ring"] and len(words) == 3:
+            self.ring(words[1], int(words[2]))
+        elif words == ["hangup"] and self.state == "call":
+            self.logl("FAR END HUNG UP")
+            if self.a.profile == "gsm":
+                self.end("NO CARRIER")
+            else:
+                self.dle_repeat(b"b")
+
     def end(self, res, cause=None):
         self.state, self.call = "idle", None
         if cause:
@@ -338,6 +406,8 @@ class Modem:
 
     def hangup_local(self):
         self.cancel_timers()
+        if self.ringing:                          # a call that rings is refused
+            self.logl("REFUSED"); self.ringing = None
         if self.call:
             self.ceer = "Normal call clearing"
         self.state, self.call = "idle", None
@@ -372,8 +442,16 @@ def main():
     p.add_argument("--atd-waits", action="store_true",
                    help="gsm: ATD..; returns its final result only when the call is answered/fails")
     p.add_argument("--ignore-colp", action="store_true", help="gsm: +COLP=1 does not delay ATD's OK")
+    p.add_argument("--control", help="FIFO of test commands (ring NUMBER COUNT, hangup)")
+    p.add_argument("--ring-every", type=float, default=6.0, help="seconds between RINGs")
     p.add_argument("--log")
     a = p.parse_args()
+    control = None
+    if a.control:
+        if not os.path.exists(a.control):
+            os.mkfifo(a.control)
+        # Open for writing too, so that the FIFO never reads as closed between writers.
+        control = os.open(a.control, os.O_RDWR | os.O_NONBLOCK)
     if a.tty:
         fd = os.open(a.tty, os.O_RDWR | os.O_NOCTTY)
         tty.setraw(fd)
@@ -393,8 +471,16 @@ def main():
         m = Modem(a, lambda b: conns[0].sendall(b))
         conns = [c]
         rd = lambda f: f.recv(4096)
+    pending = b""
     while True:
-        r, _, _ = select.select(conns, [], [], m.timeout())
+        r, _, _ = select.select(conns + ([control] if control is not None else []), [], [],
+                                m.timeout())
+        if control is not None and control in r:
+            pending += os.read(control, 4096)
+            while b"\n" in pending:
+                line, pending = pending.split(b"\n", 1)
+                m.control(line.decode(errors="replace"))
+            r = [f for f in r if f != control]
         if r:
             data = rd(conns[0])
             if not data:

@@ -15,7 +15,10 @@ Parameters (JSON via -p):
                                (what MM does when ATD itself returns BUSY)
   modems       [["ModemProto", "FM-LTE"]] - manufacturer/model per modem
 
-Control (on the mock interface, for tests): SetOutcomes(s), AddModem(ss), RemoveModem(o).
+Control (on the mock interface, for tests): SetOutcomes(s), AddModem(ss), RemoveModem(o),
+Ring(os) - a call from number s comes in on modem o (returns the call's path),
+GiveUp(o) - the caller of that incoming call hangs up,
+Actions() - "Accept <call path>" and "Hangup <call path>" as they were asked, in order.
 Load with:  python3 -m dbusmock --template /path/mm_voice_template.py [-p JSON]
 '''
 import dbus
@@ -36,7 +39,7 @@ MOCK_IFACE = 'org.freedesktop.DBus.Mock'
 # MMCallState / MMCallStateReason / MMCallDirection (ModemManager-enums.h)
 UNKNOWN, DIALING, RINGING_OUT, RINGING_IN, ACTIVE, HELD, WAITING, TERMINATED = range(8)
 R_UNKNOWN, R_OUTGOING_STARTED, R_INCOMING_NEW, R_ACCEPTED, R_TERMINATED, R_REFUSED_OR_BUSY, R_ERROR = range(7)
-DIRECTION_OUTGOING = 2
+DIRECTION_INCOMING, DIRECTION_OUTGOING = 1, 2
 
 _state = {}
 
@@ -46,7 +49,7 @@ def load(mock, parameters):
                   delay=int(parameters.get('delay_ms', 500)),
                   call_len=int(parameters.get('call_len_ms', 0)),
                   start_error=bool(parameters.get('start_error', False)),
-                  dials=0, next_call=0, modems=0, tones='')
+                  dials=0, next_call=0, modems=0, tones='', actions=[])
     mock.AddMethods(MAIN_IFACE, [('ScanDevices', '', '', ''), ('SetLogging', 's', '', ''),
                                  ('ReportKernelEvent', 'a{sv}', '', ''), ('InhibitDevice', 'sb', '', '')])
     mock.AddProperty(MAIN_IFACE, 'Version', dbus.String('1.20.4-dbusmock'))
@@ -97,16 +100,12 @@ def _set_calls(modem, calls):
     modem.UpdateProperties(VOICE_IFACE, {'Calls': dbus.Array(calls, signature='o')})
 
 
-def _create_call(modem, props):
-    if 'number' not in props:        # MM accepts only the key "number"
-        raise dbus.exceptions.DBusException(
-            'Invalid properties dictionary, no number',
-            name='org.freedesktop.ModemManager1.Error.Core.InvalidArgs')
+def _add_call(modem, number, direction, state, reason):
     path = f'{MAIN_OBJ}/Call/{_state["next_call"]}'
     _state['next_call'] += 1
     modem.AddObject(path, CALL_IFACE, {
-        'State': dbus.Int32(UNKNOWN), 'StateReason': dbus.Int32(R_UNKNOWN),
-        'Direction': dbus.Int32(DIRECTION_OUTGOING), 'Number': dbus.String(str(props['number'])),
+        'State': dbus.Int32(state), 'StateReason': dbus.Int32(reason),
+        'Direction': dbus.Int32(direction), 'Number': dbus.String(number),
         'Multiparty': dbus.Boolean(False), 'AudioPort': dbus.String(''),
         'AudioFormat': dbus.Dictionary({}, signature='sv'),
     }, [])
@@ -115,11 +114,30 @@ def _create_call(modem, props):
     call.timers = []
     call.AddMethod(CALL_IFACE, 'Start', '', '', _start)
     call.AddMethod(CALL_IFACE, 'Hangup', '', '', _hangup)
-    call.AddMethod(CALL_IFACE, 'Accept', '', '', lambda self: None)
+    call.AddMethod(CALL_IFACE, 'Accept', '', '', _accept)
     call.AddMethod(CALL_IFACE, 'SendDtmf', 's', '', _send_dtmf)
     _set_calls(modem, list(modem.props[VOICE_IFACE]['Calls']) + [dbus.ObjectPath(path)])
     modem.EmitSignal(VOICE_IFACE, 'CallAdded', 'o', [dbus.ObjectPath(path)])
     return dbus.ObjectPath(path)
+
+
+def _create_call(modem, props):
+    if 'number' not in props:        # MM accepts only the key "number"
+        raise dbus.exceptions.DBusException(
+            'Invalid properties dictionary, no number',
+            name='org.freedesktop.ModemManager1.Error.Core.InvalidArgs')
+    return _add_call(modem, str(props['number']), DIRECTION_OUTGOING, UNKNOWN, R_UNKNOWN)
+
+
+def _accept(call):
+    # As the daemon does: only an incoming call that rings can be accepted.
+    if (int(call.props[CALL_IFACE]['State']) != RINGING_IN
+            or int(call.props[CALL_IFACE]['Direction']) != DIRECTION_INCOMING):
+        raise dbus.exceptions.DBusException(
+            'This call was not ringing, cannot accept',
+            name='org.freedesktop.ModemManager1.Error.Core.WrongState')
+    _state['actions'].append('Accept ' + call.path)
+    _change(call, ACTIVE, R_ACCEPTED)
 
 
 def _change(call, new, reason):
@@ -167,6 +185,7 @@ def _start(call):
 
 
 def _hangup(call):
+    _state['actions'].append('Hangup ' + call.path)
     _change(call, TERMINATED, R_TERMINATED)
 
 
@@ -221,3 +240,22 @@ def RemoveModem(self, path):
     self.EmitSignal('org.freedesktop.DBus.ObjectManager', 'InterfacesRemoved', 'oas',
                     [dbus.ObjectPath(path), dbus.Array([MODEM_IFACE, VOICE_IFACE], signature='s')])
     self.RemoveObject(path)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='os', out_signature='o')
+def Ring(self, modem_path, number):
+    '''Test control: a call from `number` comes in on the modem and rings.'''
+    return _add_call(mockobject.objects[str(modem_path)], str(number), DIRECTION_INCOMING,
+                     RINGING_IN, R_INCOMING_NEW)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='o', out_signature='')
+def GiveUp(self, call_path):
+    '''Test control: the caller hangs up (the daemon reports the call terminated).'''
+    _change(mockobject.objects[str(call_path)], TERMINATED, R_TERMINATED)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='as')
+def Actions(self):
+    '''Test control: every Accept and Hangup asked of a call so far, in order.'''
+    return dbus.Array(_state['actions'], signature='s')
