@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace telvora {
 
@@ -100,6 +101,15 @@ private:
     QString uidOf(qint64 nameId) const;
     QByteArray ownCard(qint64 nameId);
     bool localChanged(const SyncItem& item);
+    // Reads which names changed since they were last agreed on.
+    void readMarks() { m_marked = m_state.marks().marked(); }
+    bool mayHaveChanged(qint64 nameId) const { return !m_marked || m_marked->contains(nameId); }
+    // The names the marks (or, without them, the whole book) say may need sending.
+    QSet<qint64> namesToLookAt();
+    // Counts the changes waiting; with clear, forgets the marks of names that turned out
+    // to be as agreed, in the same transaction as the look, so that a change another
+    // program makes meanwhile keeps its mark.
+    int settle(bool clear);
     DavError bookError(const QString& why) const;
 
     PhoneBook& m_book;
@@ -114,6 +124,8 @@ private:
     int m_round = 0;
     bool m_lastFailed = false;
     SyncReport m_report;
+    // Names marked as changed since last agreed on; nothing when every name counts.
+    std::optional<QSet<qint64>> m_marked;
 
     // One sync's changes from the server.
     bool m_fullListing = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/ChangeMarks.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QHash>
@@ -37,7 +39,7 @@ class SyncState
     Q_DECLARE_TR_FUNCTIONS(telvora::SyncState)
 
 public:
-    explicit SyncState(PhoneBook& book) : m_book(book) {}
+    explicit SyncState(PhoneBook& book) : m_book(book), m_marks(book) {}
 
     // Makes the tables when missing and reads the rows. When the rows were made for another
     // address book they no longer say anything and are forgotten (the names stay). False,
@@ -48,8 +50,12 @@ public:
     const QHash<QString, SyncItem>& items() const { return m_items; }
     std::optional<SyncItem> itemOfName(qint64 nameId) const;
     QString token() const { return m_token; }
+    // The names changed since they were last agreed on; ready once open() succeeded.
+    ChangeMarks& marks() { return m_marks; }
 
     // Each writes at once, inside the book's change when one is open (PhoneBook::asOneChange).
+    // A name whose card UID is new or gone changes the card of each name filed under it,
+    // which then counts as changed; a name that loses its card is new to the server.
     bool store(const SyncItem& item);
     bool forget(const QString& href);
     bool setToken(const QString& token);
@@ -61,6 +67,7 @@ private:
     void load();
 
     PhoneBook& m_book;
+    ChangeMarks m_marks;
     QUrl m_addressBook;
     QHash<QString, SyncItem> m_items;
     QHash<qint64, QString> m_hrefOfName;
