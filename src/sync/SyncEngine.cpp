@@ -16,6 +16,9 @@ namespace {
 constexpr int kFetchBatch = 100;
 // A sync that meets a card changed meanwhile starts over; this many times at most in a row.
 constexpr int kMaxRounds = 3;
+// Writes in flight at once: each waits for the server's round trip and its own write to
+// disk, so a few together keep both busy, while the server still sees few connections.
+constexpr int kParallelWrites = 4;
 } // namespace
 
 SyncEngine::SyncEngine(PhoneBook& book, Prompt& prompt, QObject* parent)
@@ -152,6 +155,8 @@ void SyncEngine::start()
     m_toFetch.clear();
     m_fetched.clear();
     m_pushes.clear();
+    m_inFlight = 0;
+    m_pushError = DavError();
     m_needAnotherRound = false;
     if (!m_state.open(m_addressBook))
         return done(bookError(m_state.errorText()));
@@ -489,37 +494,52 @@ void SyncEngine::planPushes()
 
 void SyncEngine::pushNext()
 {
-    if (m_pushes.isEmpty())
-        return done(DavError());
-    const Push push = m_pushes.takeFirst();
+    // An answer that comes at once, inside send(), leaves the sending to the loop below.
+    if (m_sending)
+        return;
+    m_sending = true;
+    while (m_inFlight < kParallelWrites && m_pushError.ok() && !m_pushes.isEmpty())
+        send(m_pushes.takeFirst());
+    m_sending = false;
+    if (m_inFlight == 0)
+        done(m_pushError);
+}
+
+void SyncEngine::send(const Push& push)
+{
+    ++m_inFlight;
     QPointer<DavClient> client = m_client;
+    // Each answer is filed as it comes, whatever the others do: the state holds exactly
+    // what the server confirmed.
     const auto answered = [this, client, push](const DavError& error, const QString& newEtag) {
         if (client != m_client)
             return;
+        --m_inFlight;
         using Kind = DavError::Kind;
+        const bool gone = push.kind == Push::Kind::Remove && error.kind == Kind::NotFound;
         if (error.kind == Kind::Conflict) {
             // Changed on the server since the listing: the next round takes that change
             // first, then sends ours (or keeps both).
             m_needAnotherRound = true;
-            return pushNext();
-        }
-        const bool gone = push.kind == Push::Kind::Remove && error.kind == Kind::NotFound;
-        if (!error.ok() && !gone)
-            return done(error);
-        bool stored = false;
-        if (push.kind == Push::Kind::Remove) {
-            stored = m_state.forget(push.item.href);
+        } else if (!error.ok() && !gone) {
+            if (m_pushError.ok())
+                m_pushError = error;
         } else {
-            SyncItem item = push.item;
-            // Without an ETag in the answer the next listing's tells it; until then the
-            // card counts as sent.
-            item.etag = newEtag.isEmpty() ? QStringLiteral("-") : newEtag;
-            item.card = push.card;
-            stored = m_state.store(item);
+            bool stored = false;
+            if (push.kind == Push::Kind::Remove) {
+                stored = m_state.forget(push.item.href);
+            } else {
+                SyncItem item = push.item;
+                // Without an ETag in the answer the next listing's tells it; until then
+                // the card counts as sent.
+                item.etag = newEtag.isEmpty() ? QStringLiteral("-") : newEtag;
+                item.card = push.card;
+                stored = m_state.store(item);
+            }
+            if (!stored && m_pushError.ok())
+                m_pushError = bookError(m_state.errorText());
+            m_report.toServer += stored;
         }
-        if (!stored)
-            return done(bookError(m_state.errorText()));
-        ++m_report.toServer;
         pushNext();
     };
     if (push.kind == Push::Kind::Remove)

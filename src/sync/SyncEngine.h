@@ -95,6 +95,7 @@ private:
     bool rehash(const QSet<qint64>& touched);
     void planPushes();
     void pushNext();
+    void send(const Push& push);
     void done(const DavError& error);
     QString href(const QUrl& url) const;
     QUrl url(const QString& href) const;
@@ -136,6 +137,10 @@ private:
     QList<QString> m_toFetch;
     QList<Fetched> m_fetched;
     QList<Push> m_pushes;
+    int m_inFlight = 0;
+    bool m_sending = false;
+    // The first failure among the writes in flight; the others still end and are filed.
+    DavError m_pushError;
     bool m_needAnotherRound = false;
 };
 
