@@ -141,7 +141,8 @@ int SyncEngine::settle(bool clear)
     if (!clear)
         count();
     else if (!m_book.asOneChange(count))
-        m_state.open(m_addressBook); // the marks stay, which only costs a look next time
+        m_state.forgetRows(); // the marks stay, which only costs a look next time
+    m_state.open(m_addressBook);
     return pending;
 }
 void SyncEngine::start()
@@ -340,7 +341,8 @@ void SyncEngine::apply()
         const QString why =
             m_cards.errorText().isEmpty() ? m_state.errorText() : m_cards.errorText();
         m_report.fromServer = before;
-        m_state.open(m_addressBook); // what is in memory was undone in the file
+        m_state.forgetRows(); // what is in memory was undone in the file
+        m_state.open(m_addressBook);
         return done(bookError(why.isEmpty() ? m_book.errorText() : why));
     }
     m_fetched.clear();
@@ -465,6 +467,7 @@ void SyncEngine::planPushes()
         return true;
     });
     if (!kept) {
+        m_state.forgetRows();
         m_state.open(m_addressBook);
         return done(bookError(m_state.errorText()));
     }

@@ -67,16 +67,25 @@ bool SyncState::createTables()
 bool SyncState::open(const QUrl& addressBook)
 {
     m_error.clear();
+    if (!createTables() || !m_marks.prepare()) {
+        if (m_error.isEmpty())
+            m_error = m_marks.errorText();
+        m_loaded = false;
+        return false;
+    }
+    qint64 version = -1;
+    {
+        QSqlQuery query(m_book.database());
+        if (query.exec(QStringLiteral("PRAGMA data_version")) && query.next())
+            version = query.value(0).toLongLong();
+    }
+    if (m_loaded && addressBook == m_addressBook && version >= 0 && version == m_dataVersion)
+        return true;
+    m_loaded = false;
     m_items.clear();
     m_hrefOfName.clear();
     m_token.clear();
     m_addressBook = addressBook;
-    if (!createTables())
-        return false;
-    if (!m_marks.prepare()) {
-        m_error = m_marks.errorText();
-        return false;
-    }
     const QString bookText = addressBook.toString(QUrl::FullyEncoded);
     QSqlQuery query(m_book.database());
     QString storedBook;
@@ -101,6 +110,8 @@ bool SyncState::open(const QUrl& addressBook)
             return false;
     }
     load();
+    m_loaded = true;
+    m_dataVersion = version;
     return true;
 }
 

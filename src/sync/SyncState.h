@@ -44,7 +44,11 @@ public:
     // Makes the tables when missing and reads the rows. When the rows were made for another
     // address book they no longer say anything and are forgotten (the names stay). False,
     // with errorText() saying why, when the file cannot hold them.
+    // The rows read last time are kept while no other connection changed the file: this
+    // one writes them only through here.
     bool open(const QUrl& addressBook);
+    // The next open reads the rows again: a change that wrote some was undone.
+    void forgetRows() { m_loaded = false; }
     QString errorText() const { return m_error; }
 
     const QHash<QString, SyncItem>& items() const { return m_items; }
@@ -73,6 +77,8 @@ private:
     QHash<qint64, QString> m_hrefOfName;
     QString m_token;
     QString m_error;
+    bool m_loaded = false;
+    qint64 m_dataVersion = -1;
 };
 
 } // namespace telvora
