@@ -138,13 +138,16 @@ int SyncEngine::settle(bool clear)
         }
         return !clear || m_state.marks().clear(agreed);
     };
-    if (!clear)
+    if (!clear) {
         count();
-    else if (!m_book.asOneChange(count))
-        m_state.forgetRows(); // the marks stay, which only costs a look next time
-    m_state.open(m_addressBook);
+    } else if (!m_book.asOneChange(count)) {
+        // The marks stay, which only costs a look next time.
+        m_state.forgetRows();
+        m_state.open(m_addressBook);
+    }
     return pending;
 }
+
 void SyncEngine::start()
 {
     ++m_round;
