@@ -366,6 +366,13 @@ Diesem Zertifikat für diesen Server vertrauen?</translation>
     </message>
 </context>
 <context>
+    <name>telvora::ChangeMarks</name>
+    <message>
+        <source>the phone book cannot be changed</source>
+        <translation>das Telefonbuch kann nicht geändert werden</translation>
+    </message>
+</context>
+<context>
     <name>telvora::CommandLine</name>
     <message>
         <source>Telvora keeps your phone book and dials its numbers through a telephone line, redialling busy numbers.</source>
@@ -846,6 +853,14 @@ Die Datei bleibt unverändert, und nichts wird darin gespeichert.</translation>
     <message>
         <source>The settings could not be saved to &quot;%1&quot;.</source>
         <translation>Die Einstellungen konnten nicht in „%1“ gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Answer...</source>
+        <translation>Antworten...</translation>
+    </message>
+    <message>
+        <source>The address book sync waits for your answer to a question.</source>
+        <translation>Der Abgleich des Adressbuchs wartet auf Ihre Antwort auf eine Frage.</translation>
     </message>
 </context>
 <context>
@@ -2762,6 +2777,52 @@ Auch hier löschen? Wenn nicht, werden sie wieder an den Server gesendet.</numer
     <message>
         <source>Cards not taken: %1</source>
         <translation>Nicht übernommene Karten: %1</translation>
+    </message>
+    <message>
+        <source>A question waits for your answer.</source>
+        <translation>Eine Frage wartet auf Ihre Antwort.</translation>
+    </message>
+    <message>
+        <source>The address book server sends the sync on to another address:
+%1
+
+The password was not sent there. Sync with this address from now on and send the password there?</source>
+        <translation>Der Adressbuch-Server leitet den Abgleich an eine andere Adresse weiter:
+%1
+
+Das Passwort wurde nicht dorthin gesendet. Künftig mit dieser Adresse abgleichen und das Passwort dorthin senden?</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted by this system.</source>
+        <translation>Dieses System vertraut dem Zertifikat des Servers nicht.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate has changed since you accepted it.
+
+Accepted before (SHA-256):
+%1</source>
+        <translation>Das Zertifikat des Servers hat sich geändert, seit Sie es angenommen haben.
+
+Bisher angenommen (SHA-256):
+%1</translation>
+    </message>
+    <message>
+        <source>Shown now (SHA-256):
+%1
+
+Trust this certificate for this server?</source>
+        <translation>Jetzt gezeigt (SHA-256):
+%1
+
+Diesem Zertifikat für diesen Server vertrauen?</translation>
+    </message>
+    <message>
+        <source>Address book server</source>
+        <translation>Adressbuch-Server</translation>
+    </message>
+    <message>
+        <source>The address book server&apos;s settings could not be saved.</source>
+        <translation>Die Einstellungen des Adressbuch-Servers konnten nicht gespeichert werden.</translation>
     </message>
 </context>
 <context>

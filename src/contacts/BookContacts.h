@@ -21,6 +21,8 @@ public:
 
     // Nothing when the book has no such name. The name it is filed under goes into parent.
     std::optional<Contact> contact(qint64 nameId, qint64* parent = nullptr);
+    // The groups' names are read again: they may have been renamed since.
+    void forgetGroups() { m_groupNames.clear(); }
 
 private:
     void findColumns();

@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QToolButton>
 
 namespace telvora {
@@ -161,6 +162,17 @@ void DialForm::startSync()
         panel->setText(text);
         panel->setToolTip(text);
     });
+    m_sync->setSaver(&SyncAccountStore::save);
+    if (m_ui.StatusBar1) {
+        auto* answer = new QToolButton(m_ui.StatusBar1);
+        answer->setObjectName(QStringLiteral("SyncQuestionButton"));
+        answer->setText(tr("Answer..."));
+        answer->setToolTip(tr("The address book sync waits for your answer to a question."));
+        answer->hide();
+        m_ui.StatusBar1->addPermanentWidget(answer);
+        connect(m_sync, &SyncService::questionChanged, answer, &QWidget::setVisible);
+        connect(answer, &QToolButton::clicked, m_sync, &SyncService::answerQuestion);
+    }
     // The password may come later, from the secret store: the sync starts once it is there.
     struct Pending
     {

@@ -15,17 +15,6 @@
 
 namespace telvora {
 
-namespace {
-// "ab:cd:..." in upper case, as certificate viewers show a fingerprint.
-QString spaced(const QByteArray& hex)
-{
-    QStringList pairs;
-    for (qsizetype i = 0; i < hex.size(); i += 2)
-        pairs << QString::fromLatin1(hex.mid(i, 2)).toUpper();
-    return pairs.join(QLatin1Char(':'));
-}
-} // namespace
-
 AddressBookDialog::AddressBookDialog(SyncService& sync, Prompt& prompt, QWidget* parent)
     : QDialog(parent), m_sync(sync), m_prompt(prompt)
 {
@@ -98,7 +87,7 @@ void AddressBookDialog::findBooks()
                          : tr("The server's certificate is not trusted by this system.")) +
                 QStringLiteral("\n\n") +
                 tr("SHA-256 fingerprint:\n%1\n\nTrust this certificate for this server?")
-                    .arg(spaced(error.certificateFingerprint));
+                    .arg(DavError::fingerprintText(error.certificateFingerprint));
             if (m_prompt.messageBox(question, Prompt::Buttons::YesNo, Prompt::Icon::Warning,
                                     windowTitle()) == Prompt::Answer::Yes) {
                 m_certificate = error.certificateFingerprint;

@@ -161,6 +161,7 @@ void DavClient::send(Request outgoing)
             const QUrl target =
                 reply->url().resolved(QUrl::fromEncoded(reply->rawHeader("Location")));
             error = checkUrl(target);
+            error.source = reply->url();
             if (error.ok() && request.redirects >= m_limits.maxRedirects) {
                 error.kind = DavError::Kind::Server;
                 error.detail = tr("Too many redirects.");

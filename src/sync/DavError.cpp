@@ -1,6 +1,16 @@
 #include "DavError.h"
 
+#include <QStringList>
+
 namespace telvora {
+
+QString DavError::fingerprintText(const QByteArray& hex)
+{
+    QStringList pairs;
+    for (qsizetype i = 0; i < hex.size(); i += 2)
+        pairs << QString::fromLatin1(hex.mid(i, 2)).toUpper();
+    return pairs.join(QLatin1Char(':'));
+}
 
 QString DavError::message() const
 {

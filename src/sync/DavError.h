@@ -43,11 +43,15 @@ public:
     // With Certificate: the SHA-256 fingerprint (hex) of the certificate the server showed,
     // which the user may accept.
     QByteArray certificateFingerprint;
-    // With ForeignRedirect and InsecureUrl: where the server wanted us to go.
+    // With ForeignRedirect and InsecureUrl: where the server wanted us to go, and the
+    // address it sent us on from.
     QUrl target;
+    QUrl source;
 
     bool ok() const { return kind == Kind::None; }
     QString message() const;
+    // A SHA-256 fingerprint in hex as certificate viewers show it: "AB:CD:...".
+    static QString fingerprintText(const QByteArray& hex);
 };
 
 } // namespace telvora

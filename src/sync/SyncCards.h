@@ -52,6 +52,12 @@ public:
     bool remove(qint64 nameId);
     // Every name's id.
     QList<qint64> nameIds();
+    // Groups are looked up anew: another program may have renamed or deleted them.
+    void forgetGroups()
+    {
+        m_groups.clear();
+        m_contacts.forgetGroups();
+    }
 
     QString errorText() const { return m_error; }
 

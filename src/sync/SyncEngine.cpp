@@ -16,6 +16,9 @@ namespace {
 constexpr int kFetchBatch = 100;
 // A sync that meets a card changed meanwhile starts over; this many times at most in a row.
 constexpr int kMaxRounds = 3;
+// Writes in flight at once: each waits for the server's round trip and its own write to
+// disk, so a few together keep both busy, while the server still sees few connections.
+constexpr int kParallelWrites = 4;
 } // namespace
 
 SyncEngine::SyncEngine(PhoneBook& book, Prompt& prompt, QObject* parent)
@@ -64,7 +67,7 @@ QByteArray SyncEngine::ownCard(qint64 nameId)
 
 bool SyncEngine::localChanged(const SyncItem& item)
 {
-    return SyncCards::hash(ownCard(item.nameId)) != item.hash;
+    return mayHaveChanged(item.nameId) && SyncCards::hash(ownCard(item.nameId)) != item.hash;
 }
 
 DavError SyncEngine::bookError(const QString& why) const
@@ -93,15 +96,55 @@ int SyncEngine::pendingChanges()
 {
     if (m_addressBook.isEmpty() || !m_book.isWritable() || !m_state.open(m_addressBook))
         return -1;
-    int pending = 0;
-    QSet<qint64> names;
-    for (const qint64 id : m_cards.nameIds()) {
-        names.insert(id);
-        const std::optional<SyncItem> item = m_state.itemOfName(id);
-        pending += !item || item->etag.isEmpty() || localChanged(*item);
+    m_cards.forgetGroups();
+    return settle(false);
+}
+
+QSet<qint64> SyncEngine::namesToLookAt()
+{
+    QSet<qint64> look;
+    if (m_marked) {
+        look = *m_marked;
+    } else {
+        for (const qint64 id : m_cards.nameIds())
+            look.insert(id);
+        for (const SyncItem& item : m_state.items())
+            look.insert(item.nameId);
     }
+    // Sent, but never confirmed: waiting still, whatever the marks say.
     for (const SyncItem& item : m_state.items())
-        pending += !names.contains(item.nameId);
+        if (item.etag.isEmpty())
+            look.insert(item.nameId);
+    return look;
+}
+
+int SyncEngine::settle(bool clear)
+{
+    int pending = 0;
+    const auto count = [&] {
+        readMarks();
+        QList<qint64> agreed;
+        for (const qint64 id : namesToLookAt()) {
+            const std::optional<SyncItem> item = m_state.itemOfName(id);
+            const QByteArray card = ownCard(id);
+            if (card.isEmpty() && item)
+                ++pending; // gone here: the server is still to be told
+            else if (card.isEmpty())
+                agreed << id;
+            else if (!item || item->etag.isEmpty() || SyncCards::hash(card) != item->hash)
+                ++pending;
+            else
+                agreed << id;
+        }
+        return !clear || m_state.marks().clear(agreed);
+    };
+    if (!clear) {
+        count();
+    } else if (!m_book.asOneChange(count)) {
+        // The marks stay, which only costs a look next time.
+        m_state.forgetRows();
+        m_state.open(m_addressBook);
+    }
     return pending;
 }
 
@@ -116,9 +159,12 @@ void SyncEngine::start()
     m_toFetch.clear();
     m_fetched.clear();
     m_pushes.clear();
+    m_inFlight = 0;
+    m_pushError = DavError();
     m_needAnotherRound = false;
     if (!m_state.open(m_addressBook))
         return done(bookError(m_state.errorText()));
+    m_cards.forgetGroups();
     m_fullListing = m_state.token().isEmpty();
     listChanges(m_state.token());
 }
@@ -251,16 +297,19 @@ bool SyncEngine::confirmDeletions()
 void SyncEngine::apply()
 {
     const bool deleteHere = confirmDeletions();
-    // Judged before anything moves: deleting a parent files its sub-names anew, which is
-    // no change made here.
-    QSet<QString> changedHere;
-    for (const QString& h : std::as_const(m_deleted))
-        if (const SyncItem item = m_state.items().value(h); localChanged(item))
-            changedHere.insert(h);
     QList<std::pair<qint64, QString>> parents;
     QSet<qint64> touched;
     const int before = m_report.fromServer;
     const bool kept = m_book.asOneChange([&] {
+        // Read in the change, so that another program's edit made since the sync began is
+        // seen and kept. Judged before anything moves: deleting a parent files its
+        // sub-names anew, which is no change made here.
+        readMarks();
+        const std::optional<QSet<qint64>> markedBefore = m_marked;
+        QSet<QString> changedHere;
+        for (const QString& h : std::as_const(m_deleted))
+            if (const SyncItem item = m_state.items().value(h); localChanged(item))
+                changedHere.insert(h);
         for (const Fetched& fetched : std::as_const(m_fetched))
             if (!applyCard(fetched, parents, touched))
                 return false;
@@ -281,13 +330,22 @@ void SyncEngine::apply()
         }
         if (!rehash(touched))
             return false;
+        // What the server's changes wrote here is what both sides now say; a name changed
+        // here before keeps its mark and is looked at again before it is sent.
+        QList<qint64> agreed;
+        for (const qint64 id : std::as_const(touched))
+            if (markedBefore && !markedBefore->contains(id) && m_state.itemOfName(id))
+                agreed << id;
+        if (!m_state.marks().clear(agreed))
+            return false;
         return m_newToken == m_state.token() || m_state.setToken(m_newToken);
     });
     if (!kept) {
         const QString why =
             m_cards.errorText().isEmpty() ? m_state.errorText() : m_cards.errorText();
         m_report.fromServer = before;
-        m_state.open(m_addressBook); // what is in memory was undone in the file
+        m_state.forgetRows(); // what is in memory was undone in the file
+        m_state.open(m_addressBook);
         return done(bookError(why.isEmpty() ? m_book.errorText() : why));
     }
     m_fetched.clear();
@@ -312,7 +370,7 @@ bool SyncEngine::applyCard(const Fetched& fetched, QList<std::pair<qint64, QStri
     const bool nameHere = found && m_book.nameRow(item.nameId).has_value();
     if (nameHere) {
         const QByteArray local = ownCard(item.nameId);
-        const bool changedHere = SyncCards::hash(local) != item.hash;
+        const bool changedHere = mayHaveChanged(item.nameId) && SyncCards::hash(local) != item.hash;
         Contact server = *contact;
         server.uid = server.uid.isEmpty() ? item.uid : server.uid;
         if (SyncCards::card(server) != local) {
@@ -393,12 +451,12 @@ bool SyncEngine::rehash(const QSet<qint64>& touched)
 void SyncEngine::planPushes()
 {
     const QString bookPath = m_addressBook.path(QUrl::FullyEncoded);
-    const QList<qint64> names = m_cards.nameIds();
-    QSet<qint64> present(names.cbegin(), names.cend());
+    readMarks();
+    const QSet<qint64> look = namesToLookAt();
     // New names get their card's name and UID first, so that sub-names can point to them.
     const bool kept = m_book.asOneChange([&] {
-        for (const qint64 id : names) {
-            if (m_state.itemOfName(id))
+        for (const qint64 id : look) {
+            if (m_state.itemOfName(id) || !m_book.nameRow(id))
                 continue;
             const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
             if (!m_state.store({bookPath + uuid + QStringLiteral(".vcf"),
@@ -412,25 +470,26 @@ void SyncEngine::planPushes()
         return true;
     });
     if (!kept) {
+        m_state.forgetRows();
         m_state.open(m_addressBook);
         return done(bookError(m_state.errorText()));
     }
-    for (const SyncItem& item : m_state.items()) {
-        Push push{Push::Kind::Remove, item, {}};
-        if (present.contains(item.nameId)) {
-            const std::optional<Contact> contact =
-                m_cards.contact(item.nameId, [this](qint64 id) { return uidOf(id); });
-            if (!contact)
-                continue;
+    for (const qint64 id : look) {
+        const std::optional<SyncItem> item = m_state.itemOfName(id);
+        if (!item)
+            continue;
+        Push push{Push::Kind::Remove, *item, {}};
+        if (const std::optional<Contact> contact =
+                m_cards.contact(id, [this](qint64 name) { return uidOf(name); })) {
             const QByteArray own = SyncCards::card(*contact);
-            if (!item.etag.isEmpty() && SyncCards::hash(own) == item.hash)
+            if (!item->etag.isEmpty() && SyncCards::hash(own) == item->hash)
                 continue;
-            push.kind = item.etag.isEmpty() ? Push::Kind::Add : Push::Kind::Edit;
+            push.kind = item->etag.isEmpty() ? Push::Kind::Add : Push::Kind::Edit;
             push.item.hash = SyncCards::hash(own);
-            push.card = SyncCards::merged(*contact, item.card);
-        } else if (item.etag.isEmpty()) {
+            push.card = SyncCards::merged(*contact, item->card);
+        } else if (item->etag.isEmpty()) {
             // Never confirmed by the server, and gone here: nothing to tell it.
-            if (!m_state.forget(item.href))
+            if (!m_state.forget(item->href))
                 return done(bookError(m_state.errorText()));
             continue;
         }
@@ -441,37 +500,52 @@ void SyncEngine::planPushes()
 
 void SyncEngine::pushNext()
 {
-    if (m_pushes.isEmpty())
-        return done(DavError());
-    const Push push = m_pushes.takeFirst();
+    // An answer that comes at once, inside send(), leaves the sending to the loop below.
+    if (m_sending)
+        return;
+    m_sending = true;
+    while (m_inFlight < kParallelWrites && m_pushError.ok() && !m_pushes.isEmpty())
+        send(m_pushes.takeFirst());
+    m_sending = false;
+    if (m_inFlight == 0)
+        done(m_pushError);
+}
+
+void SyncEngine::send(const Push& push)
+{
+    ++m_inFlight;
     QPointer<DavClient> client = m_client;
+    // Each answer is filed as it comes, whatever the others do: the state holds exactly
+    // what the server confirmed.
     const auto answered = [this, client, push](const DavError& error, const QString& newEtag) {
         if (client != m_client)
             return;
+        --m_inFlight;
         using Kind = DavError::Kind;
+        const bool gone = push.kind == Push::Kind::Remove && error.kind == Kind::NotFound;
         if (error.kind == Kind::Conflict) {
             // Changed on the server since the listing: the next round takes that change
             // first, then sends ours (or keeps both).
             m_needAnotherRound = true;
-            return pushNext();
-        }
-        const bool gone = push.kind == Push::Kind::Remove && error.kind == Kind::NotFound;
-        if (!error.ok() && !gone)
-            return done(error);
-        bool stored = false;
-        if (push.kind == Push::Kind::Remove) {
-            stored = m_state.forget(push.item.href);
+        } else if (!error.ok() && !gone) {
+            if (m_pushError.ok())
+                m_pushError = error;
         } else {
-            SyncItem item = push.item;
-            // Without an ETag in the answer the next listing's tells it; until then the
-            // card counts as sent.
-            item.etag = newEtag.isEmpty() ? QStringLiteral("-") : newEtag;
-            item.card = push.card;
-            stored = m_state.store(item);
+            bool stored = false;
+            if (push.kind == Push::Kind::Remove) {
+                stored = m_state.forget(push.item.href);
+            } else {
+                SyncItem item = push.item;
+                // Without an ETag in the answer the next listing's tells it; until then
+                // the card counts as sent.
+                item.etag = newEtag.isEmpty() ? QStringLiteral("-") : newEtag;
+                item.card = push.card;
+                stored = m_state.store(item);
+            }
+            if (!stored && m_pushError.ok())
+                m_pushError = bookError(m_state.errorText());
+            m_report.toServer += stored;
         }
-        if (!stored)
-            return done(bookError(m_state.errorText()));
-        ++m_report.toServer;
         pushNext();
     };
     if (push.kind == Push::Kind::Remove)
@@ -486,6 +560,8 @@ void SyncEngine::done(const DavError& error)
 {
     if (error.ok() && m_needAnotherRound && m_round < kMaxRounds)
         return start();
+    if (error.ok())
+        settle(true);
     m_running = false;
     m_lastFailed = !error.ok();
     m_report.error = error;

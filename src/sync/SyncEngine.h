@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace telvora {
 
@@ -94,12 +95,22 @@ private:
     bool rehash(const QSet<qint64>& touched);
     void planPushes();
     void pushNext();
+    void send(const Push& push);
     void done(const DavError& error);
     QString href(const QUrl& url) const;
     QUrl url(const QString& href) const;
     QString uidOf(qint64 nameId) const;
     QByteArray ownCard(qint64 nameId);
     bool localChanged(const SyncItem& item);
+    // Reads which names changed since they were last agreed on.
+    void readMarks() { m_marked = m_state.marks().marked(); }
+    bool mayHaveChanged(qint64 nameId) const { return !m_marked || m_marked->contains(nameId); }
+    // The names the marks (or, without them, the whole book) say may need sending.
+    QSet<qint64> namesToLookAt();
+    // Counts the changes waiting; with clear, forgets the marks of names that turned out
+    // to be as agreed, in the same transaction as the look, so that a change another
+    // program makes meanwhile keeps its mark.
+    int settle(bool clear);
     DavError bookError(const QString& why) const;
 
     PhoneBook& m_book;
@@ -114,6 +125,8 @@ private:
     int m_round = 0;
     bool m_lastFailed = false;
     SyncReport m_report;
+    // Names marked as changed since last agreed on; nothing when every name counts.
+    std::optional<QSet<qint64>> m_marked;
 
     // One sync's changes from the server.
     bool m_fullListing = false;
@@ -124,6 +137,10 @@ private:
     QList<QString> m_toFetch;
     QList<Fetched> m_fetched;
     QList<Push> m_pushes;
+    int m_inFlight = 0;
+    bool m_sending = false;
+    // The first failure among the writes in flight; the others still end and are filed.
+    DavError m_pushError;
     bool m_needAnotherRound = false;
 };
 

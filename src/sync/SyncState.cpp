@@ -67,12 +67,25 @@ bool SyncState::createTables()
 bool SyncState::open(const QUrl& addressBook)
 {
     m_error.clear();
+    if (!createTables() || !m_marks.prepare()) {
+        if (m_error.isEmpty())
+            m_error = m_marks.errorText();
+        m_loaded = false;
+        return false;
+    }
+    qint64 version = -1;
+    {
+        QSqlQuery query(m_book.database());
+        if (query.exec(QStringLiteral("PRAGMA data_version")) && query.next())
+            version = query.value(0).toLongLong();
+    }
+    if (m_loaded && addressBook == m_addressBook && version >= 0 && version == m_dataVersion)
+        return true;
+    m_loaded = false;
     m_items.clear();
     m_hrefOfName.clear();
     m_token.clear();
     m_addressBook = addressBook;
-    if (!createTables())
-        return false;
     const QString bookText = addressBook.toString(QUrl::FullyEncoded);
     QSqlQuery query(m_book.database());
     QString storedBook;
@@ -84,10 +97,11 @@ bool SyncState::open(const QUrl& addressBook)
     }
     query.finish();
     if (!hasRow || storedBook != bookText) {
-        // The rows speak of another address book's cards: nothing of them holds here.
+        // The rows speak of another address book's cards: nothing of them holds here, and
+        // every name is new to this one.
         m_token.clear();
         const bool done = m_book.asOneChange([&] {
-            return exec(QStringLiteral("DELETE FROM sync_items"), {}) &&
+            return m_marks.markAll() && exec(QStringLiteral("DELETE FROM sync_items"), {}) &&
                    exec(QStringLiteral("DELETE FROM sync_account"), {}) &&
                    exec(QStringLiteral("INSERT INTO sync_account (book, token) VALUES (?, '')"),
                         {bookText});
@@ -96,6 +110,8 @@ bool SyncState::open(const QUrl& addressBook)
             return false;
     }
     load();
+    m_loaded = true;
+    m_dataVersion = version;
     return true;
 }
 
@@ -138,6 +154,11 @@ bool SyncState::store(const SyncItem& item)
     const auto old = m_items.constFind(item.href);
     if (old != m_items.cend() && old->nameId != item.nameId)
         m_hrefOfName.remove(old->nameId);
+    const std::optional<SyncItem> before = itemOfName(item.nameId);
+    if ((!before || before->uid != item.uid) && !m_marks.markSubNames(item.nameId)) {
+        m_error = m_marks.errorText();
+        return false;
+    }
     if (!exec(QStringLiteral("INSERT OR REPLACE INTO sync_items (href, name, etag, uid, hash, card)"
                              " VALUES (?, ?, ?, ?, ?, ?)"),
               {item.href, item.nameId, item.etag.isEmpty() ? QVariant() : QVariant(item.etag),
@@ -150,6 +171,12 @@ bool SyncState::store(const SyncItem& item)
 
 bool SyncState::forget(const QString& href)
 {
+    const auto known = m_items.constFind(href);
+    if (known != m_items.cend() &&
+        (!m_marks.mark(known->nameId) || !m_marks.markSubNames(known->nameId))) {
+        m_error = m_marks.errorText();
+        return false;
+    }
     if (!exec(QStringLiteral("DELETE FROM sync_items WHERE href = ?"), {href}))
         return false;
     const auto item = m_items.constFind(href);

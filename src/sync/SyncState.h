@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/ChangeMarks.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QHash>
@@ -37,19 +39,27 @@ class SyncState
     Q_DECLARE_TR_FUNCTIONS(telvora::SyncState)
 
 public:
-    explicit SyncState(PhoneBook& book) : m_book(book) {}
+    explicit SyncState(PhoneBook& book) : m_book(book), m_marks(book) {}
 
     // Makes the tables when missing and reads the rows. When the rows were made for another
     // address book they no longer say anything and are forgotten (the names stay). False,
     // with errorText() saying why, when the file cannot hold them.
+    // The rows read last time are kept while no other connection changed the file: this
+    // one writes them only through here.
     bool open(const QUrl& addressBook);
+    // The next open reads the rows again: a change that wrote some was undone.
+    void forgetRows() { m_loaded = false; }
     QString errorText() const { return m_error; }
 
     const QHash<QString, SyncItem>& items() const { return m_items; }
     std::optional<SyncItem> itemOfName(qint64 nameId) const;
     QString token() const { return m_token; }
+    // The names changed since they were last agreed on; ready once open() succeeded.
+    ChangeMarks& marks() { return m_marks; }
 
     // Each writes at once, inside the book's change when one is open (PhoneBook::asOneChange).
+    // A name whose card UID is new or gone changes the card of each name filed under it,
+    // which then counts as changed; a name that loses its card is new to the server.
     bool store(const SyncItem& item);
     bool forget(const QString& href);
     bool setToken(const QString& token);
@@ -61,11 +71,14 @@ private:
     void load();
 
     PhoneBook& m_book;
+    ChangeMarks m_marks;
     QUrl m_addressBook;
     QHash<QString, SyncItem> m_items;
     QHash<qint64, QString> m_hrefOfName;
     QString m_token;
     QString m_error;
+    bool m_loaded = false;
+    qint64 m_dataVersion = -1;
 };
 
 } // namespace telvora

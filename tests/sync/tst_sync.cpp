@@ -1,7 +1,9 @@
+#include "contacts/ContactImport.h"
 #include "support/BookContents.h"
 #include "support/DavServers.h"
 #include "support/SyncedBook.h"
 
+#include <QBuffer>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -222,6 +224,65 @@ private slots:
         QVERIFY(query.exec(QStringLiteral("CREATE TABLE sync_items (href TEXT)")));
         QCOMPARE(first.sync().error.kind, DavError::Kind::Book);
         QCOMPARE(bookContents(first.book), before);
+    }
+
+    // Only names changed since the last sync are looked at, however they changed: by another
+    // program on the same file, or by renaming their group.
+    void changesAreSeenWhoeverMakesThem()
+    {
+        SyncedBook first(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
+        QCOMPARE(first.engine.pendingChanges(), 0);
+        PhoneBook other; // a connection of its own, as the command-line import has
+        QCOMPARE(other.open(first.book.filePath()), PhoneBook::State::Opened);
+        QBuffer file;
+        file.setData("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Imported One\r\nN:One;Imported;;;\r\n"
+                     "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Imported Two\r\n"
+                     "N:Two;Imported;;;\r\nTEL:030 9\r\nEND:VCARD\r\n");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        ContactImport import(other);
+        QVERIFY2(import.importVCard(file), qPrintable(import.errorText()));
+        QCOMPARE(first.engine.pendingChanges(), 2);
+        const ListRows groups = first.book.groups();
+        const auto family = std::find_if(groups.cbegin(), groups.cend(), [](const ListRow& row) {
+            return row.text.startsWith(QLatin1String("Familie"));
+        });
+        QCOMPARE(first.book.renameGroup(family->id, QStringLiteral("Familie Schmidt")), 1);
+        QCOMPARE(first.engine.pendingChanges(), 4);
+        synced(first);
+        QCOMPARE(first.engine.pendingChanges(), 0);
+        SyncedBook second(davAccount(m_server), m_book);
+        synced(second);
+        QCOMPARE(bookContents(second.book), bookContents(first.book));
+    }
+
+    // A file whose marks another program dropped, replaced or reshaped still has every
+    // change counted and sent, and its names can still be changed.
+    void marksSurviveAnOlderOrHostileFile()
+    {
+        SyncedBook first(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
+        QSqlQuery query(first.book.database());
+        QVERIFY(query.exec(QStringLiteral("DROP TRIGGER sync_mark_name_update")));
+        QVERIFY(query.exec(QStringLiteral("CREATE TRIGGER sync_mark_name_update AFTER UPDATE ON"
+                                          " names BEGIN SELECT 1; END")));
+        QVERIFY(query.exec(QStringLiteral("UPDATE names SET Company = 'Changed' WHERE id = %1")
+                               .arg(nameId(first.book, QStringLiteral("Ωmega")))));
+        QCOMPARE(first.engine.pendingChanges(), 1);
+        QVERIFY(query.exec(QStringLiteral("DROP TABLE sync_changed")));
+        QVERIFY(query.exec(QStringLiteral("CREATE TABLE sync_changed (name TEXT, why TEXT)")));
+        QCOMPARE(first.engine.pendingChanges(), 1);
+        QCOMPARE(first.book.renameName(nameId(first.book, QStringLiteral("Only numbers")),
+                                       QStringLiteral("Numbers only")),
+                 1);
+        QCOMPARE(first.engine.pendingChanges(), 2);
+        synced(first);
+        QCOMPARE(first.engine.pendingChanges(), 0);
+        SyncedBook second(davAccount(m_server), m_book);
+        synced(second);
+        QCOMPARE(bookContents(second.book), bookContents(first.book));
     }
 
     void wrongPasswordIsTold()
