@@ -583,17 +583,7 @@ qint32 ModemProvider::openCall(quint64 id)
         return LINEERR_RESOURCEUNAVAIL;
     }
     entry.channel = channel;
-    connect(channel, &AtChannel::event, this,
-            [this, id](const AtParser::Event& e) { onEvent(id, e); });
-    connect(channel, &AtChannel::portLost, this, [this, id] {
-        const auto found = m_calls.find(id);
-        if (found == m_calls.end() || found->ended || found->dropping)
-            return;
-        // The modem went away: whatever happens on the line now, the program hears nothing,
-        // and the call is lost whether or not anyone had answered.
-        endCall(id, LINEDISCONNECTMODE_UNAVAIL,
-                QCoreApplication::translate("telvora::ModemProvider", kWentAway));
-    });
+    followChannel(id, channel);
     if (events())
         events()->lineStateUpdated(*this, port);
     startCall(id);
@@ -615,6 +605,21 @@ void ModemProvider::portFreed(const QString& port)
         return;
     }
     listen(port);
+}
+
+void ModemProvider::followChannel(quint64 id, AtChannel* channel)
+{
+    connect(channel, &AtChannel::event, this,
+            [this, id](const AtParser::Event& e) { onEvent(id, e); });
+    connect(channel, &AtChannel::portLost, this, [this, id] {
+        const auto found = m_calls.find(id);
+        if (found == m_calls.end() || found->ended || found->dropping)
+            return;
+        // The modem went away: whatever happens on the line now, the program hears nothing,
+        // and the call is lost whether or not anyone had answered.
+        endCall(id, LINEDISCONNECTMODE_UNAVAIL,
+                QCoreApplication::translate("telvora::ModemProvider", kWentAway));
+    });
 }
 
 void ModemProvider::failSetup(quint64 id, AtChannel::Result result)
@@ -1389,15 +1394,7 @@ bool ModemProvider::adoptIncoming(quint64 id, const QString& lineKey)
     found->channel = nullptr;
     found->call = id;
     found->silence->stop();
-    connect(channel, &AtChannel::event, this,
-            [this, id](const AtParser::Event& e) { onEvent(id, e); });
-    connect(channel, &AtChannel::portLost, this, [this, id] {
-        const auto call = m_calls.find(id);
-        if (call == m_calls.end() || call->ended || call->dropping)
-            return;
-        endCall(id, LINEDISCONNECTMODE_UNAVAIL,
-                QCoreApplication::translate("telvora::ModemProvider", kWentAway));
-    });
+    followChannel(id, channel);
     if (events())
         events()->lineStateUpdated(*this, lineKey);
     return true;

@@ -171,6 +171,8 @@ private:
     void portFreed(const QString& port);
 
     qint32 openCall(quint64 id);
+    // The call hears the channel's events and its port going away.
+    void followChannel(quint64 id, AtChannel* channel);
     void startCall(quint64 id);
     void dialOn(quint64 id);
     void fail(quint64 id, qint32 error);
