@@ -6,12 +6,14 @@
 #include "links/LinkCommands.h"
 #include "search/SearchForm.h"
 #include "settings/LinesDialog.h"
+#include "settings/ModemLineDialog.h"
 #include "settings/Registry.h"
 #include "settings/SetupForm.h"
 #include "settings/StoredSettings.h"
 #include "support/SampleWindow.h"
 #include "sync/AddressBookDialog.h"
 #include "sync/SyncService.h"
+#include "telephony/modem/ModemProvider.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -114,6 +116,8 @@ struct Windows
     LinesDialog lines{main.lines, main.prompt};
     SyncService sync{main.form->phoneBook(), main.prompt};
     AddressBookDialog addressBook{sync, main.prompt};
+    ModemProvider modems;
+    ModemLineDialog modemLine{modems, main.prompt, QString()};
     IncomingCallWindow incoming;
     // The unknown column's header is the file's own text, the same in every language.
     CsvMappingDialog csvColumns{{QStringLiteral("Name"), QStringLiteral("42")},
@@ -131,6 +135,7 @@ struct Windows
         lines.show();
         csvColumns.show();
         addressBook.show();
+        modemLine.show();
     }
     QList<QWidget*> all()
     {
@@ -138,6 +143,7 @@ struct Windows
                 &setup,
                 &lines,
                 &addressBook,
+                &modemLine,
                 main.form->searchForm(),
                 main.form->links().helpWindow(),
                 main.form->historyForm(),

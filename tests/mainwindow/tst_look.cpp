@@ -4,8 +4,12 @@
 #include "links/HelpWindow.h"
 #include "links/LinkCommands.h"
 #include "search/SearchForm.h"
+#include "settings/ModemLineDialog.h"
 #include "settings/SetupForm.h"
 #include "support/SampleWindow.h"
+#include "sync/AddressBookDialog.h"
+#include "sync/SyncService.h"
+#include "telephony/modem/ModemProvider.h"
 #include "ui/ElidedLabel.h"
 #include "ui/IdListBox.h"
 #include "ui/TabControl.h"
@@ -83,8 +87,11 @@ QStringList faults(QWidget* window)
             if (elided->isElided())
                 found << name(elided) + QStringLiteral(" is cut short");
         } else if (auto* label = qobject_cast<QLabel*>(control)) {
-            if (!label->wordWrap() && label->fontMetrics().horizontalAdvance(label->text()) >
-                                          label->contentsRect().width())
+            // A label with a buddy shows its "&" as the underline of the next letter.
+            const QString shown =
+                label->buddy() ? QString(label->text()).remove(u'&') : label->text();
+            if (!label->wordWrap() &&
+                label->fontMetrics().horizontalAdvance(shown) > label->contentsRect().width())
                 found << name(label) + QStringLiteral(" is wider than its place");
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             const QStyle* style = button->style();
@@ -174,6 +181,14 @@ private slots:
                                         w.form.get());
             csvColumns.show();
             found += allFaults(&csvColumns);
+            ModemProvider modems;
+            ModemLineDialog modemLine(modems, w.prompt, QString());
+            modemLine.show();
+            found += allFaults(&modemLine);
+            SyncService sync(w.form->phoneBook(), w.prompt);
+            AddressBookDialog addressBook(sync, w.prompt);
+            addressBook.show();
+            found += allFaults(&addressBook);
             for (const QString& fault : std::as_const(found))
                 qWarning("%s", qPrintable(fault));
             QVERIFY(found.isEmpty());
