@@ -58,18 +58,23 @@ void AlertSound::stop()
 
 void AlertSound::play()
 {
-    // Made at the first alert: a program whose runs never get through never opens the
-    // audio system for it.
-    if (!m_effect)
-        m_effect = new QSoundEffect(this);
     // Only asked of the sound system when an output was chosen: the default needs nothing.
     QAudioDevice output;
     if (!m_output.isEmpty())
         output = outputNamed(m_output, QMediaDevices::audioOutputs());
     if (output.isNull())
         output = QMediaDevices::defaultAudioOutput();
-    if (m_effect->audioDevice() != output)
-        m_effect->setAudioDevice(output);
+    // A sound effect keeps the output it first played on, whatever it is told later, so
+    // another output (chosen, plugged in or gone) needs an effect of its own.
+    if (m_effect && m_effect->audioDevice() != output) {
+        m_effect->stop();
+        delete m_effect;
+        m_effect = nullptr;
+    }
+    // Made at the first alert: a program whose runs never get through never opens the
+    // audio system for it.
+    if (!m_effect)
+        m_effect = new QSoundEffect(output, this);
     const QUrl wanted = source();
     if (m_effect->source() != wanted)
         m_effect->setSource(wanted);
