@@ -958,9 +958,14 @@ void ModemProvider::closeChannel(CallEntry& entry, bool hangUp)
     }
     if (!channel)
         return;
+    releasePort(channel, entry.port, entry.kind, hangUp);
+}
+
+void ModemProvider::releasePort(AtChannel* channel, const QString& port, ModemKind kind,
+                                bool hangUp)
+{
     channel->disconnect(this);
-    const QString port = entry.port;
-    const bool voice = entry.kind == ModemKind::Voice;
+    const bool voice = kind == ModemKind::Voice;
     // The port stays taken until the modem is back on hook: a call placed meanwhile waits
     // for it instead of talking over the hang-up.
     const auto done = [this, channel, port](AtChannel::Result, const QByteArrayList&) {
@@ -978,7 +983,7 @@ void ModemProvider::closeChannel(CallEntry& entry, bool hangUp)
         return;
     }
     m_releasing.insert(port, channel);
-    const QByteArray hangUpCommand = entry.kind == ModemKind::Cellular ? "AT+CHUP" : "ATH";
+    const QByteArray hangUpCommand = kind == ModemKind::Cellular ? "AT+CHUP" : "ATH";
     channel->interrupt(hangUpCommand, kHangUpMs,
                        [channel, voice, done](AtChannel::Result r, const QByteArrayList&) {
                            if (r == AtChannel::Result::Closed) {
@@ -1355,24 +1360,7 @@ void ModemProvider::incomingOver(const QString& port)
     stopListening(port);
     if (!channel)
         return;
-    m_releasing.insert(port, channel);
-    const bool voice = m_ports.value(port).kind == ModemKind::Voice;
-    const auto done = [this, channel, port](AtChannel::Result, const QByteArrayList&) {
-        channel->close();
-        channel->deleteLater();
-        if (m_releasing.value(port) == channel)
-            m_releasing.remove(port);
-        QMetaObject::invokeMethod(
-            this, [this, port] { portFreed(port); }, Qt::QueuedConnection);
-    };
-    channel->disconnect(this);
-    channel->interrupt(voice ? "ATH" : "AT+CHUP", kHangUpMs,
-                       [channel, voice, done](AtChannel::Result r, const QByteArrayList&) {
-                           if (voice && r != AtChannel::Result::Closed)
-                               channel->command("AT+FCLASS=0", kCommandMs, done);
-                           else
-                               done(r, {});
-                       });
+    releasePort(channel, port, m_ports.value(port).kind, true);
 }
 
 bool ModemProvider::adoptIncoming(quint64 id, const QString& lineKey)

@@ -171,6 +171,9 @@ private:
     void portFreed(const QString& port);
 
     qint32 openCall(quint64 id);
+    // Hangs up (when asked and the port is open), puts a voice modem back in data mode, and
+    // frees the port once the modem has answered.
+    void releasePort(AtChannel* channel, const QString& port, ModemKind kind, bool hangUp);
     // The call hears the channel's events and its port going away.
     void followChannel(quint64 id, AtChannel* channel);
     void startCall(quint64 id);
