@@ -17,9 +17,15 @@ done
 
 mapfile -t run < <("$root/scripts/install-deps" --list)
 mapfile -t test < <("$root/scripts/install-deps" --tests --list)
+# Looked up in a table: a "printf | grep -q" pipe fails under pipefail whenever grep stops
+# reading before printf has written the whole list.
+declare -A inTest=()
+for package in "${test[@]}"; do
+    inTest[$package]=1
+done
 [ ${#run[@]} -gt 0 ] || fail "the run command asks for no package"
 for package in "${run[@]}"; do
-    printf '%s\n' "${test[@]}" | grep -qx -- "$package" || fail "the test command lacks $package"
+    [ -n "${inTest[$package]:-}" ] || fail "the test command lacks $package"
     # Only an installed package can tell what it ships; the test machine has them all.
     if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         service=$(dpkg -L "$package" | grep -E '^((/usr)?/lib/systemd/system/[^/]+\.(service|socket)|/etc/init\.d/[^/]+)$' || true)
