@@ -2,9 +2,9 @@
 // book of many cards into an empty book, then one change made here and one made on the
 // server, each followed by a sync. Runs beside the tests' Radicale:
 //   tests/sync/with-radicale build/bench/sync/sync_book [CARDS]
+#include "NoQuestions.h"
 #include "store/PhoneBook.h"
 #include "sync/SyncEngine.h"
-#include "ui/Prompt.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,17 +15,9 @@
 #include <sys/resource.h>
 
 using namespace telvora;
+using telvora::bench::NoQuestions;
 
 namespace {
-
-// Mass deletions are never asked about here: the benchmark makes none.
-class NoQuestions final : public Prompt
-{
-public:
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
-    void beep() override {}
-};
 
 QByteArray card(int i)
 {

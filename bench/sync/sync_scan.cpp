@@ -5,10 +5,10 @@
 // must be looked at (a file whose marks cannot be used, as every sync was before the marks). Run in
 // the tests' private namespace all the same, so that it listens on no loopback the machine shares:
 //   tests/sync/with-radicale build/bench/sync/sync_scan [NAMES]
+#include "NoQuestions.h"
 #include "store/PhoneBook.h"
 #include "sync/SyncCards.h"
 #include "sync/SyncEngine.h"
-#include "ui/Prompt.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,16 +21,9 @@
 #include <sys/resource.h>
 
 using namespace telvora;
+using telvora::bench::NoQuestions;
 
 namespace {
-
-class NoQuestions final : public Prompt
-{
-public:
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
-    void beep() override {}
-};
 
 int cardCount = 0;
 
