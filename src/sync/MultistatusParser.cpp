@@ -74,9 +74,23 @@ bool MultistatusParser::feed(const QByteArray& chunk)
     if (m_bytes > m_limits.maxBytes)
         return fail(tr("The server's answer is larger than %1 MB and was refused.")
                         .arg(m_limits.maxBytes / (1024 * 1024)));
+    if (m_ended) {
+        // The reader stops looking once it has seen the document end at the edge of a piece,
+        // so whatever follows in later pieces is checked here, as strictly as it would be
+        // had it come in the same piece.
+        for (const char c : chunk)
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+                return goesOnAfterEnd();
+        return true;
+    }
     m_reader.addData(chunk);
     drain();
     return !failed();
+}
+
+bool MultistatusParser::goesOnAfterEnd()
+{
+    return fail(tr("The server's answer goes on after its end."));
 }
 
 bool MultistatusParser::finish()
@@ -87,6 +101,10 @@ bool MultistatusParser::finish()
         return fail(tr("The server's answer is empty."));
     if (!m_done)
         return fail(tr("The server's answer ended before it was complete."));
+    // The reader holds back what follows the root until it can tell what it is; an end it
+    // never reported means something other than white space or a comment was left over.
+    if (!m_ended)
+        return goesOnAfterEnd();
     return true;
 }
 
@@ -106,6 +124,15 @@ void MultistatusParser::drain()
             break;
         case QXmlStreamReader::EndElement:
             endElement();
+            break;
+        case QXmlStreamReader::EndDocument:
+            m_ended = true;
+            break;
+        case QXmlStreamReader::Comment:
+        case QXmlStreamReader::ProcessingInstruction:
+            // Nothing but white space may follow the end, whichever piece it arrives in.
+            if (m_done)
+                goesOnAfterEnd();
             break;
         case QXmlStreamReader::Characters:
             if (m_capturing) {
@@ -129,7 +156,7 @@ void MultistatusParser::drain()
 void MultistatusParser::startElement()
 {
     if (m_done) {
-        fail(tr("The server's answer goes on after its end."));
+        goesOnAfterEnd();
         return;
     }
     if (m_path.size() >= m_limits.maxDepth) {

@@ -91,6 +91,7 @@ private:
     static Tag tagOf(QStringView namespaceUri, QStringView name);
     static int statusCode(const QString& statusLine);
     bool fail(const QString& message);
+    bool goesOnAfterEnd();
     void drain();
     void startElement();
     void endElement();
@@ -109,6 +110,7 @@ private:
     int m_responses = 0;
     bool m_sawRoot = false;
     bool m_done = false;
+    bool m_ended = false; // the reader reported the document's end
     QString m_syncToken;
     QString m_error;
 };

@@ -116,6 +116,7 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("not a multistatus") << QByteArray("<html><body>Error</body></html>");
         QTest::newRow("second root") << open + "</d:multistatus><d:multistatus/>";
+        QTest::newRow("comment after the end") << open + "</d:multistatus>\n<!-- -->";
         QTest::newRow("too deep") << open + QByteArray("<d:prop>").repeated(40);
         QTest::newRow("too many responses") << open + entry.repeated(11) + "</d:multistatus>";
         QTest::newRow("text too long") << open + "<d:response><d:href>" + QByteArray(300, 'h');
@@ -129,7 +130,8 @@ private slots:
         limits.maxBytes = 4096;
         limits.maxResponses = 10;
         limits.maxTextLength = 256;
-        for (qsizetype piece : {qsizetype(7), qMax(xml.size(), qsizetype(1))}) {
+        // Pieces of one byte end at every place, the root's end among them.
+        for (qsizetype piece : {qsizetype(1), qsizetype(7), qMax(xml.size(), qsizetype(1))}) {
             const Outcome outcome = parseInPieces(xml, piece, limits);
             QVERIFY(!outcome.ok);
             QVERIFY(!outcome.error.isEmpty());
