@@ -59,6 +59,13 @@
         <source>The phone book could not be changed for the sync:</source>
         <translation>Das Telefonbuch konnte für den Abgleich nicht geändert werden:</translation>
     </message>
+    <message numerus="yes">
+        <source>The address book server no longer has %n of the %1 names it shares with this phone book.</source>
+        <translation>
+            <numerusform>Der Adressbuch-Server hat %n der %1 Namen, die er mit diesem Telefonbuch teilt, nicht mehr.</numerusform>
+            <numerusform>Der Adressbuch-Server hat %n der %1 Namen, die er mit diesem Telefonbuch teilt, nicht mehr.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>MultistatusParser</name>
@@ -2719,23 +2726,6 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
 </context>
 <context>
     <name>telvora::SyncEngine</name>
-    <message numerus="yes">
-        <source>The address book server no longer has %n of the %1 names it shares with this phone book.
-
-Delete them here too? If not, they are sent to the server again.</source>
-        <translation>
-            <numerusform>Der Adressbuch-Server hat %n der %1 Namen, die er mit diesem Telefonbuch teilt, nicht mehr.
-
-Auch hier löschen? Wenn nicht, werden sie wieder an den Server gesendet.</numerusform>
-            <numerusform>Der Adressbuch-Server hat %n der %1 Namen, die er mit diesem Telefonbuch teilt, nicht mehr.
-
-Auch hier löschen? Wenn nicht, werden sie wieder an den Server gesendet.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Address book server</source>
-        <translation>Adressbuch-Server</translation>
-    </message>
     <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
@@ -2823,6 +2813,14 @@ Diesem Zertifikat für diesen Server vertrauen?</translation>
     <message>
         <source>The address book server&apos;s settings could not be saved.</source>
         <translation>Die Einstellungen des Adressbuch-Servers konnten nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>Address book sync stopped at %1: %2</source>
+        <translation>Adressbuch-Abgleich um %1 angehalten: %2</translation>
+    </message>
+    <message>
+        <source>Delete them here too? If not, they are sent to the server again.</source>
+        <translation>Auch hier löschen? Wenn nicht, werden sie wieder an den Server gesendet.</translation>
     </message>
 </context>
 <context>

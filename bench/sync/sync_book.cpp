@@ -2,7 +2,6 @@
 // book of many cards into an empty book, then one change made here and one made on the
 // server, each followed by a sync. Runs beside the tests' Radicale:
 //   tests/sync/with-radicale build/bench/sync/sync_book [CARDS]
-#include "NoQuestions.h"
 #include "store/PhoneBook.h"
 #include "sync/SyncEngine.h"
 
@@ -15,7 +14,6 @@
 #include <sys/resource.h>
 
 using namespace telvora;
-using telvora::bench::NoQuestions;
 
 namespace {
 
@@ -83,8 +81,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     PhoneBook phoneBook;
     phoneBook.open(dir.filePath(QStringLiteral("data.mdb")));
-    NoQuestions prompt;
-    SyncEngine engine(phoneBook, prompt);
+    SyncEngine engine(phoneBook);
     DavClient::Limits limits;
     limits.transferTimeoutMs = 600000;
     engine.setLimits(limits);

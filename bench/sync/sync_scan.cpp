@@ -5,7 +5,6 @@
 // must be looked at (a file whose marks cannot be used, as every sync was before the marks). Run in
 // the tests' private namespace all the same, so that it listens on no loopback the machine shares:
 //   tests/sync/with-radicale build/bench/sync/sync_scan [NAMES]
-#include "NoQuestions.h"
 #include "store/PhoneBook.h"
 #include "sync/SyncCards.h"
 #include "sync/SyncEngine.h"
@@ -21,7 +20,6 @@
 #include <sys/resource.h>
 
 using namespace telvora;
-using telvora::bench::NoQuestions;
 
 namespace {
 
@@ -152,10 +150,9 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     PhoneBook phoneBook;
     phoneBook.open(dir.filePath(QStringLiteral("data.mdb")));
-    NoQuestions prompt;
     const DavAccount account{url, QStringLiteral("alice"), QStringLiteral("secret"), {}};
     cardCount = count;
-    SyncEngine engine(phoneBook, prompt);
+    SyncEngine engine(phoneBook);
     engine.setAccount(account, book);
     const auto row = [](const char* what, const std::function<void()>& run) {
         qint64 cpu = 0;

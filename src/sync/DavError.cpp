@@ -63,6 +63,12 @@ QString DavError::message() const
     case Kind::Book:
         text = tr("The phone book could not be changed for the sync:");
         break;
+    case Kind::SuspectDeletion:
+        text = tr("The address book server no longer has %n of the %1 names it shares with "
+                  "this phone book.",
+                  nullptr, deletions)
+                   .arg(shared);
+        break;
     }
     return detail.isEmpty() ? text : text + QLatin1Char(' ') + detail;
 }

@@ -33,6 +33,8 @@ public:
         BadAnswer,       // the answer could not be read (XML refused, no multistatus...)
         Server,          // any other HTTP failure
         Book,            // the phone book could not be read or changed; detail says why
+        SuspectDeletion, // the server lost many shared names at once: the user must say
+                         // whether they go here too; nothing was changed
     };
     Q_ENUM(Kind)
 
@@ -47,6 +49,9 @@ public:
     // address it sent us on from.
     QUrl target;
     QUrl source;
+    // With SuspectDeletion: how many names the server no longer has, of how many shared.
+    int deletions = 0;
+    int shared = 0;
 
     bool ok() const { return kind == Kind::None; }
     QString message() const;

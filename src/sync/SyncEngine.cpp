@@ -2,11 +2,11 @@
 
 #include "contacts/ContactMapping.h"
 #include "store/PhoneBook.h"
-#include "ui/Prompt.h"
 
 #include <QLocale>
 #include <QTimer>
 #include <QUuid>
+#include <algorithm>
 
 namespace telvora {
 
@@ -21,8 +21,8 @@ constexpr int kMaxRounds = 3;
 constexpr int kParallelWrites = 4;
 } // namespace
 
-SyncEngine::SyncEngine(PhoneBook& book, Prompt& prompt, QObject* parent)
-    : QObject(parent), m_book(book), m_prompt(prompt), m_state(book), m_cards(book)
+SyncEngine::SyncEngine(PhoneBook& book, QObject* parent)
+    : QObject(parent), m_book(book), m_state(book), m_cards(book)
 {}
 
 SyncEngine::~SyncEngine()
@@ -275,28 +275,42 @@ void SyncEngine::fetchNext()
         });
 }
 
-bool SyncEngine::confirmDeletions()
+std::optional<bool> SyncEngine::deletionsDecided() const
 {
     if (m_deleted.isEmpty())
         return true;
-    const qsizetype shared = m_state.items().size();
     const bool suspect = m_fellBack || m_lastFailed || (m_fullListing && m_listed.isEmpty()) ||
-                         m_deleted.size() * 2 > shared;
+                         m_deleted.size() * 2 > m_state.items().size();
     if (!suspect)
         return true;
-    return m_prompt.messageBox(
-               tr("The address book server no longer has %n of the %1 names it shares with this "
-                  "phone book.\n\nDelete them here too? If not, they are sent to the server "
-                  "again.",
-                  nullptr, int(m_deleted.size()))
-                   .arg(shared),
-               Prompt::Buttons::YesNo, Prompt::Icon::Warning,
-               tr("Address book server")) == Prompt::Answer::Yes;
+    // The word given holds for the names it was given for; one more gone asks again.
+    if (m_decision && m_deleted.size() <= m_decision->hrefs.size() &&
+        std::all_of(m_deleted.cbegin(), m_deleted.cend(),
+                    [this](const QString& h) { return m_decision->hrefs.contains(h); }))
+        return m_decision->deleteHere;
+    return std::nullopt;
+}
+
+void SyncEngine::decideDeletions(bool deleteHere)
+{
+    m_decision = DeletionDecision{m_suspect, deleteHere};
 }
 
 void SyncEngine::apply()
 {
-    const bool deleteHere = confirmDeletions();
+    const std::optional<bool> decided = deletionsDecided();
+    if (!decided) {
+        // Nothing is filed, not even the server's other changes, as the sync token must not
+        // move past deletions left undone; the next sync fetches them all again.
+        m_suspect = m_deleted;
+        DavError error;
+        error.kind = DavError::Kind::SuspectDeletion;
+        error.deletions = int(m_deleted.size());
+        error.shared = int(m_state.items().size());
+        m_fetched.clear();
+        return done(error);
+    }
+    const bool deleteHere = *decided;
     QList<std::pair<qint64, QString>> parents;
     QSet<qint64> touched;
     const int before = m_report.fromServer;
@@ -349,6 +363,7 @@ void SyncEngine::apply()
         return done(bookError(why.isEmpty() ? m_book.errorText() : why));
     }
     m_fetched.clear();
+    m_decision.reset();
     if (m_report.fromServer > before)
         emit bookChanged();
     planPushes();

@@ -17,7 +17,6 @@
 namespace telvora {
 
 class PhoneBook;
-class Prompt;
 
 // What one sync did, for the status line.
 struct SyncReport
@@ -45,7 +44,7 @@ class SyncEngine : public QObject
     Q_OBJECT
 
 public:
-    SyncEngine(PhoneBook& book, Prompt& prompt, QObject* parent = nullptr);
+    explicit SyncEngine(PhoneBook& book, QObject* parent = nullptr);
     ~SyncEngine() override;
 
     void setAccount(const DavAccount& account, const QUrl& addressBook);
@@ -58,6 +57,10 @@ public:
     // Names added, changed or deleted here that the server has not yet confirmed; -1 when
     // the book cannot be read for it.
     int pendingChanges();
+    // The user's word on the deletions the last sync stopped at as suspect
+    // (DavError::Kind::SuspectDeletion): delete those names here too, or keep them and send
+    // them to the server again. It holds for the next sync that finds no others gone.
+    void decideDeletions(bool deleteHere);
 
 signals:
     // The server's changes went into the book: lists showing it read it again.
@@ -87,7 +90,9 @@ private:
     void listChanges(const QString& token);
     void listAll();
     void fetchNext();
-    bool confirmDeletions();
+    // Whether the names the server no longer has are deleted here: yes when nothing looks
+    // wrong, else what the user decided, else nothing (the user must be asked).
+    std::optional<bool> deletionsDecided() const;
     void apply();
     bool applyCard(const Fetched& fetched, QList<std::pair<qint64, QString>>& parents,
                    QSet<qint64>& touched);
@@ -114,7 +119,6 @@ private:
     DavError bookError(const QString& why) const;
 
     PhoneBook& m_book;
-    Prompt& m_prompt;
     SyncState m_state;
     SyncCards m_cards;
     DavClient::Limits m_limits;
@@ -125,6 +129,13 @@ private:
     int m_round = 0;
     bool m_lastFailed = false;
     SyncReport m_report;
+    struct DeletionDecision
+    {
+        QSet<QString> hrefs;
+        bool deleteHere = false;
+    };
+    QSet<QString> m_suspect; // what the last sync stopped at
+    std::optional<DeletionDecision> m_decision;
     // Names marked as changed since last agreed on; nothing when every name counts.
     std::optional<QSet<qint64>> m_marked;
 

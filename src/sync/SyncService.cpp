@@ -9,7 +9,7 @@
 namespace telvora {
 
 SyncService::SyncService(PhoneBook& book, Prompt& prompt, QObject* parent)
-    : QObject(parent), m_book(book), m_prompt(prompt), m_engine(book, prompt)
+    : QObject(parent), m_book(book), m_prompt(prompt), m_engine(book)
 {
     m_periodic.setInterval(5 * 60 * 1000);
     m_afterEdit.setInterval(2000);
@@ -83,10 +83,15 @@ void SyncService::finished(const SyncReport& report)
 {
     // What the sync itself wrote is no edit to send.
     m_seen = changeCounters();
+    const DavError& error = report.error;
+    const bool ask =
+        (error.kind == DavError::Kind::ForeignRedirect && error.target.isValid()) ||
+        (error.kind == DavError::Kind::Certificate && !error.certificateFingerprint.isEmpty()) ||
+        error.kind == DavError::Kind::SuspectDeletion;
     const QString time = QLocale().toString(report.finished.time(), QLocale::ShortFormat);
-    QString text = report.ok()
-                       ? tr("Address book synced at %1.").arg(time)
-                       : tr("Address book sync failed at %1: %2").arg(time, report.error.message());
+    QString text = report.ok() ? tr("Address book synced at %1.").arg(time)
+                   : ask ? tr("Address book sync stopped at %1: %2").arg(time, error.message())
+                         : tr("Address book sync failed at %1: %2").arg(time, error.message());
     const int pending = m_engine.pendingChanges();
     // Edits made while the sync ran are sent two seconds later; once, so that a change the
     // server keeps refusing does not send it round and round.
@@ -100,10 +105,6 @@ void SyncService::finished(const SyncReport& report)
     if (!report.skipped.isEmpty())
         text += QLatin1Char(' ') +
                 tr("Cards not taken: %1").arg(report.skipped.join(QStringLiteral("; ")));
-    const DavError& error = report.error;
-    const bool ask =
-        (error.kind == DavError::Kind::ForeignRedirect && error.target.isValid()) ||
-        (error.kind == DavError::Kind::Certificate && !error.certificateFingerprint.isEmpty());
     if (ask)
         text += QLatin1Char(' ') + tr("A question waits for your answer.");
     setStatus(text);
@@ -144,6 +145,19 @@ void SyncService::answerQuestion()
     const DavError error = *m_question;
     m_question.reset();
     emit questionChanged(false);
+    if (error.kind == DavError::Kind::SuspectDeletion) {
+        // Either answer is a decision the sync goes on with: no keeps the names and sends
+        // them to the server again.
+        const bool deleteHere =
+            m_prompt.messageBox(error.message() + QStringLiteral("\n\n") +
+                                    tr("Delete them here too? If not, they are sent to the "
+                                       "server again."),
+                                Prompt::Buttons::YesNo, Prompt::Icon::Warning,
+                                tr("Address book server")) == Prompt::Answer::Yes;
+        m_engine.decideDeletions(deleteHere);
+        startSync(true);
+        return;
+    }
     SyncSettings next = m_settings;
     QString text;
     if (error.kind == DavError::Kind::ForeignRedirect) {

@@ -10,6 +10,8 @@
 
 namespace telvora {
 
+class Prompt;
+
 // When the phone book syncs: on start, every five minutes, two seconds after the book was
 // last changed (here or by another program), and on request; and what the user is told
 // about it.

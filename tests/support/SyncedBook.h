@@ -1,7 +1,6 @@
 #pragma once
 
 #include "store/PhoneBook.h"
-#include "support/ScriptedPrompt.h"
 #include "sync/SyncEngine.h"
 
 #include <QTcpServer>
@@ -21,8 +20,7 @@ public:
     SyncReport sync();
 
     PhoneBook book;
-    ScriptedPrompt prompt;
-    SyncEngine engine{book, prompt};
+    SyncEngine engine{book};
 
 private:
     QTemporaryDir m_dir;

@@ -3,24 +3,12 @@
 //   sync_soak_writer DATA_FILE SERVER_URL
 #include "store/PhoneBook.h"
 #include "sync/SyncEngine.h"
-#include "ui/Prompt.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <cstdio>
 
 using namespace telvora;
-
-namespace {
-// A mass deletion would be a fault here: none is ever made, so none is agreed to.
-class NoToAll final : public Prompt
-{
-public:
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::No; }
-    void beep() override {}
-};
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -31,8 +19,7 @@ int main(int argc, char** argv)
     if (book.open(QString::fromLocal8Bit(argv[1])) == PhoneBook::State::Failed)
         return 1;
     const QUrl server(QString::fromLocal8Bit(argv[2]));
-    NoToAll prompt;
-    SyncEngine engine(book, prompt);
+    SyncEngine engine(book);
     engine.setAccount({server, QStringLiteral("alice"), QStringLiteral("secret"), {}},
                       server.resolved(QUrl(QStringLiteral("/alice/contacts/"))));
     for (int round = 0;; ++round) {

@@ -1,7 +1,9 @@
 #include "contacts/ContactImport.h"
 #include "support/BookContents.h"
 #include "support/DavServers.h"
+#include "support/ScriptedPrompt.h"
 #include "support/SyncedBook.h"
+#include "sync/SyncService.h"
 
 #include <QBuffer>
 #include <QSqlQuery>
@@ -76,7 +78,6 @@ private slots:
         synced(second);
         synced(first);
         QCOMPARE(bookContents(first.book), bookContents(second.book));
-        QCOMPARE(first.prompt.asked.size(), 0);
         QCOMPARE(first.engine.pendingChanges(), 0);
     }
 
@@ -178,24 +179,62 @@ private slots:
         QCOMPARE(cards().size(), 2);
     }
 
-    void massDeletionOnTheServerAsks()
+    // Half the shared names gone at once stops the sync with nothing changed here, until
+    // the user decides; the decision holds only for the names it was made for.
+    void massDeletionOnTheServerWaitsForTheUser()
     {
         SyncedBook first(davAccount(m_server), m_book);
         fillRichBook(first.book);
         synced(first);
+        const QStringList before = bookContents(first.book);
         const QList<DavCard> all = cards();
         for (const DavCard& card : all.mid(0, 4))
             removeOnServer(card);
-        synced(first); // "No": nothing deleted here, and the cards go back
-        QCOMPARE(first.prompt.messages().size(), 1);
-        QCOMPARE(bookContents(first.book).size(), 8);
+        SyncReport report = first.sync();
+        QCOMPARE(report.error.kind, DavError::Kind::SuspectDeletion);
+        QCOMPARE(report.error.deletions, 4);
+        QCOMPARE(bookContents(first.book), before);
+        first.engine.decideDeletions(false); // keep them: they go back to the server
+        synced(first);
+        QCOMPARE(bookContents(first.book), before);
         QCOMPARE(cards().size(), all.size());
 
+        const QList<DavCard> back = cards();
+        for (const DavCard& card : back.mid(0, 4))
+            removeOnServer(card);
+        QCOMPARE(first.sync().error.kind, DavError::Kind::SuspectDeletion);
+        first.engine.decideDeletions(true);
+        removeOnServer(back.at(4)); // one more gone than was agreed to
+        QCOMPARE(first.sync().error.kind, DavError::Kind::SuspectDeletion);
+        QCOMPARE(bookContents(first.book), before);
+        first.engine.decideDeletions(true);
+        synced(first);
+        QCOMPARE(SyncCards(first.book).nameIds().size(), all.size() - 5);
+    }
+
+    // A sync of the background never opens the question itself: it waits until the user
+    // asks for it, and the answer then goes on with the sync.
+    void backgroundSyncLeavesTheDeletionQuestionWaiting()
+    {
+        SyncedBook first(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
         for (const DavCard& card : cards().mid(0, 4))
             removeOnServer(card);
-        first.prompt.messageAnswers << Prompt::Answer::Yes;
-        synced(first);
-        QCOMPARE(first.prompt.messages().size(), 2);
+        ScriptedPrompt prompt;
+        SyncService service(first.book, prompt);
+        service.configure(
+            {m_server, QStringLiteral("alice"), QStringLiteral("secret"), m_book, {}});
+        QTRY_VERIFY_WITH_TIMEOUT(service.hasQuestion(), 30000);
+        QCOMPARE(prompt.asked.size(), 0);
+        QVERIFY2(service.statusText().contains(QLatin1String("4 of the 6")),
+                 qPrintable(service.statusText()));
+        prompt.messageAnswers << Prompt::Answer::Yes;
+        QSignalSpy synced(&service.engine(), &SyncEngine::finished);
+        service.answerQuestion();
+        QCOMPARE(prompt.messages().size(), 1);
+        QVERIFY(synced.wait(30000));
+        QVERIFY(service.engine().lastReport().ok());
         QCOMPARE(SyncCards(first.book).nameIds().size(), qsizetype(2));
     }
 
