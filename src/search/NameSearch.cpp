@@ -6,6 +6,7 @@
 #include "store/PhoneBook.h"
 #include "store/Schema.h"
 
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QVariant>
 #include <algorithm>
@@ -113,9 +114,10 @@ QString matchValue(const SearchPattern& pattern, const QString& typed)
 
 // A book's rows are numbered from 1 and never reused, so the largest number tells roughly
 // how many there are without counting them.
-qint64 largestId(sqlite3* db)
+qint64 largestId(const PhoneBook& book)
 {
-    SqliteStatement query(db, QStringLiteral("SELECT max(id) FROM names"));
+    const SqliteStatement query =
+        SqliteStatement::kept(book.keptStatement(QStringLiteral("SELECT max(id) FROM names")));
     return query && sqlite3_step(query.get()) == SQLITE_ROW ? sqlite3_column_int64(query.get(), 0)
                                                             : 0;
 }
@@ -209,6 +211,46 @@ std::optional<SearchOrder> readOrder(const std::string& file)
 
 } // namespace
 
+// Each statement run on its own takes the file's lock and lets it go again (two fcntl calls
+// and a look for a journal left behind), which costs more than most of a search's small
+// questions; so a search asks them all under one read transaction, begun at its first
+// question. Nothing is begun inside a transaction the connection already has open.
+class NameSearch::OneRead
+{
+public:
+    explicit OneRead(const PhoneBook& book) : m_book(book)
+    {
+        sqlite3* db = handleOf(book);
+        m_writeOpen = db && !sqlite3_get_autocommit(db);
+    }
+    ~OneRead()
+    {
+        if (m_begun)
+            run(QStringLiteral("COMMIT"));
+    }
+    OneRead(const OneRead&) = delete;
+    OneRead& operator=(const OneRead&) = delete;
+
+    void begin()
+    {
+        if (!m_begun && !m_writeOpen)
+            m_begun = run(QStringLiteral("BEGIN"));
+    }
+    // Whether a transaction was open before the search.
+    bool writeOpen() const { return m_writeOpen; }
+    bool factsRead = false;
+
+private:
+    bool run(const QString& sql)
+    {
+        const SqliteStatement statement = SqliteStatement::kept(m_book.keptStatement(sql));
+        return statement && sqlite3_step(statement.get()) == SQLITE_DONE;
+    }
+    const PhoneBook& m_book;
+    bool m_writeOpen = false;
+    bool m_begun = false;
+};
+
 NameSearch::NameSearch(const PhoneBook& book, qint64 orderFrom)
     : m_book(book), m_orderFrom(orderFrom)
 {}
@@ -218,27 +260,62 @@ NameSearch::~NameSearch() = default;
 
 void NameSearch::prepare()
 {
-    freshOrder();
+    if (const Facts* known = facts())
+        freshOrder(*known);
 }
 
 bool NameSearch::awaitOrder()
 {
     if (m_reading.valid())
         m_reading.wait();
-    return freshOrder() != nullptr;
+    const Facts* known = facts();
+    return known && freshOrder(*known) != nullptr;
 }
 
-const SearchOrder* NameSearch::freshOrder()
+const NameSearch::Facts* NameSearch::facts()
+{
+    sqlite3* db = handleOf(m_book);
+    if (!db)
+        return nullptr;
+    // Nothing changes the book within one search's read.
+    if (m_read && m_read->factsRead)
+        return m_facts.searchable ? &m_facts : nullptr;
+    if (m_read) {
+        m_read->begin();
+        m_read->factsRead = true;
+    }
+    const std::optional<PhoneBook::Versions> versions = m_book.versions();
+    if (!versions)
+        return nullptr;
+    const qint64 schemaVersion = versions->schema;
+    const Stamp now{versions->data, versions->ownChanges};
+    Facts& known = m_facts;
+    if (known.connection != m_book.openCount() || known.schemaVersion != schemaVersion) {
+        known = Facts{};
+        known.connection = m_book.openCount();
+        known.schemaVersion = schemaVersion;
+        known.searchable = ensureFunction(db);
+        known.indexed = hasSearchIndex(db);
+        if (known.indexed) {
+            known.nameTerms.emplace(m_book, db, QStringLiteral("names_search"));
+            known.numberTerms.emplace(m_book, db, QStringLiteral("numbers_search"));
+        }
+    }
+    if (known.stamp != now) {
+        known.stamp = now;
+        known.rows = largestId(m_book);
+    }
+    return known.searchable ? &known : nullptr;
+}
+
+const SearchOrder* NameSearch::freshOrder(const Facts& facts)
 {
     sqlite3* db = handleOf(m_book);
     // Inside a transaction, the rows this connection changed are not yet in what another
     // connection reads, so no order read beside it would match.
-    if (!db || !sqlite3_get_autocommit(db))
+    if (!db || (m_read ? m_read->writeOpen() : !sqlite3_get_autocommit(db)))
         return nullptr;
-    SqliteStatement version(db, QStringLiteral("PRAGMA data_version"));
-    if (!version || sqlite3_step(version.get()) != SQLITE_ROW)
-        return nullptr;
-    const Stamp now{sqlite3_column_int64(version.get(), 0), sqlite3_total_changes64(db)};
+    const Stamp& now = facts.stamp;
 
     using namespace std::chrono_literals;
     if (m_reading.valid() && m_reading.wait_for(0s) == std::future_status::ready) {
@@ -253,7 +330,7 @@ const SearchOrder* NameSearch::freshOrder()
         return m_order.get();
     m_order.reset();
     const char* file = sqlite3_db_filename(db, "main");
-    if (!m_reading.valid() && file && *file && largestId(db) >= m_orderFrom) {
+    if (!m_reading.valid() && file && *file && facts.rows >= m_orderFrom) {
         m_readingStamp = now;
         m_reading = std::async(std::launch::async, readOrder, std::string(file));
     }
@@ -263,33 +340,26 @@ const SearchOrder* NameSearch::freshOrder()
 std::optional<QList<qint64>> NameSearch::inOrder(const SearchOrder& order, const QString& asked,
                                                  qint64 limit) const
 {
-    sqlite3* db = handleOf(m_book);
-    SqliteStatement query(
-        db, QStringLiteral("SELECT rowid FROM names_search WHERE names_search MATCH ?"));
+    SqliteStatement query = SqliteStatement::kept(m_book.keptStatement(
+        QStringLiteral("SELECT rowid FROM names_search WHERE names_search MATCH ?")));
     if (!query)
         return std::nullopt;
     query.bind(1, asked);
-    std::vector<std::pair<quint32, qint64>> found;
+    std::vector<qint64> found;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(query.get())) == SQLITE_ROW) {
         // So many that walking the list finds a screenful sooner.
         if (qint64(found.size()) >= limit)
             return std::nullopt;
-        const qint64 id = sqlite3_column_int64(query.get(), 0);
-        const std::optional<quint32> place = order.placeOf(id);
-        // A row the order does not know came after it was read: the order is not the book's.
-        if (!place)
-            return std::nullopt;
-        found.emplace_back(*place, id);
+        found.push_back(sqlite3_column_int64(query.get(), 0));
     }
     if (step != SQLITE_DONE)
         return std::nullopt;
-    std::sort(found.begin(), found.end());
-    QList<qint64> ids;
-    ids.reserve(qsizetype(found.size()));
-    for (const auto& [place, id] : found)
-        ids.append(id);
-    return ids;
+    // A row the order does not know came after it was read: the order is not the book's.
+    const std::optional<std::vector<qint64>> sorted = order.sorted(found);
+    if (!sorted)
+        return std::nullopt;
+    return QList<qint64>(sorted->cbegin(), sorted->cend());
 }
 
 std::optional<ListCursor> NameSearch::startInOrder(const QString& nameText,
@@ -300,17 +370,16 @@ std::optional<ListCursor> NameSearch::startInOrder(const QString& nameText,
     const SearchPattern name(nameText);
     if (name.isEmpty() || !SearchPattern(numberText).isEmpty())
         return std::nullopt;
-    sqlite3* db = handleOf(m_book);
-    const qint64 bookRows = db ? largestId(db) : 0;
-    if (bookRows < m_orderFrom || !ensureFunction(db) || !hasSearchIndex(db))
+    const Facts* known = facts();
+    if (!known || !known->indexed || known->rows < m_orderFrom)
         return std::nullopt;
-    const SearchOrder* order = freshOrder();
+    const qint64 bookRows = known->rows;
+    const SearchOrder* order = freshOrder(*known);
     if (!order)
         return std::nullopt;
     // The index names a few thousand rows in the order of their ids; reading each of them to
     // sort them is most of a search of a large book, and the order spares it.
-    const IndexAsk ask = askIndex(name, TrigramTerms(db, QStringLiteral("names_search")),
-                                  orderedLimit(bookRows), false);
+    const IndexAsk ask = askIndex(name, *known->nameTerms, orderedLimit(bookRows), false);
     std::optional<QList<qint64>> ids;
     if (ask.reach == Reach::ById)
         ids = inOrder(*order, ask.query, orderedLimit(bookRows));
@@ -329,6 +398,9 @@ ListCursor NameSearch::start(const QString& nameText, const QString& numberText)
 {
     m_usedOrder = false;
     m_nameTooCommon = false;
+    OneRead together(m_book);
+    m_read = &together;
+    const auto leave = qScopeGuard([this] { m_read = nullptr; });
     if (std::optional<ListCursor> ordered = startInOrder(nameText, numberText))
         return std::move(*ordered);
     const auto found = filter(nameText, numberText);
@@ -340,21 +412,24 @@ std::optional<std::pair<QString, QVariantList>> NameSearch::filter(const QString
                                                                    const QString& numberText)
 {
     m_usedIndex = false;
-    sqlite3* db = handleOf(m_book);
-    if (!db || !ensureFunction(db))
+    const SearchPattern name(nameText);
+    const SearchPattern number(numberText);
+    // Everything asks nothing of the book.
+    if (name.isEmpty() && number.isEmpty() && m_book.isOpen())
+        return std::pair{QStringLiteral("1"), QVariantList()};
+    const Facts* known = facts();
+    if (!known)
         return std::nullopt;
-    const bool indexed = hasSearchIndex(db);
-    const qint64 bookRows = indexed ? largestId(db) : 0;
+    const bool indexed = known->indexed;
+    const qint64 bookRows = indexed ? known->rows : 0;
 
     // Every text is bound; the statement's shape depends only on which boxes are filled and
     // how the index is best asked for each.
     QStringList conditions;
     QVariantList values;
-    const SearchPattern name(nameText);
     if (!name.isEmpty()) {
         const IndexAsk ask = indexed && !m_nameTooCommon
-                                 ? askIndex(name, TrigramTerms(db, QStringLiteral("names_search")),
-                                            byIdLimit(bookRows))
+                                 ? askIndex(name, *known->nameTerms, byIdLimit(bookRows))
                                  : IndexAsk{};
         if (ask.reach != Reach::TextOnly) {
             conditions << QStringLiteral(
@@ -365,12 +440,9 @@ std::optional<std::pair<QString, QVariantList>> NameSearch::filter(const QString
         conditions << matchCondition(name);
         values << matchValue(name, nameText);
     }
-    const SearchPattern number(numberText);
     if (!number.isEmpty()) {
         const IndexAsk ask =
-            indexed ? askIndex(number, TrigramTerms(db, QStringLiteral("numbers_search")),
-                               byIdLimit(bookRows))
-                    : IndexAsk{};
+            indexed ? askIndex(number, *known->numberTerms, byIdLimit(bookRows)) : IndexAsk{};
         if (ask.reach != Reach::TextOnly) {
             conditions << QStringLiteral(
                               "id IN (SELECT parent FROM numbers WHERE id IN (SELECT rowid FROM"

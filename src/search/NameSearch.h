@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/SearchOrder.h"
+#include "search/TrigramTerms.h"
 #include "store/ListCursor.h"
 
 #include <QList>
@@ -70,8 +71,24 @@ private:
         qint64 changes = 0;
         friend bool operator==(const Stamp&, const Stamp&) = default;
     };
+    // What a search needs to know of the book's connection before it asks anything; read
+    // again only once the connection, its schema or its rows may have changed, so that a
+    // search typed a letter at a time does not ask it at every letter.
+    struct Facts
+    {
+        quint64 connection = 0;
+        qint64 schemaVersion = -1;
+        Stamp stamp{-1, -1};
+        bool searchable = false; // the text function is on the connection
+        bool indexed = false;    // the trigram indexes are there
+        qint64 rows = 0;         // the largest row id of names
+        std::optional<TrigramTerms> nameTerms;
+        std::optional<TrigramTerms> numberTerms;
+    };
+    // The facts as they are now; nothing when the book cannot be searched.
+    const Facts* facts();
     // The order, when it is still the book's; else nothing, and a new read is started.
-    const SearchOrder* freshOrder();
+    const SearchOrder* freshOrder(const Facts& facts);
     // The rows an index query names, in the lists' order; nothing when they are more than
     // the limit or the order does not know one of them.
     std::optional<QList<qint64>> inOrder(const SearchOrder& order, const QString& asked,
@@ -86,6 +103,10 @@ private:
     // Found by the start just made: the name's text is in more rows than are worth reading
     // by id, so the filter need not ask the index again.
     bool m_nameTooCommon = false;
+    Facts m_facts;
+    // The read a search's questions share, while it starts.
+    class OneRead;
+    OneRead* m_read = nullptr;
     std::shared_ptr<const SearchOrder> m_order;
     Stamp m_orderStamp;
     std::future<std::optional<SearchOrder>> m_reading;

@@ -1,6 +1,9 @@
 #include "search/SearchOrder.h"
 
+#include <array>
+#include <bit>
 #include <sqlite3.h>
+#include <utility>
 
 namespace telvora {
 
@@ -68,6 +71,47 @@ std::optional<SearchOrder> SearchOrder::read(sqlite3* db)
     }();
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     return order;
+}
+
+std::optional<std::vector<qint64>> SearchOrder::sorted(const std::vector<qint64>& ids) const
+{
+    using Placed = std::pair<quint32, qint64>;
+    std::vector<Placed> placed(ids.size());
+    // At a million rows the places fill 4 MB, so each look-up is a miss of the caches: asked
+    // for some rows ahead, they arrive together instead of one after another.
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i + kAhead < ids.size()) {
+            const qint64 later = ids[i + kAhead];
+            if (later >= 0 && quint64(later) < m_places.size())
+                __builtin_prefetch(&m_places[std::size_t(later)]);
+        }
+        const std::optional<quint32> place = placeOf(ids[i]);
+        if (!place)
+            return std::nullopt;
+        placed[i] = {*place, ids[i]};
+    }
+    // Places are distinct numbers below the count of rows: sorted by their digits, eleven bits
+    // at a time, in a few passes over the rows instead of a comparison sort's many.
+    constexpr int kDigitBits = 11;
+    constexpr std::size_t kDigits = std::size_t(1) << kDigitBits;
+    const int bits = std::bit_width(quint64(m_rows));
+    std::vector<Placed> spare(placed.size());
+    for (int shift = 0; shift < bits; shift += kDigitBits) {
+        std::array<std::size_t, kDigits + 1> starts{};
+        for (const Placed& one : placed)
+            ++starts[((one.first >> shift) & (kDigits - 1)) + 1];
+        for (std::size_t d = 1; d <= kDigits; ++d)
+            starts[d] += starts[d - 1];
+        for (const Placed& one : placed)
+            spare[starts[(one.first >> shift) & (kDigits - 1)]++] = one;
+        placed.swap(spare);
+    }
+    std::vector<qint64> inOrder;
+    inOrder.reserve(placed.size());
+    for (const Placed& one : placed)
+        inOrder.push_back(one.second);
+    return inOrder;
 }
 
 } // namespace telvora

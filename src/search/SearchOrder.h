@@ -28,6 +28,8 @@ public:
         return m_places[std::size_t(id)] - 1;
     }
     std::size_t rows() const { return m_rows; }
+    // The rows put in the order; nothing when one of them was not there when it was read.
+    std::optional<std::vector<qint64>> sorted(const std::vector<qint64>& ids) const;
 
 private:
     // Indexed by row number; 0 for none, else the place plus one.

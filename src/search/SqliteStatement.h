@@ -2,14 +2,20 @@
 
 #include <QString>
 #include <sqlite3.h>
+#include <utility>
 
 namespace telvora {
 
 // One statement prepared on SQLite's own connection, finalized when it goes; false when
-// the text could not be prepared.
+// the text could not be prepared. One the book keeps prepared (PhoneBook::keptStatement) is
+// only reset when it goes, its values cleared.
 class SqliteStatement
 {
 public:
+    static SqliteStatement kept(sqlite3_stmt* statement) { return SqliteStatement(statement); }
+    SqliteStatement(SqliteStatement&& other) noexcept
+        : m_statement(std::exchange(other.m_statement, nullptr)), m_kept(other.m_kept)
+    {}
     SqliteStatement(sqlite3* db, const QString& sql)
     {
         if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &m_statement, nullptr) !=
@@ -18,7 +24,15 @@ public:
             m_statement = nullptr;
         }
     }
-    ~SqliteStatement() { sqlite3_finalize(m_statement); }
+    ~SqliteStatement()
+    {
+        if (!m_kept) {
+            sqlite3_finalize(m_statement);
+        } else if (m_statement) {
+            sqlite3_reset(m_statement);
+            sqlite3_clear_bindings(m_statement);
+        }
+    }
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
@@ -36,7 +50,9 @@ public:
     }
 
 private:
+    explicit SqliteStatement(sqlite3_stmt* kept) : m_statement(kept), m_kept(true) {}
     sqlite3_stmt* m_statement = nullptr;
+    bool m_kept = false;
 };
 
 } // namespace telvora

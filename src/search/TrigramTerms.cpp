@@ -2,6 +2,7 @@
 
 #include "search/SearchPattern.h"
 #include "search/SqliteStatement.h"
+#include "store/PhoneBook.h"
 
 #include <QChar>
 #include <QHash>
@@ -42,8 +43,8 @@ QList<char32_t> sameLetter(char32_t c)
 
 } // namespace
 
-TrigramTerms::TrigramTerms(sqlite3* db, const QString& index)
-    : m_db(db), m_index(index), m_terms(index + QStringLiteral("_terms"))
+TrigramTerms::TrigramTerms(const PhoneBook& book, sqlite3* db, const QString& index)
+    : m_book(&book), m_index(index), m_terms(index + QStringLiteral("_terms"))
 {
     // The vocabulary table lives in the connection's temporary schema: a read-only file,
     // or one another program keeps writing, needs nothing made in it.
@@ -76,9 +77,10 @@ TrigramTerms::Candidates TrigramTerms::startingWith(const QString& text, qint64 
         return found;
     // Trigrams compare byte by byte as UTF-8, so those beginning with a text lie between it
     // and it followed by the highest characters there are.
-    SqliteStatement range(m_db, QStringLiteral("SELECT term, doc FROM temp.\"%1\" WHERE term >= ?1"
-                                               " AND term <= ?1 || char(1114111, 1114111)")
-                                    .arg(m_terms));
+    SqliteStatement range = SqliteStatement::kept(
+        m_book->keptStatement(QStringLiteral("SELECT term, doc FROM temp.\"%1\" WHERE term >= ?1"
+                                             " AND term <= ?1 || char(1114111, 1114111)")
+                                  .arg(m_terms)));
     if (!range)
         return found;
     QStringList terms;
@@ -107,9 +109,10 @@ std::optional<qint64> TrigramTerms::rowsMatching(const QString& query, qint64 li
 {
     // Only which rows hold the trigrams is read, never the rows themselves: the count costs a
     // small part of reading what it counts.
-    SqliteStatement count(m_db, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"%1\" WHERE"
-                                               " \"%1\" MATCH ? LIMIT ?)")
-                                    .arg(m_index));
+    SqliteStatement count = SqliteStatement::kept(
+        m_book->keptStatement(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"%1\" WHERE"
+                                             " \"%1\" MATCH ? LIMIT ?)")
+                                  .arg(m_index)));
     if (!count)
         return std::nullopt;
     count.bind(1, query);

@@ -8,14 +8,17 @@ struct sqlite3;
 
 namespace telvora {
 
+class PhoneBook;
+
 // What one trigram index can say about a search before it runs: which of its trigrams start
 // with a short text, and how many rows a query finds. It reads the index's own list of
 // trigrams through a table made for this connection alone, so nothing is written to the file.
 class TrigramTerms
 {
 public:
-    // index: the name of a trigram full-text table of the main database.
-    TrigramTerms(sqlite3* db, const QString& index);
+    // index: the name of a trigram full-text table of the main database of the book, whose
+    // connection is db.
+    TrigramTerms(const PhoneBook& book, sqlite3* db, const QString& index);
 
     // False when the list of trigrams cannot be read (the index missing, the connection
     // unable to make the table); nothing is then known.
@@ -45,7 +48,7 @@ public:
     static QStringList spellings(const QString& text);
 
 private:
-    sqlite3* m_db = nullptr;
+    const PhoneBook* m_book = nullptr;
     QString m_index;
     QString m_terms;
     bool m_valid = false;

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <limits>
 #include <sqlite3.h>
+#include <string>
 #include <sys/stat.h>
 
 namespace telvora {
@@ -292,6 +293,29 @@ QSqlQuery* PhoneBook::preparedWrite(const QString& sql, const QSqlDatabase& db)
     return cache->prepared(sql, db, m_error);
 }
 
+sqlite3_stmt* PhoneBook::keptStatement(const QString& sql) const
+{
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    return reads ? reads->bind(sql, {}) : nullptr;
+}
+
+std::optional<PhoneBook::Versions> PhoneBook::versions() const
+{
+    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
+    sqlite3_stmt* query =
+        reads ? reads->bind(QStringLiteral("SELECT schema_version, data_version FROM"
+                                           " pragma_schema_version, pragma_data_version"),
+                            {})
+              : nullptr;
+    if (!query)
+        return std::nullopt;
+    const ResetWhenDone done{query};
+    if (sqlite3_step(query) != SQLITE_ROW)
+        return std::nullopt;
+    return Versions{sqlite3_column_int64(query, 0), sqlite3_column_int64(query, 1),
+                    sqlite3_total_changes64(reads->handle())};
+}
+
 sqlite3* PhoneBook::sqliteHandle() const
 {
     PreparedReads* reads = preparedReads();
@@ -330,6 +354,7 @@ void PhoneBook::fail(const QString& reason)
 
 PhoneBook::State PhoneBook::open(const QString& fileName)
 {
+    ++m_openCount;
     forgetPreparedReads();
     m_keyed.clear();
     m_withoutRowid.clear();
@@ -557,17 +582,31 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
         if (!query)
             return 0;
         const ResetWhenDone done{query};
+        page.rows.reserve(page.rows.size() + limit);
         int read = 0;
+        // Only the page's first and last rows' marks are kept. A sort key is a few bytes of
+        // blob: copied into one buffer per row and made a value once at the end, instead of a
+        // value made and dropped for every row.
+        std::string lastKey;
+        bool lastKeyIsBlob = false;
         while (sqlite3_step(query) == SQLITE_ROW) {
             page.rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
-            ListMark& edge = page.rows.size() == 1 ? page.first : page.last;
-            edge.key =
-                sqlite3_column_type(query, 2) == SQLITE_NULL ? QVariant() : columnValue(query, 2);
+            const bool first = page.rows.size() == 1;
+            ListMark& edge = first ? page.first : page.last;
+            const int type = sqlite3_column_type(query, 2);
+            lastKeyIsBlob = type == SQLITE_BLOB && !first;
+            if (lastKeyIsBlob)
+                lastKey.assign(static_cast<const char*>(sqlite3_column_blob(query, 2)),
+                               std::size_t(sqlite3_column_bytes(query, 2)));
+            else
+                edge.key = type == SQLITE_NULL ? QVariant() : columnValue(query, 2);
             edge.row = sqlite3_column_int64(query, 3);
-            if (page.rows.size() == 1)
+            if (first)
                 page.last = page.first;
             ++read;
         }
+        if (lastKeyIsBlob)
+            page.last.key = QByteArray(lastKey.data(), qsizetype(lastKey.size()));
         return read;
     };
 

@@ -17,6 +17,7 @@
 
 class QSqlQuery;
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace telvora {
 
@@ -55,6 +56,25 @@ public:
     State open(const QString& fileName);
     State state() const { return m_state; }
     bool isOpen() const { return m_state != State::Closed && m_state != State::Failed; }
+    // Counts the connections opened: what a reader keeps about the connection (functions
+    // and tables made on it) holds while this stays the same.
+    quint64 openCount() const { return m_openCount; }
+    // How far the file has come, as this connection sees it: its schema's version, the count
+    // of other connections' commits, and this connection's own changed rows. Read from a
+    // statement kept prepared, so a reader may ask it before every read; nothing when the
+    // book is not open.
+    struct Versions
+    {
+        qint64 schema = 0;
+        qint64 data = 0;
+        qint64 ownChanges = 0;
+    };
+    std::optional<Versions> versions() const;
+    // A statement kept prepared on the book's connection until the file is closed, for a
+    // reader beside the store that asks the same few questions at every letter typed; reset,
+    // ready to bind and step, and to be reset after use. Nothing when the book is not open or
+    // SQLite refuses the text.
+    sqlite3_stmt* keptStatement(const QString& sql) const;
     bool isWritable() const { return m_state == State::Opened || m_state == State::Created; }
     QString filePath() const { return m_filePath; }
     // Why the file could not be opened, is read-only, or why the last change failed.
@@ -212,6 +232,7 @@ private:
     QSet<QString> m_keyed;
     QSet<QString> m_withoutRowid;
     std::unique_ptr<SortKey> m_sortKey;
+    quint64 m_openCount = 0;
     QString m_sortIdentity;
     State m_state = State::Closed;
     // Inside asOneChange, whose transaction holds every change.
