@@ -17,8 +17,11 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 using namespace telvora;
 using telvora::bench::BareSqlite;
@@ -65,21 +68,6 @@ struct Session
 
 Session* session = nullptr;
 
-// Binds a value as the store does: whole numbers as integers, texts as UTF-8.
-void bindAll(sqlite3_stmt* statement, const QVariantList& values)
-{
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant& value = values.at(i);
-        if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
-            sqlite3_bind_int64(statement, i + 1, value.toLongLong());
-        } else {
-            const QByteArray text = value.toString().toUtf8();
-            sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()),
-                              SQLITE_TRANSIENT);
-        }
-    }
-}
-
 // The search through the store: its first screenful (what a user sees at once), or every
 // row it finds, a page at a time.
 void search(benchmark::State& state, const Query& query, bool everything)
@@ -99,42 +87,94 @@ void search(benchmark::State& state, const Query& query, bool everything)
     state.counters["indexed"] = finder.usedIndex() ? 1 : 0;
 }
 
-// The same statement through the C API on the same connection (so with the same
-// function for letters in every script), in one go, rows copied into plain strings.
+// The statements one search runs on the book's connection, in order, with their values
+// written in: what the store asked SQLite for that search, its questions about the index
+// included.
+struct Ran
+{
+    std::string sql;
+    sqlite3_stmt* statement = nullptr; // the store's, to match its rows
+    long long rows = 0;                // how many it stepped through
+};
+
+std::vector<Ran> statementsOf(const Query& query, bool everything)
+{
+    // As in the timed search: the order read and the book's schema known, from one search
+    // before.
+    NameSearch finder(*session->book);
+    finder.prepare();
+    finder.awaitOrder();
+    finder.start(query.name, query.number).next(1);
+    std::vector<Ran> seen;
+    sqlite3* db = session->handle();
+    sqlite3_trace_v2(
+        db, SQLITE_TRACE_STMT | SQLITE_TRACE_ROW,
+        [](unsigned event, void* context, void* pointer, void* text) {
+            auto& ran = *static_cast<std::vector<Ran>*>(context);
+            auto* statement = static_cast<sqlite3_stmt*>(pointer);
+            if (event == SQLITE_TRACE_ROW) {
+                if (!ran.empty() && ran.back().statement == statement)
+                    ++ran.back().rows;
+                return 0;
+            }
+            // Lines beginning "--" are the triggers' and virtual tables' own.
+            if (std::string_view(static_cast<const char*>(text)).starts_with("--"))
+                return 0;
+            if (char* expanded = sqlite3_expanded_sql(statement)) {
+                ran.push_back({expanded, statement, 0});
+                sqlite3_free(expanded);
+            }
+            return 0;
+        },
+        &seen);
+    ListCursor cursor = finder.start(query.name, query.number);
+    benchmark::DoNotOptimize(everything ? cursor.rest() : cursor.next(IdListModel::kPage));
+    sqlite3_trace_v2(db, 0, nullptr, nullptr);
+    return seen;
+}
+
+// The same statements through the C API on the same connection (so with the same function
+// for letters in every script), each prepared once, the rows copied into plain strings.
 void searchBare(benchmark::State& state, const Query& query, bool everything)
 {
-    NameSearch finder(*session->book);
-    const auto filter = finder.filter(query.name, query.number);
-    if (!filter) {
-        state.SkipWithError("the book cannot be searched");
-        return;
-    }
-    QString sql = everything ? statements::whole(QStringLiteral("names"), filter->first, true)
-                             : statements::page(QStringLiteral("names"), filter->first, true,
-                                                statements::Page::First);
-    QVariantList values = filter->second;
-    if (!everything)
-        values << IdListModel::kPage;
+    const std::vector<Ran> ran = statementsOf(query, everything);
     sqlite3* db = session->handle();
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK) {
-        state.SkipWithError(sqlite3_errmsg(db));
-        return;
+    std::vector<sqlite3_stmt*> statements;
+    for (const Ran& one : ran) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, one.sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+            state.SkipWithError(sqlite3_errmsg(db));
+            break;
+        }
+        statements.push_back(statement);
     }
-    bindAll(statement, values);
+    if (std::getenv("TELVORA_BENCH_SHOW_STATEMENTS"))
+        for (const Ran& one : ran)
+            std::fprintf(stderr, "%lld rows: %s\n", one.rows, one.sql.c_str());
     std::size_t found = 0;
     for (auto _ : state) {
+        if (statements.size() < ran.size())
+            break;
         BareSqlite::Rows rows;
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
-            rows.push_back({sqlite3_column_int(statement, 0), text ? text : ""});
+        for (std::size_t i = 0; i < statements.size(); ++i) {
+            // As many rows as the store stepped through: it stops early where it has enough.
+            rows.clear();
+            sqlite3_stmt* statement = statements[i];
+            while (rows.size() < std::size_t(ran[i].rows) && sqlite3_step(statement) == SQLITE_ROW) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+                rows.push_back({sqlite3_column_int(statement, 0), text ? text : ""});
+            }
+            if (ran[i].rows == 0)
+                sqlite3_step(statement);
+            sqlite3_reset(statement);
         }
-        sqlite3_reset(statement);
         found = rows.size();
         benchmark::DoNotOptimize(rows);
     }
-    sqlite3_finalize(statement);
+    for (sqlite3_stmt* statement : statements)
+        sqlite3_finalize(statement);
     state.counters["found"] = double(found);
+    state.counters["statements"] = double(ran.size());
 }
 
 void registerAll()
