@@ -501,7 +501,7 @@ void SyncEngine::planPushes()
                 continue;
             push.kind = item->etag.isEmpty() ? Push::Kind::Add : Push::Kind::Edit;
             push.item.hash = SyncCards::hash(own);
-            push.card = SyncCards::merged(*contact, item->card);
+            push.card = SyncCards::merged(*contact, m_state.cardOf(item->href));
         } else if (item->etag.isEmpty()) {
             // Never confirmed by the server, and gone here: nothing to tell it.
             if (!m_state.forget(item->href))

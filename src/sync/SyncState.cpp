@@ -7,7 +7,7 @@
 
 namespace telvora {
 
-bool SyncState::exec(const QString& sql, const QVariantList& values)
+bool SyncState::exec(const QString& sql, const QVariantList& values, int* changedRows)
 {
     bool done = false;
     const bool kept = m_book.asOneChange([&] {
@@ -18,6 +18,8 @@ bool SyncState::exec(const QString& sql, const QVariantList& values)
         done = query.exec();
         if (!done)
             m_error = query.lastError().text();
+        else if (changedRows)
+            *changedRows = query.numRowsAffected();
         return done;
     });
     if (!kept && m_error.isEmpty())
@@ -120,7 +122,9 @@ void SyncState::load()
     const QString bookPath = m_addressBook.path(QUrl::FullyEncoded);
     QSqlQuery query(m_book.database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT href, name, etag, uid, hash, card FROM sync_items"
+    // The cards stay in the file: at a hundred thousand names they would hold most of a
+    // sync's memory, and one is only needed to send an edit (cardOf).
+    if (!query.exec(QStringLiteral("SELECT href, name, etag, uid, hash FROM sync_items"
                                    " WHERE typeof(name) = 'integer' AND typeof(href) = 'text'"
                                    " ORDER BY rowid")))
         return;
@@ -135,7 +139,6 @@ void SyncState::load()
         item.etag = query.value(2).toString();
         item.uid = query.value(3).toString();
         item.hash = query.value(4).toByteArray();
-        item.card = query.value(5).toByteArray();
         m_hrefOfName.insert(item.nameId, item.href);
         m_items.insert(item.href, item);
     }
@@ -159,14 +162,38 @@ bool SyncState::store(const SyncItem& item)
         m_error = m_marks.errorText();
         return false;
     }
-    if (!exec(QStringLiteral("INSERT OR REPLACE INTO sync_items (href, name, etag, uid, hash, card)"
-                             " VALUES (?, ?, ?, ?, ?, ?)"),
-              {item.href, item.nameId, item.etag.isEmpty() ? QVariant() : QVariant(item.etag),
-               item.uid, item.hash, item.card}))
+    const QVariant etag = item.etag.isEmpty() ? QVariant() : QVariant(item.etag);
+    if (item.card.isNull()) {
+        // No new card: the one the server last gave stays as it is in the file.
+        int changed = 0;
+        if (!exec(QStringLiteral(
+                      "UPDATE sync_items SET name = ?, etag = ?, uid = ?, hash = ? WHERE href = ?"),
+                  {item.nameId, etag, item.uid, item.hash, item.href}, &changed) ||
+            (changed == 0 &&
+             !exec(QStringLiteral("INSERT INTO sync_items (href, name, etag, uid, hash, card)"
+                                  " VALUES (?, ?, ?, ?, ?, NULL)"),
+                   {item.href, item.nameId, etag, item.uid, item.hash})))
+            return false;
+    } else if (!exec(QStringLiteral("INSERT OR REPLACE INTO sync_items (href, name, etag, uid,"
+                                    " hash, card) VALUES (?, ?, ?, ?, ?, ?)"),
+                     {item.href, item.nameId, etag, item.uid, item.hash, item.card})) {
         return false;
-    m_items.insert(item.href, item);
+    }
+    SyncItem kept = item;
+    kept.card = QByteArray();
+    m_items.insert(item.href, kept);
     m_hrefOfName.insert(item.nameId, item.href);
     return true;
+}
+
+QByteArray SyncState::cardOf(const QString& href) const
+{
+    QSqlQuery query(m_book.database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT card FROM sync_items WHERE href = ? AND"
+                                 " typeof(card) IN ('blob', 'text') LIMIT 1"));
+    query.addBindValue(href);
+    return query.exec() && query.next() ? query.value(0).toByteArray() : QByteArray();
 }
 
 bool SyncState::forget(const QString& href)

@@ -26,7 +26,8 @@ struct SyncItem
     // name changed here since when the card made of it now hashes otherwise.
     QByteArray hash;
     // The card as the server last gave it, so that properties other programs keep in it go
-    // back unchanged when the name is edited here.
+    // back unchanged when the name is edited here. Only given to store() when it changed;
+    // the items kept in memory leave it out (SyncState::cardOf reads it).
     QByteArray card;
 };
 
@@ -53,6 +54,8 @@ public:
 
     const QHash<QString, SyncItem>& items() const { return m_items; }
     std::optional<SyncItem> itemOfName(qint64 nameId) const;
+    // The card the server last gave for this item; empty when none is kept.
+    QByteArray cardOf(const QString& href) const;
     QString token() const { return m_token; }
     // The names changed since they were last agreed on; ready once open() succeeded.
     ChangeMarks& marks() { return m_marks; }
@@ -65,7 +68,7 @@ public:
     bool setToken(const QString& token);
 
 private:
-    bool exec(const QString& sql, const QVariantList& values);
+    bool exec(const QString& sql, const QVariantList& values, int* changedRows = nullptr);
     bool createTables();
     bool hasColumns(const QString& table, const QStringList& columns);
     void load();
