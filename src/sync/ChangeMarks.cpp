@@ -50,7 +50,13 @@ const QList<Trigger>& triggers()
         const QString newOwner = markOne(QStringLiteral("new.parent"));
         return QList<Trigger>{
             make("sync_mark_name_insert", "AFTER INSERT ON names", newName),
-            make("sync_mark_name_update", "AFTER UPDATE ON names", oldName + newName),
+            // A new sort key alone (the user's language changed, or another program's
+            // rename keyed again) changes nothing a card holds.
+            make("sync_mark_name_update",
+                 "AFTER UPDATE ON names WHEN old.sortkey IS new.sortkey OR old.name IS NOT"
+                 " new.name OR old.\"group\" IS NOT new.\"group\" OR old.parent IS NOT"
+                 " new.parent",
+                 oldName + newName),
             make("sync_mark_name_delete", "AFTER DELETE ON names", oldName),
             make("sync_mark_number_insert", "AFTER INSERT ON numbers", newOwner),
             make("sync_mark_number_update", "AFTER UPDATE ON numbers", oldOwner + newOwner),

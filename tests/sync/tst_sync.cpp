@@ -289,6 +289,21 @@ private slots:
         });
         QCOMPARE(first.book.renameGroup(family->id, QStringLiteral("Familie Schmidt")), 1);
         QCOMPARE(first.engine.pendingChanges(), 4);
+        // Keyed again for another language: no card changes, so no name is marked to be
+        // looked at again.
+        QSqlQuery rekey(other.database());
+        const auto marked = [&rekey] {
+            const int count =
+                rekey.exec(QStringLiteral("SELECT count(*) FROM sync_changed")) && rekey.next()
+                    ? rekey.value(0).toInt()
+                    : -1;
+            rekey.finish(); // holding the read would keep the other connection from writing
+            return count;
+        };
+        const int before = marked();
+        QVERIFY(rekey.exec(QStringLiteral("UPDATE names SET sortkey = x'00' || sortkey")));
+        QCOMPARE(marked(), before);
+        QCOMPARE(first.engine.pendingChanges(), 4);
         synced(first);
         QCOMPARE(first.engine.pendingChanges(), 0);
         SyncedBook second(davAccount(m_server), m_book);
