@@ -225,8 +225,9 @@ public:
     }
     ~OneRead()
     {
-        if (m_begun)
-            run(QStringLiteral("COMMIT"));
+        // A transaction left open would turn every later change of the book into an error.
+        if (m_begun && !run(QStringLiteral("COMMIT")))
+            run(QStringLiteral("ROLLBACK"));
     }
     OneRead(const OneRead&) = delete;
     OneRead& operator=(const OneRead&) = delete;

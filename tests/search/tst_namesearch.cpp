@@ -339,6 +339,17 @@ private slots:
         QVERIFY(!ordered.usedOrder());
         QVERIFY(ordered.awaitOrder());
         same(QStringLiteral("MÜLLER"));
+
+        // Inside a change of the book's own, a search sees the name added in it, and leaves
+        // the transaction to its owner, which still commits; the book then takes changes.
+        QVERIFY(book.asOneChange([&] {
+            const qint64 inside = book.addName(QStringLiteral("Aaaa Müller"), 0, 0);
+            return ordered.run(QStringLiteral("MÜLLER"), {}).first().id == inside &&
+                   !ordered.usedOrder();
+        }));
+        QCOMPARE(plain.run(QStringLiteral("MÜLLER"), {}).first().text,
+                 QStringLiteral("Aaaa Müller"));
+        QVERIFY(book.addName(QStringLiteral("After"), 0, 0) > 0);
     }
 
 private:
