@@ -281,10 +281,8 @@ const NameSearch::Facts* NameSearch::facts()
     // Nothing changes the book within one search's read.
     if (m_read && m_read->factsRead)
         return m_facts.searchable ? &m_facts : nullptr;
-    if (m_read) {
+    if (m_read)
         m_read->begin();
-        m_read->factsRead = true;
-    }
     const std::optional<PhoneBook::Versions> versions = m_book.versions();
     if (!versions)
         return nullptr;
@@ -306,6 +304,8 @@ const NameSearch::Facts* NameSearch::facts()
         known.stamp = now;
         known.rows = largestId(m_book);
     }
+    if (m_read)
+        m_read->factsRead = true;
     return known.searchable ? &known : nullptr;
 }
 
