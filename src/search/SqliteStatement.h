@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <sqlite3.h>
-#include <utility>
 
 namespace telvora {
 
@@ -13,9 +12,6 @@ class SqliteStatement
 {
 public:
     static SqliteStatement kept(sqlite3_stmt* statement) { return SqliteStatement(statement); }
-    SqliteStatement(SqliteStatement&& other) noexcept
-        : m_statement(std::exchange(other.m_statement, nullptr)), m_kept(other.m_kept)
-    {}
     SqliteStatement(sqlite3* db, const QString& sql)
     {
         if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &m_statement, nullptr) !=

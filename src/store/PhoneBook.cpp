@@ -301,19 +301,15 @@ sqlite3_stmt* PhoneBook::keptStatement(const QString& sql) const
 
 std::optional<PhoneBook::Versions> PhoneBook::versions() const
 {
-    PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
-    sqlite3_stmt* query =
-        reads ? reads->bind(QStringLiteral("SELECT schema_version, data_version FROM"
-                                           " pragma_schema_version, pragma_data_version"),
-                            {})
-              : nullptr;
+    sqlite3_stmt* query = keptStatement(QStringLiteral(
+        "SELECT schema_version, data_version FROM pragma_schema_version, pragma_data_version"));
     if (!query)
         return std::nullopt;
     const ResetWhenDone done{query};
     if (sqlite3_step(query) != SQLITE_ROW)
         return std::nullopt;
     return Versions{sqlite3_column_int64(query, 0), sqlite3_column_int64(query, 1),
-                    sqlite3_total_changes64(reads->handle())};
+                    sqlite3_total_changes64(sqlite3_db_handle(query))};
 }
 
 sqlite3* PhoneBook::sqliteHandle() const

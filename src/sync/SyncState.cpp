@@ -163,22 +163,17 @@ bool SyncState::store(const SyncItem& item)
         return false;
     }
     const QVariant etag = item.etag.isEmpty() ? QVariant() : QVariant(item.etag);
-    if (item.card.isNull()) {
-        // No new card: the one the server last gave stays as it is in the file.
-        int changed = 0;
-        if (!exec(QStringLiteral(
-                      "UPDATE sync_items SET name = ?, etag = ?, uid = ?, hash = ? WHERE href = ?"),
-                  {item.nameId, etag, item.uid, item.hash, item.href}, &changed) ||
-            (changed == 0 &&
-             !exec(QStringLiteral("INSERT INTO sync_items (href, name, etag, uid, hash, card)"
-                                  " VALUES (?, ?, ?, ?, ?, NULL)"),
-                   {item.href, item.nameId, etag, item.uid, item.hash})))
-            return false;
-    } else if (!exec(QStringLiteral("INSERT OR REPLACE INTO sync_items (href, name, etag, uid,"
-                                    " hash, card) VALUES (?, ?, ?, ?, ?, ?)"),
-                     {item.href, item.nameId, etag, item.uid, item.hash, item.card})) {
+    // Without a new card, the one the server last gave stays as it is in the file.
+    const QVariant card = item.card.isNull() ? QVariant() : QVariant(item.card);
+    int changed = 0;
+    if (!exec(QStringLiteral("UPDATE sync_items SET name = ?, etag = ?, uid = ?, hash = ?,"
+                             " card = coalesce(?, card) WHERE href = ?"),
+              {item.nameId, etag, item.uid, item.hash, card, item.href}, &changed) ||
+        (changed == 0 &&
+         !exec(QStringLiteral("INSERT INTO sync_items (href, name, etag, uid, hash, card)"
+                              " VALUES (?, ?, ?, ?, ?, ?)"),
+               {item.href, item.nameId, etag, item.uid, item.hash, card})))
         return false;
-    }
     SyncItem kept = item;
     kept.card = QByteArray();
     m_items.insert(item.href, kept);
