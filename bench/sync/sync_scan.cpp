@@ -4,7 +4,7 @@
 // waiting and a sync with nothing to do, both after one edit, and the count when every name
 // must be looked at (a file whose marks cannot be used, as every sync was before the marks). Run in
 // the tests' private namespace all the same, so that it listens on no loopback the machine shares:
-//   tests/sync/with-radicale build/bench/sync/sync_scan [NAMES]
+//   tests/sync/with-radicale build/bench/sync/sync_scan [NAMES [NOTE_BYTES [FILING_BATCH]]]
 #include "store/PhoneBook.h"
 #include "sync/SyncCards.h"
 #include "sync/SyncEngine.h"
@@ -24,14 +24,16 @@ using namespace telvora;
 namespace {
 
 int cardCount = 0;
+QByteArray notes; // each card's, to see whether memory grows with the cards' size
 
 QByteArray card(int i)
 {
     return QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:card-%1\r\nFN:Person %1\r\n"
                           "N:Person %1;;;;\r\nTEL;TYPE=WORK:+49 30 %1\r\nCATEGORIES:Office\r\n"
-                          "EMAIL:person%1@example.org\r\nORG:Example\r\nEND:VCARD\r\n")
-        .arg(i)
-        .toUtf8();
+                          "EMAIL:person%1@example.org\r\nORG:Example\r\n")
+               .arg(i)
+               .toUtf8() +
+           (notes.isEmpty() ? QByteArray() : "NOTE:" + notes + "\r\n") + "END:VCARD\r\n";
 }
 
 QByteArray entry(const QByteArray& href, const QByteArray& data)
@@ -130,6 +132,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    notes = QByteArray(argc > 2 ? std::atoi(argv[2]) : 0, 'n');
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost))
         return 1;
@@ -154,6 +157,8 @@ int main(int argc, char** argv)
     cardCount = count;
     SyncEngine engine(phoneBook);
     engine.setAccount(account, book);
+    if (argc > 3)
+        engine.setFilingBatch(std::atoi(argv[3]));
     const auto row = [](const char* what, const std::function<void()>& run) {
         qint64 cpu = 0;
         const qint64 wall = timed(run, &cpu);
@@ -166,6 +171,9 @@ int main(int argc, char** argv)
         syncOnce(engine);
         filed = engine.lastReport().fromServer;
     });
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-38s %ld MB\n", "peak memory, first sync", usage.ru_maxrss / 1024);
     row("changes waiting, none", [&] { pendingNone = engine.pendingChanges(); });
     row("sync with nothing to do", [&] { syncOnce(engine); });
     row("changes waiting, none, again", [&] { pendingNone = engine.pendingChanges(); });
@@ -181,7 +189,6 @@ int main(int argc, char** argv)
     QSqlQuery(phoneBook.database()).exec(QStringLiteral("CREATE TABLE sync_changed (x)"));
     row("changes waiting, every name looked at", [&] { pendingAll = engine.pendingChanges(); });
     row("sync with nothing to do, every name", [&] { syncOnce(engine); });
-    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("%-38s %ld MB\n", "peak memory", usage.ru_maxrss / 1024);
     std::printf("filed %d; counted %d, %d, %d; sent %d\n", filed, pendingNone, pendingOne,

@@ -256,6 +256,8 @@ void MultistatusParser::endElement()
     case Tag::AddressData:
         if (inProp) {
             m_found.addressData = m_capturing ? m_text.toUtf8() : QByteArray();
+            // The conversion reserves three bytes a letter; a sync keeps many cards at once.
+            m_found.addressData.squeeze();
             m_found.hasAddressData = true;
         }
         break;

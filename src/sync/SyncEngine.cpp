@@ -11,14 +11,19 @@
 namespace telvora {
 
 namespace {
-// Cards asked for in one multiget: enough to keep the requests few, small enough that one
-// answer stays far below the client's cap.
-constexpr int kFetchBatch = 100;
 // A sync that meets a card changed meanwhile starts over; this many times at most in a row.
 constexpr int kMaxRounds = 3;
 // Writes in flight at once: each waits for the server's round trip and its own write to
 // disk, so a few together keep both busy, while the server still sees few connections.
 constexpr int kParallelWrites = 4;
+// Cards asked for in one multiget: enough to keep the requests few, small enough that one
+// answer stays far below the client's cap.
+constexpr int kFetchBatch = 100;
+// Cards with photos can be large: a batch is filed early once its cards hold this much.
+constexpr qsizetype kFilingBytes = 16 * 1024 * 1024;
+// Put before the ETag of a card filed before its parent: a sync broken off before the parent
+// came then links the card next time, from the card kept in the file.
+const QString kAwaitingParent = QStringLiteral("-awaiting-parent ");
 } // namespace
 
 SyncEngine::SyncEngine(PhoneBook& book, QObject* parent)
@@ -89,6 +94,7 @@ void SyncEngine::sync()
     m_running = true;
     m_round = 0;
     m_report = SyncReport();
+    m_announced = 0;
     start();
 }
 
@@ -158,6 +164,8 @@ void SyncEngine::start()
     m_newToken.clear();
     m_toFetch.clear();
     m_fetched.clear();
+    m_fetchedBytes = 0;
+    m_unlinked.clear();
     m_pushes.clear();
     m_inFlight = 0;
     m_pushError = DavError();
@@ -192,7 +200,7 @@ void SyncEngine::listChanges(const QString& token)
             using Kind = DavError::Kind;
             if (error.ok()) {
                 m_newToken = newToken;
-                return truncated ? listChanges(newToken) : fetchNext();
+                return truncated ? listChanges(newToken) : planFetches();
             }
             switch (error.kind) {
             case Kind::SyncTokenGone:
@@ -227,32 +235,59 @@ void SyncEngine::listAll()
                 return;
             if (!error.ok())
                 return done(error);
-            fetchNext();
+            planFetches();
         });
+}
+
+void SyncEngine::planFetches()
+{
+    // What is new or changed since the book last saw it.
+    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it) {
+        const auto item = m_state.items().constFind(it.key());
+        const bool known = item != m_state.items().cend() && !it.value().isEmpty();
+        if (known && item->etag == it.value())
+            continue;
+        if (known && item->etag == kAwaitingParent + it.value()) {
+            // Unchanged on the server since it was filed: only its link is missing, and the
+            // card kept in the file names the parent. A name edited here meanwhile thus
+            // counts as changed here only, not on both sides.
+            QString why;
+            if (const std::optional<Contact> kept =
+                    SyncCards::read(m_state.cardOf(it.key()), &why)) {
+                m_unlinked.append({item->nameId, kept->parentUid, it.key(), it.value(), true});
+                continue;
+            }
+        }
+        m_toFetch << it.key();
+    }
+    if (m_fullListing)
+        for (const SyncItem& item : m_state.items())
+            if (!item.etag.isEmpty() && !m_listed.contains(item.href))
+                m_deleted.insert(item.href);
+    for (auto it = m_deleted.begin(); it != m_deleted.end();)
+        it = m_state.items().contains(*it) ? std::next(it) : m_deleted.erase(it);
+    const std::optional<bool> decided = deletionsDecided();
+    if (!decided) {
+        // Nothing is filed, not even the server's other changes, as the sync token must
+        // not move past deletions left undone; the next sync fetches them all again.
+        m_suspect = m_deleted;
+        DavError error;
+        error.kind = DavError::Kind::SuspectDeletion;
+        error.deletions = int(m_deleted.size());
+        error.shared = int(m_state.items().size());
+        return done(error);
+    }
+    m_deleteHere = *decided;
+    fetchNext();
 }
 
 void SyncEngine::fetchNext()
 {
-    if (m_toFetch.isEmpty() && m_fetched.isEmpty()) {
-        // The first call: what is new or changed since the book last saw it.
-        for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it) {
-            const auto item = m_state.items().constFind(it.key());
-            if (item == m_state.items().cend() || item->etag != it.value() || it.value().isEmpty())
-                m_toFetch << it.key();
-        }
-        if (m_fullListing)
-            for (const SyncItem& item : m_state.items())
-                if (!item.etag.isEmpty() && !m_listed.contains(item.href))
-                    m_deleted.insert(item.href);
-        for (auto it = m_deleted.begin(); it != m_deleted.end();)
-            it = m_state.items().contains(*it) ? std::next(it) : m_deleted.erase(it);
-        if (m_toFetch.isEmpty())
-            return apply();
-    }
     if (m_toFetch.isEmpty())
-        return apply();
+        return finishFiling();
     QList<QUrl> batch;
-    while (!m_toFetch.isEmpty() && batch.size() < kFetchBatch)
+    const int size = std::min(kFetchBatch, m_filingBatch);
+    while (!m_toFetch.isEmpty() && batch.size() < size)
         batch << url(m_toFetch.takeFirst());
     QPointer<DavClient> client = m_client;
     m_client->multiget(
@@ -262,6 +297,7 @@ void SyncEngine::fetchNext()
                 return;
             const QString h = href(card.url);
             const QString etag = card.etag.isEmpty() ? m_listed.value(h) : card.etag;
+            m_fetchedBytes += card.vcard.size();
             m_fetched.append({h, etag, std::move(card.vcard)});
         },
         [this, client](const DavError& error) {
@@ -269,8 +305,9 @@ void SyncEngine::fetchNext()
                 return;
             if (!error.ok())
                 return done(error);
-            if (m_toFetch.isEmpty())
-                return apply();
+            if (m_toFetch.isEmpty() || m_fetched.size() >= m_filingBatch ||
+                m_fetchedBytes >= kFilingBytes)
+                return fileBatch();
             fetchNext();
         });
 }
@@ -296,50 +333,28 @@ void SyncEngine::decideDeletions(bool deleteHere)
     m_decision = DeletionDecision{m_suspect, deleteHere};
 }
 
-void SyncEngine::apply()
+void SyncEngine::fileBatch()
 {
-    const std::optional<bool> decided = deletionsDecided();
-    if (!decided) {
-        // Nothing is filed, not even the server's other changes, as the sync token must not
-        // move past deletions left undone; the next sync fetches them all again.
-        m_suspect = m_deleted;
-        DavError error;
-        error.kind = DavError::Kind::SuspectDeletion;
-        error.deletions = int(m_deleted.size());
-        error.shared = int(m_state.items().size());
-        m_fetched.clear();
-        return done(error);
-    }
-    const bool deleteHere = *decided;
-    QList<std::pair<qint64, QString>> parents;
+    QList<ParentLink> parents;
     QSet<qint64> touched;
     const int before = m_report.fromServer;
     const bool kept = m_book.asOneChange([&] {
         // Read in the change, so that another program's edit made since the sync began is
-        // seen and kept. Judged before anything moves: deleting a parent files its
-        // sub-names anew, which is no change made here.
+        // seen and kept.
         readMarks();
         const std::optional<QSet<qint64>> markedBefore = m_marked;
-        QSet<QString> changedHere;
-        for (const QString& h : std::as_const(m_deleted))
-            if (const SyncItem item = m_state.items().value(h); localChanged(item))
-                changedHere.insert(h);
         for (const Fetched& fetched : std::as_const(m_fetched))
             if (!applyCard(fetched, parents, touched))
                 return false;
-        for (const QString& h : std::as_const(m_deleted)) {
-            // Kept here, the names lose their cards and go to the server as new ones.
-            if (deleteHere ? !applyDeletion(h, changedHere.contains(h), touched)
-                           : !m_state.forget(h))
-                return false;
-        }
-        QHash<QString, qint64> byUid;
-        for (const SyncItem& item : m_state.items())
-            if (!item.uid.isEmpty())
-                byUid.insert(item.uid, item.nameId);
-        for (const auto& [id, parentUid] : std::as_const(parents)) {
-            const qint64 parent = parentUid.isEmpty() ? 0 : byUid.value(parentUid, -1);
-            if (parent >= 0 && !m_cards.setParent(id, parent))
+        // Parents in this batch or an earlier one are linked now, the others at the end.
+        if (!linkParents(m_unlinked, touched, false) || !linkParents(parents, touched, false))
+            return false;
+        for (const ParentLink& link : std::as_const(parents)) {
+            std::optional<SyncItem> item = m_state.items().value(link.href);
+            if (link.href.isEmpty() || !item)
+                continue;
+            item->etag = kAwaitingParent + link.etag;
+            if (!m_state.store(*item))
                 return false;
         }
         if (!rehash(touched))
@@ -350,26 +365,102 @@ void SyncEngine::apply()
         for (const qint64 id : std::as_const(touched))
             if (markedBefore && !markedBefore->contains(id) && m_state.itemOfName(id))
                 agreed << id;
+        return m_state.marks().clear(agreed);
+    });
+    m_fetched.clear();
+    m_fetchedBytes = 0;
+    if (!kept) {
+        m_report.fromServer = before;
+        return filingFailed();
+    }
+    m_unlinked << parents;
+    fetchNext();
+}
+
+bool SyncEngine::linkParents(QList<ParentLink>& links, QSet<qint64>& touched, bool last)
+{
+    QList<ParentLink> waiting;
+    for (const ParentLink& link : std::as_const(links)) {
+        const qint64 parent =
+            link.parentUid.isEmpty() ? 0 : m_state.nameOfUid(link.parentUid).value_or(-1);
+        if (parent < 0 && !last) {
+            waiting << link;
+            continue;
+        }
+        // A parent the server does not have leaves the name where it is.
+        if (parent >= 0 && !m_cards.setParent(link.nameId, parent))
+            return false;
+        // An edit made here since keeps the hash agreed before, so that it is sent.
+        if (!link.filedBefore || !mayHaveChanged(link.nameId))
+            touched.insert(link.nameId);
+        if (link.href.isEmpty())
+            continue;
+        std::optional<SyncItem> item = m_state.items().value(link.href);
+        if (item && item->etag.startsWith(kAwaitingParent)) {
+            item->etag = link.etag;
+            if (!m_state.store(*item))
+                return false;
+        }
+    }
+    links = waiting;
+    return true;
+}
+
+void SyncEngine::finishFiling()
+{
+    QSet<qint64> touched;
+    const int before = m_report.fromServer;
+    const bool kept = m_book.asOneChange([&] {
+        // Judged before anything moves: deleting a parent files its sub-names anew, which is
+        // no change made here.
+        readMarks();
+        const std::optional<QSet<qint64>> markedBefore = m_marked;
+        QSet<QString> changedHere;
+        for (const QString& h : std::as_const(m_deleted))
+            if (const SyncItem item = m_state.items().value(h); localChanged(item))
+                changedHere.insert(h);
+        for (const QString& h : std::as_const(m_deleted)) {
+            // Kept here, the names lose their cards and go to the server as new ones.
+            if (m_deleteHere ? !applyDeletion(h, changedHere.contains(h), touched)
+                             : !m_state.forget(h))
+                return false;
+        }
+        if (!linkParents(m_unlinked, touched, true) || !rehash(touched))
+            return false;
+        QList<qint64> agreed;
+        for (const qint64 id : std::as_const(touched))
+            if (markedBefore && !markedBefore->contains(id) && m_state.itemOfName(id))
+                agreed << id;
         if (!m_state.marks().clear(agreed))
             return false;
         return m_newToken == m_state.token() || m_state.setToken(m_newToken);
     });
     if (!kept) {
-        const QString why =
-            m_cards.errorText().isEmpty() ? m_state.errorText() : m_cards.errorText();
         m_report.fromServer = before;
-        m_state.forgetRows(); // what is in memory was undone in the file
-        m_state.open(m_addressBook);
-        return done(bookError(why.isEmpty() ? m_book.errorText() : why));
+        return filingFailed();
     }
-    m_fetched.clear();
     m_decision.reset();
-    if (m_report.fromServer > before)
-        emit bookChanged();
+    announce();
     planPushes();
 }
 
-bool SyncEngine::applyCard(const Fetched& fetched, QList<std::pair<qint64, QString>>& parents,
+void SyncEngine::filingFailed()
+{
+    const QString why = m_cards.errorText().isEmpty() ? m_state.errorText() : m_cards.errorText();
+    m_state.forgetRows(); // what is in memory was undone in the file
+    m_state.open(m_addressBook);
+    done(bookError(why.isEmpty() ? m_book.errorText() : why));
+}
+
+void SyncEngine::announce()
+{
+    if (m_report.fromServer == m_announced)
+        return;
+    m_announced = m_report.fromServer;
+    emit bookChanged();
+}
+
+bool SyncEngine::applyCard(const Fetched& fetched, QList<ParentLink>& parents,
                            QSet<qint64>& touched)
 {
     QString why;
@@ -405,14 +496,14 @@ bool SyncEngine::applyCard(const Fetched& fetched, QList<std::pair<qint64, QStri
                 const qint64 copy = m_cards.add(*mine);
                 if (copy <= 0)
                     return false;
-                parents.append({copy, mine->parentUid});
+                parents.append({copy, mine->parentUid, {}, {}, false});
                 m_report.conflicts << tr("%1: changed on both sides; both kept, ours as a copy "
                                          "marked in its notes")
                                           .arg(contact->name);
             }
             if (!m_cards.update(item.nameId, *contact))
                 return false;
-            parents.append({item.nameId, contact->parentUid});
+            parents.append({item.nameId, contact->parentUid, fetched.href, fetched.etag, false});
             ++m_report.fromServer;
         }
         item.uid = server.uid;
@@ -420,7 +511,7 @@ bool SyncEngine::applyCard(const Fetched& fetched, QList<std::pair<qint64, QStri
         const qint64 id = m_cards.add(*contact);
         if (id <= 0)
             return false;
-        parents.append({id, contact->parentUid});
+        parents.append({id, contact->parentUid, fetched.href, fetched.etag, false});
         item.nameId = id;
         item.uid = !contact->uid.isEmpty() ? contact->uid
                    : !item.uid.isEmpty()   ? item.uid
@@ -577,6 +668,8 @@ void SyncEngine::done(const DavError& error)
         return start();
     if (error.ok())
         settle(true);
+    // A sync broken off may have filed some of the server's changes already.
+    announce();
     m_running = false;
     m_lastFailed = !error.ok();
     m_report.error = error;

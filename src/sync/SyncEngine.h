@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -50,6 +51,9 @@ public:
     void setAccount(const DavAccount& account, const QUrl& addressBook);
     bool hasAccount() const { return m_client != nullptr; }
     void setLimits(const DavClient::Limits& limits) { m_limits = limits; }
+    // The server's cards filed in one change: memory holds no more of them at a time. A
+    // change costs a write to disk, so a few hundred keep a first sync fast.
+    void setFilingBatch(int cards) { m_filingBatch = std::max(1, cards); }
 
     void sync();
     bool isSyncing() const { return m_running; }
@@ -74,6 +78,19 @@ private:
         QString etag;
         QByteArray card;
     };
+    // A filed name and the card its parent has: its link is made once the parent is filed.
+    struct ParentLink
+    {
+        qint64 nameId = 0;
+        QString parentUid;
+        // The card, and its ETag, for a name that came from the server; empty for a copy
+        // made here.
+        QString href;
+        QString etag;
+        // Filed by a sync broken off before the parent came: it may have been edited here
+        // since.
+        bool filedBefore = false;
+    };
     struct Push
     {
         enum class Kind
@@ -89,13 +106,26 @@ private:
     void start();
     void listChanges(const QString& token);
     void listAll();
+    // Works out what to fetch and whether the deletions listed may be filed, then fetches.
+    void planFetches();
     void fetchNext();
     // Whether the names the server no longer has are deleted here: yes when nothing looks
     // wrong, else what the user decided, else nothing (the user must be asked).
     std::optional<bool> deletionsDecided() const;
-    void apply();
-    bool applyCard(const Fetched& fetched, QList<std::pair<qint64, QString>>& parents,
-                   QSet<qint64>& touched);
+    // Files the cards fetched so far in a change of their own, so that memory holds one
+    // batch at a time, and a sync broken off keeps what was filed.
+    void fileBatch();
+    // Files the deletions and the links to parents that arrived in a later batch, and moves
+    // the sync token past the changes, in one change.
+    void finishFiling();
+    bool applyCard(const Fetched& fetched, QList<ParentLink>& parents, QSet<qint64>& touched);
+    // Sets the parents of these names that the book has now; those whose parent may still
+    // arrive stay in the list.
+    bool linkParents(QList<ParentLink>& links, QSet<qint64>& touched, bool last);
+    // Undoes what the state holds in memory after a change that was rolled back.
+    void filingFailed();
+    // Tells the lists that the server's changes went into the book, once for each filing.
+    void announce();
     bool applyDeletion(const QString& href, bool changedHere, QSet<qint64>& touched);
     bool rehash(const QSet<qint64>& touched);
     void planPushes();
@@ -124,6 +154,7 @@ private:
     DavClient::Limits m_limits;
     QPointer<DavClient> m_client;
     QUrl m_addressBook;
+    int m_filingBatch = 1000;
     bool m_running = false;
     bool m_again = false;
     int m_round = 0;
@@ -146,7 +177,12 @@ private:
     QSet<QString> m_deleted;
     QString m_newToken;
     QList<QString> m_toFetch;
-    QList<Fetched> m_fetched;
+    QList<Fetched> m_fetched; // not filed yet: one filing batch at most
+    qsizetype m_fetchedBytes = 0;
+    // Names filed before their parents: linked once the parent comes, at the latest at the end.
+    QList<ParentLink> m_unlinked;
+    bool m_deleteHere = false;
+    int m_announced = 0; // the server's changes the lists were told of
     QList<Push> m_pushes;
     int m_inFlight = 0;
     bool m_sending = false;

@@ -86,6 +86,7 @@ bool SyncState::open(const QUrl& addressBook)
     m_loaded = false;
     m_items.clear();
     m_hrefOfName.clear();
+    m_hrefOfUid.clear();
     m_token.clear();
     m_addressBook = addressBook;
     const QString bookText = addressBook.toString(QUrl::FullyEncoded);
@@ -140,8 +141,18 @@ void SyncState::load()
         item.uid = query.value(3).toString();
         item.hash = query.value(4).toByteArray();
         m_hrefOfName.insert(item.nameId, item.href);
+        if (!item.uid.isEmpty())
+            m_hrefOfUid.insert(item.uid, item.href);
         m_items.insert(item.href, item);
     }
+}
+
+std::optional<qint64> SyncState::nameOfUid(const QString& uid) const
+{
+    const auto href = m_hrefOfUid.constFind(uid);
+    if (uid.isEmpty() || href == m_hrefOfUid.cend())
+        return std::nullopt;
+    return m_items.value(*href).nameId;
 }
 
 std::optional<SyncItem> SyncState::itemOfName(qint64 nameId) const
@@ -157,6 +168,8 @@ bool SyncState::store(const SyncItem& item)
     const auto old = m_items.constFind(item.href);
     if (old != m_items.cend() && old->nameId != item.nameId)
         m_hrefOfName.remove(old->nameId);
+    if (old != m_items.cend() && old->uid != item.uid)
+        forgetUid(*old);
     const std::optional<SyncItem> before = itemOfName(item.nameId);
     if ((!before || before->uid != item.uid) && !m_marks.markSubNames(item.nameId)) {
         m_error = m_marks.errorText();
@@ -178,6 +191,8 @@ bool SyncState::store(const SyncItem& item)
     kept.card = QByteArray();
     m_items.insert(item.href, kept);
     m_hrefOfName.insert(item.nameId, item.href);
+    if (!item.uid.isEmpty())
+        m_hrefOfUid.insert(item.uid, item.href);
     return true;
 }
 
@@ -204,9 +219,18 @@ bool SyncState::forget(const QString& href)
     const auto item = m_items.constFind(href);
     if (item != m_items.cend()) {
         m_hrefOfName.remove(item->nameId);
+        forgetUid(*item);
         m_items.erase(item);
     }
     return true;
+}
+
+void SyncState::forgetUid(const SyncItem& item)
+{
+    // Another card may have the same UID in a file written by someone else.
+    if (const auto href = m_hrefOfUid.constFind(item.uid);
+        href != m_hrefOfUid.cend() && *href == item.href)
+        m_hrefOfUid.erase(href);
 }
 
 bool SyncState::setToken(const QString& token)

@@ -54,6 +54,8 @@ public:
 
     const QHash<QString, SyncItem>& items() const { return m_items; }
     std::optional<SyncItem> itemOfName(qint64 nameId) const;
+    // The name whose card has this UID; nothing when no card has it.
+    std::optional<qint64> nameOfUid(const QString& uid) const;
     // The card the server last gave for this item; empty when none is kept.
     QByteArray cardOf(const QString& href) const;
     QString token() const { return m_token; }
@@ -72,12 +74,14 @@ private:
     bool createTables();
     bool hasColumns(const QString& table, const QStringList& columns);
     void load();
+    void forgetUid(const SyncItem& item);
 
     PhoneBook& m_book;
     ChangeMarks m_marks;
     QUrl m_addressBook;
     QHash<QString, SyncItem> m_items;
     QHash<qint64, QString> m_hrefOfName;
+    QHash<QString, QString> m_hrefOfUid;
     QString m_token;
     QString m_error;
     bool m_loaded = false;

@@ -137,6 +137,37 @@ private slots:
         }
     }
 
+    void subNamesFiledBeforeTheirParentsKeepTheirLinks()
+    {
+        // One card a batch, so that a sub-name is often filed before its parent, and a sync
+        // cut off after each batch in turn, the names it filed then edited here.
+        SyncedBook first(davAccount(m_server), m_book);
+        fillRichBook(first.book);
+        synced(first);
+        const QStringList expected = bookContents(first.book);
+        for (int batches = 0; batches <= 6; ++batches) {
+            CuttingProxy proxy(m_server);
+            SyncedBook second(davAccount(proxy.url()),
+                              proxy.url().resolved(QUrl(QStringLiteral("/alice/contacts/"))));
+            second.engine.setFilingBatch(1);
+            proxy.cutAfter(1 + batches, false);
+            second.sync();
+            // Edited here before the sync is done: the edits go out, and are no conflicts.
+            const QString edit = QStringLiteral("Company=Edited %1 ").arg(batches);
+            const QList<qint64> filed = SyncCards(second.book).nameIds();
+            for (const qint64 id : filed)
+                QVERIFY(
+                    second.book.updateNameColumns(id, {{QStringLiteral("Company"), edit.mid(8)}}));
+            proxy.resume();
+            const SyncReport report = second.sync();
+            QVERIFY2(report.ok(), qPrintable(report.error.message()));
+            QCOMPARE(report.conflicts, QStringList());
+            synced(first);
+            QCOMPARE(bookContents(second.book), bookContents(first.book));
+            QCOMPARE(bookContents(first.book).filter(edit).size(), filed.size());
+        }
+    }
+
     void unknownPropertiesSurviveOurEdit()
     {
         const QByteArray foreign = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:other-1\r\nFN:Kim Lee\r\n"
