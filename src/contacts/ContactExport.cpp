@@ -128,9 +128,9 @@ bool ContactExport::collect(const QList<qint64>& roots,
             uids.insert(id, contact.uid);
         }
         contact.parentUid = uids.value(parent);
-        for (auto it = children.crbegin(); it != children.crend(); ++it)
-            if (isRowId(it->id))
-                stack.append({it->id, id});
+        for (qsizetype i = children.size() - 1; i >= 0; --i)
+            if (isRowId(children.id(i)))
+                stack.append({children.id(i), id});
         if (!write(contact))
             return false;
         ++m_names;

@@ -2,6 +2,7 @@
 
 #include "store/PhoneBook.h"
 
+#include <QSet>
 #include <algorithm>
 
 namespace telvora {
@@ -44,14 +45,18 @@ ListPage ListCursor::orderedPage(qsizetype from, int count, bool forward) const
         QList<qint64> batch;
         for (qsizetype at = place; inList(at) && batch.size() < PhoneBook::kListedRows; at += step)
             batch << rows.at(at);
-        const QHash<qint64, QString> found = m_book->readListed(*this, batch);
+        const ListRows found = m_book->readListed(*this, batch);
+        QHash<qint64, qsizetype> where;
+        where.reserve(found.size());
+        for (qsizetype i = 0; i < found.size(); ++i)
+            where.insert(found.id(i), i);
         for (const qint64 id : std::as_const(batch)) {
             const qsizetype at = place;
             place += step;
-            const auto row = found.constFind(id);
-            if (row == found.cend())
+            const auto row = where.constFind(id);
+            if (row == where.cend())
                 continue;
-            page.rows.append(ListRow{id, *row});
+            page.rows.append(id, found.utf8(*row));
             ListMark& edge = page.rows.size() == 1 ? page.first : page.last;
             edge = ListMark{qint64(at), id};
             if (page.rows.size() == 1)
@@ -61,7 +66,7 @@ ListPage ListCursor::orderedPage(qsizetype from, int count, bool forward) const
         }
     }
     if (!forward) {
-        std::reverse(page.rows.begin(), page.rows.end());
+        page.rows = page.rows.reversed();
         std::swap(page.first, page.last);
     }
     return page;
@@ -75,9 +80,10 @@ qint64 ListCursor::orderedCount(qsizetype from, qsizetype to, qint64 limit) cons
          place += PhoneBook::kListedRows) {
         const QList<qint64> batch =
             m_ordered->mid(place, std::min<qsizetype>(PhoneBook::kListedRows, to - place));
-        const QHash<qint64, QString> found = m_book->readListed(*this, batch);
+        const QList<qint64> found = m_book->readListed(*this, batch).ids();
+        const QSet<qint64> present(found.cbegin(), found.cend());
         for (const qint64 id : batch) {
-            if (counted < limit && found.contains(id))
+            if (counted < limit && present.contains(id))
                 ++counted;
         }
     }
@@ -127,7 +133,7 @@ std::optional<ListMark> ListCursor::markOf(qint64 id) const
         return std::nullopt;
     if (isOrdered()) {
         const qsizetype place = m_ordered->indexOf(id);
-        if (place < 0 || !m_book->readListed(*this, {id}).contains(id))
+        if (place < 0 || !m_book->readListed(*this, {id}).ids().contains(id))
             return std::nullopt;
         return ListMark{qint64(place), id};
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ListRows.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -8,15 +10,6 @@
 namespace telvora {
 
 class PhoneBook;
-
-// One list item as the window shows it: the row's text and the id it carries.
-struct ListRow
-{
-    qint64 id = 0;
-    QString text;
-    friend bool operator==(const ListRow&, const ListRow&) = default;
-};
-using ListRows = QList<ListRow>;
 
 // A row's place in a list's order: its sort key (null for a row without one) and row number.
 // A few bytes, so a list can remember where each of its pages starts and ends.

@@ -75,6 +75,12 @@ void bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
     sqlite3_bind_text16(statement, position, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
 }
 
+QByteArrayView columnUtf8(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return text ? QByteArrayView(text, sqlite3_column_bytes(statement, column)) : QByteArrayView();
+}
+
 QString columnText(sqlite3_stmt* statement, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
@@ -470,14 +476,13 @@ ListRows PhoneBook::readWhole(const ListCursor& cursor) const
         return rows;
     const ResetWhenDone done{query};
     while (sqlite3_step(query) == SQLITE_ROW)
-        rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+        rows.append(idAt(query, 0), columnUtf8(query, 1));
     return rows;
 }
 
-QHash<qint64, QString> PhoneBook::readListed(const ListCursor& cursor,
-                                             const QList<qint64>& rows) const
+ListRows PhoneBook::readListed(const ListCursor& cursor, const QList<qint64>& rows) const
 {
-    QHash<qint64, QString> found;
+    ListRows found;
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
     if (!reads || rows.isEmpty() || rows.size() > kListedRows)
         return found;
@@ -490,8 +495,9 @@ QHash<qint64, QString> PhoneBook::readListed(const ListCursor& cursor,
     if (!query)
         return found;
     const ResetWhenDone done{query};
+    found.reserve(rows.size(), rows.size() * 16);
     while (sqlite3_step(query) == SQLITE_ROW)
-        found.insert(idAt(query, 0), columnText(query, 1));
+        found.append(idAt(query, 0), columnUtf8(query, 1));
     return found;
 }
 
@@ -578,7 +584,7 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
         if (!query)
             return 0;
         const ResetWhenDone done{query};
-        page.rows.reserve(page.rows.size() + limit);
+        page.rows.reserve(page.rows.size() + limit, (page.rows.size() + limit) * 16);
         int read = 0;
         // Only the page's first and last rows' marks are kept. A sort key is a few bytes of
         // blob: copied into one buffer per row and made a value once at the end, instead of a
@@ -586,7 +592,7 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
         std::string lastKey;
         bool lastKeyIsBlob = false;
         while (sqlite3_step(query) == SQLITE_ROW) {
-            page.rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+            page.rows.append(idAt(query, 0), columnUtf8(query, 1));
             const bool first = page.rows.size() == 1;
             ListMark& edge = first ? page.first : page.last;
             const int type = sqlite3_column_type(query, 2);
@@ -628,7 +634,7 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
         step(Page::BeforeNullKey, {mark->row}, count);
     else if (const int read = step(Page::BeforeKey, {mark->key, mark->row}, count); read < count)
         step(Page::LastNullKey, {}, count - read);
-    std::reverse(page.rows.begin(), page.rows.end());
+    page.rows = page.rows.reversed();
     std::swap(page.first, page.last);
     return page;
 }
@@ -709,7 +715,7 @@ ListRows PhoneBook::numbers(qint64 ownerId, const QString& kind) const
         return rows;
     const ResetWhenDone done{query};
     while (sqlite3_step(query) == SQLITE_ROW)
-        rows.append(ListRow{idAt(query, 0), columnText(query, 1)});
+        rows.append(idAt(query, 0), columnUtf8(query, 1));
     return rows;
 }
 

@@ -178,7 +178,7 @@ private:
     // Those of these rows that are in the table and that the cursor's filter keeps, by row
     // number; at most kListedRows rows at a time.
     static constexpr int kListedRows = 64;
-    QHash<qint64, QString> readListed(const ListCursor& cursor, const QList<qint64>& rows) const;
+    ListRows readListed(const ListCursor& cursor, const QList<qint64>& rows) const;
     ListCursor listCursor(const QString& table, const char* filter,
                           const QVariantList& values) const;
     qint64 countRows(const ListCursor& cursor) const;

@@ -298,9 +298,9 @@ void IdListModel::setText(int index, const QString& text)
     if (index < 0 || index >= rowCount())
         return;
     if (!m_windowed)
-        m_rows[index].text = text;
+        m_rows.setText(index, text);
     else if (index >= cursorRows())
-        m_added[index - cursorRows()].text = text;
+        m_added.setText(index - cursorRows(), text);
     else
         m_texts.insert(sourceIndex(index), text);
     emit dataChanged(this->index(index), this->index(index));

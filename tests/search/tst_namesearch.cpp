@@ -1,6 +1,7 @@
 #include "search/NameSearch.h"
 #include "search/SearchPattern.h"
 #include "store/PhoneBook.h"
+#include "support/ListRowsText.h"
 #include "support/TestHome.h"
 
 #include <QSqlQuery>

@@ -2,6 +2,7 @@
 #include "store/Schema.h"
 #include "store/SpeedDialSet.h"
 #include "store/Statements.h"
+#include "support/ListRowsText.h"
 #include "support/SampleBook.h"
 #include "support/TestHome.h"
 
@@ -128,6 +129,60 @@ private slots:
                     .isNull());
         QCOMPARE(scalar(book, QStringLiteral("SELECT count(*) FROM names")).toInt(), 2);
         QVERIFY(texts(book.topLevelNamesInGroup(group)).contains(text));
+    }
+
+    void rowsBehaveAsAListOfRows()
+    {
+        // The compact rows against a plain list of rows, through each way of changing them.
+        const QList<ListRow> samples{{1, QStringLiteral("Ann")},
+                                     {2, QString()},
+                                     {3, QStringLiteral("Σωκράτης 📞 e\u0301")},
+                                     {-4, QStringLiteral("王小明")},
+                                     {5, QStringLiteral("Ann")}};
+        ListRows rows;
+        QList<ListRow> expected;
+        const auto same = [&] {
+            QCOMPARE(rows.size(), expected.size());
+            for (qsizetype i = 0; i < expected.size(); ++i)
+                QCOMPARE(rows.at(i), expected.at(i));
+            QCOMPARE(QList<ListRow>(rows.begin(), rows.end()), expected);
+        };
+        for (const ListRow& row : samples) {
+            rows << row;
+            expected << row;
+        }
+        same();
+        rows += rows;
+        expected += QList<ListRow>(expected);
+        same();
+        for (const auto& [pos, length] :
+             {std::pair<qsizetype, qsizetype>{0, 3}, {-3, 5}, {7, -1}, {8, 9}, {11, 1}, {-2, -1}}) {
+            QCOMPARE(QList<ListRow>(rows.mid(pos, length).begin(), rows.mid(pos, length).end()),
+                     expected.mid(pos, length));
+        }
+        rows.setText(2, QStringLiteral("Bo"));
+        expected[2].text = QStringLiteral("Bo");
+        rows.removeAt(0);
+        expected.removeAt(0);
+        same();
+        const ListRows turned = rows.reversed();
+        std::reverse(expected.begin(), expected.end());
+        rows = turned;
+        same();
+        QCOMPARE(rows.indexOf(samples.at(4)), expected.indexOf(samples.at(4)));
+        QVERIFY(!rows.contains(ListRow{5, QStringLiteral("ann")}));
+        QCOMPARE(rows.value(expected.size()), ListRow());
+
+        // Text that is no UTF-8, from a file written elsewhere, is shown, not lost with its row.
+        TestHome home;
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        QVERIFY(QSqlQuery(book.database())
+                    .exec(QStringLiteral("INSERT INTO names (id, name, parent, \"group\")"
+                                         " VALUES (7, CAST(x'4aff6f' AS TEXT), 0, 0)")));
+        const ListRows listed = book.topLevelNames();
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.first(), (ListRow{7, QStringLiteral("J\uFFFDo")}));
     }
 
     void listsFollowGroupsAndParents()

@@ -1,0 +1,90 @@
+#include "store/ListRows.h"
+
+#include <algorithm>
+
+namespace telvora {
+
+ListRows::ListRows(std::initializer_list<ListRow> rows)
+{
+    reserve(qsizetype(rows.size()));
+    for (const ListRow& row : rows)
+        append(row);
+}
+
+qsizetype ListRows::indexOf(const ListRow& row) const
+{
+    const QByteArray text = row.text.toUtf8();
+    for (qsizetype i = 0; i < size(); ++i)
+        if (id(i) == row.id && utf8(i) == text)
+            return i;
+    return -1;
+}
+
+void ListRows::append(qint64 id, QByteArrayView utf8)
+{
+    m_ids.append(id);
+    m_text.append(utf8);
+    m_ends.append(m_text.size());
+}
+
+ListRows& ListRows::operator+=(const ListRows& more)
+{
+    if (isEmpty())
+        return *this = more;
+    const qsizetype offset = m_text.size();
+    m_ids += more.m_ids;
+    m_text += more.m_text;
+    m_ends.reserve(m_ends.size() + more.m_ends.size());
+    for (const qsizetype end : more.m_ends)
+        m_ends.append(offset + end);
+    return *this;
+}
+
+void ListRows::reserve(qsizetype rows, qsizetype textBytes)
+{
+    m_ids.reserve(rows);
+    m_ends.reserve(rows);
+    m_text.reserve(textBytes);
+}
+
+void ListRows::clear()
+{
+    m_ids.clear();
+    m_ends.clear();
+    m_text.clear();
+}
+
+void ListRows::removeAt(qsizetype i)
+{
+    *this = mid(0, i) += mid(i + 1);
+}
+
+void ListRows::setText(qsizetype i, const QString& text)
+{
+    ListRows changed = mid(0, i);
+    changed.append(id(i), text.toUtf8());
+    *this = changed += mid(i + 1);
+}
+
+ListRows ListRows::mid(qsizetype pos, qsizetype length) const
+{
+    // As QList::mid: a start before the first row shortens the stretch.
+    ListRows part;
+    const qsizetype last = length < 0 ? size() : std::clamp<qsizetype>(pos + length, 0, size());
+    pos = std::clamp<qsizetype>(pos, 0, size());
+    part.reserve(last - pos);
+    for (qsizetype i = pos; i < last; ++i)
+        part.append(id(i), utf8(i));
+    return part;
+}
+
+ListRows ListRows::reversed() const
+{
+    ListRows turned;
+    turned.reserve(size(), m_text.size());
+    for (qsizetype i = size() - 1; i >= 0; --i)
+        turned.append(id(i), utf8(i));
+    return turned;
+}
+
+} // namespace telvora
