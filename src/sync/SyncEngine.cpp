@@ -357,15 +357,7 @@ void SyncEngine::fileBatch()
             if (!m_state.store(*item))
                 return false;
         }
-        if (!rehash(touched))
-            return false;
-        // What the server's changes wrote here is what both sides now say; a name changed
-        // here before keeps its mark and is looked at again before it is sent.
-        QList<qint64> agreed;
-        for (const qint64 id : std::as_const(touched))
-            if (markedBefore && !markedBefore->contains(id) && m_state.itemOfName(id))
-                agreed << id;
-        return m_state.marks().clear(agreed);
+        return rehash(touched) && clearAgreed(touched, markedBefore);
     });
     m_fetched.clear();
     m_fetchedBytes = 0;
@@ -425,13 +417,8 @@ void SyncEngine::finishFiling()
                              : !m_state.forget(h))
                 return false;
         }
-        if (!linkParents(m_unlinked, touched, true) || !rehash(touched))
-            return false;
-        QList<qint64> agreed;
-        for (const qint64 id : std::as_const(touched))
-            if (markedBefore && !markedBefore->contains(id) && m_state.itemOfName(id))
-                agreed << id;
-        if (!m_state.marks().clear(agreed))
+        if (!linkParents(m_unlinked, touched, true) || !rehash(touched) ||
+            !clearAgreed(touched, markedBefore))
             return false;
         return m_newToken == m_state.token() || m_state.setToken(m_newToken);
     });
@@ -442,6 +429,18 @@ void SyncEngine::finishFiling()
     m_decision.reset();
     announce();
     planPushes();
+}
+
+bool SyncEngine::clearAgreed(const QSet<qint64>& touched,
+                             const std::optional<QSet<qint64>>& markedBefore)
+{
+    // What the server's changes wrote here is what both sides now say; a name changed here
+    // before keeps its mark and is looked at again before it is sent.
+    QList<qint64> agreed;
+    for (const qint64 id : touched)
+        if (markedBefore && !markedBefore->contains(id) && m_state.itemOfName(id))
+            agreed << id;
+    return m_state.marks().clear(agreed);
 }
 
 void SyncEngine::filingFailed()

@@ -122,6 +122,8 @@ private:
     // Sets the parents of these names that the book has now; those whose parent may still
     // arrive stay in the list.
     bool linkParents(QList<ParentLink>& links, QSet<qint64>& touched, bool last);
+    // Clears the marks of the names the server's changes touched that were not marked before.
+    bool clearAgreed(const QSet<qint64>& touched, const std::optional<QSet<qint64>>& markedBefore);
     // Undoes what the state holds in memory after a change that was rolled back.
     void filingFailed();
     // Tells the lists that the server's changes went into the book, once for each filing.

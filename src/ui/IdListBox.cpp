@@ -25,25 +25,41 @@ QVariant IdListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return row(index.row()).text;
     case Qt::UserRole:
-        return row(index.row()).id;
+        return idAt(index.row());
     default:
         return {};
     }
 }
 
-ListRow IdListModel::row(int index) const
+std::pair<const ListRows*, qsizetype> IdListModel::place(int index) const
 {
     if (index < 0)
-        return {};
+        return {nullptr, 0};
     if (!m_windowed)
-        return m_rows.value(index);
+        return {&m_rows, index};
     if (index >= cursorRows())
-        return m_added.value(index - cursorRows());
+        return {&m_added, index - cursorRows()};
     const int at = sourceIndex(index);
-    ListRow found = pageAt(at / kPage).value(at % kPage);
-    if (const auto text = m_texts.constFind(at); text != m_texts.cend())
-        found.text = *text;
+    return {&pageAt(at / kPage), at % kPage};
+}
+
+ListRow IdListModel::row(int index) const
+{
+    const auto [rows, at] = place(index);
+    if (!rows)
+        return {};
+    ListRow found = rows->value(at);
+    if (m_windowed && index < cursorRows())
+        if (const auto text = m_texts.constFind(sourceIndex(index)); text != m_texts.cend())
+            found.text = *text;
     return found;
+}
+
+qint64 IdListModel::idAt(int index) const
+{
+    // Without the row's text, which a walk through the ids would make for nothing.
+    const auto [rows, at] = place(index);
+    return rows && at < rows->size() ? rows->id(at) : 0;
 }
 
 int IdListModel::sourceIndex(int index) const
@@ -208,7 +224,7 @@ int IdListModel::indexOfId(qint64 id)
             if (i == rowCount())
                 return -1;
         }
-        if (row(i).id == id)
+        if (idAt(i) == id)
             return i;
     }
 }
@@ -222,7 +238,7 @@ std::optional<int> IdListModel::seekId(qint64 id)
     // Most rows looked for are among the first, which are held already.
     const ListRows& first = pageAt(0);
     for (int i = 0; i < first.size(); ++i) {
-        if (first.at(i).id == id)
+        if (first.id(i) == id)
             return i;
     }
     const std::optional<ListMark> mark = m_cursor.markOf(id);
@@ -243,7 +259,7 @@ std::optional<int> IdListModel::seekId(qint64 id)
     if (!m_pages.contains(page))
         keep(page, readPageHolding(page, index, *mark));
     // The book changed since the list was counted: the walk finds the row where it is now.
-    if (row(index).id != id)
+    if (idAt(index) != id)
         return std::nullopt;
     return index;
 }
@@ -374,7 +390,7 @@ void IdListBox::removeItem(int index)
 
 qint64 IdListBox::itemData(int index) const
 {
-    return index >= 0 && index < count() ? m_model.row(index).id : 0;
+    return index >= 0 && index < count() ? m_model.idAt(index) : 0;
 }
 
 QString IdListBox::itemText(int index) const

@@ -38,6 +38,8 @@ public:
     void remove(int index);
     // The row at this index, reading its page when it is not held.
     ListRow row(int index) const;
+    // Its id alone.
+    qint64 idAt(int index) const;
     // Its index, found by counting the rows before it in the book (or, for a list changed in
     // place or not counted, by reading the list as far as the row); -1 when the list has no
     // such row.
@@ -53,6 +55,8 @@ public:
     int pagesRead() const { return m_pagesRead; }
 
 private:
+    // The rows that hold the row at this index, and its place among them; none for no row.
+    std::pair<const ListRows*, qsizetype> place(int index) const;
     // Where a page read starts and ends in the list's order.
     struct PageEdges
     {
