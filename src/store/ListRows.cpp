@@ -34,7 +34,8 @@ ListRows& ListRows::operator+=(const ListRows& more)
     const qsizetype offset = m_text.size();
     m_ids += more.m_ids;
     m_text += more.m_text;
-    m_ends.reserve(m_ends.size() + more.m_ends.size());
+    // Grown as append grows it: reserving the exact size each time made a list joined a page
+    // at a time (a search's every row) copy all it held for every page.
     for (const qsizetype end : more.m_ends)
         m_ends.append(offset + end);
     return *this;
