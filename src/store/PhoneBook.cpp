@@ -620,40 +620,56 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
     if (!reads || count <= 0)
         return page;
     const bool keyed = isKeyed(cursor.m_table);
+    const auto markAt = [](sqlite3_stmt* query) {
+        return ListMark{sqlite3_column_type(query, 2) == SQLITE_NULL ? QVariant()
+                                                                     : columnValue(query, 2),
+                        sqlite3_column_int64(query, 3)};
+    };
+    // Only the page's first and last rows' marks are kept, and a row is known to be the last
+    // only when it fills the page: a page that ends sooner asks for its last row's mark once
+    // read, rather than each row copying a sort key that the next row drops. Should that row
+    // go meanwhile (another program deleting it), the rows are read again, each one's mark
+    // kept.
     const auto step = [&](Page which, const QVariantList& at, int limit) {
         QVariantList values = cursor.m_values + at;
         values << limit;
-        sqlite3_stmt* query =
-            reads->bind(statements::page(cursor.m_table, cursor.m_filter, keyed, which), values);
-        if (!query)
-            return 0;
-        const ResetWhenDone done{query};
-        page.rows.reserve(page.rows.size() + limit, (page.rows.size() + limit) * 16);
-        int read = 0;
-        // Only the page's first and last rows' marks are kept. A sort key is a few bytes of
-        // blob: copied into one buffer per row and made a value once at the end, instead of a
-        // value made and dropped for every row.
-        std::string lastKey;
-        bool lastKeyIsBlob = false;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            page.rows.append(idAt(query, 0), columnUtf8(query, 1));
-            const bool first = page.rows.size() == 1;
-            ListMark& edge = first ? page.first : page.last;
-            const int type = sqlite3_column_type(query, 2);
-            lastKeyIsBlob = type == SQLITE_BLOB && !first;
-            if (lastKeyIsBlob)
-                lastKey.assign(static_cast<const char*>(sqlite3_column_blob(query, 2)),
-                               std::size_t(sqlite3_column_bytes(query, 2)));
-            else
-                edge.key = type == SQLITE_NULL ? QVariant() : columnValue(query, 2);
-            edge.row = sqlite3_column_int64(query, 3);
-            if (first)
-                page.last = page.first;
-            ++read;
+        const QString sql = statements::page(cursor.m_table, cursor.m_filter, keyed, which);
+        const qsizetype before = page.rows.size();
+        for (const bool everyMark : {false, true}) {
+            sqlite3_stmt* query = reads->bind(sql, values);
+            if (!query)
+                return 0;
+            const ResetWhenDone done{query};
+            page.rows.reserve(before + limit, (before + limit) * 16);
+            int read = 0;
+            qint64 lastRow = 0;
+            bool lastMarked = false;
+            while (sqlite3_step(query) == SQLITE_ROW) {
+                page.rows.append(idAt(query, 0), columnUtf8(query, 1));
+                ++read;
+                const bool firstOfPage = page.rows.size() == 1;
+                lastMarked = everyMark || read == limit;
+                if (firstOfPage)
+                    page.first = markAt(query);
+                if (lastMarked)
+                    page.last = markAt(query);
+                else
+                    lastRow = sqlite3_column_int64(query, 3);
+                if (firstOfPage)
+                    page.last = page.first;
+            }
+            // Nothing read, or a last row already marked (that of the page's first row too).
+            if (read == 0 || lastMarked || page.rows.size() == 1)
+                return read;
+            // The statement has ended, so the mark asked for is from a later look at the file.
+            if (const std::optional<ListMark> last = markOf(cursor, lastRow);
+                last && last->row == lastRow) {
+                page.last = *last;
+                return read;
+            }
+            page.rows = page.rows.mid(0, before);
         }
-        if (lastKeyIsBlob)
-            page.last.key = QByteArray(lastKey.data(), qsizetype(lastKey.size()));
-        return read;
+        return 0;
     };
 
     if (forward) {

@@ -4,8 +4,10 @@
 #include "support/TestHome.h"
 
 #include <QLocale>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace telvora;
 using telvora::test::TestHome;
@@ -25,6 +27,22 @@ void openUnder(PhoneBook& book, const char* locale)
 void otherProgram(const QStringList& statements)
 {
     writeRawBook(statements);
+}
+
+// Sixty top-level names, some of whose keys another program emptied or filled with something
+// else than a key.
+QStringList addNamesWithOddKeys(PhoneBook& book)
+{
+    QStringList added;
+    for (int i = 0; i < 60; ++i) {
+        const QString text = QStringLiteral("n%1").arg(i, 3, 10, QLatin1Char('0'));
+        book.addName(text, 0, 0);
+        added << text;
+    }
+    otherProgram({QStringLiteral("UPDATE names SET sortkey = NULL WHERE id % 7 = 0"),
+                  QStringLiteral("UPDATE names SET sortkey = 'text' WHERE id % 11 = 0"),
+                  QStringLiteral("UPDATE names SET sortkey = 5 WHERE id % 13 = 0")});
+    return added;
 }
 
 const QStringList kMixed{"Zeta", "Жук", "Émigrés", "apple", "Ωμέγα", "Apple", "Bravo"};
@@ -148,16 +166,7 @@ private slots:
         TestHome home;
         PhoneBook book;
         openUnder(book, "en_US");
-        QStringList expected;
-        for (int i = 0; i < 60; ++i) {
-            const QString text = QStringLiteral("n%1").arg(i, 3, 10, QLatin1Char('0'));
-            book.addName(text, 0, 0);
-            expected << text;
-        }
-        // Keys another program emptied or filled with something else than a key.
-        otherProgram({QStringLiteral("UPDATE names SET sortkey = NULL WHERE id % 7 = 0"),
-                      QStringLiteral("UPDATE names SET sortkey = 'text' WHERE id % 11 = 0"),
-                      QStringLiteral("UPDATE names SET sortkey = 5 WHERE id % 13 = 0")});
+        const QStringList expected = addNamesWithOddKeys(book);
         ListCursor cursor = book.topLevelNamesCursor();
         QStringList read;
         while (!cursor.atEnd())
@@ -165,6 +174,84 @@ private slots:
         QCOMPARE(read.size(), expected.size());
         read.sort();
         QCOMPARE(read, expected);
+    }
+
+    // Each page's first and last marks lead on to the rows beside them, whether the page is
+    // full, ends the list, or runs from the rows without a key into those with one.
+    void everyPageMarksItsEdges()
+    {
+        TestHome home;
+        PhoneBook book;
+        openUnder(book, "en_US");
+        addNamesWithOddKeys(book);
+        ListCursor cursor = book.topLevelNamesCursor();
+        const ListRows all = cursor.pageAfter(std::nullopt, 1000).rows;
+        QCOMPARE(all.size(), 60);
+        for (const int size : {1, 4, 7, 13, 59, 60, 61}) {
+            std::optional<ListMark> after;
+            for (qsizetype at = 0; at < all.size();) {
+                const ListPage page = cursor.pageAfter(after, size);
+                QCOMPARE(page.rows, all.mid(at, size));
+                const qsizetype last = at + page.rows.size() - 1;
+                QCOMPARE(cursor.pageAfter(page.last, size).rows, all.mid(last + 1, size));
+                QCOMPARE(
+                    cursor.pageBefore(page.last, size).rows,
+                    all.mid(std::max<qsizetype>(0, last - size), std::min<qsizetype>(size, last)));
+                QCOMPARE(cursor.pageAfter(page.first, size).rows, all.mid(at + 1, size));
+                after = page.last;
+                at += page.rows.size();
+            }
+            // The same backwards, from the end.
+            std::optional<ListMark> before;
+            for (qsizetype end = all.size(); end > 0;) {
+                const ListPage page = cursor.pageBefore(before, size);
+                const qsizetype first = std::max<qsizetype>(0, end - size);
+                QCOMPARE(page.rows, all.mid(first, end - first));
+                QCOMPARE(cursor.pageBefore(page.first, size).rows,
+                         all.mid(std::max<qsizetype>(0, first - size),
+                                 std::min<qsizetype>(size, first)));
+                QCOMPARE(cursor.pageAfter(page.last, size).rows, all.mid(end, size));
+                before = page.first;
+                end = first;
+            }
+        }
+    }
+
+    // A page that ends before it is full asks for its last row's mark after reading it; a row
+    // deleted by another program in between is not listed, and the mark is still of a row read.
+    void aRowGoneBeforeItsMarkIsReadLeavesThePage()
+    {
+        TestHome home;
+        PhoneBook book;
+        openUnder(book, "en_US");
+        for (int i = 0; i < 10; ++i)
+            book.addName(QStringLiteral("n%1").arg(i), 0, 0);
+        sqlite3* db = *static_cast<sqlite3* const*>(book.database().driver()->handle().constData());
+        struct Cut
+        {
+            bool done = false;
+        } cut;
+        // As the first page's statement ends, another program deletes its last row.
+        sqlite3_trace_v2(
+            db, SQLITE_TRACE_PROFILE,
+            [](unsigned, void* context, void* statement, void*) {
+                auto& once = *static_cast<Cut*>(context);
+                const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
+                if (!once.done && QByteArray(sql).startsWith("SELECT id, name, sortkey")) {
+                    once.done = true;
+                    writeRawBook({QStringLiteral("DELETE FROM names WHERE name = 'n9'")});
+                }
+                return 0;
+            },
+            &cut);
+        ListCursor cursor = book.topLevelNamesCursor();
+        const ListPage page = cursor.pageAfter(std::nullopt, 20);
+        sqlite3_trace_v2(db, 0, nullptr, nullptr);
+        QVERIFY(cut.done);
+        QCOMPARE(texts(page.rows),
+                 (QStringList{"n0", "n1", "n2", "n3", "n4", "n5", "n6", "n7", "n8"}));
+        QCOMPARE(page.last.row, page.rows.id(8));
+        QCOMPARE(texts(cursor.pageBefore(page.last, 2).rows), (QStringList{"n6", "n7"}));
     }
 
     // A view has no row numbers to page by: it is read whole, every row of it.
