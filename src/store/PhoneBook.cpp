@@ -29,6 +29,7 @@ using statements::quoted;
 namespace {
 
 const char kSqliteMagic[] = "SQLite format 3";
+constexpr int kReservedRows = 256;
 
 QString nextConnectionName()
 {
@@ -640,7 +641,11 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
             if (!query)
                 return 0;
             const ResetWhenDone done{query};
-            page.rows.reserve(before + limit, (before + limit) * 16);
+            // Room for a screenful at most: a search reading 4,096 rows a statement mostly
+            // finds far fewer, and a large block asked for and given back at every search
+            // cost more than the rows; beyond it the rows grow as appending grows them.
+            const qsizetype expected = before + std::min(limit, kReservedRows);
+            page.rows.reserve(expected, expected * 16);
             int read = 0;
             qint64 lastRow = 0;
             bool lastMarked = false;
