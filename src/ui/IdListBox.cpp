@@ -132,7 +132,10 @@ ListPage IdListModel::readPage(int page, bool walked) const
             ++above;
     }
     if (above >= 0 && above - page < page - below) {
-        for (int walk = above - 1; walk > page; --walk)
+        // The search for a page read above stops at the last page, read or not: one not yet
+        // read is read first, backwards from the end, or every page walked to is empty.
+        const bool aboveRead = above < m_edges.size() && m_edges.at(above).known;
+        for (int walk = aboveRead ? above - 1 : above; walk > page; --walk)
             pageAt(walk);
     } else {
         for (int walk = below + 1; walk < page; ++walk)

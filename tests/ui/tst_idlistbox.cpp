@@ -58,6 +58,13 @@ private slots:
             QCOMPARE(model.row(index), list.expected.at(index));
         QVERIFY(model.rowsHeld() <= IdListModel::kHeldPages * IdListModel::kPage);
         QCOMPARE(model.indexOfId(list.expected.at(kNames - 2).id), kNames - 2);
+
+        // A row nearer the end than any page read, before the end itself was read.
+        IdListModel nearEnd;
+        nearEnd.setCursor(list.book.topLevelNamesCursor());
+        nearEnd.fetchMore({});
+        for (const int index : {kNames - IdListModel::kPage - 20, kNames - 1})
+            QCOMPARE(nearEnd.row(index), list.expected.at(index));
     }
 
     // A row is found where the list has it by counting the rows before it, wherever it
