@@ -7,6 +7,7 @@
 #include "RatioReporter.h"
 #include "mainwindow/DialForm.h"
 #include "store/Schema.h"
+#include "store/SpeedDialSet.h"
 #include "store/Statements.h"
 #include "support/ScriptedPrompt.h"
 #include "telephony/LineService.h"
@@ -182,12 +183,51 @@ void formLoadBare(benchmark::State& state)
     }
 }
 
+// The store's share of a name click, without the widgets it fills.
+void readName(const PhoneBook& book, qint64 id)
+{
+    benchmark::DoNotOptimize(book.subNames(id));
+    benchmark::DoNotOptimize(book.nameRow(id));
+    for (const QString& kind : schema::numberKinds())
+        benchmark::DoNotOptimize(book.numbers(id, kind));
+    benchmark::DoNotOptimize(book.groupName(book.groupOfName(id).value_or(0)));
+}
+
+// The store's share of opening the window: the file opened and checked, its groups and
+// speed dials read, the first group's first page and its first name.
+void formLoadReads(benchmark::State& state)
+{
+    const QString file = QString::fromStdString(session->file());
+    for (auto _ : state) {
+        PhoneBook book;
+        if (!ready(state, book.open(file) == PhoneBook::State::Opened, "the book did not open"))
+            break;
+        const ListRows groups = book.groups();
+        SpeedDialSet dials(book);
+        dials.open();
+        benchmark::DoNotOptimize(dials.entries());
+        ListCursor names = groups.isEmpty() ? book.topLevelNamesCursor()
+                                            : book.topLevelNamesInGroupCursor(groups.id(0));
+        const ListRows page = names.next(IdListModel::kPage);
+        if (!ready(state, !page.isEmpty(), "the book could not be read"))
+            break;
+        readName(book, page.id(0));
+    }
+}
+
 void loadGroups(benchmark::State& state)
 {
     DialForm& form = session->window();
     for (auto _ : state)
         form.LoadGroups();
     ready(state, session->groups().count() > 2, "no groups were listed");
+}
+
+void loadGroupsReads(benchmark::State& state)
+{
+    const PhoneBook& book = session->window().phoneBook();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(book.groups());
 }
 
 void loadGroupsBare(benchmark::State& state)
@@ -204,6 +244,21 @@ void loadNames(benchmark::State& state, bool all)
         session->window().LoadNames();
     ready(state, session->names().count() > 0, "no names were listed");
     state.counters["names"] = double(session->names().count());
+}
+
+// The first page of a list, as the window's list asks for it.
+ListCursor namesCursor(const PhoneBook& book, bool all)
+{
+    return all ? book.topLevelNamesCursor()
+               : book.topLevelNamesInGroupCursor(session->groups().itemData(session->firstGroup()));
+}
+
+void loadNamesReads(benchmark::State& state, bool all)
+{
+    const PhoneBook& book = session->window().phoneBook();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            namesCursor(book, all).pageAfter(std::nullopt, IdListModel::kPage));
 }
 
 void loadNamesBare(benchmark::State& state, bool all)
@@ -225,6 +280,18 @@ void groupClick(benchmark::State& state, bool all)
     for (auto _ : state)
         session->selectGroup(index);
     ready(state, session->names().count() > 0, "no names were listed");
+}
+
+void groupClickReads(benchmark::State& state, bool all)
+{
+    const PhoneBook& book = session->window().phoneBook();
+    for (auto _ : state) {
+        const ListPage page = namesCursor(book, all).pageAfter(std::nullopt, IdListModel::kPage);
+        if (!ready(state, !page.rows.isEmpty(), "no names"))
+            break;
+        readName(book, page.rows.id(0));
+        readName(book, page.rows.id(0));
+    }
 }
 
 void groupClickBare(benchmark::State& state, bool all)
@@ -257,6 +324,31 @@ void scrollToEnd(benchmark::State& state, bool everyPage)
         benchmark::DoNotOptimize(names.itemText(names.count() - 1));
     }
     state.counters["names"] = double(names.count());
+}
+
+// The store's share: the pages, and the count, that the list asks the cursor for.
+void scrollToEndReads(benchmark::State& state, bool everyPage)
+{
+    const PhoneBook& book = session->window().phoneBook();
+    qint64 rows = 0;
+    for (auto _ : state) {
+        ListCursor cursor = book.topLevelNamesCursor();
+        ListPage page = cursor.pageAfter(std::nullopt, IdListModel::kPage);
+        rows = page.rows.size();
+        if (rows == IdListModel::kPage)
+            rows = cursor.count();
+        if (!everyPage) {
+            const qint64 rest = rows % IdListModel::kPage;
+            benchmark::DoNotOptimize(
+                cursor.pageBefore(std::nullopt, int(rest ? rest : IdListModel::kPage)));
+            continue;
+        }
+        while (page.rows.size() == IdListModel::kPage) {
+            page = cursor.pageAfter(page.last, IdListModel::kPage);
+            benchmark::DoNotOptimize(page);
+        }
+    }
+    state.counters["names"] = double(rows);
 }
 
 void scrollToEndBare(benchmark::State& state, bool everyPage)
@@ -413,7 +505,6 @@ void nameClickBare(benchmark::State& state)
     }
 }
 
-// The store's share of a name click, without the widgets it fills.
 void nameClickReads(benchmark::State& state)
 {
     prepareClicks();
@@ -425,12 +516,7 @@ void nameClickReads(benchmark::State& state)
     const PhoneBook& book = session->window().phoneBook();
     qsizetype next = 0;
     for (auto _ : state) {
-        const qint64 id = ids[next];
-        benchmark::DoNotOptimize(book.subNames(id));
-        benchmark::DoNotOptimize(book.nameRow(id));
-        for (const QString& kind : schema::numberKinds())
-            benchmark::DoNotOptimize(book.numbers(id, kind));
-        benchmark::DoNotOptimize(book.groupName(book.groupOfName(id).value_or(0)));
+        readName(book, ids[next]);
         next = (next + 1) % ids.size();
     }
 }
@@ -512,21 +598,40 @@ void registerAll()
     const std::string bare = bench::RatioReporter::kBareSuffix;
     add("FormLoad", formLoad);
     add("FormLoad" + bare, formLoadBare);
+    // Each "Reads" runs the store alone, without the widgets, beside the same bare twin: the
+    // store's share of the operation above it.
+    add("FormLoadReads", formLoadReads);
+    add("FormLoadReads" + bare, formLoadBare);
     add("LoadGroups", loadGroups);
     add("LoadGroups" + bare, loadGroupsBare);
+    add("LoadGroupsReads", loadGroupsReads);
+    add("LoadGroupsReads" + bare, loadGroupsBare);
     for (const bool all : {true, false}) {
         const std::string which = all ? "/AllGroups" : "/OneGroup";
         add("LoadNames" + which, [all](benchmark::State& state) { loadNames(state, all); });
         add("LoadNames" + which + bare,
             [all](benchmark::State& state) { loadNamesBare(state, all); });
+        add("LoadNamesReads" + which,
+            [all](benchmark::State& state) { loadNamesReads(state, all); });
+        add("LoadNamesReads" + which + bare,
+            [all](benchmark::State& state) { loadNamesBare(state, all); });
         add("GroupClick" + which, [all](benchmark::State& state) { groupClick(state, all); });
         add("GroupClick" + which + bare,
+            [all](benchmark::State& state) { groupClickBare(state, all); });
+        add("GroupClickReads" + which,
+            [all](benchmark::State& state) { groupClickReads(state, all); });
+        add("GroupClickReads" + which + bare,
             [all](benchmark::State& state) { groupClickBare(state, all); });
     }
     for (const bool everyPage : {false, true}) {
         const std::string which = everyPage ? "ScrollToEnd/EveryPage" : "ScrollToEnd/Drag";
         add(which, [everyPage](benchmark::State& state) { scrollToEnd(state, everyPage); });
         add(which + bare,
+            [everyPage](benchmark::State& state) { scrollToEndBare(state, everyPage); });
+        const std::string reads =
+            everyPage ? "ScrollToEndReads/EveryPage" : "ScrollToEndReads/Drag";
+        add(reads, [everyPage](benchmark::State& state) { scrollToEndReads(state, everyPage); });
+        add(reads + bare,
             [everyPage](benchmark::State& state) { scrollToEndBare(state, everyPage); });
     }
     add("SelectLastName", selectLast);
