@@ -107,7 +107,8 @@ ListRows ListCursor::next(int count)
         m_atEnd = true;
         return m_book->readWhole(*this);
     }
-    ListPage page = m_book->readPage(*this, m_last, count, true);
+    // A page short of count rows ends the cursor, so its last mark is never asked for.
+    ListPage page = m_book->readPage(*this, m_last, count, true, PhoneBook::EarlyEnd::Unmarked);
     if (page.rows.size() < count)
         m_atEnd = true;
     if (!page.rows.isEmpty())

@@ -613,7 +613,7 @@ std::optional<qint64> PhoneBook::countFrom(const ListCursor& cursor, const ListM
 }
 
 ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListMark>& mark,
-                             int count, bool forward) const
+                             int count, bool forward, EarlyEnd earlyEnd) const
 {
     using statements::Page;
     ListPage page;
@@ -663,8 +663,9 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
                 if (firstOfPage)
                     page.last = page.first;
             }
-            // Nothing read, or a last row already marked (that of the page's first row too).
-            if (read == 0 || lastMarked || page.rows.size() == 1)
+            // Nothing read, or a last row already marked (that of the page's first row too),
+            // or a mark nobody will use.
+            if (read == 0 || lastMarked || page.rows.size() == 1 || earlyEnd == EarlyEnd::Unmarked)
                 return read;
             // The statement has ended, so the mark asked for is from a later look at the file.
             if (const std::optional<ListMark> last = markOf(cursor, lastRow);

@@ -172,8 +172,15 @@ private:
     qint64 countBefore(const ListCursor& cursor, const ListMark& mark) const;
     std::optional<qint64> countFrom(const ListCursor& cursor, const ListMark& mark,
                                     qint64 limit) const;
+    // A page that ends before count rows ends the list; its last mark is read too unless
+    // the caller, reading on to the end, has no use for it.
+    enum class EarlyEnd
+    {
+        Marked,
+        Unmarked,
+    };
     ListPage readPage(const ListCursor& cursor, const std::optional<ListMark>& mark, int count,
-                      bool forward) const;
+                      bool forward, EarlyEnd earlyEnd = EarlyEnd::Marked) const;
     ListRows readWhole(const ListCursor& cursor) const;
     // Those of these rows that are in the table and that the cursor's filter keeps, by row
     // number; at most kListedRows rows at a time.
