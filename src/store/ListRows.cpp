@@ -38,6 +38,9 @@ ListRows& ListRows::operator+=(const ListRows& more)
 {
     if (isEmpty())
         return *this = more;
+    // Rows joined to themselves: appending to our own lists would move what is being read.
+    if (&more == this)
+        return *this += ListRows(more);
     const qsizetype offset = m_text.size();
     m_ids += more.m_ids;
     m_text += more.m_text;

@@ -122,7 +122,14 @@ public:
 
     friend bool operator==(const ListRows& a, const ListRows& b)
     {
-        return a.m_ids == b.m_ids && a.m_ends == b.m_ends && a.m_text == b.m_text;
+        // Empty lists compare without their storage: Qt's comparison of two empty lists
+        // hands memcmp a null pointer.
+        if (a.size() != b.size())
+            return false;
+        if (a.isEmpty())
+            return true;
+        return a.m_ids == b.m_ids && a.m_ends == b.m_ends &&
+               (a.m_text.isEmpty() ? b.m_text.isEmpty() : a.m_text == b.m_text);
     }
 
 private:
