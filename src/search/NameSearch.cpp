@@ -1,7 +1,7 @@
 #include "search/NameSearch.h"
 
 #include "search/SearchPattern.h"
-#include "search/SqliteStatement.h"
+#include "store/SqliteStatement.h"
 #include "search/TrigramTerms.h"
 #include "store/PhoneBook.h"
 #include "store/Schema.h"

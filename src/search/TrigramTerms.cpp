@@ -1,7 +1,7 @@
 #include "search/TrigramTerms.h"
 
 #include "search/SearchPattern.h"
-#include "search/SqliteStatement.h"
+#include "store/SqliteStatement.h"
 #include "store/PhoneBook.h"
 
 #include <QChar>
