@@ -1,5 +1,6 @@
 #include "store/CallLog.h"
 
+#include "store/FileSchema.h"
 #include "store/PhoneBook.h"
 
 #include <QCoreApplication>
@@ -147,8 +148,15 @@ QString CallLog::timeText(const QDateTime& time)
     return time.toUTC().toString(Qt::ISODate);
 }
 
-bool CallLog::prepareTable(PhoneBook& book)
+bool CallLog::prepareTable(PhoneBook& book, const FileSchema& fileSchema)
 {
+    if (const FileSchema::Table* table = fileSchema.table(QStringLiteral("CallLog"))) {
+        bool complete = fileSchema.object(QStringLiteral("CallLog_by_name"));
+        for (const Column& column : kColumns)
+            complete = complete && table->column(QLatin1String(column.name));
+        if (complete)
+            return true;
+    }
     QSqlDatabase db = book.database();
     QSqlQuery query(db);
     QStringList columns{QStringLiteral("id INTEGER PRIMARY KEY")};

@@ -10,6 +10,7 @@
 
 namespace telvora {
 
+class FileSchema;
 class PhoneBook;
 
 // One attempt of a dial run as the call log keeps it. Read back from a file another
@@ -77,8 +78,9 @@ public:
     ~CallLog() override;
 
     // Makes the table and its index in a book open for changes, and gives a table made by
-    // an older or another program the columns it lacks; safe to run on every open.
-    static bool prepareTable(PhoneBook& book);
+    // an older or another program the columns it lacks; safe to run on every open. The file's
+    // schema as the open read it tells whether there is anything to do.
+    static bool prepareTable(PhoneBook& book, const FileSchema& fileSchema);
 
     // Stores one attempt; false when it waits to be written (errorText() says why).
     bool add(const CallRecord& record);

@@ -1,6 +1,7 @@
 #include "store/PhoneBook.h"
 
 #include "store/CallLog.h"
+#include "store/FileSchema.h"
 #include "store/Schema.h"
 #include "store/SortKey.h"
 #include "store/Statements.h"
@@ -155,28 +156,25 @@ struct ResetWhenDone
 // A book made before the search indexes existed, or one whose indexes another program
 // dropped, gets them now, filled from its tables in one transaction: a failure leaves the
 // file as it was, and the search then reads the tables themselves.
-void addMissingSearchIndex(QSqlDatabase db)
+void addMissingSearchIndex(QSqlDatabase db, const FileSchema& fileSchema)
 {
-    QSqlQuery query(db);
     const QStringList wanted = schema::searchIndexObjects();
     int present = 0;
     // What each name is in this file, which another program may have made something else.
     QHash<QString, QString> kinds;
-    if (!query.exec(QStringLiteral("SELECT name, sql, type FROM sqlite_master")))
-        return;
-    while (query.next()) {
-        const QString name = query.value(0).toString();
-        kinds.insert(name, query.value(2).toString());
+    for (const FileSchema::Object& object : fileSchema.objects()) {
+        kinds.insert(object.name, object.type);
         // An index of an earlier kind (its own copy of every text and every trigram's place,
         // or texts without end marks, which short searches cannot use) is made again in the
         // present form, reading the tables.
-        if (name.endsWith(QLatin1String("_search")) &&
-            !query.value(1).toString().contains(QLatin1String("_search_text'")))
+        if (object.name.endsWith(QLatin1String("_search")) &&
+            !object.sql.contains(QLatin1String("_search_text'")))
             continue;
-        present += wanted.contains(name) ? 1 : 0;
+        present += wanted.contains(object.name) ? 1 : 0;
     }
     if (present == wanted.size() || !db.transaction())
         return;
+    QSqlQuery query(db);
     QStringList statements;
     for (const QString& object : wanted) {
         const QString kind = kinds.value(object);
@@ -484,26 +482,27 @@ PhoneBook::State PhoneBook::open(const QString& fileName)
         return m_state;
     }
 
+    std::optional<FileSchema> fileSchema;
     if (!exists) {
         m_state = State::Created;
-        if (!checkSchema(true))
+        if (!checkSchema(true, fileSchema))
             return m_state;
-        prepareSortKeys(true);
+        prepareSortKeys(true, *fileSchema);
     } else {
         m_state = writable ? State::Opened : State::ReadOnly;
         if (!writable)
             m_error = QCoreApplication::translate(
                 "telvora::PhoneBook", "you may read it but not change it, so no change is saved");
-        if (!checkSchema(writable))
+        if (!checkSchema(writable, fileSchema))
             return m_state;
-        prepareSortKeys(m_state == State::Opened);
+        prepareSortKeys(m_state == State::Opened, *fileSchema);
         if (m_state == State::Opened)
-            addMissingSearchIndex(db);
+            addMissingSearchIndex(db, *fileSchema);
     }
 
     // The call log lives in the same file; older files gain its table here.
     if (isWritable())
-        CallLog::prepareTable(*this);
+        CallLog::prepareTable(*this, *fileSchema);
     rememberFile();
     return m_state;
 }

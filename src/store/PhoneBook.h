@@ -21,6 +21,7 @@ struct sqlite3_stmt;
 
 namespace telvora {
 
+class FileSchema;
 class SortKey;
 
 // The id a list item carries for a row whose id in the file is not a positive whole number
@@ -190,7 +191,7 @@ private:
                           const QVariantList& values) const;
     qint64 countRows(const ListCursor& cursor) const;
     bool seekable(const QString& table) const { return !m_withoutRowid.contains(table); }
-    bool prepareSortKeys(bool writable);
+    bool prepareSortKeys(bool writable, const FileSchema& fileSchema);
     bool isKeyed(const QString& table) const { return m_keyed.contains(table); }
     int renameRow(const QString& table, qint64 id, const QString& name);
     // Runs the statements on the one row of a table with this id.
@@ -212,7 +213,9 @@ private:
     bool execWrite(QSqlQuery& query);
     bool restoreDeletedFile();
     void rememberFile();
-    bool checkSchema(bool writable);
+    // Reads the file's schema into fileSchema and checks it; false, with the reason told, when
+    // the file is no phone book this program can use.
+    bool checkSchema(bool writable, std::optional<FileSchema>& fileSchema);
     bool addCardColumns(const QStringList& missing);
     bool createSchema();
     void fail(const QString& reason);

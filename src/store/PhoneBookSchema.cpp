@@ -1,6 +1,8 @@
+#include "store/FileSchema.h"
 #include "store/PhoneBook.h"
 #include "store/Schema.h"
 #include "store/SortKey.h"
+#include "store/SqliteStatement.h"
 #include "store/Statements.h"
 
 #include <QCoreApplication>
@@ -40,70 +42,6 @@ bool PhoneBook::createSchema()
 
 namespace {
 
-struct ColumnInfo
-{
-    QString name;
-    QString type;
-    int primaryKey = 0;
-};
-
-// The columns of a table as the file declares them, looked up by name: a quoted name that
-// is no column would read as a text in a SELECT, so a probe statement cannot tell.
-std::optional<QList<ColumnInfo>> columnsOf(QSqlDatabase db, const QString& table, QString& error)
-{
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?)"));
-    query.addBindValue(table);
-    if (!query.exec()) {
-        error = query.lastError().databaseText();
-        return std::nullopt;
-    }
-    QList<ColumnInfo> columns;
-    while (query.next()) {
-        columns.append(
-            {query.value(0).toString(), query.value(1).toString(), query.value(2).toInt()});
-    }
-    return columns;
-}
-
-const ColumnInfo* findColumn(const QList<ColumnInfo>& columns, const QString& name)
-{
-    for (const ColumnInfo& column : columns) {
-        if (column.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &column;
-    }
-    return nullptr;
-}
-
-// Whether SQLite numbers the table's rows itself through its id: an INTEGER PRIMARY KEY of
-// a table with row numbers. Any other id column may hold anything, and holds nothing
-// unless given a value.
-bool idIsRowNumber(QSqlDatabase db, const QString& table, const QList<ColumnInfo>& columns)
-{
-    int keys = 0;
-    for (const ColumnInfo& column : columns)
-        keys += column.primaryKey > 0 ? 1 : 0;
-    const ColumnInfo* id = findColumn(columns, QStringLiteral("id"));
-    if (keys != 1 || !id || id->primaryKey != 1 ||
-        id->type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) != 0)
-        return false;
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT wr FROM pragma_table_list WHERE schema = 'main' AND "
-                                 "name = ?"));
-    query.addBindValue(table);
-    return !query.exec() || !query.next() || query.value(0).toInt() == 0;
-}
-
-bool hasNoRowNumbers(QSqlDatabase db, const QString& table)
-{
-    QSqlQuery query(db);
-    // A view has no row numbers either.
-    query.prepare(QStringLiteral("SELECT wr OR type <> 'table' FROM pragma_table_list WHERE"
-                                 " schema = 'main' AND name = ?"));
-    query.addBindValue(table);
-    return query.exec() && query.next() && query.value(0).toInt() != 0;
-}
-
 // telvora_sortkey(text): the sort key of a text under the book's locale; an empty key for
 // NULL, so that a row without a name is keyed once and not again at every open.
 void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** values)
@@ -123,23 +61,36 @@ QString quotedList(const QStringList& names)
     return list.join(QStringLiteral(", "));
 }
 
+// The tables an open looks at: those the program needs, and those it adds to older files.
+const QStringList& tablesLookedAt()
+{
+    static const QStringList tables = [] {
+        QStringList names;
+        for (const auto& table : schema::requiredColumns())
+            names << table.table;
+        return names << QStringLiteral("sort_locale") << QStringLiteral("CallLog");
+    }();
+    return tables;
+}
+
 } // namespace
 
-bool PhoneBook::checkSchema(bool writable)
+bool PhoneBook::checkSchema(bool writable, std::optional<FileSchema>& fileSchema)
 {
-    QSqlDatabase db = database();
     m_nameColumns.clear();
     m_numberedTables.clear();
+    m_withoutRowid.clear();
+    QString error;
+    fileSchema = FileSchema::read(sqliteHandle(), tablesLookedAt(), error);
+    if (!fileSchema) {
+        fail(
+            QCoreApplication::translate("telvora::PhoneBook", "it cannot be read (%1)").arg(error));
+        return false;
+    }
     QStringList missingCard;
     for (const auto& table : schema::requiredColumns()) {
-        QString error;
-        const auto columns = columnsOf(db, table.table, error);
-        if (!columns) {
-            fail(QCoreApplication::translate("telvora::PhoneBook", "it cannot be read (%1)")
-                     .arg(error));
-            return false;
-        }
-        if (columns->isEmpty()) {
+        const FileSchema::Table* found = fileSchema->table(table.table);
+        if (!found) {
             fail(QCoreApplication::translate(
                      "telvora::PhoneBook",
                      "it is not a phone book of this program (it has no table \"%1\")")
@@ -148,7 +99,7 @@ bool PhoneBook::checkSchema(bool writable)
         }
         QStringList missing;
         for (const QString& column : table.columns) {
-            if (findColumn(*columns, column))
+            if (found->column(column))
                 continue;
             if (table.table == QLatin1String("names") && schema::cardColumns().contains(column))
                 missingCard << column;
@@ -163,15 +114,14 @@ bool PhoneBook::checkSchema(bool writable)
                      .arg(table.table, quotedList(missing)));
             return false;
         }
-        if (table.columns.contains(QLatin1String("id")) &&
-            !idIsRowNumber(db, table.table, *columns))
+        if (table.columns.contains(QLatin1String("id")) && !found->idIsRowNumber())
             m_numberedTables << table.table;
-        if (hasNoRowNumbers(db, table.table))
+        if (!found->hasRowNumbers())
             m_withoutRowid.insert(table.table);
         if (table.table == QLatin1String("names")) {
             for (const QString& column : table.columns) {
-                if (const ColumnInfo* found = findColumn(*columns, column))
-                    m_nameColumns << found->name;
+                if (const FileSchema::Column* named = found->column(column))
+                    m_nameColumns << named->name;
             }
         }
     }
@@ -194,7 +144,7 @@ bool PhoneBook::checkSchema(bool writable)
                     .arg(quotedList(missingCard), m_error);
             m_state = State::ReadOnly;
         } else {
-            return checkSchema(writable);
+            return checkSchema(writable, fileSchema);
         }
     }
 
@@ -223,19 +173,23 @@ bool PhoneBook::addCardColumns(const QStringList& missing)
     });
 }
 
-bool PhoneBook::prepareSortKeys(bool writable)
+bool PhoneBook::prepareSortKeys(bool writable, const FileSchema& fileSchema)
 {
     QSqlDatabase db = database();
     const QStringList tables{QStringLiteral("groups"), QStringLiteral("names")};
-    const auto keyedTables = [&] {
+    const auto keyedIn = [&](const FileSchema& schema) {
         QSet<QString> keyed;
         for (const QString& table : tables) {
-            QString error;
-            const auto columns = columnsOf(db, table, error);
-            if (columns && findColumn(*columns, QStringLiteral("sortkey")))
+            const FileSchema::Table* found = schema.table(table);
+            if (found && found->column(QStringLiteral("sortkey")))
                 keyed.insert(table);
         }
         return keyed;
+    };
+    const auto keyedNow = [&] {
+        QString error;
+        const auto schema = FileSchema::read(sqliteHandle(), tables, error);
+        return schema ? keyedIn(*schema) : QSet<QString>();
     };
     const auto storedIdentity = [&]() -> std::optional<QString> {
         QSqlQuery query(db);
@@ -243,29 +197,35 @@ bool PhoneBook::prepareSortKeys(bool writable)
             return std::nullopt;
         return query.value(0).toString();
     };
-    m_keyed = keyedTables();
-    const std::optional<QString> stored = storedIdentity();
+    m_keyed = keyedIn(fileSchema);
     const QString wanted = m_sortKey->identity();
-
-    bool needed = m_keyed.size() != tables.size() || stored != wanted;
-    QSqlQuery probe(db);
     // Indexes or triggers another program dropped are made again.
+    const QStringList keyObjects{
+        QStringLiteral("groups_by_key"),       QStringLiteral("names_by_key"),
+        QStringLiteral("names_by_parent_key"), QStringLiteral("names_by_group_key"),
+        QStringLiteral("groups_key_stale"),    QStringLiteral("names_key_stale")};
+    bool needed =
+        m_keyed.size() != tables.size() || !fileSchema.table(QStringLiteral("sort_locale"));
+    for (const QString& object : keyObjects)
+        needed = needed || !fileSchema.object(object);
+
+    // The locale the keys were made for, and whether any row lacks its key, in one read.
+    std::optional<QString> stored;
     if (!needed) {
-        needed = !probe.exec(QStringLiteral(
-                     "SELECT count(*) FROM sqlite_master WHERE name IN ('groups_by_key',"
-                     " 'names_by_key', 'names_by_parent_key', 'names_by_group_key',"
-                     " 'groups_key_stale', 'names_key_stale')")) ||
-                 !probe.next() || probe.value(0).toInt() != 6;
+        SqliteStatement probe(
+            sqliteHandle(),
+            QStringLiteral("SELECT EXISTS (SELECT 1 FROM sort_locale), (SELECT identity FROM"
+                           " sort_locale), EXISTS (SELECT 1 FROM groups WHERE sortkey IS NULL) OR"
+                           " EXISTS (SELECT 1 FROM names WHERE sortkey IS NULL)"));
+        needed = !probe || sqlite3_step(probe.get()) != SQLITE_ROW;
+        if (!needed) {
+            if (sqlite3_column_int(probe.get(), 0) != 0)
+                stored = probe.text(1);
+            needed = stored != wanted || sqlite3_column_int(probe.get(), 2) != 0;
+        }
+    } else {
+        stored = storedIdentity();
     }
-    for (const QString& table : tables) {
-        if (needed || !m_keyed.contains(table))
-            break;
-        needed = !probe.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM \"%1\" WHERE sortkey IS"
-                                            " NULL)")
-                                 .arg(table)) ||
-                 !probe.next() || probe.value(0).toBool();
-    }
-    probe.finish();
     if (!needed) {
         m_sortIdentity = wanted;
         return true;
@@ -317,7 +277,7 @@ bool PhoneBook::prepareSortKeys(bool writable)
     if (!done) {
         // Whatever keys the file had before still give one order.
         m_error.clear();
-        m_keyed = keyedTables();
+        m_keyed = keyedNow();
         const std::optional<QString> before = storedIdentity();
         m_sortIdentity =
             m_keyed.size() == tables.size() ? before.value_or(QStringLiteral("?")) : QString();
@@ -325,7 +285,7 @@ bool PhoneBook::prepareSortKeys(bool writable)
             m_keyed.clear();
         return false;
     }
-    m_keyed = keyedTables();
+    m_keyed = keyedNow();
     m_sortIdentity = wanted;
     return true;
 }

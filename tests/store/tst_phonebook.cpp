@@ -486,6 +486,35 @@ private slots:
         QCOMPARE(readAll(home.file(QStringLiteral("data.mdb"))), before);
     }
 
+    void namesOfTablesAndColumnsInAnyCase()
+    {
+        // SQLite's names match whatever the case of their letters, and so do the book's.
+        TestHome home;
+        const QString card = schema::cardColumns().join(QStringLiteral(" TEXT, ")).toUpper();
+        writeRawBook(looseTables(
+            {{QStringLiteral("names"),
+              QStringLiteral("CREATE TABLE NAMES (ID INTEGER PRIMARY KEY, NAME, PARENT, "
+                             "\"GROUP\", %1 TEXT)")
+                  .arg(card)},
+             {QStringLiteral("groups"),
+              QStringLiteral("CREATE TABLE Groups (Id INTEGER PRIMARY KEY, Name)")}}));
+        {
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+            const qint64 group = book.addGroup(QStringLiteral("Work"));
+            const qint64 ann = book.addName(QStringLiteral("Ann"), 0, group);
+            QVERIFY(book.updateNameColumns(ann, {{QStringLiteral("Email"), "ann@example.org"}}));
+        }
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+        QCOMPARE(texts(book.groups()), QStringList{QStringLiteral("Work")});
+        QCOMPARE(texts(book.topLevelNamesInGroup(book.groups().id(0))),
+                 QStringList{QStringLiteral("Ann")});
+        const auto row = book.nameRow(book.topLevelNames().id(0));
+        QCOMPARE(row->value(book.nameColumns().indexOf(QStringLiteral("EMAIL"))),
+                 QVariant("ann@example.org"));
+    }
+
     void missingCardColumnsAreAddedOrNamed()
     {
         TestHome home;

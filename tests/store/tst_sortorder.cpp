@@ -1,5 +1,6 @@
 #include "search/NameSearch.h"
 #include "store/PhoneBook.h"
+#include "store/Schema.h"
 #include "support/SampleBook.h"
 #include "support/TestHome.h"
 
@@ -254,16 +255,35 @@ private slots:
         QCOMPARE(texts(cursor.pageBefore(page.last, 2).rows), (QStringList{"n6", "n7"}));
     }
 
-    // A view has no row numbers to page by: it is read whole, every row of it.
-    void aViewOfNamesIsListedWhole()
+    // A view, or a table kept by its key, has no row numbers to page by: it is read whole,
+    // every row of it.
+    void namesWithoutRowNumbersAreListedWhole_data()
     {
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("view")
+            << QStringList{QStringLiteral("ALTER TABLE names RENAME TO stored_names"),
+                           QStringLiteral(
+                               "CREATE VIEW names AS SELECT DISTINCT * FROM stored_names")}
+            << "stored_names";
+        QTest::newRow("table without row numbers")
+            << QStringList{QStringLiteral("DROP TABLE names"),
+                           QStringLiteral("CREATE TABLE names (id INTEGER PRIMARY KEY, name, "
+                                          "parent, \"group\", %1) WITHOUT ROWID")
+                               .arg(schema::cardColumns().join(QStringLiteral(", ")))}
+            << "names";
+    }
+
+    void namesWithoutRowNumbersAreListedWhole()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QString, stored);
         TestHome home;
-        QStringList statements = test::looseTables();
-        statements << QStringLiteral("ALTER TABLE names RENAME TO stored_names")
-                   << QStringLiteral("CREATE VIEW names AS SELECT DISTINCT * FROM stored_names")
-                   << QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
-                                     " WHERE i < 300) INSERT INTO stored_names (id, name, parent,"
-                                     " \"group\") SELECT i, 'n' || (i % 30), 0, 0 FROM n");
+        QStringList statements = test::looseTables() + made;
+        statements << QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
+                                     " WHERE i < 300) INSERT INTO %1 (id, name, parent,"
+                                     " \"group\") SELECT i, 'n' || (i % 30), 0, 0 FROM n")
+                          .arg(stored);
         writeRawBook(statements);
         PhoneBook book;
         openUnder(book, "en_US");
