@@ -1,6 +1,7 @@
 #include "store/SpeedDialSet.h"
 
 #include "store/PhoneBook.h"
+#include "store/SqliteStatement.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -15,13 +16,10 @@ void SpeedDialSet::open()
     m_rowIds.clear();
     if (!m_book.isOpen())
         return;
-    QSqlQuery query(m_book.database());
-    query.setForwardOnly(true);
-    if (!query.exec(
-            QStringLiteral("SELECT rowid FROM SpeedDials ORDER BY Name COLLATE NOCASE, rowid")))
-        return;
-    while (query.next())
-        m_rowIds << query.value(0).toLongLong();
+    const SqliteStatement query = SqliteStatement::kept(m_book.keptStatement(
+        QStringLiteral("SELECT rowid FROM SpeedDials ORDER BY Name COLLATE NOCASE, rowid")));
+    while (query && sqlite3_step(query.get()) == SQLITE_ROW)
+        m_rowIds << sqlite3_column_int64(query.get(), 0);
 }
 
 QList<SpeedDial> SpeedDialSet::entries() const
@@ -30,13 +28,11 @@ QList<SpeedDial> SpeedDialSet::entries() const
     if (!m_book.isOpen() || m_rowIds.isEmpty())
         return result;
     QHash<qint64, SpeedDial> byRow;
-    QSqlQuery query(m_book.database());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT rowid, Name, Number FROM SpeedDials")))
-        return result;
-    while (query.next()) {
-        const qint64 row = query.value(0).toLongLong();
-        byRow.insert(row, SpeedDial{row, query.value(1).toString(), query.value(2).toString()});
+    const SqliteStatement query = SqliteStatement::kept(
+        m_book.keptStatement(QStringLiteral("SELECT rowid, Name, Number FROM SpeedDials")));
+    while (query && sqlite3_step(query.get()) == SQLITE_ROW) {
+        const qint64 row = sqlite3_column_int64(query.get(), 0);
+        byRow.insert(row, SpeedDial{row, query.text(1), query.text(2)});
     }
     for (qint64 row : m_rowIds) {
         const auto it = byRow.constFind(row);
