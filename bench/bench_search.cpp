@@ -5,6 +5,7 @@
 
 #include "BareSqlite.h"
 #include "RatioReporter.h"
+#include "StatementTrace.h"
 #include "search/NameSearch.h"
 #include "store/PhoneBook.h"
 #include "store/Statements.h"
@@ -25,6 +26,8 @@
 
 using namespace telvora;
 using telvora::bench::BareSqlite;
+using telvora::bench::StatementTrace;
+using telvora::bench::TracedStatement;
 
 namespace {
 
@@ -90,18 +93,7 @@ void search(benchmark::State& state, const Query& query, bool everything)
 // The statements one search runs on the book's connection, in order, with their values
 // written in: what the store asked SQLite for that search, its questions about the index
 // included.
-struct Ran
-{
-    std::string sql;
-    sqlite3_stmt* statement = nullptr; // the store's, to match its rows
-    long long rows = 0;                // how many it stepped through
-    // Whether it stepped on to the statement's end. Learning that no row is left can cost
-    // more than the rows: after the last name with an `e` come the names in other scripts,
-    // all read to find none.
-    bool toEnd = false;
-};
-
-std::vector<Ran> statementsOf(const Query& query, bool everything)
+std::vector<TracedStatement> statementsOf(const Query& query, bool everything)
 {
     // As in the timed search: the order read and the book's schema known, from one search
     // before.
@@ -109,49 +101,21 @@ std::vector<Ran> statementsOf(const Query& query, bool everything)
     finder.prepare();
     finder.awaitOrder();
     finder.start(query.name, query.number).next(1);
-    std::vector<Ran> seen;
-    sqlite3* db = session->handle();
-    sqlite3_trace_v2(
-        db, SQLITE_TRACE_STMT | SQLITE_TRACE_ROW | SQLITE_TRACE_PROFILE,
-        [](unsigned event, void* context, void* pointer, void* text) {
-            auto& ran = *static_cast<std::vector<Ran>*>(context);
-            auto* statement = static_cast<sqlite3_stmt*>(pointer);
-            if (event == SQLITE_TRACE_ROW) {
-                if (!ran.empty() && ran.back().statement == statement)
-                    ++ran.back().rows;
-                return 0;
-            }
-            // A statement's end is told as it stops: still busy when it was reset before
-            // its end, no longer when it ran out of rows.
-            if (event == SQLITE_TRACE_PROFILE) {
-                if (!ran.empty() && ran.back().statement == statement)
-                    ran.back().toEnd = !sqlite3_stmt_busy(statement);
-                return 0;
-            }
-            // Lines beginning "--" are the triggers' and virtual tables' own.
-            if (std::string_view(static_cast<const char*>(text)).starts_with("--"))
-                return 0;
-            if (char* expanded = sqlite3_expanded_sql(statement)) {
-                ran.push_back({expanded, statement, 0});
-                sqlite3_free(expanded);
-            }
-            return 0;
-        },
-        &seen);
+    const StatementTrace trace(session->handle());
     ListCursor cursor = finder.start(query.name, query.number);
     benchmark::DoNotOptimize(everything ? cursor.rest() : cursor.next(IdListModel::kPage));
-    sqlite3_trace_v2(db, 0, nullptr, nullptr);
-    return seen;
+    trace.show();
+    return trace.statements();
 }
 
 // The same statements through the C API on the same connection (so with the same function
 // for letters in every script), each prepared once, the rows copied into plain strings.
 void searchBare(benchmark::State& state, const Query& query, bool everything)
 {
-    const std::vector<Ran> ran = statementsOf(query, everything);
+    const std::vector<TracedStatement> ran = statementsOf(query, everything);
     sqlite3* db = session->handle();
     std::vector<sqlite3_stmt*> statements;
-    for (const Ran& one : ran) {
+    for (const TracedStatement& one : ran) {
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(db, one.sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
             state.SkipWithError(sqlite3_errmsg(db));
@@ -159,10 +123,6 @@ void searchBare(benchmark::State& state, const Query& query, bool everything)
         }
         statements.push_back(statement);
     }
-    if (std::getenv("TELVORA_BENCH_SHOW_STATEMENTS"))
-        for (const Ran& one : ran)
-            std::fprintf(stderr, "%lld rows%s: %s\n", one.rows, one.toEnd ? ", to its end" : "",
-                         one.sql.c_str());
     std::size_t found = 0;
     for (auto _ : state) {
         if (statements.size() < ran.size())
@@ -170,19 +130,8 @@ void searchBare(benchmark::State& state, const Query& query, bool everything)
         // Every row is kept to the end, as the search hands every row it read to its caller.
         BareSqlite::Rows rows;
         for (std::size_t i = 0; i < statements.size(); ++i) {
-            // As many rows as the store stepped through: it stops early where it has enough.
-            sqlite3_stmt* statement = statements[i];
-            const std::size_t before = rows.size();
-            while (rows.size() - before < std::size_t(ran[i].rows) &&
-                   sqlite3_step(statement) == SQLITE_ROW) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
-                rows.push_back({sqlite3_column_int(statement, 0), text ? text : ""});
-            }
-            // On to its end where the store went there, to learn as it did that none is left.
-            if (ran[i].toEnd || ran[i].rows == 0)
-                while (sqlite3_step(statement) == SQLITE_ROW) {
-                }
-            sqlite3_reset(statement);
+            StatementTrace::replay(statements[i], ran[i], rows);
+            sqlite3_reset(statements[i]);
         }
         found = rows.size();
         benchmark::DoNotOptimize(rows);

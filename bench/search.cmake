@@ -3,6 +3,7 @@
 add_executable(telvora_bench_search
     bench_search.cpp
     BareSqlite.cpp BareSqlite.h
+    StatementTrace.cpp StatementTrace.h
     RatioReporter.cpp RatioReporter.h)
 target_link_libraries(telvora_bench_search PRIVATE
     telvora_search telvora_ui benchmark::benchmark SQLite::SQLite3 telvora_settings)
