@@ -242,6 +242,18 @@ public:
 
     sqlite3* handle() const { return m_db; }
 
+    // A page statement's text, made once: a list reads its pages, and the groups their one,
+    // through the same few texts.
+    const QString& pageText(const QString& table, const QString& filter, bool keyed,
+                            statements::Page which)
+    {
+        const PageText key{table, filter, keyed, which};
+        auto found = m_pageTexts.find(key);
+        if (found == m_pageTexts.end())
+            found = m_pageTexts.insert(key, statements::page(table, filter, keyed, which));
+        return *found;
+    }
+
     // Runs an adding statement with the values bound, prepared once and kept, as an import
     // adds rows through the same few statements hundreds of thousands of times. The new row's
     // id, or nothing with the error told.
@@ -294,6 +306,20 @@ public:
 
 private:
     static constexpr int kHeldWrites = 64;
+
+    struct PageText
+    {
+        QString table;
+        QString filter;
+        bool keyed = false;
+        statements::Page which = statements::Page::First;
+        bool operator==(const PageText&) const = default;
+        friend size_t qHash(const PageText& text, size_t seed = 0)
+        {
+            return qHashMulti(seed, text.table, text.filter, text.keyed, int(text.which));
+        }
+    };
+    QHash<PageText, QString> m_pageTexts;
 
     void forgetAdds()
     {
@@ -633,7 +659,7 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
     const auto step = [&](Page which, const QVariantList& at, int limit) {
         QVariantList values = cursor.m_values + at;
         values << limit;
-        const QString sql = statements::page(cursor.m_table, cursor.m_filter, keyed, which);
+        const QString& sql = reads->pageText(cursor.m_table, cursor.m_filter, keyed, which);
         const qsizetype before = page.rows.size();
         for (const bool everyMark : {false, true}) {
             sqlite3_stmt* query = reads->bind(sql, values);
