@@ -646,6 +646,8 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
     if (!reads || count <= 0)
         return page;
     const bool keyed = isKeyed(cursor.m_table);
+    const bool idIsRowNumber =
+        seekable(cursor.m_table) && !m_numberedTables.contains(cursor.m_table);
     const auto markAt = [](sqlite3_stmt* query) {
         return ListMark{sqlite3_column_type(query, 2) == SQLITE_NULL ? QVariant()
                                                                      : columnValue(query, 2),
@@ -675,7 +677,12 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
             qint64 lastRow = 0;
             bool lastMarked = false;
             while (sqlite3_step(query) == SQLITE_ROW) {
-                page.rows.append(idAt(query, 0), columnUtf8(query, 1));
+                // Each column asked of SQLite takes the connection's lock; an id that is the
+                // row number is an integer, and the row number itself.
+                const qint64 rowId = idIsRowNumber ? sqlite3_column_int64(query, 0) : 0;
+                page.rows.append(idIsRowNumber ? (isRowId(rowId) ? rowId : kUnusableId)
+                                               : idAt(query, 0),
+                                 columnUtf8(query, 1));
                 ++read;
                 const bool firstOfPage = page.rows.size() == 1;
                 lastMarked = everyMark || read == limit;
@@ -684,7 +691,7 @@ ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListM
                 if (lastMarked)
                     page.last = markAt(query);
                 else
-                    lastRow = sqlite3_column_int64(query, 3);
+                    lastRow = idIsRowNumber ? rowId : sqlite3_column_int64(query, 3);
                 if (firstOfPage)
                     page.last = page.first;
             }
