@@ -40,11 +40,13 @@ QString nextConnectionName()
 
 bool hasSqliteHeader(const QString& path)
 {
+    // Sixteen bytes need no read-ahead buffer (16 KB, asked for and given back).
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
-    const QByteArray head = file.read(16);
-    return head.size() == 16 && head.startsWith(kSqliteMagic) && head.at(15) == '\0';
+    char head[16];
+    return file.read(head, sizeof head) == sizeof head &&
+           std::memcmp(head, kSqliteMagic, sizeof kSqliteMagic) == 0;
 }
 
 void bindValue(sqlite3_stmt* statement, int position, const QVariant& value)
