@@ -242,18 +242,32 @@ public:
         return prepared.statement;
     }
 
+    // The same, with row numbers bound after the values: a batch of rows read by number binds
+    // new numbers every time, so they are bound as they are, not compared first.
+    sqlite3_stmt* bind(const QString& sql, const QVariantList& values, const QList<qint64>& rows)
+    {
+        sqlite3_stmt* statement = bind(sql, values);
+        if (!statement)
+            return nullptr;
+        for (int i = 0; i < rows.size(); ++i)
+            sqlite3_bind_int64(statement, int(values.size()) + i + 1, rows.at(i));
+        return statement;
+    }
+
     sqlite3* handle() const { return m_db; }
 
-    // A page statement's text, made once: a list reads its pages, and the groups their one,
-    // through the same few texts.
+    // A page statement's text, and that of a batch of rows by number, made once: a list reads
+    // its pages, and a search its batches, through the same few texts.
     const QString& pageText(const QString& table, const QString& filter, bool keyed,
                             statements::Page which)
     {
-        const PageText key{table, filter, keyed, which};
-        auto found = m_pageTexts.find(key);
-        if (found == m_pageTexts.end())
-            found = m_pageTexts.insert(key, statements::page(table, filter, keyed, which));
-        return *found;
+        return text({table, filter, keyed, int(which)},
+                    [&] { return statements::page(table, filter, keyed, which); });
+    }
+    const QString& listedText(const QString& table, const QString& filter)
+    {
+        return text({table, filter, false, kListed},
+                    [&] { return statements::listed(table, filter, kListedRows); });
     }
 
     // Runs an adding statement with the values bound, prepared once and kept, as an import
@@ -309,19 +323,27 @@ public:
 private:
     static constexpr int kHeldWrites = 64;
 
-    struct PageText
+    struct TextKey
     {
         QString table;
         QString filter;
         bool keyed = false;
-        statements::Page which = statements::Page::First;
-        bool operator==(const PageText&) const = default;
-        friend size_t qHash(const PageText& text, size_t seed = 0)
+        int kind = 0; // a statements::Page, or kListed
+        bool operator==(const TextKey&) const = default;
+        friend size_t qHash(const TextKey& key, size_t seed = 0)
         {
-            return qHashMulti(seed, text.table, text.filter, text.keyed, int(text.which));
+            return qHashMulti(seed, key.table, key.filter, key.keyed, key.kind);
         }
     };
-    QHash<PageText, QString> m_pageTexts;
+    static constexpr int kListed = -1;
+    template <typename Make> const QString& text(const TextKey& key, Make make)
+    {
+        auto found = m_texts.find(key);
+        if (found == m_texts.end())
+            found = m_texts.insert(key, make());
+        return *found;
+    }
+    QHash<TextKey, QString> m_texts;
 
     void forgetAdds()
     {
@@ -559,11 +581,10 @@ ListRows PhoneBook::readListed(const ListCursor& cursor, const QList<qint64>& ro
     if (!reads || rows.isEmpty() || rows.size() > kListedRows)
         return found;
     // Always as many row numbers, the last repeated, so one prepared statement serves.
-    QVariantList values = cursor.m_values;
-    for (int i = 0; i < kListedRows; ++i)
-        values << rows.at(std::min<qsizetype>(i, rows.size() - 1));
+    QList<qint64> numbers = rows;
+    numbers.resize(kListedRows, rows.constLast());
     sqlite3_stmt* query =
-        reads->bind(statements::listed(cursor.m_table, cursor.m_filter, kListedRows), values);
+        reads->bind(reads->listedText(cursor.m_table, cursor.m_filter), cursor.m_values, numbers);
     if (!query)
         return found;
     const ResetWhenDone done{query};
