@@ -1,10 +1,10 @@
 #include "search/NameSearch.h"
 
 #include "search/SearchPattern.h"
-#include "store/SqliteStatement.h"
 #include "search/TrigramTerms.h"
 #include "store/PhoneBook.h"
 #include "store/Schema.h"
+#include "store/SqliteStatement.h"
 
 #include <QScopeGuard>
 #include <QSqlDriver>

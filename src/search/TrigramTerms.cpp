@@ -1,8 +1,8 @@
 #include "search/TrigramTerms.h"
 
 #include "search/SearchPattern.h"
-#include "store/SqliteStatement.h"
 #include "store/PhoneBook.h"
+#include "store/SqliteStatement.h"
 
 #include <QChar>
 #include <QHash>
