@@ -197,24 +197,32 @@ void readName(const PhoneBook& book, qint64 id)
 }
 
 // The store's share of opening the window: the file opened and checked, its groups and
-// speed dials read, the first group's first page and its first name.
+// speed dials read, the first group's first page and its first name. False when the book
+// could not be opened or read.
+bool openAsTheWindowDoes(const QString& file)
+{
+    PhoneBook book;
+    if (book.open(file) != PhoneBook::State::Opened)
+        return false;
+    const ListRows groups = book.groups();
+    SpeedDialSet dials(book);
+    dials.open();
+    benchmark::DoNotOptimize(dials.entries());
+    ListCursor names = groups.isEmpty() ? book.topLevelNamesCursor()
+                                        : book.topLevelNamesInGroupCursor(groups.id(0));
+    const ListRows page = names.next(IdListModel::kPage);
+    if (page.isEmpty())
+        return false;
+    readName(book, page.id(0));
+    return true;
+}
+
 void formLoadReads(benchmark::State& state)
 {
     const QString file = QString::fromStdString(session->file());
     for (auto _ : state) {
-        PhoneBook book;
-        if (!ready(state, book.open(file) == PhoneBook::State::Opened, "the book did not open"))
+        if (!ready(state, openAsTheWindowDoes(file), "the book could not be opened and read"))
             break;
-        const ListRows groups = book.groups();
-        SpeedDialSet dials(book);
-        dials.open();
-        benchmark::DoNotOptimize(dials.entries());
-        ListCursor names = groups.isEmpty() ? book.topLevelNamesCursor()
-                                            : book.topLevelNamesInGroupCursor(groups.id(0));
-        const ListRows page = names.next(IdListModel::kPage);
-        if (!ready(state, !page.isEmpty(), "the book could not be read"))
-            break;
-        readName(book, page.id(0));
     }
 }
 
@@ -227,19 +235,7 @@ void formLoadReadsReplayed(benchmark::State& state)
     std::vector<TracedStatement> ran;
     {
         const StatementTrace trace(StatementTrace::Nested::LeftOut);
-        {
-            PhoneBook book;
-            book.open(QString::fromStdString(session->file()));
-            const ListRows groups = book.groups();
-            SpeedDialSet dials(book);
-            dials.open();
-            benchmark::DoNotOptimize(dials.entries());
-            ListCursor names = groups.isEmpty() ? book.topLevelNamesCursor()
-                                                : book.topLevelNamesInGroupCursor(groups.id(0));
-            const ListRows page = names.next(IdListModel::kPage);
-            if (!page.isEmpty())
-                readName(book, page.id(0));
-        }
+        openAsTheWindowDoes(QString::fromStdString(session->file()));
         trace.show();
         ran = trace.statements();
     }
