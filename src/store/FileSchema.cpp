@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+// Reading what a file's schema declares, in as few statements as SQLite allows: opening a
+// book checks all of it, and each statement of its own cost more than the reads it guards.
+
 namespace telvora {
 
 namespace {
