@@ -67,16 +67,28 @@ std::optional<FileSchema> FileSchema::read(sqlite3* connection, const QStringLis
         " pragma_table_info(m.name, 'main') AS c WHERE m.type IN ('table', 'view') AND m.name"
         " COLLATE NOCASE IN (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     FileSchema schema;
-    if (!eachRow(connection, columns, tables.mid(0, 8), error, [&](const SqliteStatement& row) {
-            const QString name = row.text(0);
-            Table& table = schema.m_tables[name.toLower()];
-            if (table.name.isEmpty()) {
-                table.name = name;
-                table.isView = row.text(1) == QLatin1String("view");
+    const auto addColumn = [&](const SqliteStatement& row) {
+        const QString name = row.text(0);
+        Table& table = schema.m_tables[name.toLower()];
+        if (table.name.isEmpty()) {
+            table.name = name;
+            table.isView = row.text(1) == QLatin1String("view");
+        }
+        table.columns.append({row.text(2), row.text(3), sqlite3_column_int(row.get(), 4)});
+    };
+    if (!eachRow(connection, columns, tables.mid(0, 8), error, addColumn)) {
+        // A view whose tables are gone cannot say its columns, and fails the statement; the
+        // tables are read one by one then, so that only the one failing is unknown.
+        schema.m_tables.clear();
+        for (const QString& table : tables.mid(0, 8)) {
+            QString failed;
+            if (!eachRow(connection, columns, {table}, failed, addColumn)) {
+                schema.m_tables.remove(table.toLower());
+                schema.m_unreadable.insert(table.toLower(), failed);
             }
-            table.columns.append({row.text(2), row.text(3), sqlite3_column_int(row.get(), 4)});
-        }))
-        return std::nullopt;
+        }
+        error.clear();
+    }
     for (Table& table : schema.m_tables) {
         if (!table.isView)
             table.withoutRowid = !keepsRowNumbers(connection, table);
@@ -119,6 +131,12 @@ const FileSchema::Table* FileSchema::table(const QString& name) const
 {
     const auto found = m_tables.constFind(name.toLower());
     return found == m_tables.constEnd() ? nullptr : &*found;
+}
+
+std::optional<QString> FileSchema::unreadable(const QString& table) const
+{
+    const auto found = m_unreadable.constFind(table.toLower());
+    return found == m_unreadable.constEnd() ? std::nullopt : std::optional<QString>(*found);
 }
 
 const FileSchema::Object* FileSchema::object(const QString& name) const

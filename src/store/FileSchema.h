@@ -51,7 +51,10 @@ public:
     static std::optional<FileSchema> read(sqlite3* connection, const QStringList& tables,
                                           QString& error);
 
+    // The table, or nothing when the file has none of that name or its columns could not be
+    // read (unreadable() then says why).
     const Table* table(const QString& name) const;
+    std::optional<QString> unreadable(const QString& table) const;
     const QList<Object>& objects() const { return m_objects; }
     const Object* object(const QString& name) const;
 
@@ -59,6 +62,7 @@ private:
     static bool keepsRowNumbers(sqlite3* connection, const Table& table);
 
     QHash<QString, Table> m_tables; // by name in lower case
+    QHash<QString, QString> m_unreadable;
     QList<Object> m_objects;
 };
 

@@ -89,6 +89,11 @@ bool PhoneBook::checkSchema(bool writable, std::optional<FileSchema>& fileSchema
     }
     QStringList missingCard;
     for (const auto& table : schema::requiredColumns()) {
+        if (const std::optional<QString> why = fileSchema->unreadable(table.table)) {
+            fail(QCoreApplication::translate("telvora::PhoneBook", "it cannot be read (%1)")
+                     .arg(*why));
+            return false;
+        }
         const FileSchema::Table* found = fileSchema->table(table.table);
         if (!found) {
             fail(QCoreApplication::translate(

@@ -515,6 +515,28 @@ private slots:
                  QVariant("ann@example.org"));
     }
 
+    void viewsWhoseTablesAreGone()
+    {
+        // Where the call log or the sort locale would be, such a view leaves the book usable;
+        // in place of the names it is named as the reason the file cannot be read.
+        TestHome home;
+        writeRawBook(looseTables() +
+                     QStringList{QStringLiteral("CREATE VIEW CallLog AS SELECT * FROM gone"),
+                                 QStringLiteral("CREATE VIEW sort_locale AS SELECT * FROM gone"),
+                                 QStringLiteral("INSERT INTO names (id, name, parent, \"group\")"
+                                                " VALUES (1, 'Ann', 0, 0)")});
+        {
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Opened);
+            QCOMPARE(texts(book.topLevelNames()), QStringList{QStringLiteral("Ann")});
+        }
+        writeRawBook({QStringLiteral("DROP TABLE names"),
+                      QStringLiteral("CREATE VIEW names AS SELECT * FROM gone")});
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+        QVERIFY2(book.errorText().contains(QStringLiteral("gone")), qPrintable(book.errorText()));
+    }
+
     void missingCardColumnsAreAddedOrNamed()
     {
         TestHome home;
