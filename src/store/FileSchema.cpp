@@ -93,10 +93,10 @@ std::optional<FileSchema> FileSchema::read(sqlite3* connection, const QStringLis
         if (!table.isView)
             table.withoutRowid = !keepsRowNumbers(connection, table);
     }
-    // Only a table's text is kept: the others, long and many, are never looked at.
+    // Only the search indexes' texts are kept: the others, long and many, are never looked at.
     if (!eachRow(connection,
-                 QStringLiteral("SELECT type, name, CASE type WHEN 'table' THEN sql END FROM"
-                                " sqlite_master"),
+                 QStringLiteral("SELECT type, name, CASE WHEN type = 'table' AND name GLOB"
+                                " '*_search' THEN sql END FROM sqlite_master"),
                  {}, error, [&](const SqliteStatement& row) {
                      schema.m_objects.append({row.text(0), row.text(1), row.text(2)});
                  }))

@@ -43,7 +43,7 @@ public:
     {
         QString type; // "table", "index", "view" or "trigger"
         QString name;
-        QString sql; // a table's; empty for the others
+        QString sql; // a search index's (a table named "..._search"); empty for the others
     };
 
     // The tables and views among these names (at most eight), and every object; nullopt,

@@ -39,10 +39,13 @@ public:
         sqlite3_bind_text16(m_statement, position, text.utf16(), int(text.size() * 2),
                             SQLITE_TRANSIENT);
     }
+    // Read as SQLite keeps it, in UTF-8: asking for UTF-16 makes SQLite convert it into a
+    // buffer of its own first.
     QString text(int column) const
     {
-        const auto* chars = static_cast<const QChar*>(sqlite3_column_text16(m_statement, column));
-        return chars ? QString(chars, sqlite3_column_bytes16(m_statement, column) / 2) : QString();
+        const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return chars ? QString::fromUtf8(chars, sqlite3_column_bytes(m_statement, column))
+                     : QString();
     }
 
 private:
