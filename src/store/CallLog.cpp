@@ -4,6 +4,7 @@
 #include "store/PhoneBook.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimeZone>
@@ -301,14 +302,18 @@ std::optional<CallRecord> CallLog::lastCallOf(qint64 nameId) const
 {
     if (!m_book.isOpen() || !isRowId(nameId))
         return std::nullopt;
-    QSqlQuery query(m_book.database());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT ") + selectList() +
-                  QStringLiteral(" FROM CallLog WHERE name_id = ? ORDER BY rowid DESC LIMIT 1"));
-    query.addBindValue(nameId);
-    if (!query.exec() || !query.next())
+    // Asked at every name click: prepared once while the file is open.
+    QSqlQuery* query = m_book.keptQuery(
+        QStringLiteral("SELECT ") + selectList() +
+        QStringLiteral(" FROM CallLog WHERE name_id = ? ORDER BY rowid DESC LIMIT 1"));
+    if (!query)
         return std::nullopt;
-    return readRecord(query);
+    query->bindValue(0, nameId);
+    // Finished before it is handed back, so it holds no read of the file open.
+    const auto finish = qScopeGuard([query] { query->finish(); });
+    if (!query->exec() || !query->next())
+        return std::nullopt;
+    return readRecord(*query);
 }
 
 int CallLog::change(const QString& statement, const QVariantList& values)

@@ -301,7 +301,8 @@ public:
 
     // A writing statement through Qt's driver (its errors read as every other write's),
     // prepared once: an import writes the same few statements hundreds of thousands of
-    // times, and compiling them with their index triggers cost more than running them.
+    // times, and compiling them with their index triggers cost more than running them. A
+    // read asked at every click (the card's last call) is kept here too.
     // False when it cannot be prepared; its values are then bound by position.
     QSqlQuery* prepared(const QString& sql, const QSqlDatabase& db, QString& error)
     {
@@ -390,6 +391,13 @@ QSqlQuery* PhoneBook::preparedWrite(const QString& sql, const QSqlDatabase& db)
         return nullptr;
     }
     return cache->prepared(sql, db, m_error);
+}
+
+QSqlQuery* PhoneBook::keptQuery(const QString& sql) const
+{
+    PreparedReads* cache = isOpen() ? preparedReads() : nullptr;
+    QString ignored;
+    return cache ? cache->prepared(sql, database(), ignored) : nullptr;
 }
 
 sqlite3_stmt* PhoneBook::keptStatement(const QString& sql) const

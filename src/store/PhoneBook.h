@@ -229,6 +229,9 @@ private:
     // The writing statement, prepared once while the file is open; nullptr, with the
     // error told, when it cannot be.
     QSqlQuery* preparedWrite(const QString& sql, const QSqlDatabase& db);
+    // A read through Qt's driver, prepared once while the file is open and finished by its
+    // caller after use; nullptr when it cannot be prepared, the book's error left as it was.
+    QSqlQuery* keptQuery(const QString& sql) const;
     mutable std::unique_ptr<PreparedReads> m_preparedReads;
 
     QString m_connection;
