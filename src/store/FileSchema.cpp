@@ -61,11 +61,14 @@ std::optional<FileSchema> FileSchema::read(sqlite3* connection, const QStringLis
     }
     // Names compare as SQLite compares them: ASCII letters alike in either case. The tables
     // are found through sqlite_master: pragma_table_list would connect every full-text table.
-    // At most eight names, as the statement takes them; the rest are unread.
-    const QString columns = QStringLiteral(
-        "SELECT m.name, m.type, c.name, c.type, c.pk FROM sqlite_master AS m,"
-        " pragma_table_info(m.name, 'main') AS c WHERE m.type IN ('table', 'view') AND m.name"
-        " COLLATE NOCASE IN (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    QStringList marks;
+    for (qsizetype i = 1; i <= tables.size(); ++i)
+        marks << QStringLiteral("?%1").arg(i);
+    const QString columns =
+        QStringLiteral("SELECT m.name, m.type, c.name, c.type, c.pk FROM sqlite_master AS m,"
+                       " pragma_table_info(m.name, 'main') AS c WHERE m.type IN ('table',"
+                       " 'view') AND m.name COLLATE NOCASE IN (%1)")
+            .arg(marks.join(QStringLiteral(", ")));
     FileSchema schema;
     const auto addColumn = [&](const SqliteStatement& row) {
         const QString name = row.text(0);
@@ -76,11 +79,12 @@ std::optional<FileSchema> FileSchema::read(sqlite3* connection, const QStringLis
         }
         table.columns.append({row.text(2), row.text(3), sqlite3_column_int(row.get(), 4)});
     };
-    if (!eachRow(connection, columns, tables.mid(0, 8), error, addColumn)) {
+    if (!eachRow(connection, columns, tables, error, addColumn)) {
         // A view whose tables are gone cannot say its columns, and fails the statement; the
-        // tables are read one by one then, so that only the one failing is unknown.
+        // tables are read one by one then (the names not bound are NULL and match nothing),
+        // so that only the one failing is unknown.
         schema.m_tables.clear();
-        for (const QString& table : tables.mid(0, 8)) {
+        for (const QString& table : tables) {
             QString failed;
             if (!eachRow(connection, columns, {table}, failed, addColumn)) {
                 schema.m_tables.remove(table.toLower());

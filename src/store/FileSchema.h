@@ -46,7 +46,7 @@ public:
         QString sql; // a search index's (a table named "..._search"); empty for the others
     };
 
-    // The tables and views among these names (at most eight), and every object; nullopt,
+    // The tables and views among these names, and every object; nullopt,
     // with the error, when the schema cannot be read.
     static std::optional<FileSchema> read(sqlite3* connection, const QStringList& tables,
                                           QString& error);
