@@ -341,11 +341,9 @@ void IdListModel::remove(int index)
     endRemoveRows();
 }
 
-IdListBox::IdListBox(Selection selection, QWidget* parent) : QListView(parent), m_model(this)
+IdListBox::IdListBox(Selection selection, QWidget* parent) : UniformListView(parent), m_model(this)
 {
     setModel(&m_model);
-    setUniformItemSizes(true);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(selection == Selection::Single ? QAbstractItemView::SingleSelection
                                                     : QAbstractItemView::ExtendedSelection);
@@ -470,7 +468,7 @@ void IdListBox::mousePressEvent(QMouseEvent* event)
         event->accept();
         return;
     }
-    QListView::mousePressEvent(event);
+    UniformListView::mousePressEvent(event);
 }
 
 void IdListBox::keyPressEvent(QKeyEvent* event)
@@ -482,7 +480,7 @@ void IdListBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QListView::keyPressEvent(event);
+    UniformListView::keyPressEvent(event);
 }
 
 void IdListBox::contextMenuEvent(QContextMenuEvent* event)
@@ -500,7 +498,7 @@ void IdListBox::focusInEvent(QFocusEvent* event)
     // way to the numbers would change whose numbers they are. Such a list keeps no current
     // row until an arrow key or a click chooses one.
     if (currentIndex().isValid()) {
-        QListView::focusInEvent(event);
+        UniformListView::focusInEvent(event);
         return;
     }
     QAbstractScrollArea::focusInEvent(event);

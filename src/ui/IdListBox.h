@@ -1,10 +1,10 @@
 #pragma once
 
 #include "store/PhoneBook.h"
+#include "ui/UniformListView.h"
 
 #include <QAbstractListModel>
 #include <QHash>
-#include <QListView>
 
 namespace telvora {
 
@@ -102,7 +102,7 @@ private:
 
 // A list box whose items carry the ids of their rows. Selecting an item from code
 // reports a click just as a user's click does, which the window's loaders rely on.
-class IdListBox final : public QListView
+class IdListBox final : public UniformListView
 {
     Q_OBJECT
 public:
