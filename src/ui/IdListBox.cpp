@@ -110,32 +110,29 @@ ListPage IdListModel::readPage(int page, bool walked) const
     const int size = m_counted ? std::min(kPage, m_count - page * kPage) : kPage;
     if (page == 0)
         return m_cursor.pageAfter(std::nullopt, size);
-    if (page - 1 < m_edges.size() && m_edges.at(page - 1).known)
-        return m_cursor.pageAfter(m_edges.at(page - 1).last, size);
+    if (const PageEdges* before = edgesOf(page - 1))
+        return m_cursor.pageAfter(before->last, size);
     if (m_counted && (page + 1) * kPage >= m_count)
         return m_cursor.pageBefore(std::nullopt, size);
-    if (m_counted && page + 1 < m_edges.size() && m_edges.at(page + 1).known)
-        return m_cursor.pageBefore(m_edges.at(page + 1).first, size);
+    if (const PageEdges* after = edgesOf(page + 1); m_counted && after)
+        return m_cursor.pageBefore(after->first, size);
     // A neighbour walked to but found empty: the book lost rows since the list was counted.
     if (walked)
         return {};
 
     // Neither neighbour read yet: walk to it from the nearest page read, or from the end.
-    int below = page - 1;
-    while (below >= 0 && !(below < m_edges.size() && m_edges.at(below).known))
-        --below;
+    const auto atOrAfter = m_edges.lower_bound(page);
+    const int below = atOrAfter == m_edges.cbegin() ? -1 : std::prev(atOrAfter)->first;
     int above = -1;
     if (m_counted) {
         const int last = (m_count - 1) / kPage;
-        above = page + 1;
-        while (above < last && !(above < m_edges.size() && m_edges.at(above).known))
-            ++above;
+        const auto after = m_edges.upper_bound(page);
+        above = after != m_edges.cend() && after->first < last ? after->first : last;
     }
     if (above >= 0 && above - page < page - below) {
         // The search for a page read above stops at the last page, read or not: one not yet
         // read is read first, backwards from the end, or every page walked to is empty.
-        const bool aboveRead = above < m_edges.size() && m_edges.at(above).known;
-        for (int walk = aboveRead ? above - 1 : above; walk > page; --walk)
+        for (int walk = edgesOf(above) ? above - 1 : above; walk > page; --walk)
             pageAt(walk);
     } else {
         for (int walk = below + 1; walk < page; ++walk)
@@ -146,14 +143,21 @@ ListPage IdListModel::readPage(int page, bool walked) const
 
 void IdListModel::keep(int page, ListPage read) const
 {
-    if (m_edges.size() <= page)
-        m_edges.resize(page + 1);
-    m_edges[page] = PageEdges{read.first, read.last, !read.rows.isEmpty()};
+    if (read.rows.isEmpty())
+        m_edges.erase(page);
+    else
+        m_edges.insert_or_assign(page, PageEdges{read.first, read.last});
     ++m_pagesRead;
     m_pages.insert(page, std::move(read.rows));
     m_recent.append(page);
     while (m_recent.size() > kHeldPages)
         m_pages.remove(m_recent.takeFirst());
+}
+
+const IdListModel::PageEdges* IdListModel::edgesOf(int page) const
+{
+    const auto found = m_edges.find(page);
+    return found == m_edges.cend() ? nullptr : &found->second;
 }
 
 const ListRows& IdListModel::pageAt(int page) const

@@ -5,6 +5,7 @@
 
 #include <QAbstractListModel>
 #include <QHash>
+#include <map>
 
 namespace telvora {
 
@@ -62,12 +63,13 @@ private:
     {
         ListMark first;
         ListMark last;
-        bool known = false;
     };
 
     // Drops the pages, their edges and the edits made in place: a new list starts clean.
     void forgetPages();
     const ListRows& pageAt(int page) const;
+    // Where the page starts and ends, when it has been read and had rows; else none.
+    const PageEdges* edgesOf(int page) const;
     ListPage readPage(int page, bool walked = false) const;
     // The row's index found by counting, with its page read; nothing when it cannot be
     // counted or the book changed meanwhile.
@@ -88,7 +90,9 @@ private:
     int m_count = 0;
     bool m_counted = false;
     bool m_ended = false;
-    mutable QList<PageEdges> m_edges;
+    // Only of the pages read, so that a long list jumped through costs nothing for the
+    // pages between.
+    mutable std::map<int, PageEdges> m_edges;
     mutable QHash<int, ListRows> m_pages;
     // Held pages, the one looked at last at the end.
     mutable QList<int> m_recent;
