@@ -295,4 +295,11 @@ void UniformListView::currentChanged(const QModelIndex& current, const QModelInd
     QAbstractItemView::currentChanged(current, previous);
 }
 
+QSize UniformListView::viewportSizeHint() const
+{
+    // QListView's measures the rows one by one when their sizes are not declared uniform.
+    const qint64 height = qint64(rows()) * rowHeight();
+    return QSize(QAbstractItemView::viewportSizeHint().width(), clampedPosition(height));
+}
+
 } // namespace telvora

@@ -11,8 +11,8 @@ namespace telvora {
 // It derives from QListView all the same, for what Qt gives list views besides placing
 // rows: their accessibility above all, which Qt chooses by class name. Every function that
 // places, paints or scrolls rows is this class's own, and QListView's layout never runs.
-// Rows span the viewport's width (a long text is elided, not scrolled to) and scroll by
-// pixel.
+// Rows span the viewport's width (a long text is elided, not scrolled to), scroll by pixel
+// and are all shown: QListView's hidden rows, grid, spacing and flow are not looked at.
 class UniformListView : public QListView
 {
     Q_OBJECT
@@ -41,6 +41,7 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    QSize viewportSizeHint() const override;
 
 private:
     int rows() const;
