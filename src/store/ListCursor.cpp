@@ -163,6 +163,21 @@ std::optional<qint64> ListCursor::countFrom(const ListMark& mark, qint64 limit) 
     return m_book->countFrom(*this, mark, limit);
 }
 
+std::optional<ListRow> ListCursor::firstBeginningWith(QStringView prefix) const
+{
+    if (!findsText() || prefix.isEmpty())
+        return std::nullopt;
+    const ListPage page = m_book->readPage(*this, m_book->prefixMark(m_table, prefix), 1, true);
+    if (page.rows.isEmpty() || !beginsWith(page.rows.at(0).text, prefix))
+        return std::nullopt;
+    return page.rows.at(0);
+}
+
+bool ListCursor::beginsWith(QStringView text, QStringView prefix) const
+{
+    return m_book && m_book->beginsWith(m_table, text, prefix);
+}
+
 ListPage ListCursor::pageAfter(const std::optional<ListMark>& after, int count) const
 {
     if (!seekable() || count <= 0)

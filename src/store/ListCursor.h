@@ -67,6 +67,15 @@ public:
     qint64 countBefore(const ListMark& mark) const;
     // How many come at or after it, counted up to limit; nothing for a row without a key.
     std::optional<qint64> countFrom(const ListMark& mark, qint64 limit) const;
+    // Whether firstBeginningWith can look a text up: a list read from the book in its sort
+    // order, not a search's rows put in order beforehand.
+    bool findsText() const { return seekable() && !isOrdered(); }
+    // The first row whose text begins with the prefix, letter case and accents aside, by
+    // one seek; nothing when no row does or the list cannot look it up. The rows beginning
+    // alike follow it.
+    std::optional<ListRow> firstBeginningWith(QStringView prefix) const;
+    // Whether a row's text begins with the prefix, as firstBeginningWith compares them.
+    bool beginsWith(QStringView text, QStringView prefix) const;
     // Up to count rows after the marked row (from the start without a mark), in the list's
     // order; they do not move the cursor.
     ListPage pageAfter(const std::optional<ListMark>& after, int count) const;

@@ -190,6 +190,11 @@ private:
     ListCursor listCursor(const QString& table, const char* filter,
                           const QVariantList& values) const;
     qint64 countRows(const ListCursor& cursor) const;
+    // A mark just before the first row of a table's lists that sorts at or after the
+    // prefix, letter case and accents aside: where the rows beginning with it start.
+    ListMark prefixMark(const QString& table, QStringView prefix) const;
+    // Whether the text begins with the prefix as the table's lists sort them.
+    bool beginsWith(const QString& table, QStringView text, QStringView prefix) const;
     bool seekable(const QString& table) const { return !m_withoutRowid.contains(table); }
     bool prepareSortKeys(bool writable, const FileSchema& fileSchema);
     bool isKeyed(const QString& table) const { return m_keyed.contains(table); }

@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <limits>
 #include <sqlite3.h>
 
 // Creating, checking and upgrading a book's tables, and keeping its sort keys in step with
@@ -298,6 +299,23 @@ bool PhoneBook::prepareSortKeys(bool writable, const FileSchema& fileSchema)
 QByteArray PhoneBook::sortKey(const QString& text) const
 {
     return m_sortKey ? m_sortKey->key(text) : QByteArray();
+}
+
+ListMark PhoneBook::prefixMark(const QString& table, QStringView prefix) const
+{
+    // Before every row sorting alike, whatever its row number.
+    constexpr qint64 kFirstRow = std::numeric_limits<qint64>::min();
+    if (isKeyed(table) && m_sortKey)
+        return {m_sortKey->primaryKey(prefix), kFirstRow};
+    return {prefix.toString(), kFirstRow};
+}
+
+bool PhoneBook::beginsWith(const QString& table, QStringView text, QStringView prefix) const
+{
+    if (isKeyed(table) && m_sortKey)
+        return m_sortKey->primaryKey(text).startsWith(m_sortKey->primaryKey(prefix));
+    // A file without keys sorts by the name, ASCII letter case aside.
+    return text.startsWith(prefix, Qt::CaseInsensitive);
 }
 
 } // namespace telvora

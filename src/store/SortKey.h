@@ -25,6 +25,11 @@ public:
     // comparable with these and must be made again.
     QString identity() const { return m_identity; }
     QByteArray key(QStringView text) const;
+    // The key of the text's letters alone, letter case and accents aside. A text's primary
+    // key begins with that of each of its beginnings, and a key() sorts at or after the
+    // primary key of its own beginnings and before those of any text sorting after it, so
+    // the texts beginning alike stand together in a list sorted by key().
+    QByteArray primaryKey(QStringView text) const;
 
     // The collation locale of the user's environment (LC_COLLATE, LC_ALL, LANG), or of
     // QLocale::setDefault when a program chose one.
@@ -32,6 +37,8 @@ public:
 
 private:
     UCollator* m_collator = nullptr;
+    // The same order, comparing letters only.
+    UCollator* m_primary = nullptr;
     QString m_identity;
 };
 

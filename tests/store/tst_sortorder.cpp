@@ -93,6 +93,35 @@ private slots:
         QCOMPARE(texts(book.topLevelNames()).at(4), QStringLiteral("Zz"));
     }
 
+    // A list finds its first row beginning with a text as the locale reads letters: case
+    // and accents aside, but a letter of its own where the locale has one.
+    void aRowIsFoundByItsBeginningAsTheLocaleReadsIt()
+    {
+        TestHome home;
+        const auto firstBeginningWith = [](const PhoneBook& book, const char* prefix) {
+            const auto row =
+                book.topLevelNamesCursor().firstBeginningWith(QString::fromUtf8(prefix));
+            return row ? row->text : QString();
+        };
+        {
+            PhoneBook book;
+            openUnder(book, "de_DE");
+            for (const QString& text : kMixed + QStringList{"Ärlig"})
+                book.addName(text, 0, 0);
+            QCOMPARE(firstBeginningWith(book, "ÄR"), QStringLiteral("Ärlig"));
+            QCOMPARE(firstBeginningWith(book, "ä"), QStringLiteral("apple"));
+            QCOMPARE(firstBeginningWith(book, "emi"), QStringLiteral("Émigrés"));
+            QCOMPARE(firstBeginningWith(book, "ωμ"), QStringLiteral("Ωμέγα"));
+            QCOMPARE(firstBeginningWith(book, "ж"), QStringLiteral("Жук"));
+            QCOMPARE(firstBeginningWith(book, "x"), QString());
+            QCOMPARE(firstBeginningWith(book, "Zetas"), QString());
+        }
+        PhoneBook swedish;
+        openUnder(swedish, "sv_SE");
+        QCOMPARE(firstBeginningWith(swedish, "ä"), QStringLiteral("Ärlig"));
+        QCOMPARE(firstBeginningWith(swedish, "a"), QStringLiteral("apple"));
+    }
+
     void aNewLocaleSortsTheBookAgain()
     {
         TestHome home;
