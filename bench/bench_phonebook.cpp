@@ -8,6 +8,7 @@
 #include "StatementTrace.h"
 #include "mainwindow/DialForm.h"
 #include "store/Schema.h"
+#include "store/SortKey.h"
 #include "store/SpeedDialSet.h"
 #include "store/Statements.h"
 #include "support/ScriptedPrompt.h"
@@ -17,9 +18,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 using namespace telvora;
@@ -468,7 +471,9 @@ void selectLast(benchmark::State& state)
     }
 }
 
-void selectLastBare(benchmark::State& state)
+// The last name of All Groups selected by its id, or (typed) the first name beginning as the
+// last one does, found by one seek and then selected by its id.
+void selectBare(benchmark::State& state, bool typed)
 {
     sqlite3* db = session->sqlite().handle();
     sqlite3_stmt* last = nullptr;
@@ -476,13 +481,21 @@ void selectLastBare(benchmark::State& state)
     sqlite3_stmt* count = nullptr;
     sqlite3_stmt* from = nullptr;
     sqlite3_stmt* page = nullptr;
+    sqlite3_stmt* seek = nullptr;
     sqlite3_prepare_v2(db, kLastPage.c_str(), -1, &last, nullptr);
     sqlite3_prepare_v2(db, kMark.c_str(), -1, &mark, nullptr);
     sqlite3_prepare_v2(db, kCount.c_str(), -1, &count, nullptr);
     sqlite3_prepare_v2(db, kCountFrom.c_str(), -1, &from, nullptr);
     sqlite3_prepare_v2(db, kPageBefore.c_str(), -1, &page, nullptr);
+    sqlite3_prepare_v2(db, kNextPage.c_str(), -1, &seek, nullptr);
     sqlite3_bind_int(last, 1, 1);
-    const long long id = sqlite3_step(last) == SQLITE_ROW ? sqlite3_column_int64(last, 0) : 0;
+    long long id = 0;
+    QByteArray prefix;
+    if (sqlite3_step(last) == SQLITE_ROW) {
+        id = sqlite3_column_int64(last, 0);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(last, 1));
+        prefix = SortKey(SortKey::userLocale()).primaryKey(QString::fromUtf8(text).left(2));
+    }
     sqlite3_reset(last);
     std::string key;
     long long rows = 0;
@@ -490,6 +503,14 @@ void selectLastBare(benchmark::State& state)
         // The list counted, the row's place read, the rows from it to the end counted, and
         // the rows of its page before it read.
         long long total = 0;
+        if (typed) {
+            sqlite3_bind_blob(seek, 1, prefix.constData(), int(prefix.size()), SQLITE_STATIC);
+            sqlite3_bind_int64(seek, 2, std::numeric_limits<long long>::min());
+            sqlite3_bind_int(seek, 3, 1);
+            if (sqlite3_step(seek) == SQLITE_ROW)
+                id = sqlite3_column_int64(seek, 0);
+            sqlite3_reset(seek);
+        }
         if (sqlite3_step(count) == SQLITE_ROW)
             total = sqlite3_column_int64(count, 0);
         sqlite3_reset(count);
@@ -511,9 +532,26 @@ void selectLastBare(benchmark::State& state)
             benchmark::DoNotOptimize(sqlite3_column_text(page, 1));
         sqlite3_reset(page);
     }
-    for (sqlite3_stmt* statement : {last, mark, count, from, page})
+    for (sqlite3_stmt* statement : {last, mark, count, from, page, seek})
         sqlite3_finalize(statement);
     state.counters["index"] = double(rows);
+}
+
+// Typing the first letters of All Groups' last name: the book is asked where the names
+// beginning so start, and the first of them is selected by its id, its card loaded.
+void typeAhead(benchmark::State& state)
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    session->selectGroup(session->allGroups());
+    IdListBox& names = session->names();
+    names.fetchAll();
+    const QString prefix = names.itemText(names.count() - 1).left(2);
+    for (auto _ : state) {
+        session->selectGroup(session->allGroups());
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, prefix);
+        QCoreApplication::sendEvent(&names, &typed);
+    }
+    state.counters["index"] = double(names.listIndex());
 }
 
 void prepareClicks()
@@ -684,7 +722,9 @@ void registerAll()
             [everyPage](benchmark::State& state) { scrollToEndBare(state, everyPage); });
     }
     add("SelectLastName", selectLast);
-    add("SelectLastName" + bare, selectLastBare);
+    add("SelectLastName" + bare, [](benchmark::State& state) { selectBare(state, false); });
+    add("TypeAhead", typeAhead);
+    add("TypeAhead" + bare, [](benchmark::State& state) { selectBare(state, true); });
     add("NameClick", nameClick);
     add("NameClick" + bare, nameClickBare);
     add("NameClickReads", nameClickReads);

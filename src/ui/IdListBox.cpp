@@ -1,5 +1,6 @@
 #include "ui/IdListBox.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -291,6 +292,23 @@ ListPage IdListModel::readPageHolding(int page, int index, const ListMark& mark)
                     rest.rows.isEmpty() ? start.last : rest.last};
 }
 
+int IdListModel::indexBeginningWith(QStringView prefix, int from)
+{
+    const std::optional<ListRow> first =
+        findsText() ? m_cursor.firstBeginningWith(prefix) : std::nullopt;
+    const int start = first ? indexOfId(first->id) : -1;
+    if (start < 0)
+        return -1;
+    // The rows beginning alike stand together from the first: the row at from is one of
+    // them, or the search goes round to the first.
+    if (from <= start)
+        return start;
+    fetchTo(from);
+    if (from < rowCount() && m_cursor.beginsWith(row(from).text, prefix))
+        return from;
+    return start;
+}
+
 void IdListModel::fetchTo(int index)
 {
     while (index >= rowCount() && canFetchMore({}))
@@ -358,16 +376,19 @@ IdListBox::IdListBox(Selection selection, QWidget* parent) : UniformListView(par
 
 void IdListBox::clear()
 {
+    forgetTyped();
     m_model.setRows({});
 }
 
 void IdListBox::setRows(ListRows rows)
 {
+    forgetTyped();
     m_model.setRows(std::move(rows));
 }
 
 void IdListBox::setCursor(ListCursor cursor)
 {
+    forgetTyped();
     m_model.setCursor(std::move(cursor));
 }
 
@@ -507,6 +528,37 @@ void IdListBox::focusInEvent(QFocusEvent* event)
     }
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+}
+
+void IdListBox::forgetTyped()
+{
+    m_typed.clear();
+    m_typedAt.invalidate();
+}
+
+void IdListBox::keyboardSearch(const QString& search)
+{
+    // Qt's search reads the rows one by one from the current one, and only those the list
+    // has read: a long list is asked of the book instead, as Qt's search would answer it.
+    if (!m_model.findsText()) {
+        UniformListView::keyboardSearch(search);
+        return;
+    }
+    const bool going = !search.isEmpty() && m_typedAt.isValid() &&
+                       m_typedAt.elapsed() <= QApplication::keyboardInputInterval();
+    m_typedAt.start();
+    m_typed = going ? m_typed + search : search;
+    if (m_typed.isEmpty())
+        return;
+    // One letter typed again steps to the next row beginning with it; a new search starts
+    // after the current row, so typing a row's first letter moves on from it.
+    const bool sameKey = m_typed.size() > 1 && m_typed.count(m_typed.back()) == m_typed.size();
+    const QString prefix = sameKey ? QString(m_typed.front()) : m_typed;
+    const int current = listIndex();
+    const int from = current < 0 ? 0 : (going && !sameKey ? current : current + 1);
+    const int found = m_model.indexBeginningWith(prefix, from);
+    if (found >= 0)
+        setCurrentIndex(m_model.index(found));
 }
 
 QPoint IdListBox::menuPosition() const

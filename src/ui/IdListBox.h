@@ -4,6 +4,7 @@
 #include "ui/UniformListView.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QHash>
 #include <map>
 
@@ -45,6 +46,12 @@ public:
     // place or not counted, by reading the list as far as the row); -1 when the list has no
     // such row.
     int indexOfId(qint64 id);
+    // Whether indexBeginningWith can ask the book: the list is read from it in its order.
+    bool findsText() const { return m_windowed && m_cursor.findsText(); }
+    // The index of the first row at or after from whose text begins with the prefix, letter
+    // case and accents aside, or of the first such row when none is (reading only their
+    // pages, however far in the list); -1 when no row does.
+    int indexBeginningWith(QStringView prefix, int from);
     // Makes the list long enough to have the row at this index, when it has one.
     void fetchTo(int index);
     // Makes rowCount() the whole list.
@@ -163,15 +170,21 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void keyboardSearch(const QString& search) override;
 
 private:
     void onCurrentChanged(const QModelIndex& current);
     // Where a menu opened from the keyboard stands: below the current row's start, or the
     // list's corner when there is no current row.
     QPoint menuPosition() const;
+    // A new list starts a new search.
+    void forgetTyped();
 
     IdListModel m_model;
     bool m_settingFromCode = false;
+    // What has been typed to find a row, and when it was typed last.
+    QString m_typed;
+    QElapsedTimer m_typedAt;
 };
 
 } // namespace telvora

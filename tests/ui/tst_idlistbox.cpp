@@ -3,6 +3,8 @@
 #include "support/TestHome.h"
 #include "ui/IdListBox.h"
 
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QTest>
 
 using namespace telvora;
@@ -104,6 +106,46 @@ private slots:
         for (int index = 0; index < kNames; ++index)
             QCOMPARE(model.row(index), list.expected.at(index));
         QVERIFY(model.rowsHeld() <= IdListModel::kHeldPages * IdListModel::kPage);
+    }
+
+    // Typing a name's beginning finds it however far in a list not read yet, reading only
+    // its page: letter case and accents aside, a letter typed again stepping to the next
+    // row beginning with it and round to the first, a pause starting a new search.
+    void typingFindsRowsNotReadYet()
+    {
+        TestHome home;
+        test::writeRawBook(test::looseTables() << QStringLiteral(
+                               "WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
+                               " WHERE i < 3000) INSERT INTO names (id, name, parent, \"group\")"
+                               " SELECT i, CASE WHEN i % 1000 = 7 THEN 'Zeta ' WHEN i = 500"
+                               " THEN '\u00dcber ' ELSE 'Name ' END || printf('%05d', i), 0, 0"
+                               " FROM n"));
+        PhoneBook book;
+        book.open(QStringLiteral("data.mdb"));
+        IdListBox list(IdListBox::Selection::Single);
+        list.setCursor(book.topLevelNamesCursor());
+        const auto& model = static_cast<const IdListModel&>(*list.model());
+        QStyleHints& hints = *QGuiApplication::styleHints();
+        const int interval = hints.keyboardInputInterval();
+        const auto type = [&](const QString& keys) {
+            // Keys typed together, after a pause longer than the interval allows.
+            hints.setKeyboardInputInterval(1);
+            QTest::qWait(20);
+            QTest::keyClicks(&list, keys.left(1));
+            hints.setKeyboardInputInterval(60'000);
+            QTest::keyClicks(&list, keys.mid(1));
+            return list.itemText(list.listIndex());
+        };
+
+        QCOMPARE(type(QStringLiteral("ZE")), QStringLiteral("Zeta 00007"));
+        QCOMPARE(list.listIndex(), 2997);
+        QVERIFY(model.pagesRead() <= 2);
+        QCOMPARE(type(QStringLiteral("z")), QStringLiteral("Zeta 01007"));
+        QCOMPARE(type(QStringLiteral("zz")), QStringLiteral("Zeta 00007"));
+        QCOMPARE(type(QStringLiteral("u")), QStringLiteral("\u00dcber 00500"));
+        QCOMPARE(type(QStringLiteral("q")), QStringLiteral("\u00dcber 00500"));
+        QCOMPARE(type(QStringLiteral("nAME 02")), QStringLiteral("Name 02000"));
+        hints.setKeyboardInputInterval(interval);
     }
 
     // Changes made in place outlive the pages they were made in being dropped and read again.
