@@ -312,8 +312,12 @@ ListMark PhoneBook::prefixMark(const QString& table, QStringView prefix) const
 
 bool PhoneBook::beginsWith(const QString& table, QStringView text, QStringView prefix) const
 {
-    if (isKeyed(table) && m_sortKey)
-        return m_sortKey->primaryKey(text).startsWith(m_sortKey->primaryKey(prefix));
+    if (isKeyed(table) && m_sortKey) {
+        // A prefix of marks alone (a combining accent, a control character) has no letters
+        // to look for, and begins nothing.
+        const QByteArray letters = m_sortKey->primaryKey(prefix);
+        return !letters.isEmpty() && m_sortKey->primaryKey(text).startsWith(letters);
+    }
     // A file without keys sorts by the name, ASCII letter case aside.
     return text.startsWith(prefix, Qt::CaseInsensitive);
 }

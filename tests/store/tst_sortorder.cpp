@@ -115,6 +115,7 @@ private slots:
             QCOMPARE(firstBeginningWith(book, "ж"), QStringLiteral("Жук"));
             QCOMPARE(firstBeginningWith(book, "x"), QString());
             QCOMPARE(firstBeginningWith(book, "Zetas"), QString());
+            QCOMPARE(firstBeginningWith(book, "\u0301"), QString());
         }
         PhoneBook swedish;
         openUnder(swedish, "sv_SE");
