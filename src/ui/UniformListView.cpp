@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <limits>
 
+// Every row's place comes from its number and the one row height: nothing is laid out ahead,
+// so a list of a million rows costs what a list of ten does.
+
 namespace telvora {
 
 namespace {
