@@ -2,7 +2,6 @@
 
 #include "store/PhoneBook.h"
 
-#include <QSet>
 #include <algorithm>
 
 namespace telvora {
@@ -29,6 +28,27 @@ std::optional<qsizetype> ListCursor::orderedPlace(const ListMark& mark) const
         return place;
     const qsizetype found = rows.indexOf(mark.row);
     return found >= 0 ? std::optional(found) : std::nullopt;
+}
+
+qsizetype ListCursor::orderedPlaceFrom(const ListMark& mark) const
+{
+    // The rows are in the book's order, so a few of their keys, read as the book has them
+    // now, find the place: a row gone meanwhile is passed over.
+    const ListCursor everyRow(*m_book, m_table, QStringLiteral("1"), {});
+    const QByteArray key = mark.key.toByteArray();
+    const auto before = [&](qint64 id) {
+        const std::optional<ListMark> row = m_book->markOf(everyRow, id);
+        if (!row)
+            return true;
+        if (!row->key.isValid())
+            return mark.key.isValid() || row->row < mark.row;
+        if (!mark.key.isValid())
+            return false;
+        const QByteArray rowKey = row->key.toByteArray();
+        return rowKey < key || (rowKey == key && row->row < mark.row);
+    };
+    return std::partition_point(m_ordered->cbegin(), m_ordered->cend(), before) -
+           m_ordered->cbegin();
 }
 
 ListPage ListCursor::orderedPage(qsizetype from, int count, bool forward) const
@@ -80,14 +100,10 @@ qint64 ListCursor::orderedCount(qsizetype from, qsizetype to, qint64 limit) cons
          place += PhoneBook::kListedRows) {
         const QList<qint64> batch =
             m_ordered->mid(place, std::min<qsizetype>(PhoneBook::kListedRows, to - place));
-        const QList<qint64> found = m_book->readListed(*this, batch).ids();
-        const QSet<qint64> present(found.cbegin(), found.cend());
-        for (const qint64 id : batch) {
-            if (counted < limit && present.contains(id))
-                ++counted;
-        }
+        // The rows found are among the batch's, each once.
+        counted += m_book->readListed(*this, batch).size();
     }
-    return counted;
+    return std::min(counted, limit);
 }
 
 ListRows ListCursor::next(int count)
@@ -163,11 +179,20 @@ std::optional<qint64> ListCursor::countFrom(const ListMark& mark, qint64 limit) 
     return m_book->countFrom(*this, mark, limit);
 }
 
+bool ListCursor::findsText() const
+{
+    // A search's rows put in order are compared by their stored keys; a file without keys
+    // has none to compare.
+    return seekable() && (!isOrdered() || m_book->isKeyed(m_table));
+}
+
 std::optional<ListRow> ListCursor::firstBeginningWith(QStringView prefix) const
 {
     if (!findsText() || prefix.isEmpty())
         return std::nullopt;
-    const ListPage page = m_book->readPage(*this, m_book->prefixMark(m_table, prefix), 1, true);
+    const ListMark mark = m_book->prefixMark(m_table, prefix);
+    const ListPage page = isOrdered() ? orderedPage(orderedPlaceFrom(mark), 1, true)
+                                      : m_book->readPage(*this, mark, 1, true);
     if (page.rows.isEmpty() || !beginsWith(page.rows.at(0).text, prefix))
         return std::nullopt;
     return page.rows.at(0);

@@ -67,9 +67,9 @@ public:
     qint64 countBefore(const ListMark& mark) const;
     // How many come at or after it, counted up to limit; nothing for a row without a key.
     std::optional<qint64> countFrom(const ListMark& mark, qint64 limit) const;
-    // Whether firstBeginningWith can look a text up: a list read from the book in its sort
-    // order, not a search's rows put in order beforehand.
-    bool findsText() const { return seekable() && !isOrdered(); }
+    // Whether firstBeginningWith can look a text up: a list in the book's sort order, read
+    // from it or put in it by a search.
+    bool findsText() const;
     // The first row whose text begins with the prefix, letter case and accents aside, by
     // one seek; nothing when no row does or the list cannot look it up. The rows beginning
     // alike follow it.
@@ -89,6 +89,8 @@ private:
     bool isOrdered() const { return m_ordered.has_value(); }
     // Where a mark of an ordered list stands in it; nothing when its row is not there.
     std::optional<qsizetype> orderedPlace(const ListMark& mark) const;
+    // The first place of an ordered list whose row sorts at or after the mark.
+    qsizetype orderedPlaceFrom(const ListMark& mark) const;
     // The rows the filter keeps from a place of an ordered list on, up to count, one way.
     ListPage orderedPage(qsizetype from, int count, bool forward) const;
     // How many the filter keeps in a stretch of an ordered list, up to limit.

@@ -90,11 +90,13 @@ void IdListModel::fetchMore(const QModelIndex& parent)
         m_counted = true;
     } else {
         // Every page more makes the view lay the list out again: read ever more at a time,
-        // so reaching the end of a long list costs a few layouts, not one per page.
-        const int pages = std::max(1, m_count / kPage / 2);
+        // so reaching the end of a long list costs a few layouts, not one per page. Only
+        // pages read in turn count, not the ones a row found far down was read in.
+        const int pages = std::max(1, m_grown / kPage / 2);
         for (int i = 0; i < pages && !m_ended; ++i) {
             const int read = int(pageAt(total / kPage).size());
             total += read;
+            m_grown += read;
             m_ended = read < kPage;
         }
     }
@@ -115,7 +117,9 @@ ListPage IdListModel::readPage(int page, bool walked) const
         return m_cursor.pageAfter(before->last, size);
     if (m_counted && (page + 1) * kPage >= m_count)
         return m_cursor.pageBefore(std::nullopt, size);
-    if (const PageEdges* after = edgesOf(page + 1); m_counted && after)
+    // A page read after it (one a row was found in, in a list not counted) stands where it
+    // was counted to stand.
+    if (const PageEdges* after = edgesOf(page + 1))
         return m_cursor.pageBefore(after->first, size);
     // A neighbour walked to but found empty: the book lost rows since the list was counted.
     if (walked)
@@ -124,11 +128,11 @@ ListPage IdListModel::readPage(int page, bool walked) const
     // Neither neighbour read yet: walk to it from the nearest page read, or from the end.
     const auto atOrAfter = m_edges.lower_bound(page);
     const int below = atOrAfter == m_edges.cbegin() ? -1 : std::prev(atOrAfter)->first;
-    int above = -1;
+    const auto after = m_edges.upper_bound(page);
+    int above = after != m_edges.cend() ? after->first : -1;
     if (m_counted) {
         const int last = (m_count - 1) / kPage;
-        const auto after = m_edges.upper_bound(page);
-        above = after != m_edges.cend() && after->first < last ? after->first : last;
+        above = above >= 0 && above < last ? above : last;
     }
     if (above >= 0 && above - page < page - below) {
         // The search for a page read above stops at the last page, read or not: one not yet
@@ -206,6 +210,7 @@ void IdListModel::setCursor(ListCursor cursor)
     m_windowed = true;
     m_cursor = std::move(cursor);
     m_count = int(pageAt(0).size());
+    m_grown = m_count;
     m_ended = m_count < kPage;
     endResetModel();
 }
@@ -239,9 +244,8 @@ int IdListModel::indexOfId(qint64 id)
 
 std::optional<int> IdListModel::seekId(qint64 id)
 {
-    // Rows changed in place are not where the book has them; a list that is read whole, or
-    // not counted, is walked.
-    if (!m_windowed || !m_cursor.cheapCount() || !m_removed.isEmpty() || !m_added.isEmpty())
+    // Rows changed in place are not where the book has them; a list read whole is walked.
+    if (!m_windowed || !m_removed.isEmpty() || !m_added.isEmpty())
         return std::nullopt;
     // Most rows looked for are among the first, which are held already.
     const ListRows& first = pageAt(0);
@@ -252,29 +256,51 @@ std::optional<int> IdListModel::seekId(qint64 id)
     const std::optional<ListMark> mark = m_cursor.markOf(id);
     if (!mark)
         return -1;
-    fetchMore({});
-    if (!m_counted)
-        return std::nullopt;
-    // Counting costs a step for each row counted: a row in the second half of the list is
-    // counted from the end.
-    const qint64 half = m_count / 2;
-    const std::optional<qint64> from = m_cursor.countFrom(*mark, half + 1);
-    const qint64 before = from && *from <= half ? m_count - *from : m_cursor.countBefore(*mark);
-    if (before < 0 || before >= m_count)
-        return std::nullopt;
+    if (m_cursor.cheapCount())
+        fetchMore({});
+    qint64 before = 0;
+    if (m_counted) {
+        // Counting costs a step for each row counted: a row in the second half of the list
+        // is counted from the end.
+        const qint64 half = m_count / 2;
+        const std::optional<qint64> from = m_cursor.countFrom(*mark, half + 1);
+        before = from && *from <= half ? m_count - *from : m_cursor.countBefore(*mark);
+        if (before < 0 || before >= m_count)
+            return std::nullopt;
+    } else {
+        // A search is not counted whole, but the rows before this one cost no more to count
+        // than to walk through, and counting holds none of them.
+        before = m_cursor.countBefore(*mark);
+        if (before < 0 || before >= std::numeric_limits<int>::max() / 2)
+            return std::nullopt;
+    }
     const int index = int(before);
     const int page = index / kPage;
     if (!m_pages.contains(page))
         keep(page, readPageHolding(page, index, *mark));
+    if (!m_counted)
+        reach(page);
     // The book changed since the list was counted: the walk finds the row where it is now.
     if (idAt(index) != id)
         return std::nullopt;
     return index;
 }
 
+void IdListModel::reach(int page)
+{
+    const qsizetype read = pageAt(page).size();
+    const int rows = page * kPage + int(read);
+    if (rows <= m_count)
+        return;
+    beginInsertRows({}, m_count, rows - 1);
+    m_count = rows;
+    m_ended = read < kPage;
+    endInsertRows();
+}
+
 ListPage IdListModel::readPageHolding(int page, int index, const ListMark& mark) const
 {
-    const int size = std::min(kPage, m_count - page * kPage);
+    const int size = m_counted ? std::min(kPage, m_count - page * kPage) : kPage;
     const int before = index - page * kPage;
     // The rows of the page before the marked row, or the one row just before it, whose place
     // the rest of the page is read after.

@@ -43,8 +43,7 @@ public:
     // Its id alone.
     qint64 idAt(int index) const;
     // Its index, found by counting the rows before it in the book (or, for a list changed in
-    // place or not counted, by reading the list as far as the row); -1 when the list has no
-    // such row.
+    // place, by reading the list as far as the row); -1 when the list has no such row.
     int indexOfId(qint64 id);
     // Whether indexBeginningWith can ask the book: the list is read from it in its order.
     bool findsText() const { return m_windowed && m_cursor.findsText(); }
@@ -83,6 +82,8 @@ private:
     std::optional<int> seekId(qint64 id);
     // The page that holds the marked row at this index, read from both sides of it.
     ListPage readPageHolding(int page, int index, const ListMark& mark) const;
+    // Makes a list not counted long enough for this page, read, and ended when it is short.
+    void reach(int page);
     void keep(int page, ListPage read) const;
     // The cursor's index of the list's row at this index, past the rows removed in place.
     int sourceIndex(int index) const;
@@ -92,9 +93,11 @@ private:
     ListRows m_rows;
     bool m_windowed = false;
     ListCursor m_cursor;
-    // Rows of the cursor the view knows of: the whole list once counted, else the pages
-    // read so far.
+    // Rows of the cursor the view knows of: the whole list once counted, else as far as the
+    // pages read so far.
     int m_count = 0;
+    // Of them, those read a page after another from the first.
+    int m_grown = 0;
     bool m_counted = false;
     bool m_ended = false;
     // Only of the pages read, so that a long list jumped through costs nothing for the

@@ -108,11 +108,48 @@ private slots:
         QVERIFY(model.rowsHeld() <= IdListModel::kHeldPages * IdListModel::kPage);
     }
 
+    // In a search's rows too (walked, or put in order by the search), a row far down is
+    // found by counting: the list reaches its page without the pages before, reads those
+    // when they are looked at, and grows on from it by a page, not by all it passed.
+    void aSearchFindsItsRowWithoutReadingThePagesBefore()
+    {
+        LongList list;
+        const QList<qint64> ids = list.expected.ids();
+        const int index = 6 * IdListModel::kPage + 40;
+        for (const bool ordered : {false, true}) {
+            IdListModel model;
+            const QString filter = QStringLiteral("parent = 0");
+            model.setCursor(
+                ordered ? ListCursor::ordered(list.book, QStringLiteral("names"), filter, {}, ids)
+                        : list.book.namesCursor(filter, {}));
+            QCOMPARE(model.indexOfId(ids.at(index)), index);
+            QVERIFY(model.pagesRead() <= 2);
+            QCOMPARE(model.rowCount(), 7 * IdListModel::kPage);
+            QCOMPARE(model.row(index + 1), list.expected.at(index + 1));
+            QCOMPARE(model.row(IdListModel::kPage + 3), list.expected.at(IdListModel::kPage + 3));
+            model.fetchMore({});
+            QCOMPARE(model.rowCount(), 8 * IdListModel::kPage);
+            model.fetchAll();
+            QCOMPARE(model.rowCount(), kNames);
+            for (int at = 0; at < kNames; ++at)
+                QCOMPARE(model.row(at), list.expected.at(at));
+        }
+    }
+
     // Typing a name's beginning finds it however far in a list not read yet, reading only
     // its page: letter case and accents aside, a letter typed again stepping to the next
     // row beginning with it and round to the first, a pause starting a new search.
+    void typingFindsRowsNotReadYet_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("list") << 0;
+        QTest::newRow("search") << 1;
+        QTest::newRow("search in order") << 2;
+    }
+
     void typingFindsRowsNotReadYet()
     {
+        QFETCH(int, kind);
         TestHome home;
         test::writeRawBook(test::looseTables() << QStringLiteral(
                                "WITH RECURSIVE n(i) AS (SELECT 1 UNION SELECT i + 1 FROM n"
@@ -123,7 +160,14 @@ private slots:
         PhoneBook book;
         book.open(QStringLiteral("data.mdb"));
         IdListBox list(IdListBox::Selection::Single);
-        list.setCursor(book.topLevelNamesCursor());
+        const QString everyName = QStringLiteral("1");
+        if (kind == 0)
+            list.setCursor(book.topLevelNamesCursor());
+        else if (kind == 1)
+            list.setCursor(book.namesCursor(everyName, {}));
+        else
+            list.setCursor(ListCursor::ordered(book, QStringLiteral("names"), everyName, {},
+                                               book.topLevelNamesCursor().rest().ids()));
         const auto& model = static_cast<const IdListModel&>(*list.model());
         QStyleHints& hints = *QGuiApplication::styleHints();
         const int interval = hints.keyboardInputInterval();
