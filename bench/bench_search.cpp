@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,48 +72,76 @@ struct Session
 
 Session* session = nullptr;
 
-// The search through the store: its first screenful (what a user sees at once), or every
-// row it finds, a page at a time.
-void search(benchmark::State& state, const Query& query, bool everything)
+// What is timed: a search through the store, or a search and then typing in its list.
+// It gives the rows it read and where it ended.
+using Operation = std::function<qsizetype(NameSearch&)>;
+
+// A search's first screenful (what a user sees at once), or every row it finds, a page at a
+// time.
+Operation searching(const Query& query, bool everything)
 {
-    NameSearch finder(*session->book);
-    // As in the window, where the order is read while the user types.
-    finder.prepare();
-    finder.awaitOrder();
-    qsizetype found = 0;
-    for (auto _ : state) {
+    return [&query, everything](NameSearch& finder) {
         ListCursor cursor = finder.start(query.name, query.number);
         const ListRows rows = everything ? cursor.rest() : cursor.next(IdListModel::kPage);
-        found = rows.size();
         benchmark::DoNotOptimize(rows);
-    }
-    state.counters["found"] = double(found);
-    state.counters["indexed"] = finder.usedIndex() ? 1 : 0;
+        return rows.size();
+    };
 }
 
-// The statements one search runs on the book's connection, in order, with their values
-// written in: what the store asked SQLite for that search, its questions about the index
-// included.
-std::vector<TracedStatement> statementsOf(const Query& query, bool everything)
+// The search's list shown, then its last row's name typed: one seek for the first row
+// beginning with it, and its place counted.
+Operation typingIn(const Query& query)
 {
-    // As in the timed search: the order read and the book's schema known, from one search
-    // before.
-    NameSearch finder(*session->book);
-    finder.prepare();
-    finder.awaitOrder();
-    finder.start(query.name, query.number).next(1);
+    return [&query, prefix = QString()](NameSearch& finder) mutable {
+        if (prefix.isNull()) {
+            const ListPage last = finder.start(query.name, query.number).pageBefore({}, 1);
+            prefix = last.rows.isEmpty() ? QString() : last.rows.at(0).text;
+        }
+        IdListModel list;
+        list.setCursor(finder.start(query.name, query.number));
+        return qsizetype(list.indexBeginningWith(prefix, 0));
+    };
+}
+
+// A finder as the window has it, the order read while the user types, and the book's
+// schema known from one run of the operation before.
+struct ReadyFinder
+{
+    NameSearch finder{*session->book};
+    ReadyFinder(const Operation& operation)
+    {
+        finder.prepare();
+        finder.awaitOrder();
+        operation(finder);
+    }
+};
+
+void timed(benchmark::State& state, const Operation& operation)
+{
+    ReadyFinder ready(operation);
+    qsizetype found = 0;
+    for (auto _ : state)
+        found = operation(ready.finder);
+    state.counters["found"] = double(found);
+    state.counters["indexed"] = ready.finder.usedIndex() ? 1 : 0;
+}
+
+// The statements one run of the operation asks of the book's connection, in order, with
+// their values written in, its questions about the index included.
+std::vector<TracedStatement> statementsOf(const Operation& operation)
+{
+    ReadyFinder ready(operation);
     const StatementTrace trace(session->handle());
-    ListCursor cursor = finder.start(query.name, query.number);
-    benchmark::DoNotOptimize(everything ? cursor.rest() : cursor.next(IdListModel::kPage));
+    operation(ready.finder);
     trace.show();
     return trace.statements();
 }
 
 // The same statements through the C API on the same connection (so with the same function
 // for letters in every script), each prepared once, the rows copied into plain strings.
-void searchBare(benchmark::State& state, const Query& query, bool everything)
+void timedBare(benchmark::State& state, const Operation& operation)
 {
-    const std::vector<TracedStatement> ran = statementsOf(query, everything);
+    const std::vector<TracedStatement> ran = statementsOf(operation);
     sqlite3* db = session->handle();
     std::vector<sqlite3_stmt*> statements;
     for (const TracedStatement& one : ran) {
@@ -127,7 +156,7 @@ void searchBare(benchmark::State& state, const Query& query, bool everything)
     for (auto _ : state) {
         if (statements.size() < ran.size())
             break;
-        // Every row is kept to the end, as the search hands every row it read to its caller.
+        // Every row is kept to the end, as the store hands every row it read to its caller.
         BareSqlite::Rows rows;
         for (std::size_t i = 0; i < statements.size(); ++i) {
             StatementTrace::replay(statements[i], ran[i], rows);
@@ -142,25 +171,31 @@ void searchBare(benchmark::State& state, const Query& query, bool everything)
     state.counters["statements"] = double(ran.size());
 }
 
+void add(const std::string& name, const Operation& operation)
+{
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [operation](benchmark::State& state) { timed(state, operation); })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(
+        (name + bench::RatioReporter::kBareSuffix).c_str(),
+        [operation](benchmark::State& state) { timedBare(state, operation); })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
 void registerAll()
 {
-    const std::string bare = bench::RatioReporter::kBareSuffix;
     for (const bool everything : {false, true}) {
-        for (const Query& query : queries()) {
-            const std::string name =
-                std::string(everything ? "SearchAll/" : "SearchFirst/") + query.label;
-            benchmark::RegisterBenchmark(
-                name.c_str(),
-                [&query, everything](benchmark::State& state) { search(state, query, everything); })
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
-            benchmark::RegisterBenchmark((name + bare).c_str(),
-                                         [&query, everything](benchmark::State& state) {
-                                             searchBare(state, query, everything);
-                                         })
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
-        }
+        for (const Query& query : queries())
+            add(std::string(everything ? "SearchAll/" : "SearchFirst/") + query.label,
+                searching(query, everything));
+    }
+    // In a list the search put in order, one it walks through, and everything.
+    for (const Query& query : queries()) {
+        const std::string_view label = query.label;
+        if (label == "Name/Latin" || label == "ShortName/common" || label == "Everything")
+            add("TypeAhead/" + std::string(label), typingIn(query));
     }
 }
 
