@@ -290,7 +290,8 @@ void IdListModel::reach(int page)
 {
     const qsizetype read = pageAt(page).size();
     const int rows = page * kPage + int(read);
-    if (rows <= m_count)
+    // An empty page says nothing of where the list ends: its row went meanwhile.
+    if (read == 0 || rows <= m_count)
         return;
     beginInsertRows({}, m_count, rows - 1);
     m_count = rows;
