@@ -71,8 +71,8 @@ public:
     // from it or put in it by a search.
     bool findsText() const;
     // The first row whose text begins with the prefix, letter case and accents aside, by
-    // one seek; nothing when no row does or the list cannot look it up. The rows beginning
-    // alike follow it.
+    // one seek (a search's rows put in order: a few rows' keys); nothing when no row does or
+    // the list cannot look it up. The rows beginning alike follow it.
     std::optional<ListRow> firstBeginningWith(QStringView prefix) const;
     // Whether a row's text begins with the prefix, as firstBeginningWith compares them.
     bool beginsWith(QStringView text, QStringView prefix) const;
