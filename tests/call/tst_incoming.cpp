@@ -80,6 +80,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sip->registration(alice), SipProvider::Registration::Ok, 10000);
     }
 
+    // A test that fails in a call leaves no call behind for the next one.
+    void cleanup()
+    {
+        if (m_form->callController().inCall())
+            m_form->HangCMD_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->callController().inCall(), 10000);
+    }
+
     void cleanupTestCase()
     {
         m_form.reset();
@@ -154,7 +162,7 @@ private slots:
         m_form->callController().toggleMute();
         QVERIFY(m_form->callController().isMuted());
         QCOMPARE(panel(4), QStringLiteral("Muted  Tones: 1#2"));
-        QTRY_COMPARE_WITH_TIMEOUT(panel(1), QStringLiteral("0:01"), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(callTimeHasRun(panel(1)), 3000);
 
         // The main window's Hang UP ends it, as it ends a placed call.
         m_form->HangCMD_Click();

@@ -119,4 +119,10 @@ QString tonesIn(const QString& log)
     return tones;
 }
 
+bool callTimeHasRun(const QString& shown)
+{
+    static const QRegularExpression time(QStringLiteral("^\\d+:\\d\\d$"));
+    return time.match(shown).hasMatch() && shown != QStringLiteral("0:00");
+}
+
 } // namespace telvora::test
