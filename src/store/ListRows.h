@@ -17,6 +17,16 @@ struct ListRow
     friend bool operator==(const ListRow&, const ListRow&) = default;
 };
 
+// The id a list item carries for a row whose id in the file is not a positive whole number
+// (0, negative, a real, text or NULL). Such a row is listed, but no command may reach it by
+// id: 0 is the parent of every top-level name, and the others match rows they are not.
+inline constexpr qint64 kUnusableId = -1;
+// Whether an id can stand for exactly one row of the file.
+constexpr bool isRowId(qint64 id)
+{
+    return id > 0;
+}
+
 // Rows read from the book, in order. Their text stays UTF-8, as the file holds it, all in
 // one buffer, and becomes a QString only when asked for: a list of a million rows shows a
 // screenful, and one string made for each row would cost more than reading the rows.

@@ -24,16 +24,6 @@ namespace telvora {
 class FileSchema;
 class SortKey;
 
-// The id a list item carries for a row whose id in the file is not a positive whole number
-// (0, negative, a real, text or NULL). Such a row is listed, but no command may reach it by
-// id: 0 is the parent of every top-level name, and the others match rows they are not.
-inline constexpr qint64 kUnusableId = -1;
-// Whether an id can stand for exactly one row of the file.
-constexpr bool isRowId(qint64 id)
-{
-    return id > 0;
-}
-
 // The phone book file. Every value reaches SQLite as a bound parameter, so no text
 // a user types can change which rows a statement touches. A file that exists but is
 // not a usable phone book is never written to: the book stays closed and says why.
@@ -228,6 +218,9 @@ private:
     // The reads the window runs on every click, prepared once while the file is open.
     class PreparedReads;
     PreparedReads* preparedReads() const;
+    // A kept statement with the values bound; nullptr when the file is not open or the
+    // statement cannot be prepared.
+    sqlite3_stmt* boundRead(const QString& sql, const QVariantList& values) const;
     void forgetPreparedReads() const;
     // SQLite's own connection under Qt's, for the functions the book adds to it.
     sqlite3* sqliteHandle() const;
