@@ -17,13 +17,16 @@ namespace {
 
 constexpr int kReservedRows = 256;
 
-// Every row of a statement that gives a row's id and its text, in its order.
-ListRows stepped(sqlite3_stmt* query)
+// Every row of a statement that gives a row's id and its text, in its order, with room
+// made for as many as expected.
+ListRows stepped(sqlite3_stmt* query, qsizetype expected = 0)
 {
     ListRows rows;
     if (!query)
         return rows;
     const ResetWhenDone done{query};
+    if (expected > 0)
+        rows.reserve(expected, expected * 16);
     while (sqlite3_step(query) == SQLITE_ROW)
         rows.append(idAt(query, 0), columnUtf8(query, 1));
     return rows;
@@ -40,22 +43,15 @@ ListRows PhoneBook::readWhole(const ListCursor& cursor) const
 
 ListRows PhoneBook::readListed(const ListCursor& cursor, const QList<qint64>& rows) const
 {
-    ListRows found;
     PreparedReads* reads = isOpen() ? preparedReads() : nullptr;
     if (!reads || rows.isEmpty() || rows.size() > kListedRows)
-        return found;
+        return {};
     // Always as many row numbers, the last repeated, so one prepared statement serves.
     QList<qint64> numbers = rows;
     numbers.resize(kListedRows, rows.constLast());
-    sqlite3_stmt* query =
-        reads->bind(reads->listedText(cursor.m_table, cursor.m_filter), cursor.m_values, numbers);
-    if (!query)
-        return found;
-    const ResetWhenDone done{query};
-    found.reserve(rows.size(), rows.size() * 16);
-    while (sqlite3_step(query) == SQLITE_ROW)
-        found.append(idAt(query, 0), columnUtf8(query, 1));
-    return found;
+    return stepped(
+        reads->bind(reads->listedText(cursor.m_table, cursor.m_filter), cursor.m_values, numbers),
+        rows.size());
 }
 
 qint64 PhoneBook::countRows(const ListCursor& cursor) const
