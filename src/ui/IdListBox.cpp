@@ -1,5 +1,7 @@
 #include "ui/IdListBox.h"
 
+#include "store/SortKey.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -321,8 +323,9 @@ ListPage IdListModel::readPageHolding(int page, int index, const ListMark& mark)
 
 int IdListModel::indexBeginningWith(QStringView prefix, int from)
 {
-    const std::optional<ListRow> first =
-        findsText() ? m_cursor.firstBeginningWith(prefix) : std::nullopt;
+    if (!findsText())
+        return walkBeginningWith(prefix, from);
+    const std::optional<ListRow> first = m_cursor.firstBeginningWith(prefix);
     const int start = first ? indexOfId(first->id) : -1;
     if (start < 0)
         return -1;
@@ -334,6 +337,24 @@ int IdListModel::indexBeginningWith(QStringView prefix, int from)
     if (from < rowCount() && m_cursor.beginsWith(row(from).text, prefix))
         return from;
     return start;
+}
+
+int IdListModel::walkBeginningWith(QStringView prefix, int from) const
+{
+    // These lists are short and held whole (groups, sub-names, numbers; a search of a file
+    // without sort keys as far as it was read). Their texts are compared as the book compares
+    // its names: by their letters in the user's language, letter case and accents aside.
+    static const SortKey letters(SortKey::userLocale());
+    const QByteArray wanted = letters.primaryKey(prefix);
+    const int rows = rowCount();
+    if (wanted.isEmpty() || rows == 0)
+        return -1;
+    for (int step = 0; step < rows; ++step) {
+        const int index = (std::max(from, 0) + step) % rows;
+        if (letters.primaryKey(row(index).text).startsWith(wanted))
+            return index;
+    }
+    return -1;
 }
 
 void IdListModel::fetchTo(int index)
@@ -566,11 +587,8 @@ void IdListBox::forgetTyped()
 void IdListBox::keyboardSearch(const QString& search)
 {
     // Qt's search reads the rows one by one from the current one, and only those the list
-    // has read: a long list is asked of the book instead, as Qt's search would answer it.
-    if (!m_model.findsText()) {
-        UniformListView::keyboardSearch(search);
-        return;
-    }
+    // has read, and does not step on when a letter is typed again: a long list is asked of the
+    // book instead, and every list steps and compares letters alike.
     const bool going = !search.isEmpty() && m_typedAt.isValid() &&
                        m_typedAt.elapsed() <= QApplication::keyboardInputInterval();
     m_typedAt.start();

@@ -45,11 +45,16 @@ public:
     // Its index, found by counting the rows before it in the book (or, for a list changed in
     // place, by reading the list as far as the row); -1 when the list has no such row.
     int indexOfId(qint64 id);
-    // Whether indexBeginningWith can ask the book: the list is read from it in its order.
-    bool findsText() const { return m_windowed && m_cursor.findsText(); }
+    // Whether indexBeginningWith can ask the book: the list is read from it in its order and
+    // nothing was changed in place (a row added at the end stands out of that order).
+    bool findsText() const
+    {
+        return m_windowed && m_cursor.findsText() && m_added.isEmpty() && m_removed.isEmpty() &&
+               m_texts.isEmpty();
+    }
     // The index of the first row at or after from whose text begins with the prefix, letter
     // case and accents aside, or of the first such row when none is (reading only their
-    // pages, however far in the list); -1 when no row does.
+    // pages, however far in the list, when findsText()); -1 when no row does.
     int indexBeginningWith(QStringView prefix, int from);
     // Makes the list long enough to have the row at this index, when it has one.
     void fetchTo(int index);
@@ -62,6 +67,8 @@ public:
     int pagesRead() const { return m_pagesRead; }
 
 private:
+    // indexBeginningWith for a list the book cannot answer for: the rows it has, in turn.
+    int walkBeginningWith(QStringView prefix, int from) const;
     // The rows that hold the row at this index, and its place among them; none for no row.
     std::pair<const ListRows*, qsizetype> place(int index) const;
     // Where a page read starts and ends in the list's order.

@@ -192,6 +192,31 @@ private slots:
         hints.setKeyboardInputInterval(interval);
     }
 
+    // A list held whole (groups, sub-names, numbers) is typed in as the names are: a letter
+    // typed again steps on, round to the first, accents aside, rows added at its end too.
+    void typingStepsThroughAListHeldWhole()
+    {
+        IdListBox list(IdListBox::Selection::Single);
+        ListRows rows;
+        for (const char* name : {"Bob A", "Carl", "\u00dcte", "Dora"})
+            rows.append(ListRow{rows.size() + 1, QString::fromUtf8(name)});
+        list.setRows(rows);
+        list.addItem(QStringLiteral("bob b"), 9);
+        QTest::keyClicks(&list, QStringLiteral("bb"));
+        QCOMPARE(list.itemText(list.listIndex()), QStringLiteral("bob b"));
+        QTest::keyClick(&list, Qt::Key_B);
+        QCOMPARE(list.itemText(list.listIndex()), QStringLiteral("Bob A"));
+        QTest::keyClicks(&list, QStringLiteral("u"));
+        QCOMPARE(list.itemText(list.listIndex()), QStringLiteral("Bob A"));
+        QStyleHints& hints = *QGuiApplication::styleHints();
+        const int interval = hints.keyboardInputInterval();
+        hints.setKeyboardInputInterval(1);
+        QTest::qWait(20);
+        QTest::keyClick(&list, Qt::Key_U);
+        hints.setKeyboardInputInterval(interval);
+        QCOMPARE(list.itemText(list.listIndex()), QStringLiteral("\u00dcte"));
+    }
+
     // Changes made in place outlive the pages they were made in being dropped and read again.
     void inPlaceChangesOutliveTheirPage()
     {
