@@ -343,8 +343,10 @@ int IdListModel::walkBeginningWith(QStringView prefix, int from) const
 {
     // These lists are short and held whole (groups, sub-names, numbers; a search of a file
     // without sort keys as far as it was read). Their texts are compared as the book compares
-    // its names: by their letters in the user's language, letter case and accents aside.
-    static const SortKey letters(SortKey::userLocale());
+    // its names: by their letters in the user's language, letter case and accents aside (the
+    // collator made again for each search, as the language may have changed since the last;
+    // it opens in some 30 microseconds).
+    const SortKey letters(SortKey::userLocale());
     const QByteArray wanted = letters.primaryKey(prefix);
     const int rows = rowCount();
     if (wanted.isEmpty() || rows == 0)
