@@ -599,8 +599,13 @@ void IdListBox::keyboardSearch(const QString& search)
         return;
     // One letter typed again steps to the next row beginning with it; a new search starts
     // after the current row, so typing a row's first letter moves on from it.
-    const bool sameKey = m_typed.size() > 1 && m_typed.count(m_typed.back()) == m_typed.size();
-    const QString prefix = sameKey ? QString(m_typed.front()) : m_typed;
+    // A letter is one or two UTF-16 units (a surrogate pair beyond the first 65,536).
+    const qsizetype letter = m_typed.front().isHighSurrogate() && m_typed.size() > 1 ? 2 : 1;
+    const QStringView first = QStringView(m_typed).left(letter);
+    bool sameKey = m_typed.size() > letter && m_typed.size() % letter == 0;
+    for (qsizetype at = letter; sameKey && at < m_typed.size(); at += letter)
+        sameKey = QStringView(m_typed).mid(at, letter) == first;
+    const QString prefix = sameKey ? first.toString() : m_typed;
     const int current = listIndex();
     const int from = current < 0 ? 0 : (going && !sameKey ? current : current + 1);
     const int found = m_model.indexBeginningWith(prefix, from);

@@ -198,7 +198,8 @@ private slots:
     {
         IdListBox list(IdListBox::Selection::Single);
         ListRows rows;
-        for (const char* name : {"Bob A", "Carl", "\u00dcte", "Dora"})
+        for (const char* name :
+             {"Bob A", "Carl", "\u00dcte", "Dora", "\U00010400 one", "\U00010400 two"})
             rows.append(ListRow{rows.size() + 1, QString::fromUtf8(name)});
         list.setRows(rows);
         list.addItem(QStringLiteral("bob b"), 9);
@@ -213,8 +214,15 @@ private slots:
         hints.setKeyboardInputInterval(1);
         QTest::qWait(20);
         QTest::keyClick(&list, Qt::Key_U);
-        hints.setKeyboardInputInterval(interval);
         QCOMPARE(list.itemText(list.listIndex()), QStringLiteral("\u00dcte"));
+        // A letter of two UTF-16 units, typed twice (its small form): the next row with it.
+        const QString small = QString::fromUcs4(U"\U00010428", 1);
+        QTest::qWait(20);
+        QTest::sendKeyEvent(QTest::Click, &list, Qt::Key_unknown, small, Qt::NoModifier);
+        hints.setKeyboardInputInterval(60'000);
+        QTest::sendKeyEvent(QTest::Click, &list, Qt::Key_unknown, small, Qt::NoModifier);
+        hints.setKeyboardInputInterval(interval);
+        QCOMPARE(list.itemText(list.listIndex()), QString::fromUcs4(U"\U00010400 two"));
     }
 
     // Changes made in place outlive the pages they were made in being dropped and read again.
