@@ -97,7 +97,7 @@ bool ContactImport::importContacts(const std::function<bool(Contact&)>& next,
     m_names = m_numbers = m_skipped = 0;
     m_stopped = false;
     m_error.clear();
-    m_groups.clear();
+    m_groups.forget();
     m_existing.clear();
     m_loadedGroups.clear();
     m_byUid.clear();
@@ -137,22 +137,6 @@ bool ContactImport::fail(const Contact& contact, const QString& why)
     return false;
 }
 
-qint64 ContactImport::groupId(const QString& name)
-{
-    if (name.isEmpty())
-        return 0;
-    if (m_groups.isEmpty())
-        for (const ListRow& row : m_book.groups())
-            if (!m_groups.contains(row.text))
-                m_groups.insert(row.text, row.id);
-    if (const auto found = m_groups.constFind(name); found != m_groups.cend())
-        return *found;
-    const qint64 id = m_book.addGroup(name);
-    if (id > 0)
-        m_groups.insert(name, id);
-    return id;
-}
-
 QString ContactImport::key(qint64 group, qint64 parent, const QString& name, const QString& number)
 {
     return QString::number(group) + QLatin1Char('\x1f') + QString::number(parent) +
@@ -186,7 +170,8 @@ bool ContactImport::add(const Contact& contact)
         ++m_skipped;
         return true;
     }
-    const qint64 group = groupId(m_forcedGroup.isEmpty() ? contact.groups.value(0) : m_forcedGroup);
+    const qint64 group =
+        m_groups.id(m_forcedGroup.isEmpty() ? contact.groups.value(0) : m_forcedGroup);
     if (group <= 0 && !(m_forcedGroup.isEmpty() && contact.groups.isEmpty()))
         return fail(contact, m_book.errorText());
     const qint64 parent = m_byUid.value(contact.parentUid);

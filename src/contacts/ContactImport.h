@@ -2,6 +2,7 @@
 
 #include "contacts/Contact.h"
 #include "contacts/ContactMapping.h"
+#include "contacts/GroupIds.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -27,7 +28,7 @@ public:
     using ColumnMapper = std::function<QList<ContactMapping::Target>(
         const QStringList& headers, const QList<ContactMapping::Target>& targets)>;
 
-    explicit ContactImport(PhoneBook& book) : m_book(book) {}
+    explicit ContactImport(PhoneBook& book) : m_book(book), m_groups(book) {}
 
     // Every contact goes into this group (made when missing) instead of its own categories.
     void setGroup(const QString& name) { m_forcedGroup = name; }
@@ -67,14 +68,13 @@ private:
     bool add(const Contact& contact);
     bool goOn(const QIODevice& device);
     static QString stoppedText();
-    qint64 groupId(const QString& name);
     bool loadGroup(qint64 group);
     static QString key(qint64 group, qint64 parent, const QString& name, const QString& number);
     bool fail(const Contact& contact, const QString& why);
 
     PhoneBook& m_book;
     QString m_forcedGroup;
-    QHash<QString, qint64> m_groups;
+    GroupIds m_groups;
     // Names already in each group the file adds to, by group, parent, name and number.
     QHash<QString, qint64> m_existing;
     QSet<qint64> m_loadedGroups;

@@ -152,25 +152,9 @@ bool SyncCards::fail()
     return false;
 }
 
-qint64 SyncCards::groupId(const QString& name)
-{
-    if (name.isEmpty())
-        return 0;
-    if (m_groups.isEmpty())
-        for (const ListRow& row : m_book.groups())
-            if (isRowId(row.id) && !m_groups.contains(row.text))
-                m_groups.insert(row.text, row.id);
-    if (const auto found = m_groups.constFind(name); found != m_groups.cend())
-        return *found;
-    const qint64 id = m_book.addGroup(name);
-    if (id > 0)
-        m_groups.insert(name, id);
-    return id;
-}
-
 qint64 SyncCards::add(const Contact& contact)
 {
-    const qint64 group = groupId(contact.groups.value(0));
+    const qint64 group = m_groups.id(contact.groups.value(0));
     if (group < 0 || (group == 0 && !contact.groups.isEmpty()))
         return fail(), 0;
     const qint64 id = m_book.addName(contact.name, 0, group);
@@ -197,7 +181,7 @@ bool SyncCards::update(qint64 nameId, const Contact& contact)
     if (!columns.isEmpty() && !m_book.updateNameColumns(nameId, columns))
         return fail();
     if (now->groups.value(0) != contact.groups.value(0)) {
-        const qint64 group = groupId(contact.groups.value(0));
+        const qint64 group = m_groups.id(contact.groups.value(0));
         if (group < 0 || m_book.moveNameToGroup(nameId, group) < 0)
             return fail();
     }

@@ -2,6 +2,7 @@
 
 #include "contacts/BookContacts.h"
 #include "contacts/Contact.h"
+#include "contacts/GroupIds.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -25,7 +26,7 @@ class SyncCards
 public:
     using UidOf = std::function<QString(qint64 nameId)>;
 
-    explicit SyncCards(PhoneBook& book) : m_book(book), m_contacts(book) {}
+    explicit SyncCards(PhoneBook& book) : m_book(book), m_groups(book), m_contacts(book) {}
 
     // The name as a contact; its own UID and its parent's come from uidOf. Nothing when the
     // name is gone.
@@ -55,18 +56,17 @@ public:
     // Groups are looked up anew: another program may have renamed or deleted them.
     void forgetGroups()
     {
-        m_groups.clear();
+        m_groups.forget();
         m_contacts.forgetGroups();
     }
 
     QString errorText() const { return m_error; }
 
 private:
-    qint64 groupId(const QString& name);
     bool fail();
 
     PhoneBook& m_book;
-    QHash<QString, qint64> m_groups;
+    GroupIds m_groups;
     BookContacts m_contacts;
     QString m_error;
 };

@@ -83,6 +83,7 @@ private slots:
     void damagedFilesImportNothing_data();
     void damagedFilesImportNothing();
     void skipsPicturesAndExportsGroupsAndNames();
+    void namesGoToAGroupTheyCanBeFoundIn();
 };
 
 void TstContacts::roundTrip_data()
@@ -300,6 +301,26 @@ void TstContacts::skipsPicturesAndExportsGroupsAndNames()
     QVERIFY(exporter.exportNames({book.topLevelNames().value(0).id}, chosen,
                                  ContactExport::Format::Csv));
     QCOMPARE(exporter.names(), 1);
+}
+
+// A group another program numbered 0 (the number of no group) can hold no names: a card of
+// that group's name goes into a group of its own, and the import goes on.
+void TstContacts::namesGoToAGroupTheyCanBeFoundIn()
+{
+    TestHome home;
+    PhoneBook book;
+    book.open(home.file(QStringLiteral("data.mdb")));
+    QSqlQuery(book.database())
+        .exec(QStringLiteral("INSERT INTO groups (id, name) VALUES (0, 'Friends')"));
+    ContactImport import(book);
+    QVERIFY2(importBytes("BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nCATEGORIES:Friends\nTEL:7\nEND:VCARD\n",
+                         false, import),
+             qPrintable(import.errorText()));
+    QSqlQuery query(book.database());
+    query.exec(QStringLiteral("SELECT g.id FROM names n JOIN groups g ON g.id = n.\"group\""
+                              " WHERE n.name = 'Ann' AND g.name = 'Friends'"));
+    QVERIFY(query.next());
+    QVERIFY(query.value(0).toLongLong() > 0);
 }
 
 QTEST_GUILESS_MAIN(TstContacts)
