@@ -1,15 +1,10 @@
 #include "app/DataFolder.h"
 
+#include "common/PrivateFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
-#include <QStringList>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace telvora {
 
@@ -42,30 +37,7 @@ bool DataFolder::enter(QString* error)
 
 bool DataFolder::makePrivate(const QString& folder, QString* error)
 {
-    QStringList missing;
-    QString path = QDir::cleanPath(QDir(folder).absolutePath());
-    while (!QFileInfo::exists(path)) {
-        missing.prepend(path);
-        const QString parent = QFileInfo(path).path();
-        if (parent == path)
-            break;
-        path = parent;
-    }
-    for (const QString& step : std::as_const(missing)) {
-        // Made for the owner alone from the first moment, and so whatever the umask.
-        const QByteArray name = QFile::encodeName(step);
-        if (::mkdir(name.constData(), 0700) != 0) {
-            if (errno != EEXIST)
-                break;
-            continue;
-        }
-        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fchmod(fd, 0700);
-            ::close(fd);
-        }
-    }
-    if (!QFileInfo(folder).isDir()) {
+    if (!makePrivateFolder(folder)) {
         *error = QCoreApplication::translate("telvora::DataFolder",
                                              "the folder \"%1\" could not be created")
                      .arg(folder);

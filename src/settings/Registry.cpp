@@ -1,11 +1,10 @@
 #include "settings/Registry.h"
 
+#include "common/PrivateFiles.h"
 #include "settings/StoredSettings.h"
 #include "ui/Prompt.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QStandardPaths>
 
 namespace telvora {
 
@@ -22,12 +21,7 @@ Registry::Registry(QString iniPath, Prompt& prompt) : m_store(std::move(iniPath)
 
 QString Registry::defaultPath()
 {
-    const QString home = qEnvironmentVariable("TELVORA_HOME");
-    const QString folder =
-        !home.isEmpty() ? home
-                        : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                              QStringLiteral("/Telvora");
-    return QDir(folder).filePath(QStringLiteral("registry.ini"));
+    return configFile(QStringLiteral("registry.ini"));
 }
 
 Registry::RootKey Registry::RootKeyFromName(const QString& name)

@@ -1,15 +1,11 @@
 #include "sync/SyncAccountStore.h"
 
+#include "common/PrivateFiles.h"
 #include "telephony/sip/SecretStore.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
-#include <QStandardPaths>
-#include <sys/stat.h>
 
 namespace telvora {
 
@@ -28,32 +24,14 @@ bool writeFile(const SyncSettings& settings, bool passwordInKeychain)
         o.insert(QLatin1String("password_in_keychain"), true);
     else
         o.insert(QLatin1String("password"), settings.password);
-    const QString path = SyncAccountStore::filePath();
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().exists(folder) && !QDir().mkpath(folder))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Before a byte of it is written: the password is never readable by anyone else.
-    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
-        file.cancelWriting();
-        return false;
-    }
-    file.write(QJsonDocument(o).toJson());
-    return file.commit();
+    return writePrivateFile(SyncAccountStore::filePath(), QJsonDocument(o).toJson());
 }
 
 } // namespace
 
 QString SyncAccountStore::filePath()
 {
-    const QByteArray home = qgetenv("TELVORA_HOME");
-    const QString folder =
-        !home.isEmpty() ? QString::fromLocal8Bit(home)
-                        : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                              QLatin1String("/Telvora");
-    return folder + QLatin1String("/addressbook.json");
+    return configFile(QStringLiteral("addressbook.json"));
 }
 
 SyncSettings SyncAccountStore::load(const std::function<void(const QString&)>& password)

@@ -1,4 +1,5 @@
 #include "app/DataFolder.h"
+#include "common/PrivateFiles.h"
 #include "settings/IniStore.h"
 #include "store/PhoneBook.h"
 #include "support/TestHome.h"
@@ -112,6 +113,13 @@ private slots:
         QVERIFY(settings.createKey(QStringLiteral("HKEY_CURRENT_USER\\Software")));
         QCOMPARE(modeOf(home.file(QStringLiteral("config/Telvora"))), 0700);
         QCOMPARE(modeOf(settings.path()), 0600);
+
+        // The files of lines and accounts, which may hold passwords, in a folder of their own.
+        const QString lines = configFile(QStringLiteral("lines/lines.json"));
+        QVERIFY(writePrivateFile(lines, "{}"));
+        QCOMPARE(modeOf(shared + QStringLiteral("/a/b/lines")), 0700);
+        QCOMPARE(modeOf(lines), 0600);
+        QVERIFY(!writePrivateFile(lines + QStringLiteral("/below"), "{}"));
         ::umask(umask);
     }
 };

@@ -1,15 +1,13 @@
 #include "telephony/modem/ModemSettings.h"
 
+#include "common/PrivateFiles.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QSet>
-#include <QStandardPaths>
 
 namespace telvora {
 
@@ -31,12 +29,7 @@ bool hasControl(const QString& text)
 
 QString ModemSettings::filePath()
 {
-    const QByteArray home = qgetenv("TELVORA_HOME");
-    const QString folder =
-        !home.isEmpty() ? QString::fromLocal8Bit(home)
-                        : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                              QLatin1String("/Telvora");
-    return folder + QLatin1String("/modems.json");
+    return configFile(QStringLiteral("modems.json"));
 }
 
 QString ModemSettings::pathProblem(const QString& path)
@@ -152,14 +145,7 @@ bool ModemSettings::save() const
     QJsonObject root;
     root.insert(QLatin1String("scan"), scan);
     root.insert(QLatin1String("ports"), list);
-    const QString path = filePath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(root).toJson());
-    return file.commit();
+    return writePrivateFile(filePath(), QJsonDocument(root).toJson());
 }
 
 const ModemPortSettings* ModemSettings::find(const QString& path) const

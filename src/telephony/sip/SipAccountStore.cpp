@@ -1,16 +1,13 @@
 #include "telephony/sip/SipAccountStore.h"
 
+#include "common/PrivateFiles.h"
 #include "telephony/sip/SecretStore.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
-#include <QStandardPaths>
-#include <sys/stat.h>
 
 namespace telvora {
 
@@ -42,12 +39,7 @@ SipAccount::Transport transportFrom(const QString& name)
 
 QString SipAccountStore::filePath()
 {
-    const QByteArray home = qgetenv("TELVORA_HOME");
-    const QString folder =
-        !home.isEmpty() ? QString::fromLocal8Bit(home)
-                        : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                              QLatin1String("/Telvora");
-    return folder + QLatin1String("/lines.json");
+    return configFile(QStringLiteral("lines.json"));
 }
 
 QList<SipAccount> SipAccountStore::load()
@@ -130,24 +122,7 @@ bool SipAccountStore::write(const QList<SipAccount>& accounts, const QStringList
     root.insert(QLatin1String("sip"), list);
 
     const QString path = filePath();
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().exists(folder)) {
-        if (!QDir().mkpath(folder))
-            return false;
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // On the new file itself, before a byte of it is written: a password is never readable
-    // by anyone else, not even for a moment.
-    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0) {
-        file.cancelWriting();
-        return false;
-    }
-    file.write(QJsonDocument(root).toJson());
-    if (!file.commit())
+    if (!writePrivateFile(path, QJsonDocument(root).toJson()))
         return false;
     const QFileInfo info(path);
     m_loadedStamp = info.lastModified();
