@@ -683,6 +683,20 @@ void ModemProvider::dialOn(quint64 id)
         if (r != AtChannel::Result::Ok)
             failSetup(id, r);
     };
+    // The answer to the last setup command: the call is on its way, in this state.
+    const auto placedIn = [this, id](quint32 state) {
+        return [this, id, state](AtChannel::Result r, const QByteArrayList&) {
+            if (!m_calls.contains(id) || m_calls[id].ended)
+                return;
+            if (r != AtChannel::Result::Ok) {
+                failSetup(id, r);
+                return;
+            }
+            m_calls[id].placed = true;
+            events()->callPlaced(id, 0);
+            events()->callStateChanged(id, state, 0);
+        };
+    };
     if (const QString problem = ModemSettings::initStringProblem(settings.initString);
         !problem.isEmpty()) {
         // Never sent as it stands: it would be more than the one command line it claims.
@@ -702,18 +716,7 @@ void ModemProvider::dialOn(quint64 id)
             return;
         }
         // Off hook with nothing dialled: the user dials on the telephone set.
-        channel->command("ATH1", kCommandMs,
-                         [this, id](AtChannel::Result r, const QByteArrayList&) {
-                             if (!m_calls.contains(id) || m_calls[id].ended)
-                                 return;
-                             if (r != AtChannel::Result::Ok) {
-                                 failSetup(id, r);
-                                 return;
-                             }
-                             m_calls[id].placed = true;
-                             events()->callPlaced(id, 0);
-                             events()->callStateChanged(id, LINECALLSTATE_DIALTONE, 0);
-                         });
+        channel->command("ATH1", kCommandMs, placedIn(LINECALLSTATE_DIALTONE));
         return;
     }
     QByteArray dial = "ATD";
@@ -734,17 +737,7 @@ void ModemProvider::dialOn(quint64 id)
     }
     // The call is on its way once the modem has taken every setup command; the dial's own
     // end (BUSY, VCON, ...) arrives as an event.
-    channel->command("AT", kCommandMs, [this, id](AtChannel::Result r, const QByteArrayList&) {
-        if (!m_calls.contains(id) || m_calls[id].ended)
-            return;
-        if (r != AtChannel::Result::Ok) {
-            failSetup(id, r);
-            return;
-        }
-        m_calls[id].placed = true;
-        events()->callPlaced(id, 0);
-        events()->callStateChanged(id, LINECALLSTATE_DIALING, 0);
-    });
+    channel->command("AT", kCommandMs, placedIn(LINECALLSTATE_DIALING));
     channel->command(
         dial, kDialMs,
         [this, id](AtChannel::Result r, const QByteArrayList& info) {
