@@ -345,7 +345,7 @@ int IdListModel::walkBeginningWith(QStringView prefix, int from) const
     // without sort keys as far as it was read). Their texts are compared as the book compares
     // its names: by their letters in the user's language, letter case and accents aside (the
     // collator made again for each search, as the language may have changed since the last;
-    // it opens in some 30 microseconds).
+    // it opens in a microsecond or two).
     const SortKey letters(SortKey::userLocale());
     const QByteArray wanted = letters.primaryKey(prefix);
     const int rows = rowCount();
