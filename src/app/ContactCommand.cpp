@@ -41,8 +41,9 @@ int ContactCommand::run(const CommandLine::ContactFile& request)
             return failed(tr("%1 exists already; give a new file name").arg(request.path));
         std::optional<qint64> group;
         if (!request.group.isEmpty()) {
+            // The first group of the name that can hold names, as an import files them.
             for (const ListRow& row : book.groups())
-                if (row.text == request.group && !group)
+                if (row.text == request.group && isRowId(row.id) && !group)
                     group = row.id;
             if (!group)
                 return failed(tr("the phone book has no group %1").arg(request.group));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace telvora;
@@ -48,6 +49,13 @@ private slots:
                                     QStringLiteral("Friends")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("Imported 2 names and 3 numbers\n"));
+        {
+            // A group of the same name that another program numbered 0, which holds no names.
+            PhoneBook book;
+            book.open(home.file(QStringLiteral("book/data.mdb")));
+            QSqlQuery(book.database())
+                .exec(QStringLiteral("INSERT INTO groups (id, name) VALUES (0, 'Friends')"));
+        }
 
         run = runTelvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv"),
                                 QStringLiteral("--group"), QStringLiteral("Friends")});
@@ -75,7 +83,7 @@ private slots:
         QVERIFY2(run.err.contains(QLatin1String("Card 2 (line 5)")), qPrintable(run.err));
         PhoneBook book;
         book.open(home.file(QStringLiteral("book/data.mdb")));
-        QCOMPARE(bookContents(book).size(), 3);
+        QCOMPARE(bookContents(book).size(), 4); // with the group numbered 0
     }
 };
 
