@@ -3,6 +3,7 @@
 //   - the pause between a busy end and the next call request, over a number of runs;
 //   - the processor time the process uses while one long pause counts down.
 // Usage: dial_bench [runs=20] [pause seconds=1] [long pause seconds=10]
+#include "ProcessCost.h"
 #include "RecordingProvider.h"
 #include "dialing/DialRun.h"
 #include "settings/StoredSettings.h"
@@ -17,20 +18,12 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace telvora;
+using namespace telvora::bench;
 using namespace telvora::test;
 
 namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // Waits in the event loop, looking now and then, so the waiting itself costs nothing.
 void waitUntil(const std::function<bool()>& done)

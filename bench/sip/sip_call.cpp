@@ -4,15 +4,14 @@
 // watched on the loopback device itself (a packet socket, which the private namespace
 // allows), as RTP telephone events (RFC 4733):
 //   tests/telephony/peers/with-peers build/bench/sip/sip_call [TONES] [SECONDS]
+#include "ProcessCost.h"
 #include "telephony/LineCall.h"
 #include "telephony/LineService.h"
 #include "telephony/sip/SipAccountStore.h"
 #include "telephony/sip/SipProvider.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -22,51 +21,14 @@
 #include <net/if.h>
 #include <netpacket/packet.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace telvora;
+using namespace telvora::bench;
 
 namespace {
-
-long long contextSwitches()
-{
-    long long total = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks.filePath(task + QStringLiteral("/status")));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:") ||
-                line.startsWith("nonvoluntary_ctxt_switches:"))
-                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
-        }
-    }
-    return total;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
 
 // Whether a datagram seen on loopback is an RTP telephone event for this digit: UDP, an
 // RTP header, a dynamic payload type and a four-byte event whose code is the digit's.
@@ -184,7 +146,7 @@ int main(int argc, char** argv)
     std::printf("connected call for %.0f s: %.1f wake-ups/s, CPU %.2f %%, RSS %lld KiB, "
                 "still connected: %s\n",
                 elapsed, static_cast<double>(contextSwitches() - switchesBefore) / elapsed,
-                (cpuSeconds() - cpuBefore) / elapsed * 100.0, residentKb(),
+                (cpuSeconds() - cpuBefore) / elapsed * 100.0, residentKiB(),
                 call->state() == CallState::Connected ? "yes" : "no");
     call->hangUp();
     return 0;

@@ -3,49 +3,20 @@
 // threads over the measured time. Needs a registrar that takes user "idle" with password
 // "secret" at 127.0.0.1:5070, as the test peers' kamailio does:
 //   tests/telephony/peers/with-peers build/bench/sip/sip_idle [SECONDS]
+#include "ProcessCost.h"
 #include "telephony/sip/SipAccountStore.h"
 #include "telephony/sip/SipProvider.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace telvora;
+using namespace telvora::bench;
 
-namespace {
-
-// Voluntary and involuntary context switches of every thread of this process.
-long long contextSwitches()
-{
-    long long total = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(tasks.filePath(task + QStringLiteral("/status")));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:") ||
-                line.startsWith("nonvoluntary_ctxt_switches:"))
-                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
-        }
-    }
-    return total;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv)
 {

@@ -7,6 +7,7 @@
 //                     stack is running.
 // It must run where loopback is the only network, e.g.
 //   unshare -n sh -c 'ip link set lo up; build/bench/sip/sip_latency'
+#include "ProcessCost.h"
 #include "telephony/LineCall.h"
 #include "telephony/LineService.h"
 #include "telephony/sip/SipProvider.h"
@@ -22,13 +23,13 @@
 #include <chrono>
 #include <cstdio>
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 using namespace telvora;
+using namespace telvora::bench;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -108,26 +109,6 @@ private:
     std::thread m_thread;
 };
 
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long rssKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 // CPU share and resident memory while the event loop runs idle for the given time.
 void idleFigures(const char* what, int seconds)
 {
@@ -138,7 +119,7 @@ void idleFigures(const char* what, int seconds)
     QCoreApplication::exec();
     const double cpu = (cpuSeconds() - cpuBefore) / (static_cast<double>(wall.elapsed()) / 1000.0);
     std::printf("idle, %-22s CPU %5.2f %%   RSS %6.1f MB\n", what, cpu * 100.0,
-                static_cast<double>(rssKiB()) / 1024.0);
+                static_cast<double>(residentKiB()) / 1024.0);
 }
 
 double percentile(std::vector<double> values, double p)

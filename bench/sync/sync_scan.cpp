@@ -5,6 +5,7 @@
 // must be looked at (a file whose marks cannot be used, as every sync was before the marks). Run in
 // the tests' private namespace all the same, so that it listens on no loopback the machine shares:
 //   tests/sync/with-radicale build/bench/sync/sync_scan [NAMES [NOTE_BYTES [FILING_BATCH]]]
+#include "ProcessCost.h"
 #include "store/PhoneBook.h"
 #include "sync/SyncCards.h"
 #include "sync/SyncEngine.h"
@@ -20,6 +21,7 @@
 #include <sys/resource.h>
 
 using namespace telvora;
+using namespace telvora::bench;
 
 namespace {
 
@@ -90,14 +92,6 @@ void answer(QTcpSocket* socket)
     seen.remove(0, end + 4 + length);
     socket->write("HTTP/1.1 " + status + "\r\nETag: \"e2\"\r\nContent-Type: application/xml\r\n" +
                   "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Wall-clock milliseconds; the CPU milliseconds of this process go to *cpu, which a busy
