@@ -47,13 +47,9 @@ class DialFormTest : public QObject
 private slots:
     void startUpShowsTheFirstGroupAndItsFirstName()
     {
-        TestHome home;
-        SampleBook book;
-        book.seed();
-        ScriptedPrompt prompt;
-        LineService lines;
-        DialForm form(prompt, lines);
-        form.Form_Load();
+        SampleWindow window;
+        auto& [home, book, prompt, lines, shown] = window;
+        DialForm& form = *shown;
         const auto& ui = form.controls();
 
         QCOMPARE(texts(*ui.GroupsList),
@@ -94,13 +90,9 @@ private slots:
 
     void fixedGroupItemsListTheRightNames()
     {
-        TestHome home;
-        SampleBook book;
-        book.seed();
-        ScriptedPrompt prompt;
-        LineService lines;
-        DialForm form(prompt, lines);
-        form.Form_Load();
+        SampleWindow window;
+        auto& [home, book, prompt, lines, shown] = window;
+        DialForm& form = *shown;
         const auto& ui = form.controls();
 
         click(*ui.GroupsList, QStringLiteral("All Groups"));
@@ -201,13 +193,9 @@ private slots:
 
     void subNamesAndTheirCards()
     {
-        TestHome home;
-        SampleBook book;
-        book.seed();
-        ScriptedPrompt prompt;
-        LineService lines;
-        DialForm form(prompt, lines);
-        form.Form_Load();
+        SampleWindow window;
+        auto& [home, book, prompt, lines, shown] = window;
+        DialForm& form = *shown;
         const auto& ui = form.controls();
         click(*ui.GroupsList, QStringLiteral("Work"));
         QCOMPARE(texts(*ui.SubList),
@@ -237,13 +225,9 @@ private slots:
 
     void editsGoToTheRowTheCardShowed()
     {
-        TestHome home;
-        SampleBook book;
-        book.seed();
-        ScriptedPrompt prompt;
-        LineService lines;
-        DialForm form(prompt, lines);
-        form.Form_Load();
+        SampleWindow window;
+        auto& [home, book, prompt, lines, shown] = window;
+        DialForm& form = *shown;
         const auto& ui = form.controls();
 
         line(form, 5)->setText(QStringLiteral("Chief O'Brien"));
@@ -393,13 +377,9 @@ private slots:
 
     void cardOfAVanishedRowWritesNothing()
     {
-        TestHome home;
-        SampleBook book;
-        book.seed();
-        ScriptedPrompt prompt;
-        LineService lines;
-        DialForm form(prompt, lines);
-        form.Form_Load();
+        SampleWindow window;
+        auto& [home, book, prompt, lines, shown] = window;
+        DialForm& form = *shown;
         QSqlQuery query(form.phoneBook().database());
         QVERIFY(query.exec(QStringLiteral("DELETE FROM names WHERE id = %1").arg(book.alice)));
         line(form, 100)->setText(QStringLiteral("Ghost Inc"));
@@ -462,13 +442,9 @@ private slots:
 
     void loadersSelectWhatTheyAreAskedFor()
     {
-        TestHome home;
-        SampleBook book;
-        book.seed();
-        ScriptedPrompt prompt;
-        LineService lines;
-        DialForm form(prompt, lines);
-        form.Form_Load();
+        SampleWindow window;
+        auto& [home, book, prompt, lines, shown] = window;
+        DialForm& form = *shown;
         const auto& ui = form.controls();
 
         form.LoadGroups(book.work);
