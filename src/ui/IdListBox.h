@@ -45,13 +45,8 @@ public:
     // Its index, found by counting the rows before it in the book (or, for a list changed in
     // place, by reading the list as far as the row); -1 when the list has no such row.
     int indexOfId(qint64 id);
-    // Whether indexBeginningWith can ask the book: the list is read from it in its order and
-    // nothing was changed in place (a row added at the end stands out of that order).
-    bool findsText() const
-    {
-        return m_windowed && m_cursor.findsText() && m_added.isEmpty() && m_removed.isEmpty() &&
-               m_texts.isEmpty();
-    }
+    // Whether indexBeginningWith can ask the book: the list is read from it in its order.
+    bool findsText() const { return m_windowed && m_cursor.findsText(); }
     // The index of the first row at or after from whose text begins with the prefix, letter
     // case and accents aside, or of the first such row when none is (reading only their
     // pages, however far in the list, when findsText()); -1 when no row does.
