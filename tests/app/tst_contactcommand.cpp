@@ -53,8 +53,9 @@ private slots:
             // A group of the same name that another program numbered 0, which holds no names.
             PhoneBook book;
             book.open(home.file(QStringLiteral("book/data.mdb")));
-            QSqlQuery(book.database())
-                .exec(QStringLiteral("INSERT INTO groups (id, name) VALUES (0, 'Friends')"));
+            QVERIFY(
+                QSqlQuery(book.database())
+                    .exec(QStringLiteral("INSERT INTO groups (id, name) VALUES (0, 'Friends')")));
         }
 
         run = runTelvora(home, {QStringLiteral("--export"), QStringLiteral("out.csv"),

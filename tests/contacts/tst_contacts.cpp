@@ -310,8 +310,8 @@ void TstContacts::namesGoToAGroupTheyCanBeFoundIn()
     TestHome home;
     PhoneBook book;
     book.open(home.file(QStringLiteral("data.mdb")));
-    QSqlQuery(book.database())
-        .exec(QStringLiteral("INSERT INTO groups (id, name) VALUES (0, 'Friends')"));
+    QVERIFY(QSqlQuery(book.database())
+                .exec(QStringLiteral("INSERT INTO groups (id, name) VALUES (0, 'Friends')")));
     ContactImport import(book);
     QVERIFY2(importBytes("BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nCATEGORIES:Friends\nTEL:7\nEND:VCARD\n",
                          false, import),
