@@ -72,6 +72,10 @@ private slots:
             QCOMPARE(dialog.microphone->currentText(), QStringLiteral("Default"));
             headset = plugSoundCard(*program->sip, QStringLiteral("USB Headset"));
             QTRY_VERIFY(dialog.microphone->findData(headset) > 0);
+            // A card that can do neither is offered for nothing.
+            const QString mute = plugSoundCard(*program->sip, QStringLiteral("Mute"), false);
+            for (const Role role : {Role::Microphone, Role::Speaker, Role::Ringer})
+                QVERIFY(!program->sip->soundDevices().devices(role).contains(mute));
             for (QComboBox* box : {dialog.microphone, dialog.speaker, dialog.ringer})
                 box->setCurrentIndex(box->findData(headset));
             dialog.OK_button->click();

@@ -18,10 +18,16 @@ namespace telvora::test {
 
 namespace {
 
-QStringList& plugged()
+struct Card
 {
-    static QStringList names;
-    return names;
+    QString name;
+    bool capable;
+};
+
+QList<Card>& plugged()
+{
+    static QList<Card> cards;
+    return cards;
 }
 
 MSFilter* silentSource(MSSndCard* card)
@@ -42,9 +48,9 @@ MSSndCardDesc testDriver = {"Test",  detect,       nullptr,    nullptr, nullptr,
 
 void detect(MSSndCardManager* manager)
 {
-    for (const QString& name : std::as_const(plugged())) {
-        MSSndCard* card = ms_snd_card_new_with_name(&testDriver, name.toUtf8().constData());
-        card->capabilities = MS_SND_CARD_CAP_CAPTURE | MS_SND_CARD_CAP_PLAYBACK;
+    for (const Card& plug : std::as_const(plugged())) {
+        MSSndCard* card = ms_snd_card_new_with_name(&testDriver, plug.name.toUtf8().constData());
+        card->capabilities = plug.capable ? MS_SND_CARD_CAP_CAPTURE | MS_SND_CARD_CAP_PLAYBACK : 0;
         card->device_type = MS_SND_CARD_DEVICE_TYPE_HEADSET;
         ms_snd_card_manager_add_card(manager, card);
     }
@@ -64,9 +70,9 @@ void reload(SipProvider& sip)
 
 } // namespace
 
-QString plugSoundCard(SipProvider& sip, const QString& name)
+QString plugSoundCard(SipProvider& sip, const QString& name, bool capable)
 {
-    plugged().append(name);
+    plugged().append({name, capable});
     reload(sip);
     return QStringLiteral("Test Headset: ") + name;
 }

@@ -11,8 +11,9 @@ namespace telvora::test {
 // Sound cards plugged into and out of a running SIP stack, as a headset is: cards of a
 // driver of their own ("Test"), which take no sound in and give none out. The stack
 // learns of each change as it does of a real one, through its reload of the devices.
-// Returns the name the stack lists the card under.
-QString plugSoundCard(SipProvider& sip, const QString& name);
+// A card that can neither record nor play (capable = false) stands for ALSA's "default"
+// on a machine without sound hardware. Returns the name the stack lists the card under.
+QString plugSoundCard(SipProvider& sip, const QString& name, bool capable = true);
 void unplugSoundCards(SipProvider& sip);
 
 // How loud a 16-bit linear wav file is at its loudest: the root mean square of its

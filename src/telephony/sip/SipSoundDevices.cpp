@@ -2,16 +2,37 @@
 
 #include <QCoreApplication>
 #include <linphone++/linphone.hh>
+#include <linphone/core.h>
+#include <mediastreamer2/msfactory.h>
+#include <mediastreamer2/mssndcard.h>
 
 namespace telvora {
 
 namespace {
 
-linphone::AudioDevice::Capabilities capabilityFor(SipSoundDevices::Role role)
+// Whether the device can record (a microphone) or play (the others). The stack's record of
+// a device leaves what it can do unset when its sound card can do neither, as ALSA's
+// "default" on a machine without sound hardware: the record then claims either at random.
+// So the card itself is asked too.
+bool canServe(linphone::Core& core, const linphone::AudioDevice& device, SipSoundDevices::Role role)
 {
-    return role == SipSoundDevices::Role::Microphone
-               ? linphone::AudioDevice::Capabilities::CapabilityRecord
-               : linphone::AudioDevice::Capabilities::CapabilityPlay;
+    const bool records = role == SipSoundDevices::Role::Microphone;
+    const unsigned int wanted = records ? MS_SND_CARD_CAP_CAPTURE : MS_SND_CARD_CAP_PLAYBACK;
+    MSSndCardManager* manager = ms_factory_get_snd_card_manager(
+        linphone_core_get_ms_factory(static_cast<LinphoneCore*>(core.cPtr())));
+    const std::string driver = device.getDriverName();
+    const std::string name = device.getDeviceName();
+    bool cardCan = false;
+    for (const MSList* it = ms_snd_card_manager_get_list(manager); it && !cardCan; it = it->next) {
+        const auto* card = static_cast<const MSSndCard*>(it->data);
+        cardCan = driver == ms_snd_card_get_driver_type(card) &&
+                  name == ms_snd_card_get_name(card) &&
+                  (ms_snd_card_get_capabilities(card) & wanted);
+    }
+    // The record is read only once the card can: only then is it set.
+    return cardCan &&
+           device.hasCapability(records ? linphone::AudioDevice::Capabilities::CapabilityRecord
+                                        : linphone::AudioDevice::Capabilities::CapabilityPlay);
 }
 
 QString nameOf(const linphone::AudioDevice& device)
@@ -74,7 +95,7 @@ QStringList SipSoundDevices::devices(Role role) const
         return names;
     // The stack lists the system's default device of each driver first.
     for (const auto& device : m_core->getExtendedAudioDevices()) {
-        if (device->hasCapability(capabilityFor(role)) && !names.contains(nameOf(*device)))
+        if (canServe(*m_core, *device, role) && !names.contains(nameOf(*device)))
             names.append(nameOf(*device));
     }
     return names;
@@ -86,7 +107,7 @@ std::shared_ptr<linphone::AudioDevice> SipSoundDevices::find(Role role, const QS
         return nullptr;
     std::shared_ptr<linphone::AudioDevice> first;
     for (const auto& device : m_core->getExtendedAudioDevices()) {
-        if (!device->hasCapability(capabilityFor(role)))
+        if (!canServe(*m_core, *device, role))
             continue;
         if (!name.isEmpty() && nameOf(*device) == name)
             return device;
