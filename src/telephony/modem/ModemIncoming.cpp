@@ -74,12 +74,9 @@ void ModemProvider::listen(const QString& port)
     if (!takesCalls(port) || m_listeners.contains(port) || callOnPort(port) != 0 ||
         portBusy(port) || m_ports.value(port).probe == Probe::ModemManager)
         return;
-    auto* channel = new AtChannel(this);
-    QString error;
-    if (!channel->open(port, &error)) {
-        delete channel;
-        m_ports[port].error = error;
-        m_notes.insert(port, tr("Cannot listen for calls: %1").arg(error));
+    AtChannel* channel = openPort(port);
+    if (!channel) {
+        m_notes.insert(port, tr("Cannot listen for calls: %1").arg(m_ports.value(port).error));
         if (events())
             events()->lineStateUpdated(*this, port);
         return;

@@ -404,11 +404,8 @@ void ModemProvider::probeNext()
         // A call on the port, or listening for calls on it, probes it itself.
         if (callOnPort(port) != 0 || portBusy(port) || m_listeners.contains(port))
             continue;
-        auto* channel = new AtChannel(this);
-        QString error;
-        if (!channel->open(port, &error)) {
-            delete channel;
-            m_ports[port].error = error;
+        AtChannel* channel = openPort(port);
+        if (!channel) {
             setProbe(port, Probe::Unopenable);
             continue;
         }
@@ -535,14 +532,11 @@ qint32 ModemProvider::openCall(quint64 id)
     CallEntry& entry = m_calls[id];
     entry.waiting = false;
     const QString port = entry.port;
-    auto* channel = new AtChannel(this);
-    QString error;
-    if (!channel->open(port, &error)) {
-        delete channel;
-        m_ports[port].error = error;
+    AtChannel* channel = openPort(port);
+    if (!channel) {
         m_notes.insert(
             port, QCoreApplication::translate("telvora::ModemProvider", "Cannot open the port: %1")
-                      .arg(error));
+                      .arg(m_ports.value(port).error));
         return LINEERR_RESOURCEUNAVAIL;
     }
     entry.channel = channel;
@@ -551,6 +545,17 @@ qint32 ModemProvider::openCall(quint64 id)
         events()->lineStateUpdated(*this, port);
     startCall(id);
     return 0;
+}
+
+AtChannel* ModemProvider::openPort(const QString& port)
+{
+    auto* channel = new AtChannel(this);
+    QString error;
+    if (channel->open(port, &error))
+        return channel;
+    delete channel;
+    m_ports[port].error = error;
+    return nullptr;
 }
 
 void ModemProvider::portFreed(const QString& port)

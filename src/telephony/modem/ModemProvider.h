@@ -171,6 +171,8 @@ private:
     void portFreed(const QString& port);
 
     qint32 openCall(quint64 id);
+    // A channel open on the port, or null with the reason kept as the port's error.
+    AtChannel* openPort(const QString& port);
     // Hangs up (when asked and the port is open), puts a voice modem back in data mode, and
     // frees the port once the modem has answered.
     void releasePort(AtChannel* channel, const QString& port, ModemKind kind, bool hangUp);
