@@ -1,6 +1,6 @@
 // Any number a user may have stored, turned into the SIP address it is dialled at.
 #include "FuzzInput.h"
-#include "telephony/sip/SipAddress.h"
+#include "telephony/sip/stack/LinphoneAddress.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2670,6 +2670,22 @@ Um eine hinzuzufügen, öffnen Sie „Optionen“ und klicken Sie auf „Leitung
         <source>no answer from the server</source>
         <translation>keine Antwort vom Server</translation>
     </message>
+    <message>
+        <source>The SIP stack is not installed (%1 is missing)</source>
+        <translation>Der SIP-Stack ist nicht installiert (%1 fehlt)</translation>
+    </message>
+    <message>
+        <source>The SIP stack was not loaded: %1 or a folder above it could be changed by another user</source>
+        <translation>Der SIP-Stack wurde nicht geladen: %1 oder ein Ordner darüber könnte von einem anderen Benutzer geändert werden</translation>
+    </message>
+    <message>
+        <source>The SIP stack could not be loaded: %1</source>
+        <translation>Der SIP-Stack konnte nicht geladen werden: %1</translation>
+    </message>
+    <message>
+        <source>The SIP stack could not be started</source>
+        <translation>Der SIP-Stack konnte nicht gestartet werden</translation>
+    </message>
 </context>
 <context>
     <name>telvora::SipSoundDevices</name>

@@ -72,8 +72,8 @@ bool LineSettingsDialogs::translateDialog(LineProvider& provider, const QString&
     if (number.trimmed().isEmpty()) {
         text = QCoreApplication::translate("telvora::LineSettingsDialogs",
                                            "Numbers dialled on \"%1\" are called at %2.")
-                   .arg(line, sipAddressPattern(*account));
-    } else if (const QString address = sipAddressFor(number, *account); address.isEmpty()) {
+                   .arg(line, sip->addressPattern(*account));
+    } else if (const QString address = sip->addressFor(number, *account); address.isEmpty()) {
         text = QCoreApplication::translate("telvora::LineSettingsDialogs",
                                            "\"%1\" leaves nothing to dial on \"%2\".")
                    .arg(number, line);

@@ -25,6 +25,11 @@ for file in ./usr/bin/telvora ./usr/share/applications/telvora.desktop ./usr/sha
         exit 1
     }
 done
+# The SIP stack is a module the program loads from its own library folder.
+grep -Eq ' \./usr/lib/([^/]+/)?telvora/telvora-sip\.so$' <<<"$contents" || {
+    echo "check_deb: the SIP stack module is missing from the package" >&2
+    exit 1
+}
 # Warnings are listed for the reader; an error fails the check.
 lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' || true
 lintian --fail-on error "$deb" >/dev/null 2>&1

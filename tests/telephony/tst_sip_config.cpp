@@ -3,16 +3,28 @@
 #include "telephony/LineService.h"
 #include "telephony/mTAPIConsts.h"
 #include "telephony/sip/SipAccountStore.h"
-#include "telephony/sip/SipAddress.h"
 #include "telephony/sip/SipProvider.h"
+#include "telephony/sip/SipStack.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 
 using namespace telvora;
+
+namespace {
+
+bool stackLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/telvora-sip.so");
+}
+
+} // namespace
 
 // SIP accounts and numbers without any network: the stack never starts in this process.
 class SipConfigTest : public QObject
@@ -25,6 +37,7 @@ private:
 
 private slots:
     void noAccountsStartsNothing();
+    void moduleOthersCouldChangeIsRefused();
     void numbersBecomeAddressesAtTheServer_data();
     void numbersBecomeAddressesAtTheServer();
     void accountsFileIsTheUsersOnly();
@@ -76,7 +89,8 @@ void SipConfigTest::numbersBecomeAddressesAtTheServer()
     SipAccount account;
     account.server = QStringLiteral("pbx.example:5070");
     account.transport = static_cast<SipAccount::Transport>(transport);
-    QCOMPARE(sipAddressFor(number, account), address);
+    SipProvider sip;
+    QCOMPARE(sip.addressFor(number, account), address);
 }
 
 void SipConfigTest::accountsFileIsTheUsersOnly()
@@ -158,17 +172,54 @@ void SipConfigTest::editedFileIsReadAgain()
 void SipConfigTest::noAccountsStartsNothing()
 {
     QVERIFY(SipAccountStore().save({}));
+    m_lines.startUp();
     QVERIFY(m_lines.listLines().isEmpty());
     auto* sip = static_cast<SipProvider*>(m_lines.provider(QStringLiteral("sip")));
     QVERIFY(sip);
+    QCoreApplication::processEvents();
     QVERIFY(!sip->isStarted());
+    // Not even loaded: a program that never calls through SIP does not carry the stack.
+    QVERIFY(!stackLoaded());
     // Accounts saved while nobody looks at the lines start nothing either.
     SipAccount account;
     account.server = QStringLiteral("127.0.0.1");
     account.user = QStringLiteral("dave");
     QVERIFY(!sip->addAccount(account).isEmpty());
     QVERIFY(!sip->isStarted());
+    QVERIFY(!stackLoaded());
     QVERIFY(SipAccountStore().save({}));
+}
+
+void SipConfigTest::moduleOthersCouldChangeIsRefused()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/lib");
+    QVERIFY(QDir().mkdir(folder));
+    const QString module = folder + QStringLiteral("/telvora-sip.so");
+    QFile file(module);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const auto mode = [](const QString& path, mode_t bits) {
+        return ::chmod(QFile::encodeName(path).constData(), bits) == 0;
+    };
+    QVERIFY(mode(folder, 0755) && mode(module, 0644));
+    QVERIFY(isTrustedModule(module));
+    QVERIFY(mode(module, 0664));
+    QVERIFY(!isTrustedModule(module));
+    QVERIFY(mode(module, 0644) && mode(folder, 0777));
+    QVERIFY(!isTrustedModule(module));
+    // In a shared folder whose entries only their owners may move, what is ours stays ours.
+    QVERIFY(mode(folder, 01777));
+    QVERIFY(isTrustedModule(module));
+    QVERIFY(mode(folder, 0755) && mode(dir.path(), 0777));
+    QVERIFY(!isTrustedModule(module));
+    // A link is judged by what it points to.
+    QVERIFY(mode(dir.path(), 0700));
+    const QString link = dir.path() + QStringLiteral("/link.so");
+    QVERIFY(QFile::link(module, link));
+    QVERIFY(isTrustedModule(link));
+    QVERIFY(mode(folder, 0777));
+    QVERIFY(!isTrustedModule(link));
 }
 
 void SipConfigTest::fieldsThatWouldWriteIntoMessages_data()

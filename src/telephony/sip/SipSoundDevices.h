@@ -1,14 +1,10 @@
 #pragma once
 
+#include "telephony/sip/SipStack.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <memory>
-
-namespace linphone {
-class AudioDevice;
-class Core;
-} // namespace linphone
 
 namespace telvora {
 
@@ -20,12 +16,7 @@ class SipSoundDevices final : public QObject
 {
     Q_OBJECT
 public:
-    enum class Role
-    {
-        Microphone,
-        Speaker,
-        Ringer,
-    };
+    using Role = SipSoundRole;
     // Empty names choose the default device.
     struct Choice
     {
@@ -41,7 +32,7 @@ public:
     ~SipSoundDevices() override;
 
     // The stack the choice goes to, once it runs; null when it stops.
-    void attach(std::shared_ptr<linphone::Core> core);
+    void attach(SipStack* stack);
     // The names of the devices there are now that can serve in the role, the default first;
     // empty while the stack does not run.
     QStringList devices(Role role) const;
@@ -67,10 +58,9 @@ signals:
     void changed();
 
 private:
-    std::shared_ptr<linphone::AudioDevice> find(Role role, const QString& name) const;
     void apply();
 
-    std::shared_ptr<linphone::Core> m_core;
+    SipStack* m_stack = nullptr;
     Choice m_choice;
 };
 
