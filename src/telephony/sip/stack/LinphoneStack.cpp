@@ -364,7 +364,6 @@ void LinphoneStack::addToCore(AccountEntry& entry)
     params->enableRegister(account.registerEnabled);
     params->setNatPolicy(m_core->getNatPolicy());
     entry.handle = m_core->createAccount(params);
-    entry.state.inStack = true;
     m_byHandle.insert(entry.handle.get(), account.id);
     if (account.registerEnabled)
         m_registering.insert(account.id);
@@ -410,13 +409,16 @@ void LinphoneStack::passwordRead(const QString& accountId, const std::optional<Q
 SipAccountState LinphoneStack::accountState(const QString& accountId) const
 {
     const auto found = m_entries.constFind(accountId);
-    return found == m_entries.cend() ? SipAccountState{} : found->state;
+    if (found == m_entries.cend())
+        return {};
+    SipAccountState state = found->state;
+    state.inStack = found->handle != nullptr;
+    return state;
 }
 
 void LinphoneStack::removeFromCore(AccountEntry& entry)
 {
     m_registering.remove(entry.account.id);
-    entry.state.inStack = false;
     entry.state.waitingForPassword = false;
     if (!entry.handle)
         return;

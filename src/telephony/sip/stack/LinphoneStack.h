@@ -88,7 +88,7 @@ private:
     {
         SipAccount account;
         std::shared_ptr<linphone::Account> handle;
-        SipAccountState state;
+        SipAccountState state; // inStack is the handle's, made when asked
     };
 
     void iterate();
