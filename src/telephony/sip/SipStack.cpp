@@ -15,13 +15,13 @@ QString modulePath()
 {
     const QString name = QStringLiteral("telvora-sip.so");
     // Installed, the module sits in the library folder beside the program's; a program run
-    // from its build finds it in the build.
-    const QString installed = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                              QStringLiteral(TELVORA_SIP_MODULE_FROM_BINDIR) + QLatin1Char('/') +
-                              name;
-    if (QFileInfo::exists(installed))
-        return QDir::cleanPath(installed);
-    return QStringLiteral(TELVORA_SIP_MODULE_BUILD_DIR) + QLatin1Char('/') + name;
+    // from its build, and only such a one, finds it in the build.
+    const QString programs = QCoreApplication::applicationDirPath();
+    if (programs.startsWith(QStringLiteral(TELVORA_BUILD_ROOT "/")))
+        return QStringLiteral(TELVORA_SIP_MODULE_BUILD_DIR) + QLatin1Char('/') + name;
+    return QDir::cleanPath(programs + QLatin1Char('/') +
+                           QStringLiteral(TELVORA_SIP_MODULE_FROM_BINDIR) + QLatin1Char('/') +
+                           name);
 }
 
 bool ownedSafely(const QByteArray& path, bool leaf)
