@@ -154,7 +154,7 @@ bool CallLog::prepareTable(PhoneBook& book, const FileSchema& fileSchema)
     if (const FileSchema::Table* table = fileSchema.table(QStringLiteral("CallLog"))) {
         bool complete = fileSchema.object(QStringLiteral("CallLog_by_name"));
         for (const Column& column : kColumns)
-            complete = complete && table->column(QLatin1String(column.name));
+            complete = complete && table->column(QString::fromLatin1(column.name));
         if (complete)
             return true;
     }

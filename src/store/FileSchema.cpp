@@ -31,12 +31,29 @@ bool eachRow(sqlite3* db, const QString& sql, const QStringList& texts, QString&
     return step == SQLITE_DONE;
 }
 
+// Whether two names are one to SQLite, which sets aside the case of ASCII letters alone. Most
+// names asked for differ in length from most names held, which settles it without a look at
+// their letters: opening a book asks several hundred such questions.
+bool sameName(QStringView one, QStringView other)
+{
+    if (one.size() != other.size())
+        return false;
+    const auto folded = [](char16_t c) {
+        return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+    };
+    for (qsizetype i = 0; i < one.size(); ++i) {
+        if (folded(one[i].unicode()) != folded(other[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-const FileSchema::Column* FileSchema::Table::column(const QString& wanted) const
+const FileSchema::Column* FileSchema::Table::column(QStringView wanted) const
 {
     for (const Column& column : columns) {
-        if (column.name.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (sameName(column.name, wanted))
             return &column;
     }
     return nullptr;
@@ -49,7 +66,7 @@ bool FileSchema::Table::idIsRowNumber() const
         keys += column.primaryKey > 0 ? 1 : 0;
     const Column* id = column(QStringLiteral("id"));
     return keys == 1 && id && id->primaryKey == 1 && hasRowNumbers() &&
-           id->type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+           sameName(id->type, u"INTEGER");
 }
 
 std::optional<FileSchema> FileSchema::read(sqlite3* connection, const QStringList& tables,
@@ -70,25 +87,37 @@ std::optional<FileSchema> FileSchema::read(sqlite3* connection, const QStringLis
                        " 'view') AND m.name COLLATE NOCASE IN (%1)")
             .arg(marks.join(QStringLiteral(", ")));
     FileSchema schema;
+    // A table's columns come one after another: its name is made into text and looked up
+    // once, not again for each of its columns.
+    QByteArray lastName;
+    Table* last = nullptr;
     const auto addColumn = [&](const SqliteStatement& row) {
-        const QString name = row.text(0);
-        Table& table = schema.m_tables[name.toLower()];
-        if (table.name.isEmpty()) {
-            table.name = name;
-            table.isView = row.text(1) == QLatin1String("view");
+        const QByteArrayView rawName(
+            reinterpret_cast<const char*>(sqlite3_column_text(row.get(), 0)),
+            sqlite3_column_bytes(row.get(), 0));
+        if (!last || rawName != lastName) {
+            lastName = rawName.toByteArray();
+            const QString name = QString::fromUtf8(rawName);
+            last = &schema.m_tables[name.toLower()];
+            if (last->name.isEmpty()) {
+                last->name = name;
+                last->isView = row.text(1) == QLatin1String("view");
+            }
         }
-        table.columns.append({row.text(2), row.text(3), sqlite3_column_int(row.get(), 4)});
+        last->columns.append({row.text(2), row.text(3), sqlite3_column_int(row.get(), 4)});
     };
     if (!eachRow(connection, columns, tables, error, addColumn)) {
         // A view whose tables are gone cannot say its columns, and fails the statement; the
         // tables are read one by one then (the names not bound are NULL and match nothing),
         // so that only the one failing is unknown.
         schema.m_tables.clear();
+        last = nullptr;
         for (const QString& table : tables) {
             QString failed;
             if (!eachRow(connection, columns, {table}, failed, addColumn)) {
                 schema.m_tables.remove(table.toLower());
                 schema.m_unreadable.insert(table.toLower(), failed);
+                last = nullptr; // a removal may move the tables kept
             }
         }
         error.clear();
@@ -115,7 +144,7 @@ bool FileSchema::keepsRowNumbers(sqlite3* connection, const Table& table)
 {
     const QByteArray name = table.name.toUtf8();
     for (const char* rowNumber : {"rowid", "oid", "_rowid_"}) {
-        if (table.column(QLatin1String(rowNumber)))
+        if (table.column(QString::fromLatin1(rowNumber)))
             continue;
         return sqlite3_table_column_metadata(connection, "main", name.constData(), rowNumber,
                                              nullptr, nullptr, nullptr, nullptr,
@@ -143,10 +172,10 @@ std::optional<QString> FileSchema::unreadable(const QString& table) const
     return found == m_unreadable.constEnd() ? std::nullopt : std::optional<QString>(*found);
 }
 
-const FileSchema::Object* FileSchema::object(const QString& name) const
+const FileSchema::Object* FileSchema::object(QStringView name) const
 {
     for (const Object& object : m_objects) {
-        if (object.name.compare(name, Qt::CaseInsensitive) == 0)
+        if (sameName(object.name, name))
             return &object;
     }
     return nullptr;

@@ -31,7 +31,7 @@ public:
         QList<Column> columns;
 
         // SQLite's names are alike whatever the case of their ASCII letters.
-        const Column* column(const QString& name) const;
+        const Column* column(QStringView name) const;
         // Whether SQLite numbers the rows itself through the id: an INTEGER PRIMARY KEY of a
         // table with row numbers. Any other id may hold anything, and holds nothing unless
         // given a value.
@@ -56,7 +56,7 @@ public:
     const Table* table(const QString& name) const;
     std::optional<QString> unreadable(const QString& table) const;
     const QList<Object>& objects() const { return m_objects; }
-    const Object* object(const QString& name) const;
+    const Object* object(QStringView name) const;
 
 private:
     static bool keepsRowNumbers(sqlite3* connection, const Table& table);

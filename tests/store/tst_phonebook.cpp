@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace telvora;
@@ -294,6 +295,28 @@ private slots:
         QVERIFY(book.addName(QStringLiteral("x"), 0, 0) == 0);
         QVERIFY(book.topLevelNames().isEmpty());
         QCOMPARE(readAll(path), content);
+    }
+
+    void onlyAPlainFileIsOpened()
+    {
+        // A folder or a pipe in the book's place is refused without being opened: a pipe
+        // with nobody writing to it would hold the start for ever.
+        TestHome home;
+        const QString path = home.file(QStringLiteral("data.mdb"));
+        QVERIFY(QDir().mkdir(path));
+        {
+            PhoneBook book;
+            QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+            QVERIFY2(book.errorText().contains(QStringLiteral("not a file")),
+                     qPrintable(book.errorText()));
+        }
+        QVERIFY(QDir().rmdir(path));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        PhoneBook book;
+        QCOMPARE(book.open(QStringLiteral("data.mdb")), PhoneBook::State::Failed);
+        QVERIFY2(book.errorText().contains(QStringLiteral("not a file")),
+                 qPrintable(book.errorText()));
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
     }
 
     void otherSqliteDatabasesAndDamagedOnesAreLeftAlone()
