@@ -191,10 +191,12 @@ void registerAll()
             add(std::string(everything ? "SearchAll/" : "SearchFirst/") + query.label,
                 searching(query, everything));
     }
-    // In a list the search put in order, one it walks through, and everything.
+    // In a list the search put in order, one it walks through by name and one by number, and
+    // everything.
     for (const Query& query : queries()) {
         const std::string_view label = query.label;
-        if (label == "Name/Latin" || label == "ShortName/common" || label == "Everything")
+        if (label == "Name/Latin" || label == "ShortName/common" || label == "ShortNumber" ||
+            label == "Everything")
             add("TypeAhead/" + std::string(label), typingIn(query));
     }
 }

@@ -404,20 +404,25 @@ ListCursor NameSearch::start(const QString& nameText, const QString& numberText)
     const auto leave = qScopeGuard([this] { m_read = nullptr; });
     if (std::optional<ListCursor> ordered = startInOrder(nameText, numberText))
         return std::move(*ordered);
-    const auto found = filter(nameText, numberText);
+    const std::optional<Filter> found = filter(nameText, numberText);
     m_nameTooCommon = false;
-    return found ? m_book.namesCursor(found->first, found->second) : ListCursor();
+    if (!found)
+        return ListCursor();
+    ListCursor cursor = m_book.namesCursor(found->condition, found->values);
+    if (found->countCondition != found->condition)
+        cursor.countWith(found->countCondition, found->countValues);
+    return cursor;
 }
 
-std::optional<std::pair<QString, QVariantList>> NameSearch::filter(const QString& nameText,
-                                                                   const QString& numberText)
+std::optional<NameSearch::Filter> NameSearch::filter(const QString& nameText,
+                                                     const QString& numberText)
 {
     m_usedIndex = false;
     const SearchPattern name(nameText);
     const SearchPattern number(numberText);
     // Everything asks nothing of the book.
     if (name.isEmpty() && number.isEmpty() && m_book.isOpen())
-        return std::pair{QStringLiteral("1"), QVariantList()};
+        return Filter{QStringLiteral("1"), {}, QStringLiteral("1"), {}};
     const Facts* known = facts();
     if (!known)
         return std::nullopt;
@@ -428,28 +433,34 @@ std::optional<std::pair<QString, QVariantList>> NameSearch::filter(const QString
     // how the index is best asked for each.
     QStringList conditions;
     QVariantList values;
+    QStringList countConditions;
+    QVariantList countValues;
+    const auto both = [&](const QString& condition, const QVariantList& bound) {
+        conditions << condition;
+        values << bound;
+        countConditions << condition;
+        countValues << bound;
+    };
     if (!name.isEmpty()) {
         const IndexAsk ask = indexed && !m_nameTooCommon
                                  ? askIndex(name, *known->nameTerms, byIdLimit(bookRows))
                                  : IndexAsk{};
         if (ask.reach != Reach::TextOnly) {
-            conditions << QStringLiteral(
-                "id IN (SELECT rowid FROM names_search WHERE names_search MATCH ?)");
-            values << ask.query;
+            both(
+                QStringLiteral("id IN (SELECT rowid FROM names_search WHERE names_search MATCH ?)"),
+                {ask.query});
             m_usedIndex = true;
         }
-        conditions << matchCondition(name);
-        values << matchValue(name, nameText);
+        both(matchCondition(name), {matchValue(name, nameText)});
     }
     if (!number.isEmpty()) {
         const IndexAsk ask =
             indexed ? askIndex(number, *known->numberTerms, byIdLimit(bookRows)) : IndexAsk{};
         if (ask.reach != Reach::TextOnly) {
-            conditions << QStringLiteral(
-                              "id IN (SELECT parent FROM numbers WHERE id IN (SELECT rowid FROM"
-                              " numbers_search WHERE numbers_search MATCH ?) AND %1)")
-                              .arg(matchCondition(number));
-            values << ask.query << matchValue(number, numberText);
+            both(QStringLiteral("id IN (SELECT parent FROM numbers WHERE id IN (SELECT rowid FROM"
+                                " numbers_search WHERE numbers_search MATCH ?) AND %1)")
+                     .arg(matchCondition(number)),
+                 {ask.query, matchValue(number, numberText)});
             m_usedIndex = true;
         } else {
             // Asked of each name in list order through the numbers' owner index, so the first
@@ -458,11 +469,18 @@ std::optional<std::pair<QString, QVariantList>> NameSearch::filter(const QString
                                          " names.id AND %1)")
                               .arg(matchCondition(number, QStringLiteral("numbers.name")));
             values << matchValue(number, numberText);
+            // Counting so would ask it of every name of the book: a name typed in the list of
+            // those with a number containing 77 took 4.3 s among a million names. One pass over
+            // the numbers in the order they are stored names their owners in a seventh of it.
+            countConditions << QStringLiteral("id IN (SELECT parent FROM numbers WHERE %1)")
+                                   .arg(matchCondition(number));
+            countValues << matchValue(number, numberText);
         }
     }
     if (conditions.isEmpty())
-        conditions << QStringLiteral("1");
-    return std::pair{conditions.join(QStringLiteral(" AND ")), values};
+        both(QStringLiteral("1"), {});
+    return Filter{conditions.join(QStringLiteral(" AND ")), values,
+                  countConditions.join(QStringLiteral(" AND ")), countValues};
 }
 
 ListRows NameSearch::run(const QString& nameText, const QString& numberText)

@@ -49,10 +49,17 @@ public:
 
     // The rows found, read a page at a time in the order of the lists.
     ListCursor start(const QString& nameText, const QString& numberText);
-    // Which rows of names it finds: an SQL condition and the values it binds, in order;
-    // nothing when the book cannot be searched.
-    std::optional<std::pair<QString, QVariantList>> filter(const QString& nameText,
-                                                           const QString& numberText);
+    // Which rows of names a search finds: an SQL condition and the values it binds, in order,
+    // and the same rows in the shape that counts them soonest.
+    struct Filter
+    {
+        QString condition;
+        QVariantList values;
+        QString countCondition;
+        QVariantList countValues;
+    };
+    // Nothing when the book cannot be searched.
+    std::optional<Filter> filter(const QString& nameText, const QString& numberText);
     // All of them at once.
     ListRows run(const QString& nameText, const QString& numberText);
     // Whether the last run found its rows through the trigram indexes rather than by

@@ -106,6 +106,12 @@ qint64 ListCursor::orderedCount(qsizetype from, qsizetype to, qint64 limit) cons
     return std::min(counted, limit);
 }
 
+void ListCursor::countWith(const QString& filter, const QVariantList& values)
+{
+    m_countFilter = filter;
+    m_countValues = values;
+}
+
 ListRows ListCursor::next(int count)
 {
     if (m_atEnd || !m_book || count <= 0)

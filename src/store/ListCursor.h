@@ -46,6 +46,11 @@ public:
     static ListCursor ordered(const PhoneBook& book, const QString& table, const QString& filter,
                               const QVariantList& values, QList<qint64> rows);
 
+    // Counts the list with another condition (its values bound in turn) that keeps the same
+    // rows: for a search whose condition finds its first rows at once, row by row in the
+    // list's order, but would look at every row of the book to count them.
+    void countWith(const QString& filter, const QVariantList& values);
+
     // Up to count further rows; fewer only at the end of the list.
     ListRows next(int count);
     // All rows not read yet.
@@ -96,10 +101,22 @@ private:
     // How many the filter keeps in a stretch of an ordered list, up to limit.
     qint64 orderedCount(qsizetype from, qsizetype to, qint64 limit) const;
 
+    // The condition and values the list is counted by.
+    const QString& countFilter() const
+    {
+        return m_countFilter.isEmpty() ? m_filter : m_countFilter;
+    }
+    const QVariantList& countValues() const
+    {
+        return m_countFilter.isEmpty() ? m_values : m_countValues;
+    }
+
     const PhoneBook* m_book = nullptr;
     QString m_table;
     QString m_filter;
     QVariantList m_values;
+    QString m_countFilter;
+    QVariantList m_countValues;
     bool m_atEnd = true;
     bool m_cheapCount = false;
     // The last row given; none before the first page.

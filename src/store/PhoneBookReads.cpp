@@ -57,7 +57,7 @@ ListRows PhoneBook::readListed(const ListCursor& cursor, const QList<qint64>& ro
 qint64 PhoneBook::countRows(const ListCursor& cursor) const
 {
     const FirstRow row(
-        boundRead(statements::count(cursor.m_table, cursor.m_filter), cursor.m_values));
+        boundRead(statements::count(cursor.m_table, cursor.countFilter()), cursor.countValues()));
     return row ? sqlite3_column_int64(row.get(), 0) : 0;
 }
 
@@ -78,21 +78,22 @@ std::optional<ListMark> PhoneBook::markOf(const ListCursor& cursor, qint64 id) c
 qint64 PhoneBook::countBefore(const ListCursor& cursor, const ListMark& mark) const
 {
     const bool nullKey = !mark.key.isValid();
+    const QVariantList& filterValues = cursor.countValues();
     const QVariantList values =
-        nullKey ? cursor.m_values + QVariantList{mark.row}
-                : cursor.m_values + cursor.m_values + QVariantList{mark.key, mark.row};
-    const FirstRow row(boundRead(
-        statements::countBefore(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table), nullKey),
-        values));
+        nullKey ? filterValues + QVariantList{mark.row}
+                : filterValues + filterValues + QVariantList{mark.key, mark.row};
+    const FirstRow row(boundRead(statements::countBefore(cursor.m_table, cursor.countFilter(),
+                                                         isKeyed(cursor.m_table), nullKey),
+                                 values));
     return row ? sqlite3_column_int64(row.get(), 0) : 0;
 }
 
 std::optional<qint64> PhoneBook::countFrom(const ListCursor& cursor, const ListMark& mark,
                                            qint64 limit) const
 {
-    const FirstRow row(
-        boundRead(statements::countFrom(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table)),
-                  cursor.m_values + QVariantList{mark.key, mark.row, limit}));
+    const FirstRow row(boundRead(
+        statements::countFrom(cursor.m_table, cursor.countFilter(), isKeyed(cursor.m_table)),
+        cursor.countValues() + QVariantList{mark.key, mark.row, limit}));
     if (!row)
         return std::nullopt;
     return sqlite3_column_int64(row.get(), 0);
