@@ -378,6 +378,57 @@ void scrollToEnd(benchmark::State& state, bool everyPage)
     state.counters["names"] = double(names.count());
 }
 
+// All Groups' scroll bar dragged to its middle: the list counted once, then the page in the
+// middle read with no page near it read before.
+void scrollToMiddle(benchmark::State& state)
+{
+    session->window().LoadGroups(std::nullopt, 0);
+    IdListBox& names = session->names();
+    for (auto _ : state) {
+        session->selectGroup(session->allGroups());
+        names.fetchAll();
+        benchmark::DoNotOptimize(names.itemText(names.count() / 2));
+    }
+    state.counters["names"] = double(names.count());
+}
+
+// The same through SQLite alone: the first page, the count, and the middle page reached by
+// skipping the rows before it.
+void scrollToMiddleBare(benchmark::State& state)
+{
+    sqlite3* db = session->sqlite().handle();
+    sqlite3_stmt* first = nullptr;
+    sqlite3_stmt* count = nullptr;
+    sqlite3_stmt* middle = nullptr;
+    sqlite3_prepare_v2(db, kTopLevel.c_str(), -1, &first, nullptr);
+    sqlite3_prepare_v2(db, kCount.c_str(), -1, &count, nullptr);
+    const std::string skipping = kTopLevel + " OFFSET ?";
+    sqlite3_prepare_v2(db, skipping.c_str(), -1, &middle, nullptr);
+    long long rows = 0;
+    std::vector<BareSqlite::Row> page;
+    const auto readPage = [&](sqlite3_stmt* statement) {
+        page.clear();
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            page.push_back({sqlite3_column_int(statement, 0),
+                            reinterpret_cast<const char*>(sqlite3_column_text(statement, 1))});
+        sqlite3_reset(statement);
+        benchmark::DoNotOptimize(page);
+    };
+    for (auto _ : state) {
+        readPage(first);
+        rows = qint64(page.size());
+        if (sqlite3_step(count) == SQLITE_ROW)
+            rows = sqlite3_column_int64(count, 0);
+        sqlite3_reset(count);
+        sqlite3_bind_int64(middle, 1, rows / 2 / IdListModel::kPage * IdListModel::kPage);
+        readPage(middle);
+    }
+    sqlite3_finalize(first);
+    sqlite3_finalize(count);
+    sqlite3_finalize(middle);
+    state.counters["names"] = double(rows);
+}
+
 // The store's share: the pages, and the count, that the list asks the cursor for.
 void scrollToEndReads(benchmark::State& state, bool everyPage)
 {
@@ -721,6 +772,8 @@ void registerAll()
         add(reads + bare,
             [everyPage](benchmark::State& state) { scrollToEndBare(state, everyPage); });
     }
+    add("ScrollToMiddle/Drag", scrollToMiddle);
+    add("ScrollToMiddle/Drag" + bare, scrollToMiddleBare);
     add("SelectLastName", selectLast);
     add("SelectLastName" + bare, [](benchmark::State& state) { selectBare(state, false); });
     add("TypeAhead", typeAhead);

@@ -235,6 +235,22 @@ ListPage ListCursor::pageBefore(const std::optional<ListMark>& before, int count
     return m_book->readPage(*this, before, count, false);
 }
 
+std::optional<ListMark> ListCursor::markAfter(const std::optional<ListMark>& after,
+                                              qint64 rows) const
+{
+    if (!seekable() || isOrdered())
+        return std::nullopt;
+    return m_book->markSkipping(*this, after, rows, true);
+}
+
+std::optional<ListMark> ListCursor::markBefore(const std::optional<ListMark>& before,
+                                               qint64 rows) const
+{
+    if (!seekable() || isOrdered())
+        return std::nullopt;
+    return m_book->markSkipping(*this, before, rows, false);
+}
+
 ListRows ListCursor::rest()
 {
     ListRows rows;

@@ -87,6 +87,12 @@ public:
     // Up to count rows just before the marked row (the last rows without a mark), in the
     // list's order.
     ListPage pageBefore(const std::optional<ListMark>& before, int count) const;
+    // The mark of the row that many rows after the marked one (the first row is one row from
+    // the start without a mark), or before it (from the end), by one statement that skips
+    // the rows between instead of reading them: nothing when the list cannot skip so (a
+    // search's rows put in order, a row without a key) or has no such row.
+    std::optional<ListMark> markAfter(const std::optional<ListMark>& after, qint64 rows) const;
+    std::optional<ListMark> markBefore(const std::optional<ListMark>& before, qint64 rows) const;
 
 private:
     friend class PhoneBook;

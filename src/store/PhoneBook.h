@@ -163,6 +163,12 @@ private:
     qint64 countBefore(const ListCursor& cursor, const ListMark& mark) const;
     std::optional<qint64> countFrom(const ListCursor& cursor, const ListMark& mark,
                                     qint64 limit) const;
+    // The mark of the row that many rows after (forward) or before the marked one, or from
+    // the list's start or end without a mark, the rows between skipped by one statement;
+    // nothing from a row without a key, or when the list has no such row.
+    std::optional<ListMark> markSkipping(const ListCursor& cursor,
+                                         const std::optional<ListMark>& from, qint64 rows,
+                                         bool forward) const;
     // A page that ends before count rows ends the list; its last mark is read too unless
     // the caller, reading on to the end, has no use for it.
     enum class EarlyEnd

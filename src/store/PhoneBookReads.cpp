@@ -99,6 +99,33 @@ std::optional<qint64> PhoneBook::countFrom(const ListCursor& cursor, const ListM
     return sqlite3_column_int64(row.get(), 0);
 }
 
+std::optional<ListMark> PhoneBook::markSkipping(const ListCursor& cursor,
+                                                const std::optional<ListMark>& from, qint64 rows,
+                                                bool forward) const
+{
+    using statements::Page;
+    // From a row without a key the rows skipped could run on into the keyed rows, which a
+    // statement of their own reads: that rare list is walked instead. Backwards from a keyed
+    // row the statement stops before the rows without a key, and finds nothing past them.
+    if (rows < 1 || (from && !from->key.isValid()))
+        return std::nullopt;
+    const Page which =
+        forward ? (from ? Page::AfterKey : Page::First) : (from ? Page::BeforeKey : Page::Last);
+    QVariantList values = cursor.m_values;
+    if (from)
+        values << from->key << from->row;
+    values << 1 << rows - 1;
+    const FirstRow row(boundRead(
+        statements::page(cursor.m_table, cursor.m_filter, isKeyed(cursor.m_table), which) +
+            QStringLiteral(" OFFSET ?"),
+        values));
+    if (!row)
+        return std::nullopt;
+    return ListMark{sqlite3_column_type(row.get(), 2) == SQLITE_NULL ? QVariant()
+                                                                     : columnValue(row.get(), 2),
+                    sqlite3_column_int64(row.get(), 3)};
+}
+
 ListPage PhoneBook::readPage(const ListCursor& cursor, const std::optional<ListMark>& mark,
                              int count, bool forward, EarlyEnd earlyEnd) const
 {

@@ -127,7 +127,10 @@ ListPage IdListModel::readPage(int page, bool walked) const
     if (walked)
         return {};
 
-    // Neither neighbour read yet: walk to it from the nearest page read, or from the end.
+    // Neither neighbour read yet: from the nearest page read, or from the nearer end, the row
+    // just before the page is found by skipping the rows between in one statement (a page
+    // dragged to in the middle of a million names: 0.2 s walked page by page). A list that
+    // cannot skip so is walked.
     const auto atOrAfter = m_edges.lower_bound(page);
     const int below = atOrAfter == m_edges.cbegin() ? -1 : std::prev(atOrAfter)->first;
     const auto after = m_edges.upper_bound(page);
@@ -136,7 +139,22 @@ ListPage IdListModel::readPage(int page, bool walked) const
         const int last = (m_count - 1) / kPage;
         above = above >= 0 && above < last ? above : last;
     }
-    if (above >= 0 && above - page < page - below) {
+    const bool fromAbove = above >= 0 && above - page < page - below;
+    std::optional<ListMark> start;
+    if (fromAbove) {
+        const PageEdges* edges = edgesOf(above);
+        // The last page, not read: counted from the end.
+        start = edges
+                    ? m_cursor.markBefore(edges->first, qint64(above - page) * kPage + 1)
+                    : m_cursor.markBefore(std::nullopt, qint64(m_count) - qint64(page) * kPage + 1);
+    } else {
+        const PageEdges* edges = below >= 0 ? edgesOf(below) : nullptr;
+        start = edges ? m_cursor.markAfter(edges->last, qint64(page - below - 1) * kPage)
+                      : m_cursor.markAfter(std::nullopt, qint64(page) * kPage);
+    }
+    if (start)
+        return m_cursor.pageAfter(*start, size);
+    if (fromAbove) {
         // The search for a page read above stops at the last page, read or not: one not yet
         // read is read first, backwards from the end, or every page walked to is empty.
         for (int walk = edgesOf(above) ? above - 1 : above; walk > page; --walk)

@@ -69,6 +69,30 @@ private slots:
             QCOMPARE(nearEnd.row(index), list.expected.at(index));
     }
 
+    // A page far from those read is reached by skipping the rows between, and read alone;
+    // from a row without a key, as when many rows lack one, by walking as before.
+    void aFarPageIsReadAlone()
+    {
+        LongList list;
+        for (const bool manyUnkeyed : {false, true}) {
+            if (manyUnkeyed) {
+                test::writeRawBook(
+                    {QStringLiteral("UPDATE names SET sortkey = NULL WHERE id % 3 = 0")});
+                list.expected = list.book.topLevelNamesCursor().rest();
+            }
+            IdListModel model;
+            model.setCursor(list.book.topLevelNamesCursor());
+            model.fetchMore({});
+            for (const int index : {2 * IdListModel::kPage + 1, 4 * IdListModel::kPage + 10,
+                                    kNames - 300, 5 * IdListModel::kPage + 3}) {
+                const int read = model.pagesRead();
+                QCOMPARE(model.row(index), list.expected.at(index));
+                if (!manyUnkeyed)
+                    QCOMPARE(model.pagesRead(), read + 1);
+            }
+        }
+    }
+
     // A row is found where the list has it by counting the rows before it, wherever it
     // stands: among the rows without a key, at a page's first or last place, at the end.
     void aRowIsFoundByCountingWithoutReadingThePagesBefore()
