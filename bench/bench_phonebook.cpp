@@ -392,6 +392,28 @@ void scrollToMiddle(benchmark::State& state)
     state.counters["names"] = double(names.count());
 }
 
+// The store's share: the first page, the count, the row before the middle page found by
+// skipping from the nearer end, and that page, as the list asks them of the cursor.
+void scrollToMiddleReads(benchmark::State& state)
+{
+    const PhoneBook& book = session->window().phoneBook();
+    constexpr int kPage = IdListModel::kPage;
+    qint64 rows = 0;
+    for (auto _ : state) {
+        ListCursor cursor = book.topLevelNamesCursor();
+        benchmark::DoNotOptimize(cursor.pageAfter(std::nullopt, kPage));
+        rows = cursor.count();
+        const qint64 page = rows / 2 / kPage;
+        const std::optional<ListMark> before =
+            rows / kPage - page < page ? cursor.markBefore(std::nullopt, rows - page * kPage + 1)
+                                       : cursor.markAfter(std::nullopt, page * kPage);
+        if (!ready(state, before.has_value(), "the middle was not reached"))
+            break;
+        benchmark::DoNotOptimize(cursor.pageAfter(before, kPage));
+    }
+    state.counters["names"] = double(rows);
+}
+
 // The same through SQLite alone: the first page, the count, and the middle page reached by
 // skipping the rows before it.
 void scrollToMiddleBare(benchmark::State& state)
@@ -774,6 +796,8 @@ void registerAll()
     }
     add("ScrollToMiddle/Drag", scrollToMiddle);
     add("ScrollToMiddle/Drag" + bare, scrollToMiddleBare);
+    add("ScrollToMiddleReads/Drag", scrollToMiddleReads);
+    add("ScrollToMiddleReads/Drag" + bare, scrollToMiddleBare);
     add("SelectLastName", selectLast);
     add("SelectLastName" + bare, [](benchmark::State& state) { selectBare(state, false); });
     add("TypeAhead", typeAhead);
